@@ -1,0 +1,23 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+struct FileResult {
+    bool ok = false;
+    std::string error; // strerror text with the path, when !ok
+};
+
+// Writes beside the target, flushes to disk, then renames over it: a crash or a full
+// disk leaves either the old file or the new one, never a torn mix.
+FileResult WriteFileAtomically(const std::string& path, std::string_view contents);
+
+// Reads a whole file of at most maxBytes; a larger file is refused rather than loaded.
+FileResult ReadWholeFile(const std::string& path, size_t maxBytes, std::string& contents);
+
+// Directory part of a path ("" when there is none).
+std::string DirectoryOf(const std::string& path);
+
+} // namespace platform
