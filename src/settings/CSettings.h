@@ -129,4 +129,5 @@ private:
     std::string settingsFile_;
     platform::Registry registry_;
     std::vector<std::string> problems_;
+    bool keepBackup_ = false; // the file held values we could not read
 };
