@@ -23,60 +23,15 @@ std::string OrDefault(const std::string& path, const char* name)
     return path.empty() ? platform::JoinPath(platform::ConfigDirectory(), name) : path;
 }
 
-// Value names of the persisted fields.
-constexpr const char* kWorkType = "Work type";
-constexpr const char* kXSize = "xSize";
-constexpr const char* kYSize = "ySize";
-constexpr const char* kXStep = "xStep";
-constexpr const char* kYStep = "yStep";
 constexpr const char* kUsedFrequencies = "Used frequences";
-constexpr const char* kTracerMode = "Режим трассоискателя включён";
 constexpr const char* kCalibrationDate = "The last calibration data was used";
 constexpr const char* kCalibrationSerial = "LUR serial number";
-constexpr const char* kInboundPort = "Bluetooth virtual inbound COM port number";
-constexpr const char* kOutboundPort = "Bluetooth virtual outbound COM port number";
-constexpr const char* kGpsBaud = "";
-constexpr const char* kUnitMeasure = "Unit measure";
-constexpr const char* kSignalComponent = "Signal component";
-constexpr const char* kApparentValue = "Apparent value (omh or siemen)";
-constexpr const char* kNormalizeCurrent = "Normalized to current";
-constexpr const char* kNormalizeFrequency = "Normalized to frequency";
-constexpr const char* kPhaseEqualization = "Phase equalization";
-constexpr const char* kSubtractUndercompensation = "Substract undercompensation";
-constexpr const char* kApplySignalFilter = "Apply signal filter";
-constexpr const char* kSignalChannelIsCurrent = "Signal channel is current";
-constexpr const char* kInphasePower = "Frequency power value in frequency-normalized inpase signal";
-constexpr const char* kModulePower = "Frequency power value in frequency-normalized module signal";
-constexpr const char* kQuadraturePower = "Frequency power value in frequency-normalized quadrature signal";
-constexpr const char* kDepthScale = "Depth scale factor";
-constexpr const char* kMinStationsProfileCurve = "Minimum number of stations for a profile curve";
-constexpr const char* kMinStationsSection = "Minimum number of stations for a profile";
-constexpr const char* kMinProfilesMap = "Minimum number of profiles for an area";
-constexpr const char* kShowSoundingCurve = "Show probe curves";
-constexpr const char* kShowProfileCurve = "Show profile curves";
-constexpr const char* kShowSection = "Show profiles";
-constexpr const char* kShowMap = "Show areas";
-constexpr const char* kFilterProfileCurve = "Filter profile curve";
-constexpr const char* kPixelSize = "Проф. кривая: профиль %u, частота %u";
-constexpr const char* kManualMapRange = "Manual area color chart ranges";
-constexpr const char* kManualSectionRange = "Manual profile color chart ranges";
-constexpr const char* kTimerModeOn = "Measurement timer mode is on";
-constexpr const char* kTimerDelay = "Measurement timer delay";
-constexpr const char* kTimerCount = "Measurement timer count";
-constexpr const char* kPointsToShow = "Number of measurements to show";
-constexpr const char* kMinPointsScatteredMap = "Minimum number of measurements to show scattered data map";
 constexpr const char* kMapChart = "Area color chart";
 constexpr const char* kMapChartMin = "Area color chart minimum value";
 constexpr const char* kMapChartMax = "Area color chart maximum value";
 constexpr const char* kSectionChart = "Profile color chart";
 constexpr const char* kSectionChartMin = "Profile color chart minimum value";
 constexpr const char* kSectionChartMax = "Profile color chart maximum value";
-constexpr const char* kMapFrequency = "Frequency number for the area graphics";
-constexpr const char* kRealScaling = "Use real scaling to paint graphics";
-constexpr const char* kShowGrid = "Show grid";
-constexpr const char* kShowScaleMarks = "Show scale marks";
-constexpr const char* kShowGpsTrack = "Показывать GPS трек";
-constexpr const char* kGpsTrackRadius = "Radius value used in GPS Track view";
 
 constexpr int32_t kBaudRates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
                                   19200, 38400, 56000, 57600, 115200, 128000, 256000};
@@ -236,71 +191,38 @@ void CSettings::ReadChart(ColorChart& chart, const char* colours, const char* mi
 
 void CSettings::Load()
 {
-    workType = ReadInt(kWorkType, workType);
-    xSize = ReadInt(kXSize, xSize);
-    ySize = ReadInt(kYSize, ySize);
-    xStep = ReadFloat(kXStep, xStep);
-    yStep = ReadFloat(kYStep, yStep);
-
-    if (const platform::RegistryValue* flags = registry_.Find(SectionKey(), kUsedFrequencies)) {
-        if (flags->bytes.size() < usedFrequencies.size()) {
-            problems_.push_back(Quoted(kUsedFrequencies) + " has fewer than 14 flags; all frequencies stay as they were");
-        } else {
-            for (size_t i = 0; i < usedFrequencies.size(); ++i)
-                usedFrequencies[i] = flags->bytes[i] != 0 ? 1 : 0;
+    for (const PersistedValue& v : PersistedValues()) {
+        if (v.loadStep == 2) {
+            LoadUsedFrequencies();
+        } else if (v.loadStep == 4) {
+            // The calibration key is installed before any later value is read.
+            CalibrationKey key = calibrationKey;
+            key.SetPackedDate(static_cast<uint32_t>(ReadInt(kCalibrationDate, 0x07D00101)));
+            key.serial = static_cast<uint16_t>(ReadInt(kCalibrationSerial, calibrationKey.serial));
+            InstallSet(key);
+        } else if (v.loadStep == 8) {
+            ReadChart(mapChart, kMapChart, kMapChartMin, 0.0f, kMapChartMax, 0.0f);
+        } else if (v.loadStep == 9) {
+            ReadChart(sectionChart, kSectionChart, kSectionChartMin, 1.0f, kSectionChartMax, 0.0f);
+        } else if (v.intField) {
+            this->*v.intField = ReadInt(v.name, this->*v.intField);
+        } else if (v.floatField) {
+            this->*v.floatField = ReadFloat(v.name, this->*v.floatField);
         }
     }
-    tracerModeOn = ReadInt(kTracerMode, tracerModeOn);
+}
 
-    CalibrationKey key = calibrationKey;
-    key.SetPackedDate(static_cast<uint32_t>(ReadInt(kCalibrationDate, 0x07D00101)));
-    key.serial = static_cast<uint16_t>(ReadInt(kCalibrationSerial, calibrationKey.serial));
-    InstallSet(key);
-
-    btInboundPort = ReadInt(kInboundPort, btInboundPort);
-    btOutboundPort = ReadInt(kOutboundPort, btOutboundPort);
-    gpsBaudId = ReadInt(kGpsBaud, gpsBaudId);
-    unitMeasure = ReadInt(kUnitMeasure, unitMeasure);
-    signalComponent = ReadInt(kSignalComponent, signalComponent);
-    apparentValueKind = ReadInt(kApparentValue, apparentValueKind);
-    normalizeToCurrent = ReadInt(kNormalizeCurrent, normalizeToCurrent);
-    normalizeToFrequency = ReadInt(kNormalizeFrequency, normalizeToFrequency);
-    phaseEqualization = ReadInt(kPhaseEqualization, phaseEqualization);
-    subtractUndercompensation = ReadInt(kSubtractUndercompensation, subtractUndercompensation);
-    applySignalFilter = ReadInt(kApplySignalFilter, applySignalFilter);
-    signalChannelIsCurrent = ReadInt(kSignalChannelIsCurrent, signalChannelIsCurrent);
-
-    inphasePower = ReadFloat(kInphasePower, inphasePower);
-    modulePower = ReadFloat(kModulePower, modulePower);
-    quadraturePower = ReadFloat(kQuadraturePower, quadraturePower);
-    depthScaleFactor = ReadFloat(kDepthScale, depthScaleFactor);
-
-    minStationsProfileCurve = ReadInt(kMinStationsProfileCurve, minStationsProfileCurve);
-    minStationsSection = ReadInt(kMinStationsSection, minStationsSection);
-    minProfilesMap = ReadInt(kMinProfilesMap, minProfilesMap);
-    showSoundingCurve = ReadInt(kShowSoundingCurve, showSoundingCurve);
-    showProfileCurve = ReadInt(kShowProfileCurve, showProfileCurve);
-    showSection = ReadInt(kShowSection, showSection);
-    showMap = ReadInt(kShowMap, showMap);
-    filterProfileCurve = ReadInt(kFilterProfileCurve, filterProfileCurve);
-    pixelSize = ReadInt(kPixelSize, pixelSize);
-    manualMapRange = ReadInt(kManualMapRange, manualMapRange);
-    manualSectionRange = ReadInt(kManualSectionRange, manualSectionRange);
-    timerModeOn = ReadInt(kTimerModeOn, timerModeOn);
-    timerDelayMs = ReadInt(kTimerDelay, timerDelayMs);
-    timerCount = ReadInt(kTimerCount, timerCount);
-    pointsToShow = ReadInt(kPointsToShow, pointsToShow);
-    minPointsScatteredMap = ReadInt(kMinPointsScatteredMap, minPointsScatteredMap);
-
-    ReadChart(mapChart, kMapChart, kMapChartMin, 0.0f, kMapChartMax, 0.0f);
-    ReadChart(sectionChart, kSectionChart, kSectionChartMin, 1.0f, kSectionChartMax, 0.0f);
-
-    mapFrequencyNumber = ReadInt(kMapFrequency, mapFrequencyNumber);
-    realScaling = ReadInt(kRealScaling, realScaling);
-    showGrid = ReadInt(kShowGrid, showGrid);
-    showScaleMarks = ReadInt(kShowScaleMarks, showScaleMarks);
-    showGpsTrack = ReadInt(kShowGpsTrack, showGpsTrack);
-    gpsTrackRadius = ReadInt(kGpsTrackRadius, gpsTrackRadius);
+void CSettings::LoadUsedFrequencies()
+{
+    const platform::RegistryValue* flags = registry_.Find(SectionKey(), kUsedFrequencies);
+    if (!flags)
+        return;
+    if (flags->bytes.size() < usedFrequencies.size()) {
+        problems_.push_back(Quoted(kUsedFrequencies) + " has fewer than 14 flags; the frequencies stay as they were");
+        return;
+    }
+    for (size_t i = 0; i < usedFrequencies.size(); ++i)
+        usedFrequencies[i] = flags->bytes[i] != 0 ? 1 : 0;
 }
 
 void CSettings::WriteInt(const char* name, int32_t value)
@@ -315,56 +237,20 @@ void CSettings::WriteFloat(const char* name, float value)
     registry_.SetBinary(SectionKey(), name, std::string_view(bytes, 4));
 }
 
-void CSettings::Save()
+void CSettings::StoreValues()
 {
-    WriteInt(kWorkType, workType);
-    WriteInt(kXSize, xSize);
-    WriteInt(kYSize, ySize);
-    WriteFloat(kXStep, xStep);
-    WriteFloat(kYStep, yStep);
+    for (const PersistedValue& v : PersistedValues()) {
+        if (v.intField)
+            WriteInt(v.name, this->*v.intField);
+        else if (v.floatField)
+            WriteFloat(v.name, this->*v.floatField);
+    }
     std::string flags;
     for (int32_t used : usedFrequencies)
         flags += static_cast<char>(used != 0 ? 1 : 0);
     registry_.SetBinary(SectionKey(), kUsedFrequencies, flags);
-    WriteInt(kTracerMode, tracerModeOn);
     WriteInt(kCalibrationDate, static_cast<int32_t>(calibrationKey.PackedDate()));
     WriteInt(kCalibrationSerial, calibrationKey.serial);
-
-    WriteInt(kInboundPort, btInboundPort);
-    WriteInt(kOutboundPort, btOutboundPort);
-    WriteInt(kGpsBaud, gpsBaudId);
-    WriteInt(kUnitMeasure, unitMeasure);
-    WriteInt(kSignalComponent, signalComponent);
-    WriteInt(kApparentValue, apparentValueKind);
-    WriteInt(kNormalizeCurrent, normalizeToCurrent);
-    WriteInt(kNormalizeFrequency, normalizeToFrequency);
-    WriteInt(kPhaseEqualization, phaseEqualization);
-    WriteInt(kSubtractUndercompensation, subtractUndercompensation);
-    WriteInt(kApplySignalFilter, applySignalFilter);
-    WriteInt(kSignalChannelIsCurrent, signalChannelIsCurrent);
-
-    WriteFloat(kInphasePower, inphasePower);
-    WriteFloat(kModulePower, modulePower);
-    WriteFloat(kQuadraturePower, quadraturePower);
-    WriteFloat(kDepthScale, depthScaleFactor);
-
-    WriteInt(kMinStationsProfileCurve, minStationsProfileCurve);
-    WriteInt(kMinStationsSection, minStationsSection);
-    WriteInt(kMinProfilesMap, minProfilesMap);
-    WriteInt(kShowSoundingCurve, showSoundingCurve);
-    WriteInt(kShowProfileCurve, showProfileCurve);
-    WriteInt(kShowSection, showSection);
-    WriteInt(kShowMap, showMap);
-    WriteInt(kFilterProfileCurve, filterProfileCurve);
-    WriteInt(kPixelSize, pixelSize);
-    WriteInt(kManualMapRange, manualMapRange);
-    WriteInt(kManualSectionRange, manualSectionRange);
-    WriteInt(kTimerModeOn, timerModeOn);
-    WriteInt(kTimerDelay, timerDelayMs);
-    WriteInt(kTimerCount, timerCount);
-    WriteInt(kPointsToShow, pointsToShow);
-    WriteInt(kMinPointsScatteredMap, minPointsScatteredMap);
-
     auto writeChart = [&](const ColorChart& chart, const char* colours, const char* minimum, const char* maximum) {
         if (!chart.Stops().empty())
             registry_.SetBinary(SectionKey(), colours, chart.StopBytes());
@@ -374,15 +260,12 @@ void CSettings::Save()
     };
     writeChart(mapChart, kMapChart, kMapChartMin, kMapChartMax);
     writeChart(sectionChart, kSectionChart, kSectionChartMin, kSectionChartMax);
+}
 
-    WriteInt(kMapFrequency, mapFrequencyNumber);
-    WriteInt(kRealScaling, realScaling);
-    WriteInt(kShowGrid, showGrid);
-    WriteInt(kShowScaleMarks, showScaleMarks);
-    WriteInt(kShowGpsTrack, showGpsTrack);
-    WriteInt(kGpsTrackRadius, gpsTrackRadius);
-
-    // A file we could not read is kept beside the new one rather than silently replaced.
+void CSettings::Save()
+{
+    StoreValues();
+    // A file we could not fully read is kept beside the new one rather than silently replaced.
     if (keepBackup_) {
         std::string old;
         if (platform::ReadWholeFile(settingsFile_, 4u << 20, old).ok)
@@ -392,6 +275,62 @@ void CSettings::Save()
     platform::FileResult saved = registry_.SaveFile(settingsFile_);
     if (!saved.ok)
         problems_.push_back(saved.error);
+}
+
+const std::vector<CSettings::PersistedValue>& CSettings::PersistedValues()
+{
+    // In the order they are loaded; steps 2, 4, 8 and 9 stand for the values read together there.
+    static const std::vector<PersistedValue> values = {
+        {"Work type", &CSettings::workType},
+        {"xSize", &CSettings::xSize},
+        {"ySize", &CSettings::ySize},
+        {"xStep", nullptr, &CSettings::xStep},
+        {"yStep", nullptr, &CSettings::yStep},
+        {kUsedFrequencies, nullptr, nullptr, 2},
+        {"Режим трассоискателя включён", &CSettings::tracerModeOn},
+        {kCalibrationDate, nullptr, nullptr, 4},
+        {"Bluetooth virtual inbound COM port number", &CSettings::btInboundPort},
+        {"Bluetooth virtual outbound COM port number", &CSettings::btOutboundPort},
+        {"", &CSettings::gpsBaudId},
+        {"Unit measure", &CSettings::unitMeasure},
+        {"Signal component", &CSettings::signalComponent},
+        {"Apparent value (omh or siemen)", &CSettings::apparentValueKind},
+        {"Normalized to current", &CSettings::normalizeToCurrent},
+        {"Normalized to frequency", &CSettings::normalizeToFrequency},
+        {"Phase equalization", &CSettings::phaseEqualization},
+        {"Substract undercompensation", &CSettings::subtractUndercompensation},
+        {"Apply signal filter", &CSettings::applySignalFilter},
+        {"Signal channel is current", &CSettings::signalChannelIsCurrent},
+        {"Frequency power value in frequency-normalized inpase signal", nullptr, &CSettings::inphasePower},
+        {"Frequency power value in frequency-normalized module signal", nullptr, &CSettings::modulePower},
+        {"Frequency power value in frequency-normalized quadrature signal", nullptr, &CSettings::quadraturePower},
+        {"Depth scale factor", nullptr, &CSettings::depthScaleFactor},
+        {"Minimum number of stations for a profile curve", &CSettings::minStationsProfileCurve},
+        {"Minimum number of stations for a profile", &CSettings::minStationsSection},
+        {"Minimum number of profiles for an area", &CSettings::minProfilesMap},
+        {"Show probe curves", &CSettings::showSoundingCurve},
+        {"Show profile curves", &CSettings::showProfileCurve},
+        {"Show profiles", &CSettings::showSection},
+        {"Show areas", &CSettings::showMap},
+        {"Filter profile curve", &CSettings::filterProfileCurve},
+        {"Проф. кривая: профиль %u, частота %u", &CSettings::pixelSize},
+        {"Manual area color chart ranges", &CSettings::manualMapRange},
+        {"Manual profile color chart ranges", &CSettings::manualSectionRange},
+        {"Measurement timer mode is on", &CSettings::timerModeOn},
+        {"Measurement timer delay", &CSettings::timerDelayMs},
+        {"Measurement timer count", &CSettings::timerCount},
+        {"Number of measurements to show", &CSettings::pointsToShow},
+        {"Minimum number of measurements to show scattered data map", &CSettings::minPointsScatteredMap},
+        {kMapChart, nullptr, nullptr, 8},
+        {kSectionChart, nullptr, nullptr, 9},
+        {"Frequency number for the area graphics", &CSettings::mapFrequencyNumber},
+        {"Use real scaling to paint graphics", &CSettings::realScaling},
+        {"Show grid", &CSettings::showGrid},
+        {"Show scale marks", &CSettings::showScaleMarks},
+        {"Показывать GPS трек", &CSettings::showGpsTrack},
+        {"Radius value used in GPS Track view", &CSettings::gpsTrackRadius},
+    };
+    return values;
 }
 
 void CSettings::InstallSet(CalibrationKey key)

@@ -1,6 +1,7 @@
 #include "survey/Calibration.h"
 
 #include <cmath>
+#include <cstdio>
 
 void CalibrationKey::SetPackedDate(uint32_t packed)
 {
@@ -20,6 +21,13 @@ void CalibrationSet::ComputeDepthCoefficients()
 {
     for (int i = 0; i < kFrequencyCount; ++i)
         DC[i] = F[i] != 0.0 ? std::sqrt(F[0] / F[i]) : 0.0;
+}
+
+std::string FormatCalibrationKey(const CalibrationKey& key)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "LUR %hu, %.02d/%.02d/%hu", key.serial, key.day, key.month, key.year);
+    return text;
 }
 
 namespace {

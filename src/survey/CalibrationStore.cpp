@@ -162,8 +162,11 @@ std::string CommentValue(const std::string& utf8)
     return needsQuotes ? "\"" + text + "\"" : text;
 }
 
-void AppendSet(std::string& out, const CalibrationKey& key, const CalibrationSet& set)
+} // namespace
+
+std::string CalibrationSectionText(const CalibrationKey& key, const CalibrationSet& set)
 {
+    std::string out;
     out += Printf("[LUR %hu]\n", key.serial);
     out += Printf("\tDate=%.02d/%.02d/%hu ;in format dd/mm/yyyy\n", key.day, key.month, key.year);
     out += "\tComment=" + CommentValue(set.comment) + "\n";
@@ -188,9 +191,8 @@ void AppendSet(std::string& out, const CalibrationKey& key, const CalibrationSet
     out += "\tr1=" + FormatNumber(set.r1) + "\n";
     out += "\tr2=" + FormatNumber(set.r2) + "\n";
     out += "\n";
+    return out;
 }
-
-} // namespace
 
 CalibrationStore::CalibrationStore(std::string path, OverwriteQuestion ask)
     : path_(std::move(path)), ask_(std::move(ask))
@@ -304,7 +306,7 @@ bool CalibrationStore::SaveFile(const std::string& path)
 {
     std::string out;
     for (const auto& [key, set] : sets_)
-        AppendSet(out, key, set);
+        out += CalibrationSectionText(key, set);
     if (!platform::MakeDirectories(platform::DirectoryOf(path)) ||
         !platform::WriteFileAtomically(path, out).ok)
         return false;
