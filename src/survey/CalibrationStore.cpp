@@ -212,7 +212,12 @@ bool CalibrationStore::MergeFile(const std::string& path, MergeOutcome* outcome)
     File file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return false;
+    MergeStream(file.get(), path, outcome);
+    return true;
+}
 
+void CalibrationStore::MergeStream(std::FILE* file, const std::string& path, MergeOutcome* outcome)
+{
     std::string base = path;
     size_t cut = base.rfind('/');
     if (cut == std::string::npos)
@@ -227,7 +232,7 @@ bool CalibrationStore::MergeFile(const std::string& path, MergeOutcome* outcome)
     CalibrationKey key{};
     bool sectionOpen = false;
     std::string line;
-    while (ReadLine(file.get(), line)) {
+    while (ReadLine(file, line)) {
         StripComment(line);
         int headerSerial = 0;
         if (std::sscanf(line.c_str(), " [ LUR %d", &headerSerial) == 1) {
@@ -235,7 +240,7 @@ bool CalibrationStore::MergeFile(const std::string& path, MergeOutcome* outcome)
             if (sectionOpen) {
                 StoreResult r = Store(key, set, outcome);
                 if (r == StoreResult::Rejected || r == StoreResult::Cancelled)
-                    return true;
+                    return;
             }
             set = CalibrationSet{};
             key = CalibrationKey{};
@@ -266,7 +271,6 @@ bool CalibrationStore::MergeFile(const std::string& path, MergeOutcome* outcome)
         key.serial = static_cast<uint16_t>(fileSerial);
         Store(key, set, outcome);
     }
-    return true;
 }
 
 CalibrationStore::StoreResult CalibrationStore::Store(const CalibrationKey& key, CalibrationSet set,

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -33,6 +34,8 @@ public:
     CalibrationStore& operator=(const CalibrationStore&) = delete;
 
     bool MergeFile(const std::string& path, MergeOutcome* outcome = nullptr);
+    // Reads an opened calibration file; `path` only supplies the file-name serial.
+    void MergeStream(std::FILE* file, const std::string& path, MergeOutcome* outcome = nullptr);
     bool SaveFile(const std::string& path);
     bool SaveFile() { return SaveFile(path_); }
     bool RemoveSet(const CalibrationKey& key);

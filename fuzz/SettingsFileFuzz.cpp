@@ -1,0 +1,18 @@
+// Settings files of any content: whatever is read must write back and read again unchanged.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::vector<std::string> problems;
+    platform::Registry first =
+        platform::Registry::Parse(std::string_view(reinterpret_cast<const char*>(data), size), problems);
+    std::vector<std::string> again;
+    platform::Registry second = platform::Registry::Parse(first.Serialize(), again);
+    if (!again.empty() || !(second == first))
+        std::abort();
+    return 0;
+}
