@@ -1,6 +1,7 @@
 #include "gps/CNmeaParser.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -20,14 +21,15 @@ int HexValue(uint8_t c)
     return -1;
 }
 
-// from_chars ignores the locale, unlike strtod under a Russian LC_NUMERIC.
+// from_chars ignores the locale, unlike strtod under a Russian LC_NUMERIC. Plain decimals
+// only: "inf" and "nan" would poison positions and everything computed from them.
 bool ParseDouble(const char* field, double& out)
 {
-    if (!field) return false;
+    if (!field || !(IsDigit(field[0]) || field[0] == '-' || field[0] == '.')) return false;
     const char* end = field + std::strlen(field);
     double value = 0;
-    auto [ptr, ec] = std::from_chars(field, end, value);
-    if (ec != std::errc() || ptr == field) return false;
+    auto [ptr, ec] = std::from_chars(field, end, value, std::chars_format::fixed);
+    if (ec != std::errc() || ptr == field || !std::isfinite(value)) return false;
     out = value;
     return true;
 }

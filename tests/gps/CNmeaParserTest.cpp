@@ -249,6 +249,21 @@ TEST(NmeaParser, MalformedNumbersAreTreatedAsAbsent)
     EXPECT_EQ(d.rmcCount, 2u);
 }
 
+TEST(NmeaParser, NonNumbersNeverBecomeInfinityOrNan)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, kGga);
+    const GpsData d = FeedAll(parser, Sentence("GPGGA,123520,48inf,N,011nan,E,1,08,inf,nan,M,,,,") +
+                                          Sentence("GPRMC,123520,A,4807.038,N,01131.000,E,inf,-nan,230394,,"));
+    EXPECT_DOUBLE_EQ(d.ggaLatitude, 48.1173); // kept
+    EXPECT_DOUBLE_EQ(d.hdop, 0.9);
+    EXPECT_DOUBLE_EQ(d.altitude, 545.4);
+    EXPECT_DOUBLE_EQ(d.verticalSpeed, 0);
+    EXPECT_DOUBLE_EQ(d.speedKnots, 0);
+    EXPECT_DOUBLE_EQ(d.courseDegrees, 0);
+}
+
 TEST(NmeaParser, DecimalCommaLocaleDoesNotMatter)
 {
     // A comma cannot be a decimal separator in NMEA; "0.9" must read as 0.9 whatever LC_NUMERIC is.
