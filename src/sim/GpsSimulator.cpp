@@ -1,6 +1,7 @@
 #include "sim/GpsSimulator.h"
 
 #include <cerrno>
+#include <chrono>
 #include <algorithm>
 #include <cmath>
 #include <fcntl.h>
@@ -18,6 +19,10 @@ GpsSimulator::GpsSimulator(GpsWalker walker, GpsSimulatorOptions options, platfo
 {
     if (!(options_.rateHz > 0)) options_.rateHz = 1.0;
     if (!(options_.timeFactor > 0)) options_.timeFactor = 1.0;
+    if (options_.startUtcMs == 0) {
+        using namespace std::chrono;
+        options_.startUtcMs = duration_cast<seconds>(system_clock::now().time_since_epoch()).count() * 1000;
+    }
 }
 
 GpsSimulator::~GpsSimulator()

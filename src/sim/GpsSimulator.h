@@ -13,7 +13,7 @@
 struct GpsSimulatorOptions {
     double rateHz = 1.0;        // epochs per simulated second
     double timeFactor = 1.0;    // simulated seconds per real second
-    int64_t startUtcMs = 0;     // UTC of simulated second 0 (ms since 1970)
+    int64_t startUtcMs = 0;     // UTC of simulated second 0 (ms since 1970); 0: now, whole seconds
     double altitude = 150.0;    // metres
     bool gnTalker = false;      // GNRMC/GNGGA/GNGSA as multi-constellation receivers send
     size_t noiseBytes = 0;      // random bytes (never '$') after every epoch

@@ -59,6 +59,17 @@ TEST(GpsSimulator, FixLossIntervalsAndForcedLoss)
     EXPECT_TRUE(sim.EpochState(30).valid);
 }
 
+TEST(GpsSimulator, StartsAtTheCurrentTimeUnlessToldOtherwise)
+{
+    const GpsSimulator sim(GpsWalker::Default(), GpsSimulatorOptions{});
+    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch()).count();
+    const int64_t start = sim.EpochState(0).utcMs;
+    EXPECT_EQ(start % 1000, 0);
+    EXPECT_LE(start, now);
+    EXPECT_GT(start, now - 3600 * 1000); // within the hour, so plainly not 1970
+}
+
 TEST(GpsSimulator, NoiseNeverStartsASentence)
 {
     GpsSimulatorOptions o = Options();
