@@ -1,0 +1,85 @@
+#include "gps/GpsReader.h"
+
+#include <system_error>
+
+#include "gps/GpsTime.h"
+
+namespace {
+constexpr size_t kChunkSize = 256;
+}
+
+GpsReader::GpsReader(ByteSource& port, CNmeaParser& parser, CGpsPositionService& positions,
+                     SystemClockSetter& systemClock, platform::Prompter& prompter, std::atomic<bool>& running,
+                     platform::Clock& ticks)
+    : port_(port), parser_(parser), positions_(positions), systemClock_(systemClock), prompter_(prompter),
+      running_(running), ticks_(ticks)
+{
+}
+
+GpsReader::~GpsReader()
+{
+    Stop();
+}
+
+bool GpsReader::Start()
+{
+    if (running_.load()) return false;
+    if (thread_.joinable()) thread_.join(); // a stopped reader may still be in its last read
+    running_.store(true);
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        running_.store(false);
+        prompter_.Ask(kNmeaReadErrorText, "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+bool GpsReader::RequestStop()
+{
+    return running_.exchange(false);
+}
+
+void GpsReader::Stop()
+{
+    RequestStop();
+    if (thread_.joinable()) thread_.join();
+}
+
+void GpsReader::Run()
+{
+    GpsData data{};
+    bool timeSet = false;
+    uint32_t lastRmcCount = 0;
+    uint8_t buffer[kChunkSize];
+
+    while (running_.load() && port_.IsOpen()) {
+        size_t got = 0;
+        if (!port_.Read(buffer, kChunkSize, got)) {
+            const int error = port_.LastError();
+            const std::string text = error != 0 ? std::generic_category().message(error) : std::string();
+            // A read that fails because a stop closed the port is not an error to show.
+            if (!text.empty() && running_.load())
+                prompter_.Ask(text, kGpsErrorCaption, platform::PromptButtons::Ok, platform::PromptIcon::Error);
+            break;
+        }
+        if (got == 0) continue;
+        parser_.Feed(buffer, got < kChunkSize ? got : kChunkSize, &data);
+
+        if (!timeSet && data.rmcCount != 0 && data.year >= 2006) {
+            // The sentence was completed `age` ms ago; the status need not be 'A'.
+            if (const auto utc = RmcDateTime(data)) {
+                const uint32_t age = ticks_.Now() - data.rmcTick;
+                systemClock_.SetUtc(*utc + std::chrono::milliseconds(age));
+                timeSet = true;
+            }
+        }
+        if (data.rmcCount != lastRmcCount) {
+            if (data.rmcStatus == 'A') positions_.OnFix({data.rmcLatitude, data.rmcLongitude, data.rmcTick});
+            lastRmcCount = data.rmcCount;
+        }
+    }
+    running_.store(false);
+    port_.Close();
+}

@@ -1,0 +1,37 @@
+#pragma once
+#include <cstddef>
+#include <vector>
+
+struct GeoPoint {
+    double latitude = 0;  // degrees, north positive
+    double longitude = 0; // degrees, east positive
+};
+
+// A walker going along a path at constant speed, to its end and back again, for ever.
+// Pure: the position is a function of the time since the walk began.
+class GpsWalker {
+public:
+    static constexpr double kWalkingSpeed = 1.2; // m/s
+
+    explicit GpsWalker(std::vector<GeoPoint> path, double speedMps = kWalkingSpeed);
+    // A 120 m × 60 m rectangle of survey lines near Moscow.
+    static GpsWalker Default();
+
+    GeoPoint PositionAt(double seconds) const;
+    double CourseAt(double seconds) const; // degrees true, 0 when standing
+    double SpeedMps() const { return length_ > 0 ? speed_ : 0.0; }
+
+private:
+    struct Place {
+        size_t leg;
+        double along; // metres into the leg
+        bool back;
+    };
+    Place Locate(double seconds) const;
+
+    std::vector<GeoPoint> path_;
+    std::vector<double> legLength_; // metres
+    double length_ = 0;
+    double speed_;
+    double metresPerDegreeLongitude_ = 0;
+};

@@ -1,0 +1,177 @@
+#include "gps/CGpsPositionService.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Posted {
+    WindowId window;
+    PositionMessage message;
+};
+
+class RecordingPoster : public MessagePoster {
+public:
+    void Post(WindowId window, const PositionMessage& message) override { posted.push_back({window, message}); }
+    std::vector<Posted> posted;
+};
+
+constexpr WindowId kPage = 0x1234;
+
+class PositionService : public testing::Test {
+protected:
+    platform::ManualClock clock{5000};
+    RecordingPoster poster;
+    CGpsPositionService service{poster, clock};
+
+    std::vector<Posted> Readings() const
+    {
+        std::vector<Posted> out;
+        for (const Posted& p : poster.posted)
+            if (p.message.message == UM_READING_POSITION) out.push_back(p);
+        return out;
+    }
+};
+
+TEST_F(PositionService, MessageValuesAreFixed)
+{
+    EXPECT_EQ(UM_READING_POSITION, 0x234Au);
+    EXPECT_EQ(UM_CURRENT_POSITION, 0x234Bu);
+}
+
+TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixItself)
+{
+    service.RequestPosition({kPage, 7, 4000});
+    EXPECT_FALSE(service.HasFix());
+    service.OnFix({55.5, 37.5, 6000});
+    ASSERT_EQ(poster.posted.size(), 2u);
+    const Posted& reading = poster.posted[0];
+    EXPECT_EQ(reading.window, kPage);
+    EXPECT_EQ(reading.message.message, UM_READING_POSITION);
+    EXPECT_EQ(reading.message.wParam, 7u);
+    EXPECT_EQ(reading.message.fix.tick, 6000u); // the fix's own tick, not the request's
+    EXPECT_DOUBLE_EQ(reading.message.fix.latitude, 55.5);
+    const Posted& current = poster.posted[1];
+    EXPECT_EQ(current.message.message, UM_CURRENT_POSITION);
+    EXPECT_EQ(current.message.wParam, 0u);
+    EXPECT_EQ(current.window, kPage);
+    EXPECT_TRUE(service.HasFix());
+}
+
+TEST_F(PositionService, InterpolatesAndExtrapolatesInTime)
+{
+    service.OnFix({10.0, 20.0, 1000});
+    service.RequestPosition({kPage, 1, 1500});
+    service.RequestPosition({kPage, 2, 2500});
+    service.RequestPosition({kPage, 3, 500});
+    service.OnFix({11.0, 22.0, 2000});
+    const auto r = Readings();
+    ASSERT_EQ(r.size(), 3u);
+    const double lat[] = {10.5, 11.5, 9.5};
+    const double lon[] = {21.0, 23.0, 19.0};
+    const uint32_t tick[] = {1500, 2500, 500};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(r[i].message.wParam, static_cast<uintptr_t>(i + 1));
+        EXPECT_DOUBLE_EQ(r[i].message.fix.latitude, lat[i]) << i;
+        EXPECT_DOUBLE_EQ(r[i].message.fix.longitude, lon[i]) << i;
+        EXPECT_EQ(r[i].message.fix.tick, tick[i]) << i;
+    }
+}
+
+TEST_F(PositionService, InterpolatesAcrossTickWrap)
+{
+    clock.Set(0xFFFFF000u);
+    service.Reset();
+    service.OnFix({10.0, 0.0, 0xFFFFFC18u}); // 1000 ms before the wrap
+    service.RequestPosition({kPage, 1, 0xFFFFFE0Cu}); // 500 ms before it
+    service.RequestPosition({kPage, 2, 0x000001F4u}); // 500 ms after it
+    service.OnFix({12.0, 0.0, 0x000003E8u});          // 1000 ms after it
+    const auto r = Readings();
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_DOUBLE_EQ(r[0].message.fix.latitude, 10.5);
+    EXPECT_DOUBLE_EQ(r[1].message.fix.latitude, 11.5);
+}
+
+TEST_F(PositionService, FixesWithTheSameTickLeaveRequestsWaiting)
+{
+    service.OnFix({10.0, 0.0, 1000});
+    service.RequestPosition({kPage, 9, 1500});
+    service.OnFix({10.2, 0.0, 1000});
+    EXPECT_TRUE(Readings().empty());
+    service.OnFix({12.0, 0.0, 2000}); // last fix is now the second one at 1000
+    const auto r = Readings();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_DOUBLE_EQ(r[0].message.fix.latitude, 11.1);
+}
+
+TEST_F(PositionService, RequestsWithoutWindowAreDropped)
+{
+    service.OnFix({10.0, 0.0, 1000});
+    service.RequestPosition({0, 1, 1500});
+    service.RequestPosition({kPage, 2, 1500});
+    service.OnFix({11.0, 0.0, 2000});
+    const auto r = Readings();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].message.wParam, 2u);
+    service.OnFix({12.0, 0.0, 3000});
+    EXPECT_EQ(Readings().size(), 1u); // nothing left waiting
+}
+
+TEST_F(PositionService, SeventeenthRequestPushesOutTheFirst)
+{
+    for (uint32_t i = 1; i <= 17; ++i) service.RequestPosition({kPage, i, 100});
+    service.OnFix({1.0, 1.0, 200});
+    const auto r = Readings();
+    ASSERT_EQ(r.size(), 16u);
+    for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(r[i].message.wParam, i + 2); // oldest first, 1 lost
+}
+
+TEST_F(PositionService, SlotsAreUsedInTurnAndTheEightyFirstReusesSlotOne)
+{
+    service.RequestPosition({kPage, 0, 0});
+    // Delivery 1 answers the request, then one current position per fix.
+    for (uint32_t i = 1; i <= 80; ++i) service.OnFix({static_cast<double>(i), 0.0, i * 1000});
+    ASSERT_EQ(poster.posted.size(), 81u);
+    for (uint32_t i = 0; i < 80; ++i) EXPECT_EQ(poster.posted[i].message.slot, i + 1) << i;
+    EXPECT_EQ(poster.posted[80].message.slot, 1u);
+    EXPECT_DOUBLE_EQ(service.Slot(1).latitude, 80.0); // overwritten by the 81st delivery
+    EXPECT_DOUBLE_EQ(service.Slot(2).latitude, 1.0);
+    EXPECT_DOUBLE_EQ(service.Slot(80).latitude, 79.0);
+    EXPECT_DOUBLE_EQ(service.Slot(0).latitude, 0.0); // out of range reads as zero
+    EXPECT_DOUBLE_EQ(service.Slot(81).latitude, 0.0);
+}
+
+TEST_F(PositionService, NoListenerNoCurrentPosition)
+{
+    service.OnFix({1.0, 1.0, 100});
+    EXPECT_TRUE(poster.posted.empty());
+    EXPECT_TRUE(service.HasFix());
+}
+
+TEST_F(PositionService, ResetForgetsEverything)
+{
+    service.OnFix({10.0, 0.0, 1000});
+    service.RequestPosition({kPage, 1, 1500});
+    service.Reset();
+    EXPECT_FALSE(service.HasFix());
+    service.OnFix({20.0, 0.0, 2000});
+    EXPECT_TRUE(poster.posted.empty()); // request dropped, listener cleared
+    service.RequestPosition({kPage, 2, 2500});
+    service.OnFix({30.0, 0.0, 3000});
+    const auto r = Readings();
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_DOUBLE_EQ(r[0].message.fix.latitude, 25.0); // interpolated from the fix after Reset
+    EXPECT_EQ(poster.posted.front().message.slot, 1u); // slots restart after Reset
+}
+
+TEST_F(PositionService, LatestRequestWindowBecomesTheListener)
+{
+    service.RequestPosition({kPage, 1, 0});
+    service.RequestPosition({kPage + 1, 2, 0});
+    service.OnFix({1.0, 1.0, 100});
+    EXPECT_EQ(poster.posted.back().message.message, UM_CURRENT_POSITION);
+    EXPECT_EQ(poster.posted.back().window, kPage + 1);
+}
+
+} // namespace

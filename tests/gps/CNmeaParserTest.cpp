@@ -1,0 +1,377 @@
+#include "gps/CNmeaParser.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gps/NmeaTestSentences.h"
+
+namespace {
+
+GpsData FeedAll(CNmeaParser& parser, const std::string& text)
+{
+    GpsData out;
+    parser.Feed(reinterpret_cast<const uint8_t*>(text.data()), text.size(), &out);
+    return out;
+}
+
+GpsData Decode(const std::string& text)
+{
+    platform::ManualClock clock(777);
+    CNmeaParser parser(clock);
+    return FeedAll(parser, text);
+}
+
+bool SameData(const GpsData& a, const GpsData& b)
+{
+    return std::memcmp(&a, &b, sizeof(GpsData)) == 0;
+}
+
+TEST(NmeaParser, DecodesTheReferenceRmc)
+{
+    const GpsData d = Decode(kRmc);
+    EXPECT_EQ(d.rmcHour, 12);
+    EXPECT_EQ(d.rmcMinute, 35);
+    EXPECT_EQ(d.rmcSecond, 19);
+    EXPECT_EQ(d.rmcMillisecond, 0);
+    EXPECT_EQ(d.rmcStatus, 'A');
+    EXPECT_DOUBLE_EQ(d.rmcLatitude, 48.1173);
+    EXPECT_DOUBLE_EQ(d.rmcLongitude, 11.0 + 31.0 / 60.0);
+    EXPECT_DOUBLE_EQ(d.speedKnots, 22.4);
+    EXPECT_DOUBLE_EQ(d.courseDegrees, 84.4);
+    EXPECT_EQ(d.day, 23);
+    EXPECT_EQ(d.month, 3);
+    EXPECT_EQ(d.year, 1994);
+    EXPECT_DOUBLE_EQ(d.magneticVariation, -3.1);
+    EXPECT_EQ(d.rmcCount, 1u);
+    EXPECT_EQ(d.rmcTick, 777u);
+    EXPECT_EQ(d.sentenceCount, 1u);
+}
+
+TEST(NmeaParser, DecodesTheReferenceGgaGsaGsv)
+{
+    const GpsData d = Decode(kGsa + kGga + kGsv);
+    EXPECT_EQ(d.ggaHour, 12);
+    EXPECT_DOUBLE_EQ(d.ggaLatitude, 48.1173);
+    EXPECT_DOUBLE_EQ(d.ggaLongitude, 11.0 + 31.0 / 60.0);
+    EXPECT_EQ(d.fixQuality, 1);
+    EXPECT_EQ(d.satellitesUsed, 8);
+    EXPECT_DOUBLE_EQ(d.hdop, 0.9);
+    EXPECT_DOUBLE_EQ(d.altitude, 545.4);
+    EXPECT_EQ(d.ggaCount, 1u);
+
+    EXPECT_EQ(d.gsaMode, 'A');
+    EXPECT_EQ(d.fixType, 3);
+    const uint16_t used[12] = {4, 5, 0, 9, 12, 0, 0, 24, 0, 0, 0, 0};
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(d.usedPrn[i], used[i]) << i;
+    EXPECT_DOUBLE_EQ(d.pdop, 2.5);
+    EXPECT_DOUBLE_EQ(d.gsaHdop, 1.3);
+    EXPECT_DOUBLE_EQ(d.vdop, 2.1);
+
+    EXPECT_EQ(d.satellitesInView, 8);
+    EXPECT_EQ(d.satellites[0].prn, 1);
+    EXPECT_EQ(d.satellites[0].elevation, 40);
+    EXPECT_EQ(d.satellites[0].azimuth, 83);
+    EXPECT_EQ(d.satellites[0].snr, 46);
+    EXPECT_EQ(d.satellites[0].used, 0u);
+    EXPECT_EQ(d.satellites[2].prn, 12);
+    EXPECT_EQ(d.satellites[2].used, 1u); // PRN 12 is in the GPGSA list
+    EXPECT_EQ(d.satellites[3].azimuth, 228);
+    EXPECT_EQ(d.gsvCount, 1u);
+    EXPECT_EQ(d.sentenceCount, 3u);
+}
+
+TEST(NmeaParser, ResetValuesBeforeAnyInput)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    GpsData d;
+    d.year = 1;
+    parser.Snapshot(d);
+    EXPECT_EQ(d.rmcStatus, 'V');
+    EXPECT_EQ(d.gsaMode, 'M');
+    EXPECT_EQ(d.fixType, 1);
+    EXPECT_EQ(d.day, 1);
+    EXPECT_EQ(d.month, 1);
+    EXPECT_EQ(d.year, 2000);
+    EXPECT_EQ(d.sentenceCount, 0u);
+
+    FeedAll(parser, kRmc + kGsa);
+    parser.Reset();
+    parser.Snapshot(d);
+    EXPECT_TRUE(SameData(d, GpsData{}));
+    EXPECT_EQ(parser.IsPrnUsed(4), 0);
+}
+
+TEST(NmeaParser, ResetAbandonsAHalfAssembledSentence)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, kRmc.substr(0, 30));
+    parser.Reset();
+    const GpsData d = FeedAll(parser, kRmc.substr(30));
+    EXPECT_EQ(d.sentenceCount, 0u);
+}
+
+TEST(NmeaParser, SplitAtEveryByteDecodesAsWhole)
+{
+    const std::string stream = kGsa + kGga + kGsv + kRmc;
+    const GpsData whole = Decode(stream);
+    for (size_t cut = 0; cut <= stream.size(); ++cut) {
+        platform::ManualClock clock(777);
+        CNmeaParser parser(clock);
+        FeedAll(parser, stream.substr(0, cut));
+        const GpsData split = FeedAll(parser, stream.substr(cut));
+        ASSERT_TRUE(SameData(split, whole)) << "cut at " << cut;
+    }
+}
+
+TEST(NmeaParser, ByteAtATimeStampsTheChunkThatCompletedTheRmc)
+{
+    platform::ManualClock clock(100);
+    CNmeaParser parser(clock);
+    GpsData d;
+    for (char c : kRmc) {
+        clock.Advance(1);
+        const uint8_t byte = static_cast<uint8_t>(c);
+        parser.Feed(&byte, 1, &d);
+    }
+    // The '*6A' closes the sentence: the last checksum digit is fed at tick 100 + size - 2.
+    EXPECT_EQ(d.rmcTick, 100u + kRmc.size() - 2);
+    EXPECT_EQ(d.rmcCount, 1u);
+}
+
+struct RejectCase {
+    const char* name;
+    std::string input;
+    uint32_t sentences; // expected sentenceCount
+    uint32_t rmcs;      // expected rmcCount
+};
+
+class NmeaRejects : public testing::TestWithParam<RejectCase> {};
+
+TEST_P(NmeaRejects, CountsOnlyWhatShouldBeDecoded)
+{
+    const GpsData d = Decode(GetParam().input);
+    EXPECT_EQ(d.sentenceCount, GetParam().sentences);
+    EXPECT_EQ(d.rmcCount, GetParam().rmcs);
+}
+
+const std::string kRmcBody = "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W";
+
+INSTANTIATE_TEST_SUITE_P(
+    Stream, NmeaRejects,
+    testing::Values(
+        RejectCase{"WrongLowDigit", "$" + kRmcBody + "*6B\r\n", 0, 0},
+        RejectCase{"WrongHighDigit", "$" + kRmcBody + "*7A\r\n", 0, 0},
+        RejectCase{"LowerCaseHex", "$" + kRmcBody + "*6a\r\n", 1, 1},
+        RejectCase{"NonHexDigit", "$" + kRmcBody + "*6\r\n", 0, 0},
+        RejectCase{"NoChecksumEndsAtCr", "$" + kRmcBody + "\r\n", 1, 1},
+        RejectCase{"LeadingGarbage", std::string("\x00\xff garbage ,*\r\n12", 16) + kRmc, 1, 1},
+        RejectCase{"GarbageBetween", kRmc + "#!%&\n\n" + kRmc, 2, 2},
+        RejectCase{"InterruptedThenComplete", "$GPRMC,123519,A,48" + kRmc, 1, 1},
+        RejectCase{"InterruptedInChecksum", "$" + kRmcBody + "*" + kRmc, 1, 1},
+        RejectCase{"AddressOfSevenIsKept", Sentence("GPRMCXY,1"), 1, 0},
+        RejectCase{"AddressOfEightAbandons", Sentence("GPRMCXYZ,1"), 0, 0},
+        RejectCase{"FieldTextOf255IsKept", Sentence("GPTXT," + std::string(255, 'x')), 1, 0},
+        RejectCase{"FieldTextOf256Abandons", Sentence("GPTXT," + std::string(256, 'x')), 0, 0},
+        RejectCase{"OverlongThenNormal", Sentence("GPTXT," + std::string(5000, 'x')) + kRmc, 1, 1},
+        RejectCase{"GnRmcCountedOnly", Sentence("GNRMC,123519,A,4807.038,N,01131.000,E,1,2,230394,,"), 1, 0},
+        RejectCase{"EmptyAddress", Sentence(",1,2"), 1, 0},
+        RejectCase{"OnlyDollars", "$$$$$$", 0, 0}),
+    [](const testing::TestParamInfo<RejectCase>& info) { return std::string(info.param.name); });
+
+TEST(NmeaParser, OtherTalkersChangeNothingButTheCount)
+{
+    const std::string gn = Sentence("GNRMC,010203,A,1000.000,N,02000.000,E,1,2,010107,,") +
+                           Sentence("GNGGA,010203,1000.000,N,02000.000,E,1,08,0.9,100.0,M,0,M,,") +
+                           Sentence("GLGSV,1,1,01,70,10,10,30") + Sentence("GNGSA,A,3,70,,,,,,,,,,,,1,1,1");
+    GpsData expected;
+    expected.sentenceCount = 4;
+    EXPECT_TRUE(SameData(Decode(gn), expected));
+}
+
+TEST(NmeaParser, RmcDatePivot)
+{
+    EXPECT_EQ(Decode(Sentence("GPRMC,000000,A,,,,,,,010169,,")).year, 2069);
+    EXPECT_EQ(Decode(Sentence("GPRMC,000000,A,,,,,,,010170,,")).year, 1970);
+    EXPECT_EQ(Decode(Sentence("GPRMC,000000,A,,,,,,,311299,,")).year, 1999);
+    EXPECT_EQ(Decode(Sentence("GPRMC,000000,A,,,,,,,010100,,")).year, 2000);
+}
+
+TEST(NmeaParser, RmcEmptyFieldsKeepOrClearAsDefined)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, kRmc);
+    const GpsData d = FeedAll(parser, Sentence("GPRMC,,,,,,,,,,,"));
+    EXPECT_EQ(d.rmcHour, 12);      // time kept
+    EXPECT_EQ(d.rmcStatus, 'V');   // status absent means void
+    EXPECT_DOUBLE_EQ(d.rmcLatitude, 48.1173); // kept
+    EXPECT_DOUBLE_EQ(d.speedKnots, 0);
+    EXPECT_DOUBLE_EQ(d.courseDegrees, 0);
+    EXPECT_EQ(d.year, 1994);       // date kept
+    EXPECT_DOUBLE_EQ(d.magneticVariation, 0);
+    EXPECT_EQ(d.rmcCount, 2u);
+}
+
+TEST(NmeaParser, HemispheresAndMilliseconds)
+{
+    struct Case {
+        std::string time;
+        uint16_t ms;
+    };
+    for (const Case& c : {Case{"123519.5", 500}, Case{"123519.25", 250}, Case{"123519.123", 123},
+                          Case{"123519.1234", 123}, Case{"123519.", 0}, Case{"123519", 0}}) {
+        const GpsData d = Decode(Sentence("GPRMC," + c.time + ",A,3345.5000,S,07030.0000,W,0,0,010107,1.5,E"));
+        EXPECT_EQ(d.rmcMillisecond, c.ms) << c.time;
+        EXPECT_DOUBLE_EQ(d.rmcLatitude, -(33 + 45.5 / 60)) << c.time;
+        EXPECT_DOUBLE_EQ(d.rmcLongitude, -70.5) << c.time;
+        EXPECT_DOUBLE_EQ(d.magneticVariation, 1.5) << c.time;
+    }
+}
+
+TEST(NmeaParser, MalformedNumbersAreTreatedAsAbsent)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, kRmc);
+    // Short time, letters for a latitude, a lone hemisphere, a five-digit date.
+    const GpsData d = FeedAll(parser, Sentence("GPRMC,1235,A,ab07.0,S,1,W,x,,23039,,"));
+    EXPECT_EQ(d.rmcHour, 12);
+    EXPECT_EQ(d.rmcSecond, 19);
+    EXPECT_DOUBLE_EQ(d.rmcLatitude, 48.1173);          // not replaced, and not flipped by 'S'
+    EXPECT_DOUBLE_EQ(d.rmcLongitude, 11.0 + 31.0 / 60); // not flipped by 'W'
+    EXPECT_DOUBLE_EQ(d.speedKnots, 0);
+    EXPECT_EQ(d.day, 23);
+    EXPECT_EQ(d.rmcCount, 2u);
+}
+
+TEST(NmeaParser, NonNumbersNeverBecomeInfinityOrNan)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, kGga);
+    const GpsData d = FeedAll(parser, Sentence("GPGGA,123520,48inf,N,011nan,E,1,08,inf,nan,M,,,,") +
+                                          Sentence("GPRMC,123520,A,4807.038,N,01131.000,E,inf,-nan,230394,,"));
+    EXPECT_DOUBLE_EQ(d.ggaLatitude, 48.1173); // kept
+    EXPECT_DOUBLE_EQ(d.hdop, 0.9);
+    EXPECT_DOUBLE_EQ(d.altitude, 545.4);
+    EXPECT_DOUBLE_EQ(d.verticalSpeed, 0);
+    EXPECT_DOUBLE_EQ(d.speedKnots, 0);
+    EXPECT_DOUBLE_EQ(d.courseDegrees, 0);
+}
+
+TEST(NmeaParser, DecimalCommaLocaleDoesNotMatter)
+{
+    // A comma cannot be a decimal separator in NMEA; "0.9" must read as 0.9 whatever LC_NUMERIC is.
+    const GpsData d = Decode(kGga);
+    EXPECT_DOUBLE_EQ(d.hdop, 0.9);
+}
+
+TEST(NmeaParser, VerticalSpeedAcrossMidnight)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, Sentence("GPGGA,235959,,,,,1,05,1.0,100.0,M,,,,"));
+    GpsData d = FeedAll(parser, Sentence("GPGGA,000001,,,,,1,05,1.0,104.0,M,,,,"));
+    EXPECT_DOUBLE_EQ(d.verticalSpeed, 2.0); // 4 m over 2 s
+    d = FeedAll(parser, Sentence("GPGGA,000001.5,,,,,1,05,1.0,110.0,M,,,,"));
+    EXPECT_DOUBLE_EQ(d.verticalSpeed, 2.0); // same second: unchanged
+    d = FeedAll(parser, Sentence("GPGGA,000011,,,,,1,05,1.0,100.0,M,,,,"));
+    EXPECT_DOUBLE_EQ(d.verticalSpeed, -1.0);
+    EXPECT_EQ(d.ggaCount, 4u);
+}
+
+TEST(NmeaParser, FirstGgaSetsNoVerticalSpeed)
+{
+    const GpsData d = Decode(Sentence("GPGGA,120000,,,,,1,05,1.0,500.0,M,,,,"));
+    EXPECT_DOUBLE_EQ(d.verticalSpeed, 0);
+}
+
+TEST(NmeaParser, GgaAbsentFields)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, kGga);
+    const GpsData d = FeedAll(parser, Sentence("GPGGA,,,,,,,,,,,,,,"));
+    EXPECT_EQ(d.fixQuality, 0);    // absent quality is 0
+    EXPECT_EQ(d.satellitesUsed, 8); // kept
+    EXPECT_DOUBLE_EQ(d.hdop, 0.9);
+    EXPECT_DOUBLE_EQ(d.altitude, 545.4);
+    EXPECT_EQ(d.ggaHour, 12);
+}
+
+TEST(NmeaParser, TwoDigitFieldsUseTheFirstTwoCharacters)
+{
+    const GpsData d = Decode(Sentence("GPGGA,120000,,,,,1,123,1.0,1.0,M,,,,") +
+                             Sentence("GPGSA,A,2,7,123,,,,,,,,,,,,,"));
+    EXPECT_EQ(d.satellitesUsed, 12);
+    EXPECT_EQ(d.fixType, 2);
+    EXPECT_EQ(d.usedPrn[0], 7);
+    EXPECT_EQ(d.usedPrn[1], 12);
+    EXPECT_DOUBLE_EQ(d.pdop, 0); // absent
+}
+
+TEST(NmeaParser, GsvRangeChecks)
+{
+    const std::string sats = ",08,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45";
+    struct Case {
+        std::string head;
+        bool decoded;
+    };
+    for (const Case& c : {Case{"1,1", true}, Case{"8,8", true}, Case{"8,9", true}, Case{"9,1", false},
+                          Case{"0,1", false}, Case{",1", false}, Case{"1,", false}, Case{"1,0", false},
+                          Case{"10,1", false}, Case{"1,10", false}, Case{"x,1", false}}) {
+        const GpsData d = Decode(Sentence("GPGSV," + c.head + sats));
+        EXPECT_EQ(d.gsvCount, c.decoded ? 1u : 0u) << c.head;
+        EXPECT_EQ(d.sentenceCount, 1u) << c.head;
+    }
+}
+
+TEST(NmeaParser, GsvLastMessageStoresMissingBlocksAsZero)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, Sentence("GPGSV,3,3,10,01,40,083,46,02,17,308,41,03,1,2,3,04,5,6,7"));
+    const GpsData d = FeedAll(parser, Sentence("GPGSV,3,3,10,21,40,083,46,22,17,308,"));
+    EXPECT_EQ(d.satellitesInView, 10);
+    EXPECT_EQ(d.satellites[8].prn, 21);
+    EXPECT_EQ(d.satellites[9].prn, 22);
+    EXPECT_EQ(d.satellites[9].snr, 0);
+    EXPECT_EQ(d.satellites[10].prn, 0);
+    EXPECT_EQ(d.satellites[11].azimuth, 0);
+}
+
+TEST(NmeaParser, GsvNinthMessageFillsTheLastEntries)
+{
+    const GpsData d = Decode(Sentence("GPGSV,8,9,36,90,1,2,3,91,1,2,3,92,1,2,3,93,1,2,70000"));
+    EXPECT_EQ(d.satellites[32].prn, 90);
+    EXPECT_EQ(d.satellites[35].prn, 93);
+    EXPECT_EQ(d.satellites[35].snr, 65535); // saturated, not wrapped
+}
+
+TEST(NmeaParser, IsPrnUsed)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    FeedAll(parser, kGsa);
+    EXPECT_EQ(parser.IsPrnUsed(4), 1);
+    EXPECT_EQ(parser.IsPrnUsed(24), 1);
+    EXPECT_EQ(parser.IsPrnUsed(6), 0);
+    EXPECT_EQ(parser.IsPrnUsed(0), 0); // empty PRN slots hold 0
+}
+
+TEST(NmeaParser, FeedWithoutDestinationStillDecodes)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    parser.Feed(reinterpret_cast<const uint8_t*>(kRmc.data()), kRmc.size());
+    GpsData d;
+    parser.Snapshot(d);
+    EXPECT_EQ(d.rmcCount, 1u);
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "GpsCommands.h"
+#include "gps/NmeaTestSentences.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::string RunCommand(const std::vector<std::string>& args, int& status)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    status = RunGps(args);
+    testing::internal::GetCapturedStderr();
+    return testing::internal::GetCapturedStdout();
+}
+
+TEST(CmdGps, ReplayPrintsTheChecksFileOfALog)
+{
+    const std::string log = std::string(LUR_GPS_DATA_DIR) + "/ublox6_gps_only.log";
+    std::ifstream chk(std::string(LUR_GPS_DATA_DIR) + "/ublox6_gps_only.chk");
+    std::stringstream expected;
+    expected << chk.rdbuf();
+    int status = -1;
+    EXPECT_EQ(RunCommand({"--replay", log}, status), expected.str());
+    EXPECT_EQ(status, 0);
+}
+
+TEST(CmdGps, OneLinePerChunkThatCompletedAnRmc)
+{
+    testing_support::TempDir dir;
+    const std::string file = dir.File("two.nmea");
+    testing_support::WriteFile(file, kRmc + kGga + kRmc);
+    int status = -1;
+    const std::string whole = RunCommand({"--replay", file}, status);
+    EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 1);
+    const std::string bytewise = RunCommand({"--replay", file, "--chunk", "1"}, status);
+    ASSERT_EQ(std::count(bytewise.begin(), bytewise.end(), '\n'), 2);
+    EXPECT_NE(bytewise.find("\"rmcLatitude\":48.117300000,\"rmcLongitude\":11.516666667,"), std::string::npos);
+    EXPECT_NE(bytewise.find("\"rmcHour\":12,\"rmcMinute\":35,\"rmcSecond\":19,"), std::string::npos);
+    EXPECT_NE(bytewise.find("\"day\":23,\"month\":3,\"year\":1994,\"magneticVariation\":-3.1,"), std::string::npos);
+    EXPECT_NE(bytewise.find("\"rmcStatus\":\"A\""), std::string::npos);
+    EXPECT_EQ(bytewise.rfind("{\"sentenceCount\":1,", 0), 0u);
+}
+
+TEST(CmdGps, BadArgumentsAndFiles)
+{
+    int status = -1;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, {"--replay"}, {"--replay", "a", "--port", "b"}, {"--replay", "a", "--chunk", "0"},
+          {"--replay", "a", "--chunk", "x"}, {"--port", "/dev/null", "--baud", "1234"}, {"--bogus", "1"}}) {
+        EXPECT_EQ(RunCommand(args, status), "");
+        EXPECT_NE(status, 0);
+    }
+    RunCommand({"--replay", "/nonexistent/file.log"}, status);
+    EXPECT_EQ(status, 1);
+}
+
+TEST(CmdGps, PortReadsAPlainFileToItsEnd)
+{
+    testing_support::TempDir dir;
+    const std::string file = dir.File("port.nmea");
+    testing_support::WriteFile(file, kRmc);
+    int status = -1;
+    const std::string out = RunCommand({"--port", file, "--seconds", "5"}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("\"rmcCount\":1,"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+#include "sim/NmeaGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include "gps/CNmeaParser.h"
+
+namespace {
+
+GpsData Parse(const std::string& text)
+{
+    platform::ManualClock clock;
+    CNmeaParser parser(clock);
+    GpsData d;
+    parser.Feed(reinterpret_cast<const uint8_t*>(text.data()), text.size(), &d);
+    return d;
+}
+
+GpsEpoch SampleEpoch()
+{
+    GpsEpoch e;
+    e.utcMs = 1704103200000 + 3723450; // 2024-01-01 11:02:03.450 UTC
+    e.latitude = -33.8567844;
+    e.longitude = -70.6544;
+    e.speedKnots = 2.333;
+    e.courseDegrees = 271.5;
+    e.altitude = 512.3;
+    return e;
+}
+
+TEST(NmeaGenerator, SentenceFraming)
+{
+    EXPECT_EQ(NmeaSentence("GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W"),
+              "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n");
+    EXPECT_EQ(NmeaSentence(""), "$*00\r\n");
+}
+
+TEST(NmeaGenerator, EpochRoundTripsThroughTheParser)
+{
+    const NmeaGenerator gen;
+    const std::string text = gen.Epoch(SampleEpoch());
+    const GpsData d = Parse(text);
+    EXPECT_EQ(d.sentenceCount, 6u); // RMC, GGA, GSA, three GSV
+    EXPECT_EQ(d.rmcCount, 1u);
+    EXPECT_EQ(d.ggaCount, 1u);
+    EXPECT_EQ(d.gsaCount, 1u);
+    EXPECT_EQ(d.gsvCount, 3u);
+    EXPECT_EQ(d.rmcStatus, 'A');
+    EXPECT_EQ(d.rmcHour, 11);
+    EXPECT_EQ(d.rmcMinute, 2);
+    EXPECT_EQ(d.rmcSecond, 3);
+    EXPECT_EQ(d.rmcMillisecond, 450);
+    EXPECT_EQ(d.day, 1);
+    EXPECT_EQ(d.month, 1);
+    EXPECT_EQ(d.year, 2024);
+    EXPECT_NEAR(d.rmcLatitude, -33.8567844, 1e-6); // 1e-5 minutes resolution
+    EXPECT_NEAR(d.rmcLongitude, -70.6544, 1e-6);
+    EXPECT_NEAR(d.ggaLatitude, d.rmcLatitude, 1e-12);
+    EXPECT_DOUBLE_EQ(d.speedKnots, 2.333);
+    EXPECT_DOUBLE_EQ(d.courseDegrees, 271.5);
+    EXPECT_DOUBLE_EQ(d.altitude, 512.3);
+    EXPECT_EQ(d.fixQuality, 1);
+    EXPECT_EQ(d.fixType, 3);
+    EXPECT_EQ(d.satellitesInView, 10);
+    EXPECT_EQ(d.satellites[9].prn, 29);
+    EXPECT_EQ(d.satellites[10].prn, 0);
+}
+
+TEST(NmeaGenerator, MinutesThatRoundUpCarryIntoDegrees)
+{
+    GpsEpoch e = SampleEpoch();
+    e.latitude = 10.9999999999;
+    e.longitude = 0.0000001;
+    const std::string rmc = NmeaGenerator().Rmc(e);
+    EXPECT_NE(rmc.find(",1100.00000,N,00000.00001,E,"), std::string::npos) << rmc;
+}
+
+TEST(NmeaGenerator, NoFixEpoch)
+{
+    GpsEpoch e = SampleEpoch();
+    e.valid = false;
+    const NmeaGenerator gen;
+    EXPECT_EQ(gen.Rmc(e).substr(0, 33), "$GPRMC,110203.45,V,,,,,,,010124,,");
+    const GpsData d = Parse(gen.Epoch(e));
+    EXPECT_EQ(d.rmcStatus, 'V');
+    EXPECT_EQ(d.fixQuality, 0);
+    EXPECT_EQ(d.fixType, 1);
+    EXPECT_DOUBLE_EQ(d.rmcLatitude, 0);
+    EXPECT_EQ(d.usedPrn[0], 0);
+    EXPECT_EQ(d.year, 2024); // receivers keep the date without a fix
+}
+
+TEST(NmeaGenerator, GnTalkerLeavesOnlyGsvForTheParser)
+{
+    const std::string text = NmeaGenerator(true).Epoch(SampleEpoch());
+    EXPECT_EQ(text.rfind("$GNRMC,", 0), 0u);
+    EXPECT_NE(text.find("$GNGGA,"), std::string::npos);
+    EXPECT_NE(text.find("$GNGSA,"), std::string::npos);
+    const GpsData d = Parse(text);
+    EXPECT_EQ(d.sentenceCount, 6u); // every checksum is right
+    EXPECT_EQ(d.rmcCount, 0u);
+    EXPECT_EQ(d.gsvCount, 3u);
+}
+
+} // namespace
