@@ -115,11 +115,25 @@ public:
     // The settings file as loaded; other sections ("Serial ports") are read from it too.
     const platform::Registry& Registry() const { return registry_; }
 
+    // Copies every persisted field into Registry() without writing the file.
+    void StoreValues();
+
+    // A persisted int or float field under its value name; entries with neither field are
+    // read and written by name elsewhere (flags, calibration key, charts).
+    struct PersistedValue {
+        const char* name;
+        int32_t CSettings::*intField = nullptr;
+        float CSettings::*floatField = nullptr;
+        int loadStep = 0;
+    };
+    static const std::vector<PersistedValue>& PersistedValues();
+
 private:
     explicit CSettings(const SettingsEnvironment& environment);
 
     int32_t ReadInt(const char* name, int32_t current);
     float ReadFloat(const char* name, float current);
+    void LoadUsedFrequencies();
     void ReadChart(ColorChart& chart, const char* colours, const char* minimum, float minimumDefault,
                    const char* maximum, float maximumDefault);
     void WriteInt(const char* name, int32_t value);
@@ -129,4 +143,5 @@ private:
     std::string settingsFile_;
     platform::Registry registry_;
     std::vector<std::string> problems_;
+    bool keepBackup_ = false; // the file held values we could not read
 };

@@ -38,6 +38,9 @@ struct CalibrationSet {
     void ComputeDepthCoefficients();
 };
 
+// "LUR 9, 28/02/2007": how sets are named to the operator.
+std::string FormatCalibrationKey(const CalibrationKey& key);
+
 // The set used when no calibration file is known: serial 9, 28/02/2007.
 const CalibrationSet& BuiltInCalibrationSet();
 constexpr CalibrationKey kBuiltInCalibrationKey{9, 2007, 2, 28};

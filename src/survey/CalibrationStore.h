@@ -18,6 +18,9 @@ struct MergeOutcome {
     bool cancelled = false;                 // the operator cancelled at an overwrite question
 };
 
+// One section of the calibration file, in the device code page, as SaveFile writes it.
+std::string CalibrationSectionText(const CalibrationKey& key, const CalibrationSet& set);
+
 // All calibration sets known, keyed and iterated in key order. Owned by the settings
 // object and used on the UI thread only. The destructor writes the file when modified.
 class CalibrationStore {

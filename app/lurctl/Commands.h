@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// One lurctl command: its word, a one-line summary, its full usage, and what runs it.
+struct Command {
+    const char* name;
+    const char* summary;
+    const char* usage;
+    int (*run)(const std::vector<std::string>& args);
+};
+
+const std::vector<Command>& AllCommands();
+
+// Command handlers return the process exit status; 2 is a usage error.
+int RunCalibration(const std::vector<std::string>& args);
+int RunSettings(const std::vector<std::string>& args);
+
+extern const char* const kCalibrationUsage;
+extern const char* const kSettingsUsage;
+
+// Reports a usage error of `command` on standard error and returns 2.
+int UsageError(const std::string& command, const std::string& message);
