@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "survey/MeasurementRecord.h"
 
@@ -47,6 +48,17 @@ inline MeasurementRecord SampleRecord(uint32_t seed, uint8_t serial = 7)
     r.bytes[175] = serial;
     r.SetTimeStamp(1000 + seed);
     return r;
+}
+
+// Byte-for-byte equality of two record arrays.
+inline bool SameRecords(const std::vector<MeasurementRecord>& a, const std::vector<MeasurementRecord>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].bytes != b[i].bytes)
+            return false;
+    return true;
 }
 
 } // namespace testing_support
