@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "SessionBytes.h"
+#include "support/SessionBytes.h"
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
 #include "survey/SessionFile.h"

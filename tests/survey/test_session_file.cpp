@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "SessionBytes.h"
+#include "support/SessionBytes.h"
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
-#include "survey/ScriptedSource.h"
+#include "support/ScriptedSource.h"
 #include "survey/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 

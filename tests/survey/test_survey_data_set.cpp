@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "support/SettingsFixture.h"
-#include "survey/ScriptedSource.h"
+#include "support/ScriptedSource.h"
 #include "survey/SurveyDataSet.h"
 
 using testing_support::SampleRecord;
