@@ -9,6 +9,7 @@
 #include "survey/ReadingSource.h"
 #include "survey/SessionFile.h"
 #include "survey/SessionImage.h"
+#include "track/TrackProjection.h"
 
 namespace {
 
@@ -118,13 +119,11 @@ void TrackDataSet::ComputeTrack(bool liveFixReceived)
         return;
     }
     track_.resize(n + 1);
-    const double d = std::acos(0.0) / 90.0;
-    const double my = d * 6371000.0;
-    const GpsFix origin = fixes_.empty() ? GpsFix{} : fixes_[0];
-    const double mx = std::cos(origin.latitude * d) * my;
+    const TrackProjection projection(fixes_.empty() ? GpsFix{} : fixes_[0]);
     auto project = [&](const GpsFix& fix) {
-        return TrackPoint{ToFloat((fix.longitude - origin.longitude) * mx),
-                          ToFloat((fix.latitude - origin.latitude) * my)};
+        double east = 0, north = 0;
+        projection.Project(fix, east, north);
+        return TrackPoint{ToFloat(east), ToFloat(north)};
     };
     track_[0] = TrackPoint{};
     for (size_t k = 1; k < n; ++k)
