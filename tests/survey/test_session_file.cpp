@@ -245,3 +245,18 @@ TEST_F(SessionFileTest, SaveReplacesTheFileOnlyWhenWritten)
     EXPECT_TRUE(d->Modified());
     EXPECT_EQ(d->Name(), path);
 }
+
+TEST_F(SessionFileTest, LongHeaderTextIsCutAt255Bytes)
+{
+    Settings().headerText1 = std::string(300, 'a');
+    Settings().headerText2 = "Ж"; // one byte in the code page, two in UTF-8
+    auto d = Measured(kWorkMap, 1, 2, 0);
+    const std::string bytes = Serialized(*d);
+    EXPECT_EQ(uint8_t(bytes[8]), 255);
+    EXPECT_EQ(bytes.substr(9, 255), std::string(255, 'a'));
+    EXPECT_EQ(bytes.substr(264, 3), std::string("\x01\xC6\x00", 3));
+    SessionImage image;
+    ASSERT_EQ(ParseSession(bytes, image), "");
+    EXPECT_EQ(image.texts[0], std::string(255, 'a'));
+    EXPECT_EQ(image.texts[1], "Ж");
+}
