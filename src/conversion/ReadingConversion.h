@@ -1,0 +1,29 @@
+#pragma once
+#include <array>
+
+#include "conversion/ConversionSettings.h"
+#include "survey/Calibration.h"
+#include "survey/MeasurementRecord.h"
+
+// Raw readings to displayed values. Pure functions: the record, the processing settings and
+// the calibration set are all passed in. Every invalid case (missing frequency, index out
+// of 0..13, out-of-range mode, zero divisor, non-finite intermediate) yields 0.
+
+// Value of frequency i of one record, unfiltered.
+double ConvertReading(const ConversionSettings& settings, const CalibrationSet& calibration,
+                      const MeasurementRecord& record, int i);
+
+// Inverts the two-receiver induction model for component value v at frequency i; S/m.
+double ApparentConductivity(const ConversionSettings& settings, const CalibrationSet& calibration,
+                            double v, int i);
+
+// All 14 frequencies; unused ones are 0 before filtering; filtered when the filter applies.
+void ConvertSpectrum(const ConversionSettings& settings, const CalibrationSet& calibration,
+                     const MeasurementRecord& record, std::array<float, kFrequencyCount>& out);
+
+// One frequency, filtered against its used neighbours when the filter applies.
+float ConvertReadingFiltered(const ConversionSettings& settings, const CalibrationSet& calibration,
+                             const MeasurementRecord& record, int i);
+
+// Pseudo-depth of frequency i in metres: DC_i × depth scale factor.
+float FrequencyDepth(const ConversionSettings& settings, const CalibrationSet& calibration, int i);

@@ -1,0 +1,62 @@
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "survey/MeasurementRecord.h"
+
+class ByteWriter;
+class DibSurface;
+class DrawContext;
+class ReadingSource;
+
+// Base of the survey and track data sets: modified flag, name and the growable record
+// array, used through the thirteen virtual operations below in this order. Owns its
+// records; UI thread only.
+class DataSet {
+public:
+    // More records than any grid or session file of ours may hold (~190 MB).
+    static constexpr size_t kMaxRecords = size_t(1) << 20;
+
+    DataSet() = default;
+    DataSet(const DataSet&) = delete;
+    DataSet& operator=(const DataSet&) = delete;
+
+    virtual ~DataSet() = default;
+    virtual bool Measure(ReadingSource& instrument) = 0;
+    virtual bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom);
+    virtual bool PaintToBitmap(DibSurface* bitmap, int left, int top, int right, int bottom);
+    virtual bool ResetPosition() = 0;
+    virtual bool NextPosition() = 0;
+    virtual bool PreviousPosition() = 0;
+    virtual bool PreviousStation() = 0;
+    virtual bool NextStation() = 0;
+    virtual bool NextProfile() = 0;
+    virtual bool PreviousProfile() = 0;
+    virtual uint32_t CurrentIndex() const = 0;
+    virtual bool Serialize(ByteWriter& file, bool clearModified) = 0;
+
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified) { modified_ = modified; }
+    const std::string& Name() const { return name_; }
+    void SetName(std::string name) { name_ = std::move(name); }
+    // The name; when empty it becomes the local time `now` as "yymmdd_HHMM".
+    const std::string& DefaultName(std::time_t now = std::time(nullptr));
+
+    size_t RecordCount() const { return records_.size(); }
+    const MeasurementRecord& Record(size_t index) const { return records_[index]; }
+    const std::vector<MeasurementRecord>& Records() const { return records_; }
+
+    // Stores a record at `index`, growing the array with cleared records; false (nothing
+    // changed) when the array cannot grow that far.
+    bool StoreRecord(size_t index, const MeasurementRecord& record);
+
+protected:
+    // Room for `extra` more records, so a series of stores cannot fail half-way.
+    bool ReserveExtra(size_t extra);
+
+    bool modified_ = false;
+    std::string name_;
+    std::vector<MeasurementRecord> records_;
+};

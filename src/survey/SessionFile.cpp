@@ -1,0 +1,146 @@
+#include "survey/SessionFile.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/CodePage.h"
+#include "settings/CSettings.h"
+#include "survey/ByteStream.h"
+#include "survey/SurveyDataSet.h"
+#include "track/TrackBody.h"
+#include "track/TrackDataSet.h"
+
+namespace {
+
+const char kMagic[4] = {'L', 'U', 'R', 0};
+
+void WriteText(ByteWriter& file, const std::string& utf8)
+{
+    std::string bytes = platform::Utf8ToCp1251(utf8);
+    if (bytes.size() > session::kTextFieldSize - 1)
+        bytes.resize(session::kTextFieldSize - 1);
+    char field[session::kTextFieldSize] = {};
+    field[0] = char(uint8_t(bytes.size()));
+    bytes.copy(field + 1, bytes.size());
+    file.Bytes(field, sizeof field);
+}
+
+std::string ReadText(ByteReader& file)
+{
+    char field[session::kTextFieldSize] = {};
+    file.Bytes(field, sizeof field);
+    return platform::Cp1251ToUtf8(std::string_view(field + 1, uint8_t(field[0])));
+}
+
+bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= double(std::numeric_limits<float>::max()); }
+
+std::string ParseSurveyBody(ByteReader& file, SessionImage& image)
+{
+    image.extra1 = int32_t(file.U32());
+    image.extra2 = int32_t(file.U32());
+    image.x = file.U32();
+    image.y = file.U32();
+    image.xStep = file.F64();
+    image.yStep = file.F64();
+    image.openProfileFlag = file.U32();
+    const uint32_t recordsOffset = file.U32();
+    if (!file.Ok())
+        return "the survey body is cut short";
+    if (!FitsFloat(image.xStep) || !FitsFloat(image.yStep))
+        return "the grid steps are not numbers";
+    const uint64_t count = uint64_t(image.x) * image.y;
+    if (image.y == 0 || image.x > DataSet::kMaxRecords || image.y > DataSet::kMaxRecords ||
+        count > DataSet::kMaxRecords || (image.x == 0 && (image.openProfileFlag & 1) == 0))
+        return "the grid size is impossible";
+    if (!file.Seek(recordsOffset))
+        return "the records offset lies past the end of the file";
+    if (count * MeasurementRecord::kSize > file.Remaining())
+        return "the file is shorter than its " + std::to_string(count) + " records";
+    image.records.resize(size_t(count));
+    for (MeasurementRecord& record : image.records)
+        file.Bytes(record.bytes.data(), MeasurementRecord::kSize);
+    return {};
+}
+
+} // namespace
+
+void WriteSessionHeader(ByteWriter& file, const CSettings& settings)
+{
+    file.Bytes(kMagic, sizeof kMagic);
+    file.U16(1);
+    file.U16(0);
+    WriteText(file, settings.headerText1);
+    WriteText(file, settings.headerText2);
+    WriteText(file, settings.headerText3);
+    file.U8(settings.calibrationKey.day);
+    file.U8(settings.calibrationKey.month);
+    file.U16(settings.calibrationKey.year);
+    const uint16_t reported = uint16_t(settings.reportedSerial);
+    file.U16(reported != 0 ? reported : settings.calibrationKey.serial);
+}
+
+std::string ParseSession(std::string_view bytes, SessionImage& image)
+{
+    ByteReader file(bytes);
+    char magic[4] = {};
+    if (!file.Bytes(magic, 4) || std::string_view(magic, 4) != std::string_view(kMagic, 4))
+        return "not a session file";
+    file.U16();
+    file.U16();
+    for (std::string& text : image.texts)
+        text = ReadText(file);
+    image.key.day = file.U8();
+    image.key.month = file.U8();
+    image.key.year = file.U16();
+    image.key.serial = file.U16();
+    const uint16_t kind = file.U16();
+    const uint32_t bodyOffset = file.U32();
+    if (!file.Ok())
+        return "the session header is cut short";
+    if (!file.Seek(bodyOffset))
+        return "the body offset lies past the end of the file";
+    image.track = (kind & 1) != 0;
+    return image.track ? ParseTrackBody(file, image) : ParseSurveyBody(file, image);
+}
+
+std::unique_ptr<DataSet> ApplySession(const SessionImage& image, CSettings& settings)
+{
+    settings.headerText1 = image.texts[0];
+    settings.headerText2 = image.texts[1];
+    settings.headerText3 = image.texts[2];
+    settings.InstallSet(image.key);
+    if (image.track)
+        return TrackDataSet::LoadTrackBody(image, settings);
+    return SurveyDataSet::LoadSurveyBody(image, settings);
+}
+
+OpenSessionResult OpenSession(const std::string& path, CSettings& settings)
+{
+    OpenSessionResult result;
+    std::string bytes;
+    const platform::FileResult read = platform::ReadWholeFile(path, session::kMaxFileSize, bytes);
+    if (!read.ok) {
+        result.error = read.error;
+        return result;
+    }
+    SessionImage image;
+    const std::string problem = ParseSession(bytes, image);
+    if (!problem.empty()) {
+        result.error = path + ": " + problem;
+        return result;
+    }
+    result.dataSet = ApplySession(image, settings);
+    return result;
+}
+
+platform::FileResult SaveSession(DataSet& dataSet, const std::string& path)
+{
+    ByteWriter file;
+    dataSet.Serialize(file, false);
+    platform::FileResult result = platform::WriteFileAtomically(path, file.Data());
+    if (result.ok) {
+        dataSet.SetModified(false);
+        dataSet.SetName(path);
+    }
+    return result;
+}

@@ -1,0 +1,37 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "survey/Calibration.h"
+#include "survey/MeasurementRecord.h"
+#include "track/GpsFix.h"
+
+class CSettings;
+
+// Everything a session file holds, parsed and checked, before any of it is applied.
+struct SessionImage {
+    std::array<std::string, 3> texts; // header texts, UTF-8
+    CalibrationKey key;               // calibration date and instrument serial
+    bool track = false;               // kind flags bit 0
+
+    // Survey body.
+    int32_t extra1 = 0;
+    int32_t extra2 = 0;
+    uint32_t x = 0;
+    uint32_t y = 0;
+    double xStep = 0;
+    double yStep = 0;
+    uint32_t openProfileFlag = 0;
+
+    // Track body.
+    uint32_t trackFlags = 0;
+    std::vector<GpsFix> fixes;
+
+    std::vector<MeasurementRecord> records;
+};
+
+// Sets the used-frequency flags from the presence bits of the first measured record;
+// leaves them alone when every record is empty.
+void AdoptUsedFrequencies(const std::vector<MeasurementRecord>& records, CSettings& settings);

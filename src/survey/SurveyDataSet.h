@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "survey/DataSet.h"
+
+class CSettings;
+struct SessionImage;
+
+// A run of stations or a block of profiles; not found is first = 1, last = 0.
+struct GridSpan {
+    bool found = false;
+    uint32_t first = 1;
+    uint32_t last = 0;
+};
+
+// Records of a map, limited profile or profile, stored in serpentine walking order:
+// even profiles upward from station 0, odd profiles downward. xSize 0 is an open-ended
+// profile that grows with the readings. Reads the settings object it was built from
+// (which must outlive it); UI thread only.
+class SurveyDataSet : public DataSet {
+public:
+    // Grid from the settings' work type, sizes and steps; writes the effective grid back
+    // into the settings (gridStations, gridProfiles).
+    explicit SurveyDataSet(CSettings& settings);
+
+    bool Measure(ReadingSource& instrument) override;
+    bool ResetPosition() override;
+    bool NextPosition() override;
+    bool PreviousPosition() override;
+    bool PreviousStation() override;
+    bool NextStation() override;
+    bool NextProfile() override;
+    bool PreviousProfile() override;
+    uint32_t CurrentIndex() const override { return IndexOf(p_, s_); }
+    bool Serialize(ByteWriter& file, bool clearModified) override;
+
+    uint32_t IndexOf(uint32_t p, uint32_t s) const;
+    bool IsProfileStart() const;
+    GridSpan FindStationRun(uint32_t p, uint32_t s) const;
+    uint32_t StationRunLength(uint32_t p, uint32_t s) const;
+    GridSpan FindProfileBlock(uint32_t p, uint32_t s) const;
+    uint32_t ProfileBlockLength(uint32_t p, uint32_t s) const;
+
+    uint32_t Profile() const { return p_; }
+    uint32_t Station() const { return s_; }
+    uint32_t XSize() const { return xSize_; }
+    uint32_t YSize() const { return ySize_; }
+    float XStep() const { return xStep_; }
+    float YStep() const { return yStep_; }
+
+    // Builds the data set of a parsed survey session, applying its grid, steps, reserved
+    // words and used frequencies to the settings.
+    static std::unique_ptr<SurveyDataSet> LoadSurveyBody(const SessionImage& image, CSettings& settings);
+
+private:
+    bool Measured(uint32_t p, uint32_t s) const;
+
+    CSettings& settings_;
+    uint32_t p_ = 0;
+    uint32_t s_ = 0;
+    uint32_t xSize_ = 0;
+    uint32_t ySize_ = 1;
+    float xStep_ = 0;
+    float yStep_ = 0;
+};

@@ -1,0 +1,165 @@
+#include "track/TrackDataSet.h"
+
+#include <cmath>
+#include <limits>
+#include <new>
+
+#include "settings/CSettings.h"
+#include "survey/ByteStream.h"
+#include "survey/ReadingSource.h"
+#include "survey/SessionFile.h"
+#include "survey/SessionImage.h"
+#include "track/TrackProjection.h"
+
+namespace {
+
+constexpr size_t kInitialRoom = 32;
+
+float ToFloat(double v) { return std::fabs(v) <= double(std::numeric_limits<float>::max()) ? float(v) : 0.0f; }
+
+} // namespace
+
+TrackDataSet::TrackDataSet(CSettings& settings) : settings_(settings)
+{
+    records_.reserve(kInitialRoom);
+    fixes_.reserve(kInitialRoom);
+    track_.reserve(kInitialRoom);
+}
+
+bool TrackDataSet::StoreReading(const MeasurementRecord& record)
+{
+    const uint32_t k = cursor_;
+    if (k >= fixes_.size()) {
+        try {
+            fixes_.resize(size_t(k) + 1);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    if (!StoreRecord(k, record))
+        return false;
+    fixes_[k] = GpsFix{0, 0, record.TimeStamp()};
+    NextPosition();
+    return true;
+}
+
+bool TrackDataSet::Measure(ReadingSource& instrument)
+{
+    if (settings_.tracerModeOn) {
+        ReadingSeries series{};
+        if (!instrument.RequestSeries(series) || !ReserveExtra(series.size()))
+            return false;
+        try {
+            fixes_.reserve(records_.capacity());
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        modified_ = true;
+        for (const MeasurementRecord& record : series)
+            StoreReading(record);
+        return true;
+    }
+    MeasurementRecord record;
+    if (!instrument.RequestReading(record, true) || !ReserveExtra(1))
+        return false;
+    if (!StoreReading(record))
+        return false;
+    modified_ = true;
+    return true;
+}
+
+bool TrackDataSet::ResetPosition()
+{
+    cursor_ = 0;
+    return true;
+}
+
+bool TrackDataSet::NextPosition()
+{
+    if (cursor_ >= records_.size())
+        return false;
+    ++cursor_;
+    return true;
+}
+
+bool TrackDataSet::PreviousPosition()
+{
+    if (cursor_ == 0)
+        return false;
+    --cursor_;
+    return true;
+}
+
+bool TrackDataSet::SetCurrentFix(const GpsFix& fix)
+{
+    currentFix_ = fix;
+    return true;
+}
+
+bool TrackDataSet::SetFix(uint32_t k, const GpsFix& fix)
+{
+    if (k < fixes_.size() && fixes_[k].tick == fix.tick) {
+        fixes_[k] = fix;
+        return true;
+    }
+    for (size_t j = std::min<size_t>(k, fixes_.size()); j-- > 0;) {
+        if (fixes_[j].tick == fix.tick) {
+            fixes_[j] = fix;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TrackDataSet::ComputeTrack(bool liveFixReceived)
+{
+    const size_t n = records_.size();
+    if (n == 0) {
+        track_.clear();
+        return;
+    }
+    track_.resize(n + 1);
+    const TrackProjection projection(fixes_.empty() ? GpsFix{} : fixes_[0]);
+    auto project = [&](const GpsFix& fix) {
+        double east = 0, north = 0;
+        projection.Project(fix, east, north);
+        return TrackPoint{ToFloat(east), ToFloat(north)};
+    };
+    track_[0] = TrackPoint{};
+    for (size_t k = 1; k < n; ++k)
+        track_[k] = project(k < fixes_.size() ? fixes_[k] : GpsFix{});
+    track_[n] = liveFixReceived ? project(currentFix_) : track_[n - 1];
+}
+
+bool TrackDataSet::Serialize(ByteWriter& file, bool clearModified)
+{
+    WriteSessionHeader(file, settings_);
+    if (clearModified)
+        modified_ = false;
+    file.U16(1);
+    file.U32(file.Position() + 4);
+    file.U32(uint32_t(records_.size()));
+    file.U32(0);
+    file.U32(file.Position() + 4);
+    for (size_t k = 0; k < records_.size(); ++k) {
+        const GpsFix fix = k < fixes_.size() ? fixes_[k] : GpsFix{};
+        file.Bytes(records_[k].bytes.data(), MeasurementRecord::kSize);
+        file.F64(fix.longitude);
+        file.F64(fix.latitude);
+    }
+    return true;
+}
+
+std::unique_ptr<TrackDataSet> TrackDataSet::LoadTrackBody(const SessionImage& image, CSettings& settings)
+{
+    settings.workType = kWorkGpsTrack;
+    auto dataSet = std::make_unique<TrackDataSet>(settings);
+    dataSet->records_ = image.records;
+    dataSet->fixes_ = image.fixes;
+    dataSet->fixes_.resize(dataSet->records_.size());
+    AdoptUsedFrequencies(image.records, settings);
+    dataSet->ResetPosition();
+    dataSet->modified_ = false;
+    dataSet->ComputeTrack(false);
+    return dataSet;
+}

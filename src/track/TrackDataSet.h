@@ -1,0 +1,62 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "survey/DataSet.h"
+#include "track/GpsFix.h"
+
+class CSettings;
+struct SessionImage;
+
+// Planar track position in metres east and north of the first fix.
+struct TrackPoint {
+    float east = 0;
+    float north = 0;
+};
+
+// Readings of the GPS track mode in the order taken, each with the position at which it
+// was taken. Reads the settings object it was built from (which must outlive it);
+// UI thread only — positions arrive through the track page.
+class TrackDataSet : public DataSet {
+public:
+    explicit TrackDataSet(CSettings& settings);
+
+    bool Measure(ReadingSource& instrument) override;
+    bool ResetPosition() override;
+    bool NextPosition() override;
+    bool PreviousPosition() override;
+    bool PreviousStation() override { return PreviousPosition(); }
+    bool NextStation() override { return NextPosition(); }
+    bool NextProfile() override { return NextPosition(); }
+    bool PreviousProfile() override { return PreviousPosition(); }
+    uint32_t CurrentIndex() const override { return cursor_; }
+    bool Serialize(ByteWriter& file, bool clearModified) override;
+
+    bool SetCurrentFix(const GpsFix& fix);
+    const GpsFix& CurrentFix() const { return currentFix_; }
+    // k must be below FixCount().
+    const GpsFix& FixAt(size_t k) const { return fixes_[k]; }
+    size_t FixCount() const { return fixes_.size(); }
+    // Stores a position for the reading stamped fix.tick at or below index k; false when
+    // no such reading exists (it was replaced meanwhile).
+    bool SetFix(uint32_t k, const GpsFix& fix);
+
+    // Rebuilds the track: N + 1 points, the last one the live position when the GPS side
+    // has received a fix since its last reset, else a repeat of the last reading's point.
+    void ComputeTrack(bool liveFixReceived);
+    const std::vector<TrackPoint>& Track() const { return track_; }
+
+    // Builds the data set of a parsed track session: work type 31, used frequencies from
+    // the first measured record, fixes with tick 0, cursor 0, track computed.
+    static std::unique_ptr<TrackDataSet> LoadTrackBody(const SessionImage& image, CSettings& settings);
+
+private:
+    bool StoreReading(const MeasurementRecord& record);
+
+    CSettings& settings_;
+    uint32_t cursor_ = 0;
+    std::vector<GpsFix> fixes_;
+    GpsFix currentFix_;
+    std::vector<TrackPoint> track_;
+};

@@ -1,0 +1,15 @@
+#pragma once
+#include "track/GpsFix.h"
+
+// Equirectangular projection about an origin fix: metres east and north of it, with the
+// metres per degree of longitude taken at the origin's latitude (R = 6 371 000 m).
+class TrackProjection {
+public:
+    explicit TrackProjection(const GpsFix& origin);
+    void Project(const GpsFix& fix, double& east, double& north) const;
+
+private:
+    GpsFix origin_;
+    double mx_;
+    double my_;
+};

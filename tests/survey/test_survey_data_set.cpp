@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "support/SettingsFixture.h"
+#include "support/ScriptedSource.h"
+#include "survey/SurveyDataSet.h"
+
+using testing_support::SampleRecord;
+
+namespace {
+
+class SurveyDataSetTest : public testing_support::SettingsTest {
+protected:
+    SurveyDataSet Grid(int32_t workType, int32_t xSize, int32_t ySize)
+    {
+        Settings().workType = workType;
+        Settings().xSize = xSize;
+        Settings().ySize = ySize;
+        return SurveyDataSet(Settings());
+    }
+    std::pair<uint32_t, uint32_t> At(const SurveyDataSet& d) { return {d.Profile(), d.Station()}; }
+    // Marks (p, s) measured.
+    void Measure(SurveyDataSet& d, uint32_t p, uint32_t s) { d.StoreRecord(d.IndexOf(p, s), SampleRecord(p * 100 + s)); }
+};
+
+using PS = std::pair<uint32_t, uint32_t>;
+
+} // namespace
+
+TEST_F(SurveyDataSetTest, SerpentineStorageOrderOfASmallGrid)
+{
+    SurveyDataSet d = Grid(kWorkMap, 3, 2);
+    EXPECT_EQ(d.RecordCount(), 6u);
+    const std::vector<PS> order{{0, 0}, {0, 1}, {0, 2}, {1, 2}, {1, 1}, {1, 0}};
+    for (uint32_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(d.IndexOf(order[i].first, order[i].second), i);
+
+    // Walking forward visits the storage indices in order and stops at the end.
+    std::vector<PS> walked{At(d)};
+    while (d.NextPosition())
+        walked.push_back(At(d));
+    EXPECT_EQ(walked, order);
+    EXPECT_EQ(At(d), PS(1, 0));
+    EXPECT_FALSE(d.NextPosition());
+    EXPECT_EQ(At(d), PS(1, 0));
+
+    // And back again.
+    std::vector<PS> back{At(d)};
+    while (d.PreviousPosition())
+        back.push_back(At(d));
+    EXPECT_EQ(back, std::vector<PS>(order.rbegin(), order.rend()));
+    EXPECT_FALSE(d.PreviousPosition());
+    EXPECT_EQ(At(d), PS(0, 0));
+}
+
+TEST_F(SurveyDataSetTest, StationAndProfileMovesWrap)
+{
+    SurveyDataSet d = Grid(kWorkMap, 3, 4);
+    EXPECT_EQ(d.YStep(), Settings().yStep);
+    EXPECT_TRUE(d.PreviousStation());
+    EXPECT_EQ(At(d), PS(0, 2));
+    EXPECT_TRUE(d.NextStation());
+    EXPECT_EQ(At(d), PS(0, 0));
+    EXPECT_TRUE(d.PreviousProfile());
+    EXPECT_EQ(At(d), PS(3, 0));
+    EXPECT_TRUE(d.NextProfile());
+    EXPECT_EQ(At(d), PS(0, 0));
+    d.NextProfile();
+    EXPECT_EQ(d.CurrentIndex(), 5u); // (1, 0) walks downward: last of profile 1
+    EXPECT_FALSE(d.IsProfileStart());
+    d.PreviousStation(); // (1, 2): first station of profile 1 in walking order
+    EXPECT_TRUE(d.IsProfileStart());
+    EXPECT_TRUE(d.ResetPosition());
+    EXPECT_TRUE(d.IsProfileStart());
+}
+
+TEST_F(SurveyDataSetTest, WorkTypesShapeTheGridAndReportIt)
+{
+    Settings().yStep = 2.5f;
+    SurveyDataSet map = Grid(kWorkMap, 4, 3);
+    EXPECT_EQ(map.RecordCount(), 12u);
+    EXPECT_EQ(map.YStep(), 2.5f);
+    EXPECT_EQ(Settings().gridStations, 4);
+    EXPECT_EQ(Settings().gridProfiles, 3);
+
+    SurveyDataSet limited = Grid(kWorkLimitedProfile, 10, 7);
+    EXPECT_EQ(limited.XSize(), 10u);
+    EXPECT_EQ(limited.YSize(), 1u);
+    EXPECT_EQ(limited.YStep(), 0.0f);
+    EXPECT_EQ(limited.RecordCount(), 10u);
+    EXPECT_EQ(Settings().gridProfiles, 1);
+
+    SurveyDataSet profile = Grid(kWorkProfile, 10, 7);
+    EXPECT_EQ(profile.XSize(), 0u);
+    EXPECT_EQ(profile.RecordCount(), 20u);
+    EXPECT_EQ(Settings().gridStations, 0);
+}
+
+TEST_F(SurveyDataSetTest, HostileGridSettingsStayBounded)
+{
+    SurveyDataSet negative = Grid(kWorkMap, -5, -3);
+    EXPECT_EQ(negative.XSize(), 0u);
+    EXPECT_EQ(negative.YSize(), 1u);
+    SurveyDataSet huge = Grid(kWorkMap, 100000, 100000);
+    EXPECT_LE(huge.RecordCount(), DataSet::kMaxRecords);
+    EXPECT_EQ(huge.RecordCount(), size_t(huge.XSize()) * huge.YSize());
+}
+
+TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
+{
+    SurveyDataSet d = Grid(kWorkProfile, 20, 10);
+    ScriptedSource source;
+    for (uint32_t s = 0; s < 20; ++s)
+        d.NextPosition();
+    EXPECT_EQ(d.Station(), 20u); // one past the last record
+    EXPECT_FALSE(d.NextPosition());
+    ASSERT_TRUE(d.Measure(source));
+    EXPECT_EQ(d.RecordCount(), 21u);
+    EXPECT_EQ(d.Record(20).TimeStamp(), SampleRecord(1).TimeStamp());
+    EXPECT_EQ(d.Station(), 21u);
+    ASSERT_TRUE(d.Measure(source));
+    EXPECT_EQ(d.RecordCount(), 22u);
+
+    // Station moves wrap past N, not past a fixed length.
+    EXPECT_TRUE(d.NextStation());
+    EXPECT_EQ(d.Station(), 0u);
+    EXPECT_TRUE(d.PreviousStation());
+    EXPECT_EQ(d.Station(), 22u);
+    EXPECT_FALSE(d.IsProfileStart());
+}
+
+TEST_F(SurveyDataSetTest, MeasureStoresInWalkingOrderAndOverwritesTheLastStation)
+{
+    SurveyDataSet d = Grid(kWorkMap, 2, 2);
+    ScriptedSource source;
+    EXPECT_FALSE(d.Modified());
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(d.Measure(source));
+    EXPECT_TRUE(d.Modified());
+    EXPECT_EQ(d.RecordCount(), 4u);
+    EXPECT_EQ(d.Record(0).bytes, SampleRecord(1).bytes);
+    EXPECT_EQ(d.Record(2).bytes, SampleRecord(3).bytes); // (1, 1)
+    EXPECT_EQ(d.Record(3).bytes, SampleRecord(5).bytes); // reading 4 overwritten by reading 5
+    EXPECT_EQ(At(d), PS(1, 0));
+
+    // A repeated reading at a station replaces the old one.
+    d.ResetPosition();
+    ASSERT_TRUE(d.Measure(source));
+    EXPECT_EQ(d.Record(0).bytes, SampleRecord(6).bytes);
+}
+
+TEST_F(SurveyDataSetTest, FailedReadingChangesNothing)
+{
+    SurveyDataSet d = Grid(kWorkMap, 3, 2);
+    ScriptedSource source;
+    source.outcomes = {false};
+    EXPECT_FALSE(d.Measure(source));
+    EXPECT_FALSE(d.Modified());
+    EXPECT_EQ(At(d), PS(0, 0));
+    EXPECT_TRUE(d.Record(0).Empty());
+
+    Settings().tracerModeOn = 1;
+    source.outcomes = {false};
+    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(source.series, 1);
+    EXPECT_FALSE(d.Modified());
+    EXPECT_EQ(At(d), PS(0, 0));
+}
+
+TEST_F(SurveyDataSetTest, TracerSeriesFillsFourteenStations)
+{
+    Settings().tracerModeOn = 1;
+    SurveyDataSet d = Grid(kWorkMap, 3, 2);
+    ScriptedSource source;
+    ASSERT_TRUE(d.Measure(source));
+    EXPECT_EQ(source.readings, 0);
+    // Six stations: the first five get series records 1..5, the last one is overwritten
+    // by every remaining record and keeps the fourteenth.
+    for (uint32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(d.Record(i).bytes, SampleRecord(i + 1).bytes);
+    EXPECT_EQ(d.Record(5).bytes, SampleRecord(14).bytes);
+
+    SurveyDataSet open = Grid(kWorkProfile, 0, 1);
+    ASSERT_TRUE(open.Measure(source));
+    EXPECT_EQ(open.Station(), 14u);
+    EXPECT_EQ(open.RecordCount(), 20u);
+    EXPECT_EQ(open.Record(13).bytes, SampleRecord(28).bytes);
+}
+
+TEST_F(SurveyDataSetTest, StationRuns)
+{
+    SurveyDataSet d = Grid(kWorkMap, 6, 3);
+    for (uint32_t s : {1u, 2u, 3u, 5u})
+        Measure(d, 1, s);
+    GridSpan run = d.FindStationRun(1, 2);
+    EXPECT_TRUE(run.found);
+    EXPECT_EQ(run.first, 1u);
+    EXPECT_EQ(run.last, 3u);
+    EXPECT_EQ(d.StationRunLength(1, 3), 3u);
+    EXPECT_EQ(d.StationRunLength(1, 5), 1u);
+    EXPECT_EQ(d.StationRunLength(1, 99), 1u); // clamped to the last station, 5
+
+    // An unmeasured station between measured neighbours is no run.
+    run = d.FindStationRun(1, 4);
+    EXPECT_FALSE(run.found);
+    EXPECT_EQ(run.last, 4u);
+    EXPECT_EQ(d.StationRunLength(1, 4), 0u);
+
+    run = d.FindStationRun(3, 0); // past the last profile
+    EXPECT_FALSE(run.found);
+    EXPECT_EQ(run.first, 1u);
+    EXPECT_EQ(run.last, 0u);
+}
+
+TEST_F(SurveyDataSetTest, StationRunsOfAnOpenProfileSpanItsRecords)
+{
+    SurveyDataSet d = Grid(kWorkProfile, 0, 1);
+    for (uint32_t s = 0; s < 20; ++s)
+        Measure(d, 0, s);
+    EXPECT_EQ(d.StationRunLength(0, 25), 20u);
+}
+
+TEST_F(SurveyDataSetTest, ProfileBlocks)
+{
+    SurveyDataSet d = Grid(kWorkMap, 3, 5);
+    auto complete = [&](uint32_t p) {
+        for (uint32_t s = 0; s < 3; ++s)
+            Measure(d, p, s);
+    };
+    complete(0);
+    complete(1);
+    Measure(d, 2, 0); // profile 2 incomplete
+    complete(3);
+
+    GridSpan block = d.FindProfileBlock(1, 0);
+    EXPECT_TRUE(block.found);
+    EXPECT_EQ(block.first, 0u);
+    EXPECT_EQ(block.last, 1u);
+    // The current profile is incomplete but those below are: the block ends below it.
+    block = d.FindProfileBlock(2, 0);
+    EXPECT_TRUE(block.found);
+    EXPECT_EQ(block.first, 0u);
+    EXPECT_EQ(block.last, 1u);
+    // Profile 3 is complete on its own; profile 2 below it breaks the block.
+    EXPECT_EQ(d.ProfileBlockLength(3, 0), 1u);
+    block = d.FindProfileBlock(4, 1);
+    EXPECT_TRUE(block.found);
+    EXPECT_EQ(block.first, 3u);
+    EXPECT_EQ(block.last, 3u);
+
+    SurveyDataSet empty = Grid(kWorkMap, 3, 5);
+    EXPECT_FALSE(empty.FindProfileBlock(0, 0).found);
+    EXPECT_EQ(empty.ProfileBlockLength(2, 0), 0u);
+}
+
+TEST_F(SurveyDataSetTest, DefaultNameIsTheLocalTimeOnceThenKept)
+{
+    SurveyDataSet d = Grid(kWorkMap, 3, 2);
+    std::tm when{};
+    when.tm_year = 2026 - 1900;
+    when.tm_mon = 2;
+    when.tm_mday = 7;
+    when.tm_hour = 9;
+    when.tm_min = 5;
+    when.tm_isdst = -1;
+    const std::time_t t = std::mktime(&when);
+    EXPECT_EQ(d.DefaultName(t), "260307_0905");
+    EXPECT_EQ(d.DefaultName(t + 3600), "260307_0905");
+    d.SetName("/tmp/survey.lur");
+    EXPECT_EQ(d.DefaultName(t), "/tmp/survey.lur");
+}

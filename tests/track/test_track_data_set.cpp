@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/SettingsFixture.h"
+#include "support/ScriptedSource.h"
+#include "track/TrackDataSet.h"
+
+using testing_support::SampleRecord;
+
+namespace {
+
+class TrackDataSetTest : public testing_support::SettingsTest {
+protected:
+    // Stamp of the n-th scripted reading.
+    static uint32_t Tick(uint32_t n) { return SampleRecord(n).TimeStamp(); }
+};
+
+} // namespace
+
+TEST_F(TrackDataSetTest, ReadingsAppendWithZeroFixesStampedByTheirTick)
+{
+    TrackDataSet d(Settings());
+    EXPECT_EQ(d.RecordCount(), 0u);
+    EXPECT_EQ(d.CurrentFix().tick, 0u);
+    ScriptedSource source;
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(d.Measure(source));
+    EXPECT_TRUE(d.Modified());
+    EXPECT_EQ(d.RecordCount(), 3u);
+    EXPECT_EQ(d.CurrentIndex(), 3u);
+    ASSERT_EQ(d.FixCount(), 3u);
+    for (uint32_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(d.FixAt(k).tick, Tick(k + 1));
+        EXPECT_EQ(d.FixAt(k).latitude, 0.0);
+        EXPECT_EQ(d.FixAt(k).longitude, 0.0);
+    }
+}
+
+TEST_F(TrackDataSetTest, CursorMovesAndAliases)
+{
+    TrackDataSet d(Settings());
+    ScriptedSource source;
+    d.Measure(source);
+    d.Measure(source);
+    EXPECT_FALSE(d.NextPosition()); // cursor at N
+    EXPECT_FALSE(d.NextStation());
+    EXPECT_FALSE(d.NextProfile());
+    EXPECT_TRUE(d.PreviousStation());
+    EXPECT_TRUE(d.PreviousProfile());
+    EXPECT_EQ(d.CurrentIndex(), 0u);
+    EXPECT_FALSE(d.PreviousPosition());
+    EXPECT_TRUE(d.NextStation());
+    EXPECT_TRUE(d.NextProfile());
+    EXPECT_EQ(d.CurrentIndex(), 2u);
+    EXPECT_TRUE(d.ResetPosition());
+    EXPECT_EQ(d.CurrentIndex(), 0u);
+}
+
+TEST_F(TrackDataSetTest, RemeasuringReplacesRecordAndFix)
+{
+    TrackDataSet d(Settings());
+    ScriptedSource source;
+    d.Measure(source);
+    d.Measure(source);
+    ASSERT_TRUE(d.SetFix(1, {55.0, 37.0, Tick(2)}));
+    d.PreviousPosition();
+    ASSERT_TRUE(d.Measure(source));
+    EXPECT_EQ(d.RecordCount(), 2u);
+    EXPECT_EQ(d.Record(1).bytes, SampleRecord(3).bytes);
+    EXPECT_EQ(d.FixAt(1).tick, Tick(3));
+    EXPECT_EQ(d.FixAt(1).latitude, 0.0);
+    // The late answer for the replaced reading finds nothing.
+    EXPECT_FALSE(d.SetFix(1, {55.5, 37.5, Tick(2)}));
+}
+
+TEST_F(TrackDataSetTest, FailedReadingChangesNothing)
+{
+    TrackDataSet d(Settings());
+    ScriptedSource source;
+    source.outcomes = {true, false};
+    d.Measure(source);
+    d.SetModified(false);
+    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.RecordCount(), 1u);
+    EXPECT_EQ(d.FixCount(), 1u);
+    EXPECT_EQ(d.CurrentIndex(), 1u);
+    EXPECT_FALSE(d.Modified());
+}
+
+TEST_F(TrackDataSetTest, TracerSeriesStoresFourteenReadings)
+{
+    Settings().tracerModeOn = 1;
+    TrackDataSet d(Settings());
+    ScriptedSource source;
+    ASSERT_TRUE(d.Measure(source));
+    EXPECT_EQ(source.readings, 0);
+    EXPECT_EQ(d.RecordCount(), 14u);
+    EXPECT_EQ(d.CurrentIndex(), 14u);
+    for (uint32_t k = 0; k < 14; ++k)
+        EXPECT_EQ(d.FixAt(k).tick, Tick(k + 1));
+}
+
+TEST_F(TrackDataSetTest, LatePositionsFindTheirReadingByTick)
+{
+    TrackDataSet d(Settings());
+    ScriptedSource source;
+    for (int i = 0; i < 4; ++i)
+        d.Measure(source);
+    // Provisional position, then the interpolated one.
+    EXPECT_TRUE(d.SetFix(1, {10.0, 20.0, Tick(2)}));
+    EXPECT_TRUE(d.SetFix(1, {10.5, 20.5, Tick(2)}));
+    EXPECT_EQ(d.FixAt(1).latitude, 10.5);
+    // An answer whose index has moved on still lands on its reading below.
+    EXPECT_TRUE(d.SetFix(3, {11.0, 21.0, Tick(1)}));
+    EXPECT_EQ(d.FixAt(0).latitude, 11.0);
+    EXPECT_EQ(d.FixAt(3).latitude, 0.0);
+    // A tick of no reading at or below k is dropped; so is one only above k.
+    EXPECT_FALSE(d.SetFix(3, {1.0, 1.0, 999999}));
+    EXPECT_FALSE(d.SetFix(1, {1.0, 1.0, Tick(4)}));
+    EXPECT_FALSE(d.SetFix(4000000000u, {1.0, 1.0, 999999}));
+    EXPECT_EQ(d.FixCount(), 4u);
+}
+
+TEST_F(TrackDataSetTest, TrackIsProjectedAboutTheFirstFix)
+{
+    TrackDataSet d(Settings());
+    d.ComputeTrack(true);
+    EXPECT_TRUE(d.Track().empty());
+
+    ScriptedSource source;
+    for (int i = 0; i < 3; ++i)
+        d.Measure(source);
+    d.SetFix(0, {60.0, 30.0, Tick(1)});
+    d.SetFix(1, {60.001, 30.002, Tick(2)});
+    // Reading 2 keeps its zero fix.
+    d.SetCurrentFix({60.002, 29.999, 5});
+
+    const double pi = 3.14159265358979323846;
+    const double my = pi / 180 * 6371000.0;
+    const double mx = std::cos(60.0 * pi / 180) * my;
+    d.ComputeTrack(true);
+    ASSERT_EQ(d.Track().size(), 4u);
+    EXPECT_EQ(d.Track()[0].east, 0.0f);
+    EXPECT_EQ(d.Track()[0].north, 0.0f);
+    EXPECT_NEAR(d.Track()[1].east, 0.002 * mx, 1e-3);
+    EXPECT_NEAR(d.Track()[1].north, 0.001 * my, 1e-3);
+    EXPECT_NEAR(d.Track()[2].east, -30.0 * mx, 1.0); // thousands of kilometres away
+    EXPECT_NEAR(d.Track()[2].north, -60.0 * my, 1.0);
+    EXPECT_NEAR(d.Track()[3].east, -0.001 * mx, 1e-3);
+    EXPECT_NEAR(d.Track()[3].north, 0.002 * my, 1e-3);
+
+    // Without a live fix the last point repeats the last reading.
+    d.ComputeTrack(false);
+    EXPECT_EQ(d.Track()[3].east, d.Track()[2].east);
+    EXPECT_EQ(d.Track()[3].north, d.Track()[2].north);
+}
+
+TEST_F(TrackDataSetTest, SingleReadingTrack)
+{
+    TrackDataSet d(Settings());
+    ScriptedSource source;
+    d.Measure(source);
+    d.SetFix(0, {50.0, 10.0, Tick(1)});
+    d.ComputeTrack(false);
+    ASSERT_EQ(d.Track().size(), 2u);
+    EXPECT_EQ(d.Track()[1].east, 0.0f);
+    EXPECT_EQ(d.Track()[1].north, 0.0f);
+    d.SetCurrentFix({50.0, 10.001, 7});
+    EXPECT_EQ(d.CurrentFix().tick, 7u);
+    d.ComputeTrack(true);
+    EXPECT_GT(d.Track()[1].east, 50.0f);
+}
