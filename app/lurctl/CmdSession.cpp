@@ -6,7 +6,7 @@
 
 #include "Args.h"
 #include "Commands.h"
-#include "SessionCommands.h"
+#include "Commands.h"
 #include "conversion/ReadingConversion.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"

@@ -12,12 +12,17 @@ struct Command {
 
 const std::vector<Command>& AllCommands();
 
-// Command handlers return the process exit status; 2 is a usage error.
+// Command handlers take the words after the command name and return the exit status;
+// 2 is a usage error.
 int RunCalibration(const std::vector<std::string>& args);
 int RunSettings(const std::vector<std::string>& args);
+int RunGps(const std::vector<std::string>& args);
+int RunSession(const std::vector<std::string>& args);
 
 extern const char* const kCalibrationUsage;
 extern const char* const kSettingsUsage;
+extern const char* const kGpsUsage;
+extern const char* const kSessionUsage;
 
 // Reports a usage error of `command` on standard error and returns 2.
 int UsageError(const std::string& command, const std::string& message);

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "GpsCommands.h"
+#include "Commands.h"
 #include "gps/NmeaTestSentences.h"
 #include "support/TempDir.h"
 

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "SessionCommands.h"
+#include "Commands.h"
 #include "support/ScriptedSource.h"
 #include "support/SettingsFixture.h"
 #include "survey/SessionFile.h"
