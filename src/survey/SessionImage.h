@@ -6,7 +6,7 @@
 
 #include "survey/Calibration.h"
 #include "survey/MeasurementRecord.h"
-#include "track/GpsFix.h"
+#include "gps/GpsFix.h"
 
 class CSettings;
 

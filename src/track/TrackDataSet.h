@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "survey/DataSet.h"
-#include "track/GpsFix.h"
+#include "gps/GpsFix.h"
 
 class CSettings;
 struct SessionImage;

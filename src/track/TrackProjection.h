@@ -1,5 +1,5 @@
 #pragma once
-#include "track/GpsFix.h"
+#include "gps/GpsFix.h"
 
 // Equirectangular projection about an origin fix: metres east and north of it, with the
 // metres per degree of longitude taken at the origin's latitude (R = 6 371 000 m).
