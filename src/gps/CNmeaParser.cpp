@@ -219,10 +219,14 @@ void CNmeaParser::Dispatch()
 {
     ++data.sentenceCount;
     RestartFields();
-    if (std::strcmp(address, "GPGGA") == 0) DecodeGga();
-    else if (std::strcmp(address, "GPGSA") == 0) DecodeGsa();
-    else if (std::strcmp(address, "GPGSV") == 0) DecodeGsv();
-    else if (std::strcmp(address, "GPRMC") == 0) DecodeRmc();
+    // GN is the combined multi-constellation solution that current receivers send in place
+    // of GP; single-constellation talkers (GL, GA, BD...) would overwrite the GP satellites.
+    if (std::strncmp(address, "GP", 2) != 0 && std::strncmp(address, "GN", 2) != 0) return;
+    const char* type = address + 2;
+    if (std::strcmp(type, "GGA") == 0) DecodeGga();
+    else if (std::strcmp(type, "GSA") == 0) DecodeGsa();
+    else if (std::strcmp(type, "GSV") == 0) DecodeGsv();
+    else if (std::strcmp(type, "RMC") == 0) DecodeRmc();
 }
 
 const char* CNmeaParser::NextField()

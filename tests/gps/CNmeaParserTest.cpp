@@ -178,19 +178,32 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"FieldTextOf255IsKept", Sentence("GPTXT," + std::string(255, 'x')), 1, 0},
         RejectCase{"FieldTextOf256Abandons", Sentence("GPTXT," + std::string(256, 'x')), 0, 0},
         RejectCase{"OverlongThenNormal", Sentence("GPTXT," + std::string(5000, 'x')) + kRmc, 1, 1},
-        RejectCase{"GnRmcCountedOnly", Sentence("GNRMC,123519,A,4807.038,N,01131.000,E,1,2,230394,,"), 1, 0},
+        RejectCase{"GlRmcCountedOnly", Sentence("GLRMC,123519,A,4807.038,N,01131.000,E,1,2,230394,,"), 1, 0},
         RejectCase{"EmptyAddress", Sentence(",1,2"), 1, 0},
         RejectCase{"OnlyDollars", "$$$$$$", 0, 0}),
     [](const testing::TestParamInfo<RejectCase>& info) { return std::string(info.param.name); });
 
-TEST(NmeaParser, OtherTalkersChangeNothingButTheCount)
+TEST(NmeaParser, CombinedGnTalkerDecodesLikeGp)
 {
     const std::string gn = Sentence("GNRMC,010203,A,1000.000,N,02000.000,E,1,2,010107,,") +
                            Sentence("GNGGA,010203,1000.000,N,02000.000,E,1,08,0.9,100.0,M,0,M,,") +
-                           Sentence("GLGSV,1,1,01,70,10,10,30") + Sentence("GNGSA,A,3,70,,,,,,,,,,,,1,1,1");
+                           Sentence("GNGSA,A,3,70,,,,,,,,,,,,1,1,1");
+    const std::string gp = Sentence("GPRMC,010203,A,1000.000,N,02000.000,E,1,2,010107,,") +
+                           Sentence("GPGGA,010203,1000.000,N,02000.000,E,1,08,0.9,100.0,M,0,M,,") +
+                           Sentence("GPGSA,A,3,70,,,,,,,,,,,,1,1,1");
+    const GpsData d = Decode(gn);
+    EXPECT_TRUE(SameData(d, Decode(gp)));
+    EXPECT_EQ(d.rmcCount, 1u);
+    EXPECT_EQ(d.rmcStatus, 'A');
+}
+
+TEST(NmeaParser, SingleConstellationTalkersChangeNothingButTheCount)
+{
+    const std::string other = Sentence("GLGSV,1,1,01,70,10,10,30") + Sentence("GAGSA,A,3,70,,,,,,,,,,,,1,1,1") +
+                              Sentence("BDRMC,010203,A,1000.000,N,02000.000,E,1,2,010107,,");
     GpsData expected;
-    expected.sentenceCount = 4;
-    EXPECT_TRUE(SameData(Decode(gn), expected));
+    expected.sentenceCount = 3;
+    EXPECT_TRUE(SameData(Decode(other), expected));
 }
 
 TEST(NmeaParser, RmcDatePivot)

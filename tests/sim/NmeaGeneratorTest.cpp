@@ -89,7 +89,7 @@ TEST(NmeaGenerator, NoFixEpoch)
     EXPECT_EQ(d.year, 2024); // receivers keep the date without a fix
 }
 
-TEST(NmeaGenerator, GnTalkerLeavesOnlyGsvForTheParser)
+TEST(NmeaGenerator, GnTalkerDecodesAsTheCombinedSolution)
 {
     const std::string text = NmeaGenerator(true).Epoch(SampleEpoch());
     EXPECT_EQ(text.rfind("$GNRMC,", 0), 0u);
@@ -97,7 +97,8 @@ TEST(NmeaGenerator, GnTalkerLeavesOnlyGsvForTheParser)
     EXPECT_NE(text.find("$GNGSA,"), std::string::npos);
     const GpsData d = Parse(text);
     EXPECT_EQ(d.sentenceCount, 6u); // every checksum is right
-    EXPECT_EQ(d.rmcCount, 0u);
+    EXPECT_EQ(d.rmcCount, 1u);
+    EXPECT_EQ(d.ggaCount, 1u);
     EXPECT_EQ(d.gsvCount, 3u);
 }
 
