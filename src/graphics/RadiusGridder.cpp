@@ -76,34 +76,78 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
     std::fill(out, out + cells, 0.0f);
     std::fill(weights.get(), weights.get() + cells, 0.0f);
 
-    // A point further than this from the grid in cells reaches none of it.
-    const double limit = static_cast<double>(radius) + std::max(nx, ny);
+    // The cone's weight by city-block distance in cells; the table covers ordinary radii, and
+    // larger ones (settings allow anything) fall back to working each weight out.
     const long long span = static_cast<long long>(radius) - 1; // largest |dr| + |dc|
+    auto weightAt = [&](long long steps) { return 1.0f - static_cast<float>(steps) * cell / reach; };
+    constexpr long long kTableLimit = 4096;
+    const bool tabled = span < kTableLimit;
+    std::unique_ptr<float[]> table;
+    if (tabled && span >= 0) {
+        table.reset(new (std::nothrow) float[static_cast<size_t>(span) + 1]);
+        if (!table)
+            return false;
+        for (long long k = 0; k <= span; ++k)
+            table[k] = weightAt(k);
+    }
+
+    // Where each point sits, in cells; points too far out to reach the grid are dropped.
+    struct Seat {
+        long long c0, r0;
+        float value;
+    };
+    std::unique_ptr<Seat[]> seats(new (std::nothrow) Seat[static_cast<size_t>(n)]);
+    if (!seats)
+        return false;
+    const double limit = static_cast<double>(radius) + std::max(nx, ny);
+    size_t seated = 0;
     for (int k = 0; k < n && span >= 0; ++k) {
         if (!placed(k))
             continue;
         const float fc = (x[k] - minX) / cell + 0.000001f;
         const float fr = (y[k] - minY) / cell + 0.000001f;
-        if (!(fc < limit) || !(fr < limit))
-            continue;
-        const long long c0 = static_cast<long long>(fc);
-        const long long r0 = static_cast<long long>(fr);
-        const float value = v[k];
-        const long long rFirst = std::max(0LL, r0 - span);
-        const long long rLast = std::min(static_cast<long long>(ny) - 1, r0 + span);
-        for (long long r = rFirst; r <= rLast; ++r) {
-            const long long dr = r < r0 ? r0 - r : r - r0;
-            const long long rest = span - dr;
-            const long long cFirst = std::max(0LL, c0 - rest);
-            const long long cLast = std::min(static_cast<long long>(nx) - 1, c0 + rest);
-            float* outRow = out + static_cast<size_t>(r) * width;
-            float* weightRow = weights.get() + static_cast<size_t>(r) * width;
-            for (long long c = cFirst; c <= cLast; ++c) {
-                const long long dc = c < c0 ? c0 - c : c - c0;
-                const float d = static_cast<float>(dc + dr) * cell;
-                const float w = 1.0f - d / reach;
-                outRow[c] += value * w;
-                weightRow[c] += w;
+        if (fc < limit && fr < limit)
+            seats[seated++] = {static_cast<long long>(fc), static_cast<long long>(fr), v[k]};
+    }
+
+    // The grid is worked in bands of rows small enough to stay in the cache; within a band
+    // the points still come in their order, so every cell sums exactly as point by point.
+    const long long bandRows = std::max(1, 65536 / nx);
+    for (long long bandTop = 0; bandTop < ny; bandTop += bandRows) {
+        const long long bandBottom = std::min(static_cast<long long>(ny), bandTop + bandRows) - 1;
+        for (size_t k = 0; k < seated; ++k) {
+            const long long c0 = seats[k].c0;
+            const long long r0 = seats[k].r0;
+            const float value = seats[k].value;
+            const long long rFirst = std::max(bandTop, r0 - span);
+            const long long rLast = std::min(bandBottom, r0 + span);
+            for (long long r = rFirst; r <= rLast; ++r) {
+                const long long dr = r < r0 ? r0 - r : r - r0;
+                const long long rest = span - dr;
+                const long long cFirst = std::max(0LL, c0 - rest);
+                const long long cLast = std::min(static_cast<long long>(nx) - 1, c0 + rest);
+                float* outRow = out + static_cast<size_t>(r) * width;
+                float* weightRow = weights.get() + static_cast<size_t>(r) * width;
+                if (tabled) {
+                    // Split at the point's column so that both halves walk the table one way.
+                    const float* cone = table.get() + dr;
+                    for (long long c = cFirst; c <= std::min(c0, cLast); ++c) {
+                        const float w = cone[c0 - c];
+                        outRow[c] += value * w;
+                        weightRow[c] += w;
+                    }
+                    for (long long c = std::max(c0 + 1, cFirst); c <= cLast; ++c) {
+                        const float w = cone[c - c0];
+                        outRow[c] += value * w;
+                        weightRow[c] += w;
+                    }
+                } else {
+                    for (long long c = cFirst; c <= cLast; ++c) {
+                        const float w = weightAt(dr + (c < c0 ? c0 - c : c - c0));
+                        outRow[c] += value * w;
+                        weightRow[c] += w;
+                    }
+                }
             }
         }
     }
