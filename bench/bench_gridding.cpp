@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "graphics/BilinearGridder.h"
+#include "graphics/CellGridPainter.h"
+#include "graphics/ColorChart.h"
 #include "graphics/RadiusGridder.h"
 
 // A full-HD surface painted with one cell per pixel: the largest grid a paint asks for.
@@ -117,3 +119,31 @@ static void BM_RadiusScattered(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RadiusScattered)->Unit(benchmark::kMillisecond);
+
+// The whole map paint at pixel size 1: grid, range, colour and fill a 1920 × 1080 surface.
+static void BM_MapPaint(benchmark::State& state)
+{
+    const int columns = 100, rows = 100;
+    std::vector<float> stations(columns), profiles(rows);
+    for (int c = 0; c < columns; ++c)
+        stations[c] = 5.0f * static_cast<float>(c);
+    for (int r = 0; r < rows; ++r)
+        profiles[r] = 10.0f * static_cast<float>(r);
+    const std::vector<float> values = Random(static_cast<size_t>(columns) * rows, 3, 10.0f, 900.0f);
+    ValueSurface surface;
+    surface.Create(kWidth, kHeight, 32);
+    ColorChart chart;
+    chart.LoadPreset(0);
+    BilinearGridder gridder;
+    for (auto _ : state) {
+        surface.Clear();
+        std::vector<float> grid(static_cast<size_t>(kWidth) * kHeight); // allocated per paint
+        gridder.Regrid(columns, rows, stations.data(), profiles.data(), values.data(), kWidth, kHeight, grid.data());
+        float low = 0, high = 0;
+        GridValueRange(grid.data(), grid.size(), low, high);
+        chart.SetRange(low, high);
+        PaintCells(surface, grid.data(), kWidth, kHeight, 1, PixelRect{0, 0, kWidth, kHeight}, true, chart);
+        benchmark::DoNotOptimize(surface.Bits());
+    }
+}
+BENCHMARK(BM_MapPaint)->Unit(benchmark::kMillisecond);

@@ -10,16 +10,6 @@ DibSurface::~DibSurface()
     Release();
 }
 
-uint32_t DibSurface::ToPixel(Colour colour)
-{
-    return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
-}
-
-Colour DibSurface::FromPixel(uint32_t pixel)
-{
-    return ToPixel(pixel);
-}
-
 bool DibSurface::Create(int width, int height, int bitsPerPixel)
 {
     Release();

@@ -40,8 +40,14 @@ public:
     // Counts pixel, value, line and clear operations, so a page can tell whether anything was painted.
     uint32_t ChangeCounter() const { return changeCounter_; }
 
-    static uint32_t ToPixel(Colour colour);
-    static Colour FromPixel(uint32_t pixel);
+    // Exchanges red and blue; the top byte (QPainter writes 0xFF there) is dropped.
+    static constexpr uint32_t ToPixel(Colour colour)
+    {
+        return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+    }
+    static constexpr Colour FromPixel(uint32_t pixel) { return ToPixel(pixel); }
+    // For painters that write Bits() directly.
+    void NoteChange() { ++changeCounter_; }
 
 protected:
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
@@ -49,7 +55,6 @@ protected:
     {
         return static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
     }
-    void NoteChange() { ++changeCounter_; }
 
 private:
     std::unique_ptr<uint32_t[]> bits_;

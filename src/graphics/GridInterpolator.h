@@ -16,6 +16,6 @@ public:
 
     // 5 × 5 box mean of the interior, in place. A no-data cell in column 0 of a window's
     // bottom row stops the pass; one in the middle row ends that window row.
-    // False only for a missing grid, a bad size or when the working copy cannot be allocated.
+    // False only for a missing grid, a bad size or when the working rows cannot be allocated.
     virtual bool Smooth(int nx, int ny, float* grid);
 };

@@ -53,6 +53,25 @@ float ValueSurface::GetValue(int x, int y) const
     return values_[IndexOf(x, y)];
 }
 
+bool ValueSurface::FillBlock(const PixelRect& block, Colour colour, float value)
+{
+    if (Bits() == nullptr || !values_)
+        return false;
+    const int left = std::max(block.left, 0);
+    const int right = std::min(block.right, Width());
+    const int top = std::max(block.top, 0);
+    const int bottom = std::min(block.bottom, Height());
+    if (left >= right || top >= bottom)
+        return true;
+    const uint32_t pixel = ToPixel(colour);
+    for (int y = top; y < bottom; ++y) {
+        std::fill(Bits() + IndexOf(left, y), Bits() + IndexOf(right, y), pixel);
+        std::fill(values_.get() + IndexOf(left, y), values_.get() + IndexOf(right, y), value);
+    }
+    NoteChange();
+    return true;
+}
+
 bool ValueSurface::ValueLine(int x0, int y0, int x1, int y1, float va, float vb)
 {
     if (Bits() == nullptr || !values_ || va == kNoDataValue || vb == kNoDataValue)
