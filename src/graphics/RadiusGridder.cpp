@@ -73,8 +73,6 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
     std::unique_ptr<float[]> weights(new (std::nothrow) float[cells]);
     if (!weights)
         return false;
-    std::fill(out, out + cells, 0.0f);
-    std::fill(weights.get(), weights.get() + cells, 0.0f);
 
     // The cone's weight by city-block distance in cells; the table covers ordinary radii, and
     // larger ones (settings allow anything) fall back to working each weight out.
@@ -109,6 +107,10 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
         if (fc < limit && fr < limit)
             seats[seated++] = {static_cast<long long>(fc), static_cast<long long>(fr), v[k]};
     }
+
+    // Nothing can fail from here on: the output may be touched.
+    std::fill(out, out + cells, 0.0f);
+    std::fill(weights.get(), weights.get() + cells, 0.0f);
 
     // The grid is worked in bands of rows small enough to stay in the cache; within a band
     // the points still come in their order, so every cell sums exactly as point by point.
