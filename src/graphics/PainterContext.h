@@ -1,0 +1,34 @@
+#pragma once
+#include <QFont>
+#include <QPainter>
+#include <QPoint>
+
+#include "graphics/DrawContext.h"
+
+// DrawContext over a QPainter that has begun on a device (a surface image or a widget).
+// The painter must outlive the context. Antialiasing is switched off; text needs a
+// QGuiApplication (see EnsureFontRuntime).
+class PainterContext : public DrawContext {
+public:
+    explicit PainterContext(QPainter& painter);
+
+    void SetPen(PenStyle style, int width, Colour colour) override;
+    void SetBrush(Colour colour) override;
+    void SetFont(const std::string& family, int tenthsOfPoint) override;
+    void SetTextColour(Colour colour) override;
+
+    void FillRect(const PixelRect& rect, Colour colour) override;
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void Ellipse(const PixelRect& box) override;
+    void TextOut(int x, int y, const std::string& utf8) override;
+    TextSize TextExtent(const std::string& utf8) override;
+
+    static QColor ToQColor(Colour colour);
+
+private:
+    QPainter& painter_;
+    QPen pen_;
+    QColor textColour_;
+    QPoint current_;
+};

@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+
+#include "graphics/GridInterpolator.h"
+
+// Grids scattered points by averaging them over a city-block diamond of `radius` cells,
+// weighted by a cone falling linearly from 1 at the point's cell. Cells are square.
+class RadiusGridder : public GridInterpolator {
+public:
+    // Treats every table entry as a point (xs[column], ys[row]); no smoothing follows.
+    bool Regrid(int nxIn, int nyIn, const float* xs, const float* ys, const float* values,
+                int nxOut, int nyOut, float* out) override;
+
+    // Writes out[ny × nx]; cells no point reaches get the no-data value. False (output
+    // untouched) with fewer than 4 points of finite position, fewer than 2 × 2 cells, or
+    // points that span no area. Points with a non-finite position are left out.
+    virtual bool GridScattered(int n, const float* x, const float* y, const float* v, int nx, int ny,
+                               float* out);
+
+    int32_t radius = 50; // in grid cells
+};

@@ -1,0 +1,146 @@
+#include "graphics/TableGraphs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <new>
+
+#include "graphics/CellGridPainter.h"
+#include "graphics/DrawAxes.h"
+
+namespace {
+
+// Sizes in pixels stay far below this; anything larger comes from a degenerate scale.
+constexpr float kMaxPixels = 1 << 20;
+
+// Nearest whole pixel count of a non-negative size, or -1 when it is not a usable number.
+int Nearest(float pixels)
+{
+    if (!(pixels >= 0.0f) || !(pixels < kMaxPixels))
+        return -1;
+    return static_cast<int>(pixels + 0.5f);
+}
+
+int CellsFor(int pixels, int pixelSize)
+{
+    return (pixels + pixelSize - 1) / pixelSize;
+}
+
+bool Usable(const ValueTable& table)
+{
+    return table.columns >= 2 && table.rows >= 2 && table.xs != nullptr && table.ys != nullptr &&
+           table.values != nullptr;
+}
+
+// Grids the table onto nx × ny cells, fits the chart, paints the cells at blockLeft/blockTop
+// (clipped to rect) and draws the axes over the painted block.
+GraphOutcome GridAndPaint(const ValueTable& table, int nx, int ny, bool rowZeroAtBottom, const GraphStyle& style,
+                          BilinearGridder& gridder, ColorChart& chart, ValueSurface& surface, DrawContext& dc,
+                          const PixelRect& rect, int blockLeft, int blockTop, float x0, float x1, float y0, float y1)
+{
+    if (nx < 1 || ny < 1)
+        return GraphOutcome::NotPainted;
+    const size_t cells = static_cast<size_t>(nx) * static_cast<size_t>(ny);
+    std::unique_ptr<float[]> grid(new (std::nothrow) float[cells]);
+    if (!grid)
+        return GraphOutcome::OutOfMemory;
+    if (!gridder.Regrid(table.columns, table.rows, table.xs, table.ys, table.values, nx, ny, grid.get()))
+        return GraphOutcome::NotPainted;
+    float low = 0.0f;
+    float high = 0.0f;
+    if (!style.manualRange && GridValueRange(grid.get(), cells, low, high))
+        chart.SetRange(low, high); // refuses an empty range and keeps the old one
+
+    const int pixelSize = std::max(style.pixelSize, 1);
+    const PixelRect block{blockLeft, blockTop,
+                          static_cast<int>(std::min<long long>(rect.right, blockLeft + static_cast<long long>(nx) * pixelSize)),
+                          static_cast<int>(std::min<long long>(rect.bottom, blockTop + static_cast<long long>(ny) * pixelSize))};
+    if (!PaintCells(surface, grid.get(), nx, ny, pixelSize, block, rowZeroAtBottom, chart))
+        return GraphOutcome::NotPainted;
+    if (style.showGrid || style.showScaleMarks)
+        DrawAxes(style.showGrid, style.axisColour, surface, dc, block, x0, x1, y0, y1);
+    return GraphOutcome::Painted;
+}
+
+} // namespace
+
+GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, float xStep, bool rightAligned,
+                              const GraphStyle& style, BilinearGridder& gridder, ColorChart& chart,
+                              ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
+{
+    if (!Usable(table) || profileStations < 1 || rect.Width() < 1 || rect.Height() < 1)
+        return GraphOutcome::NotPainted;
+    const int pixelSize = std::max(style.pixelSize, 1);
+    const float shallowest = *std::min_element(table.ys, table.ys + table.rows);
+    const float deepest = std::max(0.0f, *std::max_element(table.ys, table.ys + table.rows));
+
+    PixelRect area = rect;
+    const long long width = area.Width();
+    int wp = static_cast<int>((width * table.columns + profileStations / 2) / profileStations);
+    int hp = area.Height();
+    if (style.realScaling) {
+        const float profileLength = static_cast<float>(profileStations - 1) * xStep;
+        const float sx = profileLength / static_cast<float>(width);
+        const float sy = (deepest - shallowest) / static_cast<float>(hp);
+        if (sx > sy) {
+            hp = Nearest((deepest - shallowest) / sx);
+        } else {
+            wp = Nearest(profileLength / sy);
+            const long long margin = (width - wp) / 2;
+            area.left = static_cast<int>(area.left + margin);
+            area.right = static_cast<int>(area.right - margin);
+        }
+        if (wp < 0 || hp < 0)
+            return GraphOutcome::NotPainted;
+    }
+    const int nx = CellsFor(wp, pixelSize);
+    const int ny = CellsFor(hp, pixelSize);
+
+    int blockLeft = area.left;
+    int blockTop = area.top;
+    const long long blockWidth = static_cast<long long>(nx) * pixelSize;
+    const long long blockHeight = static_cast<long long>(ny) * pixelSize;
+    if (style.realScaling && blockHeight < area.Height())
+        blockTop = static_cast<int>(area.top + (area.Height() - blockHeight) / 2);
+    if (rightAligned && blockWidth < area.Width())
+        blockLeft = static_cast<int>(area.right - blockWidth);
+    const float runLength = static_cast<float>(table.columns - 1) * xStep;
+    return GridAndPaint(table, nx, ny, false, style, gridder, chart, surface, dc, area, blockLeft, blockTop, 0.0f,
+                        runLength, deepest, shallowest);
+}
+
+GraphOutcome DrawMapTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
+                          ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
+{
+    if (!Usable(table) || rect.Width() < 1 || rect.Height() < 1)
+        return GraphOutcome::NotPainted;
+    const int pixelSize = std::max(style.pixelSize, 1);
+    const float length = table.xs[table.columns - 1] - table.xs[0];
+    const float breadth = table.ys[table.rows - 1] - table.ys[0];
+    int wp = rect.Width();
+    int hp = rect.Height();
+    if (style.realScaling) {
+        const float sx = length / static_cast<float>(wp);
+        const float sy = breadth / static_cast<float>(hp);
+        if (sx > sy)
+            hp = Nearest(breadth / sx);
+        else
+            wp = Nearest(length / sy);
+        if (wp < 0 || hp < 0)
+            return GraphOutcome::NotPainted;
+    }
+    const int nx = CellsFor(wp, pixelSize);
+    const int ny = CellsFor(hp, pixelSize);
+
+    int blockLeft = rect.left;
+    int blockTop = rect.top;
+    if (style.realScaling) {
+        blockLeft = static_cast<int>(rect.left + (rect.Width() - static_cast<long long>(nx) * pixelSize) / 2);
+        blockTop = static_cast<int>(rect.top + (rect.Height() - static_cast<long long>(ny) * pixelSize) / 2);
+        blockLeft = std::max(blockLeft, rect.left);
+        blockTop = std::max(blockTop, rect.top);
+    }
+    return GridAndPaint(table, nx, ny, true, style, gridder, chart, surface, dc, rect, blockLeft, blockTop, 0.0f,
+                        length, 0.0f, breadth);
+}

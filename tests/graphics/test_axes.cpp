@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "RecordingContext.h"
+#include "graphics/DrawAxes.h"
+#include "graphics/ValueSurface.h"
+
+namespace {
+
+constexpr Colour kWhite = 0x00FFFFFF;
+constexpr Colour kGrid = 0x00808080;
+
+std::vector<std::string> Labels(const RecordingContext& dc)
+{
+    std::vector<std::string> labels;
+    for (const auto& t : dc.texts)
+        labels.push_back(t.text);
+    return labels;
+}
+
+} // namespace
+
+TEST(AxisMarks, TwoHundredPixelsForAHundredUnits)
+{
+    const std::vector<AxisMark> marks = AxisMarks(200, 100.0f);
+    ASSERT_EQ(marks.size(), 49u); // 2, 4, … 98
+    for (size_t n = 0; n < marks.size(); ++n) {
+        const int64_t k = 2 * static_cast<int64_t>(n + 1);
+        EXPECT_EQ(marks[n].k, k);
+        EXPECT_EQ(marks[n].offset, 2 * k);
+        EXPECT_EQ(marks[n].major, k % 10 == 0) << k;
+    }
+}
+
+TEST(AxisMarks, SmallSpansMarkEveryUnit)
+{
+    const std::vector<AxisMark> marks = AxisMarks(100, 5.0f);
+    ASSERT_EQ(marks.size(), 4u);
+    for (size_t n = 0; n < 4; ++n) {
+        EXPECT_EQ(marks[n].k, static_cast<int64_t>(n + 1));
+        EXPECT_EQ(marks[n].offset, 20 * static_cast<int>(n + 1));
+        EXPECT_TRUE(marks[n].major);
+    }
+}
+
+TEST(AxisMarks, StepShrinksWhenItWouldCoverTheWholeSpan)
+{
+    // 6 units on 100 pixels: q = 1, step 5 ≥ 6 − 1 → 1, so every mark is labelled.
+    const std::vector<AxisMark> few = AxisMarks(100, 6.0f);
+    ASSERT_EQ(few.size(), 5u);
+    for (const AxisMark& mark : few)
+        EXPECT_TRUE(mark.major) << mark.k;
+
+    // 50 units on 10 pixels: q = 50, step 50 → 10, minor 2.
+    const std::vector<AxisMark> crowded = AxisMarks(10, 50.0f);
+    ASSERT_EQ(crowded.size(), 24u);
+    for (const AxisMark& mark : crowded) {
+        EXPECT_EQ(mark.k % 2, 0);
+        EXPECT_EQ(mark.major, mark.k % 10 == 0) << mark.k;
+        EXPECT_EQ(mark.offset, static_cast<int>(std::lround(mark.k / 5.0))) << mark.k;
+    }
+}
+
+TEST(AxisMarks, UnusableSpansAndLengthsGiveNoMarks)
+{
+    EXPECT_TRUE(AxisMarks(0, 10.0f).empty());
+    EXPECT_TRUE(AxisMarks(-5, 10.0f).empty());
+    EXPECT_TRUE(AxisMarks(100, 0.0f).empty());
+    EXPECT_TRUE(AxisMarks(100, 0.4f).empty());
+    EXPECT_TRUE(AxisMarks(100, NAN).empty());
+    EXPECT_TRUE(AxisMarks(100, INFINITY).empty());
+    EXPECT_TRUE(AxisMarks(100, 3e38f).empty());
+    // Huge but countable spans still give a handful of marks.
+    EXPECT_LE(AxisMarks(100, 1e15f).size(), 40u);
+    EXPECT_LE(AxisMarks(1, 1e9f).size(), 40u);
+}
+
+TEST(DrawAxes, HorizontalMarksLabelsAndGridLines)
+{
+    ValueSurface surface;
+    ASSERT_TRUE(surface.Create(240, 120, 32));
+    ASSERT_TRUE(surface.Clear());
+    RecordingContext dc;
+    const PixelRect rect{20, 10, 220, 110}; // 200 pixels for 100 units
+    EXPECT_TRUE(DrawAxes(true, kGrid, surface, dc, rect, 50.0f, 150.0f, 0.0f, 0.0f));
+    EXPECT_EQ(dc.font, "Arial");
+    EXPECT_EQ(dc.fontTenths, 80);
+    EXPECT_EQ(dc.textColour, 0u);
+
+    EXPECT_EQ(Labels(dc), (std::vector<std::string>{"60", "70", "80", "90", "100", "110", "120", "130", "140"}));
+    const int labelTop = 110 - 1 - RecordingContext::kHeight - 6;
+    for (const auto& t : dc.texts) {
+        EXPECT_EQ(t.y, labelTop);
+        const int x = 20 + 2 * (std::stoi(t.text) - 50);
+        EXPECT_EQ(t.x, x - static_cast<int>(t.text.size()) * RecordingContext::kCharWidth / 2);
+    }
+    // Minor mark at k = 2 (x 24): four black pixels up from the bottom row.
+    for (int y = 109; y >= 106; --y)
+        EXPECT_EQ(surface.GetPixel(24, y), 0u) << y;
+    EXPECT_EQ(surface.GetPixel(24, 105), kWhite);
+    // Major mark at k = 10 (x 40): seven pixels, and a grid line from the top to above its label.
+    for (int y = 109; y >= 103; --y)
+        EXPECT_EQ(surface.GetPixel(40, y), 0u) << y;
+    for (int y = 10; y < labelTop; ++y)
+        EXPECT_EQ(surface.GetPixel(40, y), kGrid) << y;
+    EXPECT_EQ(surface.GetPixel(40, 9), kWhite);
+    EXPECT_EQ(surface.GetPixel(40, labelTop), kWhite);
+    // No mark at the start of the axis, none on the vertical axis.
+    EXPECT_EQ(surface.GetPixel(20, 109), kWhite);
+    EXPECT_EQ(surface.GetPixel(21, 60), kWhite);
+}
+
+TEST(DrawAxes, VerticalLabelsCountUpOrDownFromTheBottom)
+{
+    ValueSurface surface;
+    ASSERT_TRUE(surface.Create(100, 120, 32));
+    ASSERT_TRUE(surface.Clear());
+    RecordingContext up;
+    const PixelRect rect{0, 0, 100, 100}; // 100 pixels for 5 units: marks 20 pixels apart
+    EXPECT_TRUE(DrawAxes(false, kGrid, surface, up, rect, 0.0f, 0.0f, 10.0f, 15.0f));
+    EXPECT_EQ(Labels(up), (std::vector<std::string>{"11", "12", "13", "14"}));
+    EXPECT_EQ(up.texts[0].x, 8);
+    EXPECT_EQ(up.texts[0].y, 80 - RecordingContext::kHeight / 2);
+    for (int x = 0; x < 7; ++x)
+        EXPECT_EQ(surface.GetPixel(x, 80), 0u) << x;
+    EXPECT_EQ(surface.GetPixel(7, 80), kWhite);
+    EXPECT_EQ(surface.GetPixel(50, 80), kWhite); // no grid line without the flag
+
+    RecordingContext down;
+    EXPECT_TRUE(DrawAxes(true, kGrid, surface, down, rect, 0.0f, 0.0f, 15.0f, 10.0f));
+    EXPECT_EQ(Labels(down), (std::vector<std::string>{"14", "13", "12", "11"}));
+    // The grid line starts right of the label and runs to the right edge.
+    const int gridStart = 8 + 2 * RecordingContext::kCharWidth;
+    EXPECT_EQ(surface.GetPixel(gridStart - 1, 60), kWhite);
+    for (int x = gridStart; x < 100; ++x)
+        EXPECT_EQ(surface.GetPixel(x, 60), kGrid) << x;
+}
+
+TEST(DrawAxes, LabelsAtTheTopEdgeMoveDown)
+{
+    ValueSurface surface;
+    ASSERT_TRUE(surface.Create(50, 50, 32));
+    RecordingContext dc;
+    // 8 pixels for 2 units: the mark of k = 1 sits at y 24; its label centred there would
+    // start at 19, above the rectangle's top 20, so it moves down by 10 / 10 + 1.
+    EXPECT_TRUE(DrawAxes(false, kGrid, surface, dc, PixelRect{0, 20, 50, 28}, 0, 0, 0.0f, 2.0f));
+    ASSERT_EQ(dc.texts.size(), 1u);
+    EXPECT_EQ(dc.texts[0].y, 24 - 5 + 2);
+}
+
+TEST(DrawAxes, EmptyRangesDrawNothing)
+{
+    ValueSurface surface;
+    ASSERT_TRUE(surface.Create(50, 50, 32));
+    ASSERT_TRUE(surface.Clear());
+    const uint32_t counter = surface.ChangeCounter();
+    RecordingContext dc;
+    EXPECT_TRUE(DrawAxes(true, kGrid, surface, dc, PixelRect{0, 0, 50, 50}, 3.0f, 3.0f, -1.0f, -1.0f));
+    EXPECT_TRUE(dc.texts.empty());
+    EXPECT_EQ(surface.ChangeCounter(), counter);
+    // A rectangle of one pixel or an inverted one is harmless too.
+    EXPECT_TRUE(DrawAxes(true, kGrid, surface, dc, PixelRect{5, 5, 6, 6}, 0.0f, 100.0f, 0.0f, 100.0f));
+    EXPECT_TRUE(DrawAxes(true, kGrid, surface, dc, PixelRect{30, 30, 10, 10}, 0.0f, 100.0f, 0.0f, 100.0f));
+}

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <string>
+
+#include "graphics/DrawAxes.h"
+#include "graphics/FontRuntime.h"
+#include "graphics/SurfacePainter.h"
+#include "graphics/SurfacePng.h"
+#include "graphics/ValueSurface.h"
+#include "support/TempDir.h"
+
+// fontconfig keeps its caches until exit; LeakSanitizer reads this when the build uses it.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
+namespace {
+
+constexpr Colour kWhite = 0x00FFFFFF;
+
+class Painter : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(EnsureFontRuntime()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(surface.Create(120, 60, 32));
+        ASSERT_TRUE(surface.Clear());
+    }
+
+    int CountColour(const PixelRect& area, Colour colour) const
+    {
+        int count = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                count += surface.GetPixel(x, y) == colour ? 1 : 0;
+        return count;
+    }
+
+    ValueSurface surface;
+};
+
+} // namespace
+
+TEST_F(Painter, FillsLandInTheSurfaceMemoryInItsColourOrder)
+{
+    {
+        SurfacePainter painter(surface);
+        ASSERT_TRUE(painter.IsActive());
+        painter.Context().FillRect(PixelRect{2, 3, 5, 7}, 0x000000FF);
+        painter.Context().FillRect(PixelRect{9, 9, 9, 12}, 0); // empty: nothing
+    }
+    EXPECT_EQ(CountColour(PixelRect{0, 0, 120, 60}, 0x000000FF), 12);
+    EXPECT_EQ(CountColour(PixelRect{2, 3, 5, 7}, 0x000000FF), 12);
+    EXPECT_EQ(surface.Bits()[3 * 120 + 2] & 0x00FFFFFFu, 0x00FF0000u);
+    EXPECT_EQ(CountColour(PixelRect{0, 0, 120, 60}, 0), 0);
+}
+
+TEST_F(Painter, TextStaysInsideItsMeasuredBox)
+{
+    SurfacePainter painter(surface);
+    DrawContext& dc = painter.Context();
+    const TextSize size = dc.TextExtent("12345");
+    EXPECT_GT(size.width, dc.TextExtent("1").width);
+    EXPECT_GE(size.height, 8); // Arial 8 points on a 96 dpi screen is 11 pixels
+    EXPECT_LE(size.height, 16);
+    dc.SetTextColour(0x00C80000);
+    dc.TextOut(10, 20, "12345");
+    const PixelRect box{10, 20, 10 + size.width, 20 + size.height};
+    EXPECT_GT(CountColour(box, 0x00C80000), 10);
+    EXPECT_EQ(CountColour(PixelRect{0, 0, 120, 60}, 0x00C80000), CountColour(box, 0x00C80000));
+    // Antialiasing is off: only the text colour and the background.
+    EXPECT_EQ(CountColour(box, 0x00C80000) + CountColour(box, kWhite), size.width * size.height);
+    EXPECT_EQ(dc.TextExtent("").width, 0);
+    dc.TextOut(0, 0, "Ошибка"); // UTF-8 text draws without trouble
+}
+
+TEST_F(Painter, EllipsesStayInTheirBoxAndTakeTheBrush)
+{
+    SurfacePainter painter(surface);
+    DrawContext& dc = painter.Context();
+    dc.SetPen(PenStyle::Solid, 1, 0x00AFAFAF);
+    dc.SetBrush(0x00FF0000);
+    dc.Ellipse(PixelRect{20, 20, 31, 31});
+    EXPECT_EQ(surface.GetPixel(25, 25), 0x00FF0000u);
+    EXPECT_EQ(CountColour(PixelRect{0, 0, 120, 60}, 0x00AFAFAF), CountColour(PixelRect{20, 20, 31, 31}, 0x00AFAFAF));
+    EXPECT_GT(CountColour(PixelRect{20, 20, 31, 31}, 0x00AFAFAF), 20);
+
+    dc.SetBrush(kNoColour); // hollow
+    dc.Ellipse(PixelRect{60, 20, 71, 31});
+    EXPECT_EQ(surface.GetPixel(65, 25), kWhite);
+}
+
+TEST_F(Painter, SolidAndDashedPenLines)
+{
+    SurfacePainter painter(surface);
+    DrawContext& dc = painter.Context();
+    dc.SetPen(PenStyle::Solid, 1, 0x00AFAFAF);
+    dc.MoveTo(0, 5);
+    dc.LineTo(99, 5);
+    dc.LineTo(99, 10); // continues from the last point
+    EXPECT_EQ(CountColour(PixelRect{0, 5, 100, 6}, 0x00AFAFAF), 100);
+    EXPECT_EQ(surface.GetPixel(99, 8), 0x00AFAFAFu);
+
+    dc.SetPen(PenStyle::Dash, 1, 0x00AFAFAF);
+    dc.MoveTo(0, 30);
+    dc.LineTo(99, 30);
+    const int dashed = CountColour(PixelRect{0, 30, 100, 31}, 0x00AFAFAF);
+    EXPECT_GT(dashed, 50);
+    EXPECT_LT(dashed, 100);
+    EXPECT_EQ(surface.GetPixel(0, 30), 0x00AFAFAFu);
+    EXPECT_EQ(surface.GetPixel(20, 30), kWhite); // 18 on, 6 off
+
+    dc.SetPen(PenStyle::None, 1, 0);
+    dc.MoveTo(0, 40);
+    dc.LineTo(99, 40);
+    EXPECT_EQ(CountColour(PixelRect{0, 40, 100, 41}, 0), 0);
+}
+
+TEST_F(Painter, SurfaceWithoutMemoryPaintsNowhere)
+{
+    DibSurface empty;
+    SurfacePainter painter(empty);
+    EXPECT_FALSE(painter.IsActive());
+    painter.Context().FillRect(PixelRect{0, 0, 10, 10}, 0);
+    painter.Context().TextOut(0, 0, "1");
+    EXPECT_EQ(empty.Bits(), nullptr);
+}
+
+TEST_F(Painter, AxesLabelsAreDrawnNextToTheirMarks)
+{
+    SurfacePainter painter(surface);
+    const PixelRect rect{0, 0, 120, 60};
+    ASSERT_TRUE(DrawAxes(true, 0x00808080, surface, painter.Context(), rect, 0.0f, 6.0f, 0.0f, 0.0f));
+    // 6 units on 120 pixels: every unit labelled, marks at x 20, 40, … 100.
+    const int textHeight = painter.Context().TextExtent("1").height;
+    const int labelTop = 60 - 1 - textHeight - 6;
+    for (int k = 1; k <= 5; ++k) {
+        const int x = 20 * k;
+        EXPECT_EQ(surface.GetPixel(x, 59), 0u);
+        EXPECT_EQ(surface.GetPixel(x, 10), 0x00808080u);
+        EXPECT_GT(CountColour(PixelRect{x - 8, labelTop, x + 8, labelTop + textHeight}, 0), 3) << k;
+    }
+}
+
+TEST_F(Painter, PngKeepsThePixels)
+{
+    surface.SetPixel(0, 0, 0x000000FF);
+    surface.SetPixel(119, 59, 0x00123456);
+    {
+        SurfacePainter painter(surface);
+        painter.Context().FillRect(PixelRect{10, 10, 20, 20}, 0x0000FF00);
+    }
+    testing_support::TempDir dir;
+    const std::string path = dir.File("graph.png");
+    std::string error;
+    ASSERT_TRUE(SaveSurfacePng(surface, path, &error)) << error;
+    QImage image;
+    ASSERT_TRUE(image.load(QString::fromStdString(path)));
+    ASSERT_EQ(image.width(), 120);
+    ASSERT_EQ(image.height(), 60);
+    EXPECT_EQ(image.pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(image.pixel(119, 59), 0xFF563412u);
+    EXPECT_EQ(image.pixel(15, 15), 0xFF00FF00u);
+    EXPECT_EQ(image.pixel(50, 50), 0xFFFFFFFFu);
+    EXPECT_FALSE(image.hasAlphaChannel());
+}
+
+TEST_F(Painter, PngFailuresAreReported)
+{
+    std::string error;
+    EXPECT_FALSE(SaveSurfacePng(surface, "/nonexistent-directory/graph.png", &error));
+    EXPECT_FALSE(error.empty());
+    DibSurface empty;
+    EXPECT_FALSE(SaveSurfacePng(empty, "/tmp/never.png", &error));
+}
