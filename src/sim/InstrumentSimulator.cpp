@@ -1,5 +1,6 @@
 #include "sim/InstrumentSimulator.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -77,11 +78,19 @@ bool InstrumentSimulator::Pause(int ms)
 bool InstrumentSimulator::Send(const std::vector<uint8_t>& bytes)
 {
     int fd = terminal_.MasterFd();
+    auto start = std::chrono::steady_clock::now();
     size_t sent = 0;
     while (sent < bytes.size()) {
         size_t chunk = bytes.size() - sent;
-        if (pacing_ && chunk > kPacedChunk)
-            chunk = kPacedChunk;
+        if (pacing_) {
+            // A byte is delivered once its ten bits have crossed the line.
+            chunk = std::min(chunk, kPacedChunk);
+            auto due = start + std::chrono::microseconds(
+                                   static_cast<int64_t>(static_cast<double>(sent + chunk) * kByteMsAt9600 * 1000));
+            auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
+            if (wait.count() > 0 && !Pause(static_cast<int>(wait.count())))
+                return false;
+        }
         ssize_t n = ::write(fd, bytes.data() + sent, chunk);
         if (n < 0) {
             if (errno != EAGAIN && errno != EINTR)
@@ -92,8 +101,6 @@ bool InstrumentSimulator::Send(const std::vector<uint8_t>& bytes)
             continue;
         }
         sent += static_cast<size_t>(n);
-        if (pacing_ && !Pause(static_cast<int>(static_cast<double>(n) * kByteMsAt9600 + 0.5)))
-            return false;
     }
     return true;
 }
