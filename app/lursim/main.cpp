@@ -31,19 +31,20 @@ bool TakeLink(std::vector<std::string>& args, std::string& dir)
     return true;
 }
 
-// Announces a device on stdout and, with a link directory, as DIR/KIND.
+// Links the device as DIR/KIND (when asked), then announces it on stdout: once the line
+// is out, the device is ready under both names.
 bool Announce(const char* kind, const std::string& path, const std::string& linkDir)
 {
+    if (!linkDir.empty()) {
+        std::string link = linkDir + "/" + kind;
+        ::unlink(link.c_str());
+        if (::symlink(path.c_str(), link.c_str()) != 0) {
+            std::perror(("lursim: " + link).c_str());
+            return false;
+        }
+    }
     std::printf("%s %s\n", kind, path.c_str());
     std::fflush(stdout);
-    if (linkDir.empty())
-        return true;
-    std::string link = linkDir + "/" + kind;
-    ::unlink(link.c_str());
-    if (::symlink(path.c_str(), link.c_str()) != 0) {
-        std::perror(("lursim: " + link).c_str());
-        return false;
-    }
     return true;
 }
 
