@@ -7,6 +7,8 @@ const std::vector<Command>& AllCommands()
         {"settings", "show the persisted settings", kSettingsUsage, RunSettings},
         {"gps", "decode NMEA from a receiver or a recorded log", kGpsUsage, RunGps},
         {"session", "describe or export a session file", kSessionUsage, RunSession},
+        {"read", "take one reading from an instrument", kReadUsage, RunRead},
+        {"battery", "read an instrument's battery voltage", kBatteryUsage, RunBattery},
     };
     return commands;
 }

@@ -1,0 +1,181 @@
+// Connecting the instrument and GPS ports, the GPS reader hand-off, and the radio left as found.
+#include <gtest/gtest.h>
+
+#include "instrument/GpsReaderLink.h"
+#include "instrument/InstrumentRig.h"
+#include "instrument/PortMap.h"
+
+namespace {
+
+class Connection : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gpsReaderRunning = false;
+        PortMap::Instance().ClearOverrides();
+        SetGpsReaderStart([this](CSerialPort& port) {
+            ++readerStarts;
+            startedOn = &port;
+            return readerStartSucceeds;
+        });
+    }
+    void TearDown() override
+    {
+        SetGpsReaderStart({});
+        gpsReaderRunning = false;
+    }
+
+    InstrumentRig rig;
+    int readerStarts = 0;
+    CSerialPort* startedOn = nullptr;
+    bool readerStartSucceeds = true;
+};
+
+TEST_F(Connection, ConnectOpensTheInstrumentPortAt9600)
+{
+    EXPECT_FALSE(rig.instrument.IsConnected());
+    ASSERT_TRUE(rig.instrument.Connect());
+    EXPECT_TRUE(rig.instrument.IsConnected());
+    EXPECT_EQ(rig.transport->device, "/dev/rfcomm5");
+    EXPECT_EQ(rig.transport->line.baud, 9600u);
+    EXPECT_EQ(rig.transport->line.dataBits, 8);
+    EXPECT_FALSE(rig.transport->line.parity);
+    EXPECT_EQ(rig.transport->line.stopBits, 1);
+    EXPECT_FALSE(rig.gpsTransport->IsOpen());
+    EXPECT_EQ(readerStarts, 0);
+}
+
+TEST_F(Connection, FailedOpenIsReported)
+{
+    rig.transport->failOpen = true;
+    EXPECT_FALSE(rig.instrument.Connect());
+    EXPECT_FALSE(rig.instrument.IsConnected());
+}
+
+TEST_F(Connection, WithGpsBothPortsOpenAndTheReaderStarts)
+{
+    rig.instrument.SetUseGps(true);
+    ASSERT_TRUE(rig.instrument.Connect());
+    EXPECT_EQ(rig.gpsTransport->device, "/dev/rfcomm8");
+    EXPECT_EQ(rig.gpsTransport->line.baud, 4800u);
+    EXPECT_EQ(readerStarts, 1);
+    EXPECT_EQ(startedOn, &rig.gpsPort);
+    EXPECT_TRUE(gpsReaderRunning);
+    EXPECT_FALSE(rig.instrument.GpsReaderStartFailed());
+    EXPECT_TRUE(rig.instrument.IsConnected());
+}
+
+TEST_F(Connection, WithGpsOnlyTheInstrumentPortOpenIsNotConnected)
+{
+    rig.instrument.SetUseGps(true);
+    rig.gpsTransport->failOpen = true;
+    EXPECT_FALSE(rig.instrument.Connect());
+    EXPECT_TRUE(rig.port.IsOpen()); // left open
+    EXPECT_FALSE(rig.instrument.IsConnected());
+    MeasurementRecord record{};
+    EXPECT_FALSE(rig.instrument.RequestReading(record, true));
+    EXPECT_TRUE(rig.transport->writes.empty());
+    // The next start action connects again and reopens both.
+    rig.gpsTransport->failOpen = false;
+    EXPECT_TRUE(rig.instrument.Connect());
+    EXPECT_EQ(rig.transport->opens, 2);
+    EXPECT_TRUE(rig.instrument.IsConnected());
+}
+
+TEST_F(Connection, ReaderThatCannotStartLeavesThePortOpenAndSaysSo)
+{
+    readerStartSucceeds = false;
+    rig.instrument.SetUseGps(true);
+    EXPECT_TRUE(rig.instrument.Connect());
+    EXPECT_TRUE(rig.instrument.GpsReaderStartFailed());
+    EXPECT_FALSE(gpsReaderRunning);
+    EXPECT_TRUE(rig.gpsPort.IsOpen());
+}
+
+TEST_F(Connection, RunningReaderIsNotStartedTwice)
+{
+    gpsReaderRunning = true;
+    rig.instrument.SetUseGps(true);
+    EXPECT_TRUE(rig.instrument.Connect());
+    EXPECT_EQ(readerStarts, 0);
+}
+
+TEST_F(Connection, TrayTitleAsksForTheGpsDeviceWhileThePortOpens)
+{
+    rig.radio.trayExists = true;
+    rig.radio.stackMode = 1;
+    rig.radio.trayTitle = "My tray";
+    EXPECT_TRUE(rig.instrument.ConnectGps());
+    ASSERT_EQ(rig.radio.titles.size(), 2u);
+    EXPECT_EQ(rig.radio.titles[0], "Выберите устройство GPS");
+    EXPECT_EQ(rig.radio.titles[1], "My tray");
+}
+
+TEST_F(Connection, DisconnectClosesThePortsOrLeavesTheGpsPortToItsReader)
+{
+    rig.instrument.SetUseGps(true);
+    ASSERT_TRUE(rig.instrument.Connect());
+    EXPECT_TRUE(rig.instrument.Disconnect());
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_FALSE(gpsReaderRunning);
+    EXPECT_TRUE(rig.gpsPort.IsOpen()); // the reader closes it when it ends
+
+    EXPECT_TRUE(rig.instrument.StopGps()); // no reader now: closes the port itself
+    EXPECT_FALSE(rig.gpsPort.IsOpen());
+}
+
+TEST_F(Connection, ClearingTheGpsFlagStopsTheReader)
+{
+    EXPECT_FALSE(rig.instrument.SetUseGps(true));
+    ASSERT_TRUE(rig.instrument.Connect());
+    EXPECT_TRUE(rig.instrument.SetUseGps(false));
+    EXPECT_FALSE(gpsReaderRunning);
+    EXPECT_TRUE(rig.instrument.IsConnected()); // instrument port alone suffices now
+}
+
+TEST_F(Connection, PortMapOverrideRedirectsThePort)
+{
+    PortMap::Instance().SetOverride(5, "/tmp/simulated-instrument");
+    EXPECT_TRUE(rig.instrument.Connect());
+    EXPECT_EQ(rig.transport->device, "/tmp/simulated-instrument");
+    PortMap::Instance().ClearOverrides();
+}
+
+// The radio: switched on at creation when it was off, and off again at destruction.
+TEST(InstrumentRadio, LeftAsItWasFound)
+{
+    platform::ManualClock clock;
+    FakeInstrumentSettings settings;
+    CSerialPort port{std::make_unique<FakeTransport>(clock)}, gps{std::make_unique<FakeTransport>(clock)};
+    for (uint32_t initial : {0u, 1u}) {
+        FakeBluetoothStack::Shared radio;
+        radio.platformMode = initial;
+        {
+            CInstrument instrument(InstrumentLinks{
+                port, gps, settings, std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)),
+                clock});
+            EXPECT_EQ(instrument.RadioWasOn(), initial == 1);
+            EXPECT_EQ(radio.platformMode, 1u);
+        }
+        EXPECT_EQ(radio.platformMode, initial);
+    }
+}
+
+TEST(InstrumentRadio, DestructionClosesThePorts)
+{
+    InstrumentRig rig;
+    {
+        platform::ManualClock clock;
+        CInstrument instrument(InstrumentLinks{
+            rig.port, rig.gpsPort, rig.settings,
+            std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(rig.radio)), clock});
+        instrument.SetUseGps(true);
+        SetGpsReaderStart({});
+        instrument.Connect();
+        EXPECT_TRUE(rig.port.IsOpen());
+    }
+    EXPECT_FALSE(rig.port.IsOpen());
+    EXPECT_FALSE(rig.gpsPort.IsOpen());
+}
+
+} // namespace

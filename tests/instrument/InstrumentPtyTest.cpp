@@ -1,0 +1,203 @@
+// The instrument object over real pseudo-terminals: against the simulator and against
+// scripted peers that cut, delay, pollute or abandon their replies.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+#include "instrument/CInstrument.h"
+#include "instrument/FakeBluetoothStack.h"
+#include "instrument/FakeInstrumentSettings.h"
+#include "instrument/PortMap.h"
+#include "instrument/PtyPeer.h"
+#include "instrument/InstrumentRig.h"
+#include "sim/InstrumentSimulator.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// An instrument object on real ports and the real clock.
+struct PtyRig {
+    explicit PtyRig(const std::string& device)
+    {
+        PortMap::Instance().SetOverride(settings.instrumentPort, device);
+        radio.platformMode = 1;
+    }
+    ~PtyRig() { PortMap::Instance().ClearOverrides(); }
+
+    FakeInstrumentSettings settings;
+    FakeBluetoothStack::Shared radio;
+    CSerialPort port, gpsPort;
+    CInstrument instrument{InstrumentLinks{port, gpsPort, settings,
+                                           std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)),
+                                           platform::SystemTicks()}};
+};
+
+class AgainstSimulator : public ::testing::Test {
+protected:
+    void Start(InstrumentOptions options = {})
+    {
+        options_ = options;
+        simulator_ = std::make_unique<InstrumentSimulator>(options, BuiltInCalibrationSet());
+        ASSERT_TRUE(simulator_->Start());
+        rig_ = std::make_unique<PtyRig>(simulator_->DevicePath());
+        ASSERT_TRUE(rig_->instrument.Connect());
+    }
+
+    InstrumentOptions options_;
+    std::unique_ptr<InstrumentSimulator> simulator_;
+    std::unique_ptr<PtyRig> rig_;
+};
+
+TEST_F(AgainstSimulator, ReadingCarriesTheMaskSerialAndGroundValues)
+{
+    Start();
+    rig_->settings.mask = 0x2005;
+    MeasurementRecord record{};
+    ASSERT_TRUE(rig_->instrument.RequestReading(record, true));
+    EXPECT_EQ(record.bytes[168], 0x05);
+    EXPECT_EQ(record.bytes[169], 0x20);
+    EXPECT_EQ(record.SerialNumber(), 9);
+    const CalibrationSet& calibration = BuiltInCalibrationSet();
+    for (int i : {0, 2, 13}) {
+        double sigma = options_.ground.ApparentConductivity(calibration, i, 0.0, 0.0);
+        ChannelValues expected = SimulatedChannel(calibration, i, sigma);
+        for (int v = 0; v < 4; ++v)
+            EXPECT_EQ(record.Raw(i, v), expected[static_cast<size_t>(v)]) << i << "," << v;
+    }
+    for (int i : {1, 3, 12})
+        EXPECT_EQ(record.Raw(i, 0), 0); // not measured
+    EXPECT_EQ(rig_->settings.reportedSerial, 9);
+}
+
+TEST_F(AgainstSimulator, SeriesAndBattery)
+{
+    InstrumentOptions options;
+    options.batteryCentivolts = 1234;
+    Start(options);
+    std::array<MeasurementRecord, kFrequencyCount> records{};
+    ASSERT_TRUE(rig_->instrument.RequestSeries(records));
+    for (const MeasurementRecord& r : records) {
+        EXPECT_EQ(r.bytes[168], 0x01);
+        EXPECT_EQ(r.bytes[175], 0);
+    }
+    EXPECT_NE(records[13].Raw(0, 2), records[0].Raw(0, 2)); // block 13 moved into block 0
+    for (size_t k = 0; k + 1 < records.size(); ++k) // non-decreasing, close together
+        EXPECT_LT(records[k + 1].TimeStamp() - records[k].TimeStamp(), 1000u);
+    uint32_t volts = 0;
+    ASSERT_TRUE(rig_->instrument.ReadBatteryVoltage(volts));
+    EXPECT_EQ(volts, 1234u);
+}
+
+TEST_F(AgainstSimulator, ChangedSerialNumberInstallsAnotherCalibration)
+{
+    InstrumentOptions options;
+    options.faults.serialChangeAfter = 2;
+    options.faults.changedSerial = 17;
+    Start(options);
+    MeasurementRecord record{};
+    for (int k = 0; k < 3; ++k)
+        ASSERT_TRUE(rig_->instrument.RequestReading(record, true));
+    ASSERT_EQ(rig_->settings.installed.size(), 2u);
+    EXPECT_EQ(rig_->settings.installed[0].serial, 9);
+    EXPECT_EQ(rig_->settings.installed[1].serial, 17);
+}
+
+TEST_F(AgainstSimulator, EmptyReplyIsAFailedReading)
+{
+    InstrumentOptions options;
+    options.faults.emptyReply = true;
+    Start(options);
+    MeasurementRecord record{};
+    EXPECT_FALSE(rig_->instrument.RequestReading(record, true));
+    EXPECT_TRUE(record.Empty());
+    EXPECT_EQ(record.bytes[175], 9);
+    EXPECT_TRUE(rig_->settings.installed.empty());
+}
+
+TEST_F(AgainstSimulator, NoiseBeforeTheReplyShiftsItAndIsPurgedNextTime)
+{
+    InstrumentOptions options;
+    options.faults.garbageBeforeReply = 4;
+    Start(options);
+    rig_->settings.mask = 0x0001;
+    MeasurementRecord record{};
+    rig_->instrument.RequestReading(record, true);
+    // The first 176 bytes were taken: four of noise, then the reply without its last four.
+    // The reply's presence byte therefore sits at 172.
+    EXPECT_EQ(record.bytes[172], 0x01);
+    // The four bytes left over are purged before the next command.
+    uint32_t volts = 0;
+    ASSERT_TRUE(rig_->instrument.ReadBatteryVoltage(volts));
+}
+
+class AgainstScriptedPeer : public ::testing::Test {
+protected:
+    PtyPeer peer;
+    PtyRig rig{peer.Path()};
+    void SetUp() override { ASSERT_TRUE(rig.instrument.Connect()); }
+};
+
+TEST_F(AgainstScriptedPeer, ReplyInPiecesWithPauses)
+{
+    Bytes reply = ReadingReply(0x03, 0x00, 5);
+    auto script = std::async(std::launch::async, [&] {
+        Bytes command = peer.Receive(9);
+        peer.Send(Slice(reply, 0, 1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        peer.Send(Slice(reply, 1, 90));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        peer.Send(Slice(reply, 90, 176));
+        return command;
+    });
+    MeasurementRecord record{};
+    ASSERT_TRUE(rig.instrument.RequestReading(record, true));
+    EXPECT_EQ(script.get(), (Bytes{0x02, 0xF1, 0x02, 0x02, 0x00, 0xF5, 0x3F, 0xFF, 0x03}));
+    EXPECT_EQ(Bytes(record.bytes.begin(), record.bytes.begin() + 176), reply);
+}
+
+TEST_F(AgainstScriptedPeer, StaleBytesBeforeTheCommandArePurged)
+{
+    peer.Send({0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x01});
+    ASSERT_TRUE(peer.WaitDelivered());
+    auto script = std::async(std::launch::async, [&] {
+        peer.Receive(8);
+        peer.Send({0x01, 0x9A});
+    });
+    uint32_t volts = 0;
+    ASSERT_TRUE(rig.instrument.ReadBatteryVoltage(volts));
+    script.get();
+    EXPECT_EQ(volts, 410u);
+}
+
+TEST_F(AgainstScriptedPeer, PeerHangingUpMidReplyFailsPromptly)
+{
+    auto script = std::async(std::launch::async, [&] {
+        peer.Receive(9);
+        peer.Send(Slice(ReadingReply(0x01, 0x00, 5), 0, 100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        peer.HangUp();
+    });
+    auto start = std::chrono::steady_clock::now();
+    MeasurementRecord record{};
+    EXPECT_FALSE(rig.instrument.RequestReading(record, true));
+    script.get();
+    EXPECT_LT(MsSince(start), 1500.0); // not the 40 s limit, not even one read's wait
+    EXPECT_TRUE(record.Empty());
+}
+
+TEST_F(AgainstScriptedPeer, PortClosedDuringAnExchangeEndsItPromptly)
+{
+    auto start = std::chrono::steady_clock::now();
+    auto reading = std::async(std::launch::async, [&] {
+        MeasurementRecord record{};
+        return rig.instrument.RequestReading(record, true);
+    });
+    peer.Receive(9); // the command is out: the exchange is waiting for the reply
+    rig.port.Close();
+    EXPECT_FALSE(reading.get());
+    EXPECT_LT(MsSince(start), 1500.0);
+}
+
+} // namespace

@@ -1,0 +1,186 @@
+// The serial port over real pseudo-terminals, and the port map.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <numeric>
+#include <thread>
+
+#include "instrument/CSerialPort.h"
+#include "instrument/PortMap.h"
+#include "instrument/PtyPeer.h"
+#include "platform/Registry.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+SerialTimeouts NoWait()
+{
+    SerialTimeouts t;
+    t.readTotalMultiplier = 0;
+    t.readTotalConstant = 0;
+    return t;
+}
+
+TEST(SerialPort, DefaultsAreTheClassicTimeouts)
+{
+    CSerialPort port;
+    const SerialTimeouts& t = port.Timeouts();
+    EXPECT_EQ(t.readInterval, 0xFFFFFFFFu);
+    EXPECT_EQ(t.readTotalMultiplier, 10u);
+    EXPECT_EQ(t.readTotalConstant, 1000u);
+    EXPECT_EQ(t.writeTotalMultiplier, 10u);
+    EXPECT_EQ(t.writeTotalConstant, 1000u);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(port.Close()); // closing a closed port is fine
+}
+
+TEST(SerialPort, EveryByteValuePassesUnchangedBothWays)
+{
+    PtyPeer peer;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600));
+    Bytes all(256);
+    std::iota(all.begin(), all.end(), 0);
+
+    peer.Send(all); // CR, LF, XON, XOFF, 0x03 and 0xFF among them
+    Bytes got(256);
+    size_t n = 0;
+    ASSERT_TRUE(port.Read(got.data(), got.size(), n));
+    EXPECT_EQ(n, 256u);
+    EXPECT_EQ(got, all);
+
+    size_t written = 0;
+    ASSERT_TRUE(port.Write(all.data(), all.size(), written));
+    EXPECT_EQ(written, 256u);
+    EXPECT_EQ(peer.Receive(256), all);
+}
+
+TEST(SerialPort, ReadReturnsWhatIsThereWithoutWaitingPastItsTimeout)
+{
+    PtyPeer peer;
+    CSerialPort port;
+    SerialTimeouts noWait = NoWait();
+    ASSERT_TRUE(port.Open(peer.Path(), nullptr, &noWait, 9600));
+    uint8_t buffer[16];
+    size_t n = 99;
+    EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
+    EXPECT_EQ(n, 0u);
+
+    peer.Send({1, 2, 3});
+    ASSERT_TRUE(peer.WaitDelivered());
+    EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
+    EXPECT_EQ(n, 3u);
+}
+
+TEST(SerialPort, PurgeDiscardsPendingInput)
+{
+    PtyPeer peer;
+    CSerialPort port;
+    SerialTimeouts noWait = NoWait();
+    ASSERT_TRUE(port.Open(peer.Path(), nullptr, &noWait, 9600));
+    peer.Send({9, 9, 9, 9});
+    ASSERT_TRUE(peer.WaitDelivered());
+    EXPECT_TRUE(port.Purge());
+    uint8_t buffer[8];
+    size_t n = 0;
+    EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
+    EXPECT_EQ(n, 0u);
+}
+
+TEST(SerialPort, PeerHangingUpEndsAPendingReadPromptly)
+{
+    PtyPeer peer;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600)); // a read may wait 2760 ms
+    auto start = std::chrono::steady_clock::now();
+    auto reading = std::async(std::launch::async, [&] {
+        uint8_t buffer[176];
+        size_t n = 0;
+        return port.Read(buffer, sizeof buffer, n);
+    });
+    peer.HangUp();
+    EXPECT_FALSE(reading.get());
+    EXPECT_LT(MsSince(start), 1000.0);
+    EXPECT_TRUE(port.LinkLost());
+    uint8_t byte;
+    size_t n = 0;
+    EXPECT_FALSE(port.Read(&byte, 1, n)); // and stays failed, at once
+}
+
+TEST(SerialPort, ClosingFromAnotherThreadEndsAPendingReadPromptly)
+{
+    PtyPeer peer;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600));
+    std::promise<void> started;
+    auto start = std::chrono::steady_clock::now();
+    auto reading = std::async(std::launch::async, [&] {
+        uint8_t buffer[176];
+        size_t n = 0;
+        started.set_value();
+        return port.Read(buffer, sizeof buffer, n);
+    });
+    started.get_future().wait();
+    EXPECT_TRUE(port.Close());
+    EXPECT_FALSE(reading.get());
+    EXPECT_LT(MsSince(start), 1000.0);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(port.LinkLost());
+}
+
+TEST(SerialPort, OpeningAnOpenPortReopensIt)
+{
+    PtyPeer first, second;
+    CSerialPort port;
+    SerialTimeouts noWait = NoWait();
+    ASSERT_TRUE(port.Open(first.Path(), nullptr, nullptr, 9600));
+    ASSERT_TRUE(port.Open(second.Path(), nullptr, &noWait, 4800));
+    EXPECT_EQ(port.Timeouts().readTotalConstant, 0u);
+    size_t written = 0;
+    const uint8_t byte = 0x5A;
+    ASSERT_TRUE(port.Write(&byte, 1, written));
+    EXPECT_EQ(second.Receive(1), Bytes{0x5A});
+    EXPECT_TRUE(first.Receive(1, 50).empty());
+}
+
+TEST(SerialPort, OpenFailsOnWhatIsNotASerialDevice)
+{
+    testing_support::TempDir dir;
+    testing_support::WriteFile(dir.File("plain"), "x");
+    CSerialPort port;
+    EXPECT_FALSE(port.Open(dir.File("plain"), nullptr, nullptr, 9600));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(port.Open(dir.File("missing"), nullptr, nullptr, 9600));
+    PtyPeer peer;
+    EXPECT_FALSE(port.Open(peer.Path(), nullptr, nullptr, 12345)); // no such line speed
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(PortMap, ResolvesComNamesToDevices)
+{
+    PortMap map;
+    EXPECT_EQ(map.Resolve("COM5:"), "/dev/rfcomm5");
+    EXPECT_EQ(map.Resolve("COM12"), "/dev/rfcomm12");
+    EXPECT_EQ(map.Resolve("/dev/ttyUSB0"), "/dev/ttyUSB0");
+    EXPECT_EQ(map.Resolve("COMx:"), "COMx:");
+    EXPECT_EQ(map.Resolve("COM:"), "COM:");
+    EXPECT_EQ(PortMap::PortName(5), "COM5:");
+
+    platform::Registry registry;
+    registry.SetString(PortMap::kRegistryKey, "COM5", "/dev/ttyS0");
+    registry.SetDword(PortMap::kRegistryKey, "COM6", 7); // not a path: ignored
+    registry.SetString("software\\Dalmar\\LurControl\\Default values", "COM7", "/dev/elsewhere");
+    map.Load(registry);
+    EXPECT_EQ(map.Resolve("COM5:"), "/dev/ttyS0");
+    EXPECT_EQ(map.Resolve("COM6:"), "/dev/rfcomm6");
+    EXPECT_EQ(map.Resolve("COM7:"), "/dev/rfcomm7");
+
+    map.SetOverride(5, "/dev/pts/9");
+    EXPECT_EQ(map.Resolve("COM5:"), "/dev/pts/9");
+    map.ClearOverrides();
+    EXPECT_EQ(map.Resolve("COM5:"), "/dev/ttyS0");
+}
+
+} // namespace

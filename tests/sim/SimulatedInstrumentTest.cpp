@@ -1,0 +1,165 @@
+// The simulated instrument's answers, frame by frame, with and without faults.
+#include <gtest/gtest.h>
+
+#include "sim/SimulatedInstrument.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const Bytes kRead2005{0x02, 0xF1, 0x02, 0x02, 0x00, 0xF5, 0x20, 0x05, 0x03};
+const Bytes kReadAllMask{0x02, 0xF1, 0x03, 0x02, 0x00, 0xF6, 0xFF, 0xFF, 0x03};
+const Bytes kBattery{0x02, 0xF1, 0x07, 0x01, 0x00, 0xF9, 0x00, 0x03};
+const Bytes kSeries{0x02, 0xF1, 0x0A, 0x02, 0x00, 0xF5, 0xFF, 0xFF, 0x03};
+
+std::vector<Bytes> Send(SimulatedInstrument& instrument, const Bytes& bytes)
+{
+    return instrument.Receive(bytes.data(), bytes.size());
+}
+
+SimulatedInstrument Make(InstrumentOptions options = {})
+{
+    return SimulatedInstrument(options, BuiltInCalibrationSet());
+}
+
+TEST(SimulatedInstrument, AnswersEachCommandWithItsReply)
+{
+    SimulatedInstrument instrument = Make();
+    auto replies = Send(instrument, kRead2005);
+    ASSERT_EQ(replies.size(), 1u);
+    ASSERT_EQ(replies[0].size(), 176u);
+    EXPECT_EQ(replies[0][168], 0x05);
+    EXPECT_EQ(replies[0][169], 0x20);
+    EXPECT_EQ(replies[0][175], 9);
+    // Blocks of frequencies not asked for stay zero; asked ones carry the current.
+    EXPECT_EQ(Bytes(replies[0].begin() + 12, replies[0].begin() + 24), Bytes(12, 0));
+    EXPECT_NE(Bytes(replies[0].begin() + 6, replies[0].begin() + 9), Bytes(3, 0));
+
+    replies = Send(instrument, kReadAllMask); // bits 14 and 15 of the mask mean nothing
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0][168], 0xFF);
+    EXPECT_EQ(replies[0][169], 0x3F);
+
+    replies = Send(instrument, kSeries);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].size(), 176u);
+    EXPECT_EQ(replies[0][169], 0x3F);
+
+    replies = Send(instrument, kBattery);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0], (Bytes{0x01, 0x9A}));
+    EXPECT_EQ(instrument.ReadingCount(), 3u);
+    EXPECT_EQ(instrument.CommandCount(), 4u);
+}
+
+TEST(SimulatedInstrument, FramesMayArriveInPiecesOrTogether)
+{
+    SimulatedInstrument instrument = Make();
+    for (size_t k = 0; k + 1 < kBattery.size(); ++k)
+        EXPECT_TRUE(Send(instrument, {kBattery[k]}).empty());
+    EXPECT_EQ(Send(instrument, {kBattery.back()}).size(), 1u);
+
+    Bytes two = kBattery;
+    two.insert(two.end(), kRead2005.begin(), kRead2005.end());
+    auto replies = Send(instrument, two);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].size(), 2u);
+    EXPECT_EQ(replies[1].size(), 176u);
+}
+
+TEST(SimulatedInstrument, NoiseAndMalformedFramesAreSkipped)
+{
+    SimulatedInstrument instrument = Make();
+    Bytes stream{0x00, 0x02, 0x02, 0xF1, 0xFF};
+    // The series frame with the summed header is not what the instrument takes.
+    stream.insert(stream.end(), {0x02, 0xF1, 0x0A, 0x02, 0x00, 0xFD, 0xFF, 0xFF, 0x03});
+    // A reading frame with a wrong header, one without its end byte, an unknown command.
+    stream.insert(stream.end(), {0x02, 0xF1, 0x02, 0x02, 0x00, 0xF6, 0x00, 0x01, 0x03});
+    stream.insert(stream.end(), {0x02, 0xF1, 0x07, 0x01, 0x00, 0xF9, 0x00, 0x04});
+    stream.insert(stream.end(), {0x02, 0xF1, 0x05, 0x01, 0x00, 0xF7, 0x00, 0x03});
+    stream.insert(stream.end(), kBattery.begin(), kBattery.end());
+    auto replies = Send(instrument, stream);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0], (Bytes{0x01, 0x9A}));
+    EXPECT_EQ(instrument.ReadingCount(), 0u);
+}
+
+TEST(SimulatedInstrument, ReadingsFollowTheWalkOrAGivenPosition)
+{
+    InstrumentOptions options;
+    options.walk = {4, 5.0, 10.0};
+    SimulatedInstrument instrument = Make(options);
+    const CalibrationSet& c = BuiltInCalibrationSet();
+    for (uint32_t k = 0; k < 6; ++k) {
+        auto reply = Send(instrument, kRead2005).at(0);
+        auto [x, y] = instrument.WalkPosition(k);
+        ChannelValues expected = SimulatedChannel(c, 13, options.ground.ApparentConductivity(c, 13, x, y));
+        int32_t quadrature = reply[156] << 16 | reply[157] << 8 | reply[158];
+        if (quadrature & 0x800000)
+            quadrature -= 0x1000000;
+        EXPECT_EQ(quadrature, expected[0]) << k;
+    }
+    instrument.SetPosition(std::make_pair(options.ground.pipeX, 0.0));
+    auto overPipe = Send(instrument, kRead2005).at(0);
+    instrument.SetPosition(std::make_pair(options.ground.pipeX, 0.0));
+    EXPECT_EQ(Send(instrument, kRead2005).at(0), overPipe); // the position stays fixed
+}
+
+TEST(SimulatedInstrumentFaults, NoAnswer)
+{
+    InstrumentOptions options;
+    options.faults.noAnswer = true;
+    SimulatedInstrument instrument = Make(options);
+    EXPECT_TRUE(Send(instrument, kRead2005).empty());
+    EXPECT_TRUE(Send(instrument, kBattery).empty());
+    EXPECT_EQ(instrument.CommandCount(), 2u);
+}
+
+TEST(SimulatedInstrumentFaults, ReplyCutShort)
+{
+    InstrumentOptions options;
+    options.faults.cutReplyTo = 175;
+    SimulatedInstrument instrument = Make(options);
+    EXPECT_EQ(Send(instrument, kRead2005).at(0).size(), 175u);
+    EXPECT_EQ(Send(instrument, kBattery).at(0).size(), 2u); // shorter replies are whole
+}
+
+TEST(SimulatedInstrumentFaults, EmptyReplyKeepsTheSerialNumber)
+{
+    InstrumentOptions options;
+    options.faults.emptyReply = true;
+    options.serial = 33;
+    SimulatedInstrument instrument = Make(options);
+    Bytes reply = Send(instrument, kRead2005).at(0);
+    ASSERT_EQ(reply.size(), 176u);
+    EXPECT_EQ(reply[168], 0);
+    EXPECT_EQ(reply[169], 0);
+    EXPECT_EQ(reply[175], 33);
+}
+
+TEST(SimulatedInstrumentFaults, NoiseBeforeTheReply)
+{
+    InstrumentOptions options;
+    SimulatedInstrument clean = Make(options);
+    options.faults.garbageBeforeReply = 5;
+    SimulatedInstrument noisy = Make(options);
+    Bytes reference = Send(clean, kRead2005).at(0);
+    Bytes reply = Send(noisy, kRead2005).at(0);
+    ASSERT_EQ(reply.size(), 181u);
+    EXPECT_EQ(Bytes(reply.begin() + 5, reply.end()), reference);
+}
+
+TEST(SimulatedInstrumentFaults, SerialNumberChangesAfterNReadings)
+{
+    InstrumentOptions options;
+    options.faults.serialChangeAfter = 2;
+    options.faults.changedSerial = 44;
+    SimulatedInstrument instrument = Make(options);
+    EXPECT_EQ(Send(instrument, kRead2005).at(0)[175], 9);
+    EXPECT_EQ(Send(instrument, kBattery).at(0).size(), 2u); // not a reading
+    EXPECT_EQ(Send(instrument, kSeries).at(0)[175], 9);
+    EXPECT_EQ(Send(instrument, kRead2005).at(0)[175], 44);
+    EXPECT_EQ(Send(instrument, kRead2005).at(0)[175], 44);
+}
+
+} // namespace
