@@ -7,6 +7,7 @@ const std::vector<Command>& AllCommands()
         {"settings", "show the persisted settings", kSettingsUsage, RunSettings},
         {"gps", "decode NMEA from a receiver or a recorded log", kGpsUsage, RunGps},
         {"session", "describe or export a session file", kSessionUsage, RunSession},
+        {"render", "paint a graph of a session file as PNG", kRenderUsage, RunRender},
     };
     return commands;
 }

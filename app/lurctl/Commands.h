@@ -18,11 +18,13 @@ int RunCalibration(const std::vector<std::string>& args);
 int RunSettings(const std::vector<std::string>& args);
 int RunGps(const std::vector<std::string>& args);
 int RunSession(const std::vector<std::string>& args);
+int RunRender(const std::vector<std::string>& args);
 
 extern const char* const kCalibrationUsage;
 extern const char* const kSettingsUsage;
 extern const char* const kGpsUsage;
 extern const char* const kSessionUsage;
+extern const char* const kRenderUsage;
 
 // Reports a usage error of `command` on standard error and returns 2.
 int UsageError(const std::string& command, const std::string& message);
