@@ -107,11 +107,12 @@ bool DrawRecordSoundingCurve(const CSettings& settings, const MeasurementRecord&
     const int plotTop = rect.top + m;
     const int plotWidth = rect.right - plotLeft;
     const int plotHeight = rect.bottom - plotTop;
+    // The extremes land on the last pixel inside the rectangle, not on its exclusive edge.
     // An axis whose points all coincide has no scale: they sit in its middle.
-    const float sx = vmax > vmin ? static_cast<float>(plotWidth) / (vmax - vmin) : 0.0f;
-    const float sy = dmax > dmin ? static_cast<float>(plotHeight) / (dmax - dmin) : 0.0f;
-    const float xOrigin = sx != 0.0f ? static_cast<float>(plotLeft) : plotLeft + plotWidth / 2.0f;
-    const float yOrigin = sy != 0.0f ? static_cast<float>(plotTop) : plotTop + plotHeight / 2.0f;
+    const float sx = vmax > vmin ? static_cast<float>(plotWidth - 1) / (vmax - vmin) : 0.0f;
+    const float sy = dmax > dmin ? static_cast<float>(plotHeight - 1) / (dmax - dmin) : 0.0f;
+    const float xOrigin = sx != 0.0f ? static_cast<float>(plotLeft) : static_cast<float>(plotLeft + (plotWidth - 1) / 2);
+    const float yOrigin = sy != 0.0f ? static_cast<float>(plotTop) : static_cast<float>(plotTop + (plotHeight - 1) / 2);
 
     if (scaleMarks || grid) {
         for (const int px : TickPositions(plotWidth, vmin, vmax, sx, plotLeft, rect.right - 3)) {
