@@ -111,8 +111,8 @@ bool DrawRecordSoundingCurve(const CSettings& settings, const MeasurementRecord&
     // An axis whose points all coincide has no scale: they sit in its middle.
     const float sx = vmax > vmin ? static_cast<float>(plotWidth - 1) / (vmax - vmin) : 0.0f;
     const float sy = dmax > dmin ? static_cast<float>(plotHeight - 1) / (dmax - dmin) : 0.0f;
-    const float xOrigin = sx != 0.0f ? static_cast<float>(plotLeft) : static_cast<float>(plotLeft + (plotWidth - 1) / 2);
-    const float yOrigin = sy != 0.0f ? static_cast<float>(plotTop) : static_cast<float>(plotTop + (plotHeight - 1) / 2);
+    const int xOrigin = sx != 0.0f ? plotLeft : plotLeft + (plotWidth - 1) / 2;
+    const int yOrigin = sy != 0.0f ? plotTop : plotTop + (plotHeight - 1) / 2;
 
     if (scaleMarks || grid) {
         for (const int px : TickPositions(plotWidth, vmin, vmax, sx, plotLeft, rect.right - 3)) {
@@ -132,8 +132,8 @@ bool DrawRecordSoundingCurve(const CSettings& settings, const MeasurementRecord&
     std::vector<CurvePoint> points;
     points.reserve(static_cast<size_t>(count));
     for (size_t k = 0; k < static_cast<size_t>(count); ++k)
-        points.push_back({PixelCoordinate((values[k] - vmin) * sx + xOrigin + 0.5f),
-                          PixelCoordinate((depths[k] - dmin) * sy + yOrigin + 0.5f), values[k]});
+        points.push_back({PixelCoordinate((values[k] - vmin) * sx + static_cast<float>(xOrigin) + 0.5f),
+                          PixelCoordinate((depths[k] - dmin) * sy + static_cast<float>(yOrigin) + 0.5f), values[k]});
     PlotCurve(surface, points);
     return true;
 }

@@ -99,13 +99,12 @@ GraphOutcome DrawProfileCurve(const SurveyDataSet& data, const CSettings& settin
     const int w = static_cast<int>(usable * m / std::max<long long>(width, m));
     if (p % 2 == 1)
         x0 = rect.right - 2 - w;
+    const float scale = vmax > vmin ? static_cast<float>(b - 1 - rect.top) / (vmax - vmin) : 0.0f;
     for (int k = 0; k < m; ++k) {
         const float v = values[static_cast<size_t>(k)];
         const int x = x0 + static_cast<int>(((m - 1) / 2 + static_cast<long long>(k) * w) / (m - 1));
         // The lowest value on the last row inside the frame rather than on its exclusive edge.
-        const int y = vmax > vmin
-                          ? b - 1 - PixelCoordinate((v - vmin) * static_cast<float>(b - 1 - rect.top) / (vmax - vmin) + 0.5f)
-                          : (rect.top + b) / 2;
+        const int y = vmax > vmin ? b - 1 - PixelCoordinate((v - vmin) * scale + 0.5f) : (rect.top + b) / 2;
         points[static_cast<size_t>(k)] = {x, y, v};
     }
     PlotCurve(surface, points);

@@ -192,9 +192,9 @@ GraphOutcome PaintTrackProfileCurve(TrackDataSet& data, const CSettings& setting
     const bool axes = settings.showGrid || settings.showScaleMarks;
     const PixelRect area{rect.left + (axes ? 22 : 2), rect.top, rect.right - 2, axes ? rect.bottom - 20 : rect.bottom};
     const long long span = std::max(area.Width(), 0);
+    // The lowest value on the last row inside the area rather than on its exclusive edge.
+    const float scale = vmax != vmin ? static_cast<float>(area.bottom - 1 - area.top) / (vmax - vmin) : 0.0f;
     for (size_t j = 0; j < n; ++j) {
-        // The lowest value on the last row inside the area rather than on its exclusive edge.
-        const float scale = static_cast<float>(area.bottom - 1 - area.top) / (vmax - vmin);
         const int y = vmax != vmin ? area.bottom - 1 - PixelCoordinate((values[j] - vmin) * scale + 0.5f)
                                    : (rect.top + area.bottom) / 2;
         const int x = area.left + static_cast<int>((span * static_cast<long long>(j) + static_cast<long long>(n / 2)) /

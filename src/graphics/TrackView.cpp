@@ -55,7 +55,8 @@ bool PaintTrackView(TrackDataSet& data, DrawContext& dc, const PixelRect& outer)
     if (settings.realScaling)
         sx = sy = std::min(sx, sy);
     auto pixelOf = [&](size_t k) {
-        return Pixel{Nearest((track[k].east - minX) * sx + rect.left), Nearest((maxY - track[k].north) * sy + rect.top)};
+        return Pixel{Nearest((track[k].east - minX) * sx + rect.left),
+                     Nearest((maxY - track[k].north) * sy + rect.top)};
     };
 
     dc.SetPen(PenStyle::Solid, 1, settings.colourA);

@@ -172,7 +172,8 @@ TEST_F(LurctlRender, PaintsSurveyGraphsAsPngWithTheirValues)
 TEST_F(LurctlRender, MapValuesFollowThePipe)
 {
     const std::string session = SurveyFile();
-    Result r = Lurctl(config, "render '" + session + "' --graph map --frequency 8 --pixel-size 2 --width 40 --height 20 "
+    Result r = Lurctl(config, "render '" + session +
+                                  "' --graph map --frequency 8 --pixel-size 2 --width 40 --height 20 "
                               "--out '" + dir.File("m.png") + "' --values '" + dir.File("m.csv") + "'");
     ASSERT_EQ(r.status, 0) << r.out;
     std::istringstream rows(ReadFile(dir.File("m.csv")));
@@ -212,10 +213,11 @@ TEST_F(LurctlRender, TrackSessionsPaintTheTrackGraphs)
 {
     const std::string session = TrackFile();
     for (const char* graph : {"map", "section", "profile-curve", "sounding", "track-view", "progress"}) {
-        Result r = Lurctl(config, "render '" + session + "' --graph " + graph + " --radius 8 --width 100 --height 80 --out '" +
-                                      dir.File("t.png") + "'");
+        Result r = Lurctl(config, "render '" + session + "' --graph " + graph +
+                                      " --radius 8 --width 100 --height 80 --out '" + dir.File("t.png") + "'");
         EXPECT_EQ(r.status, 0) << graph << ": " << r.out;
     }
-    Result r = Lurctl(config, "render '" + session + "' --graph sounding --reading 300 --out '" + dir.File("t.png") + "'");
+    Result r = Lurctl(config, "render '" + session + "' --graph sounding --reading 300 --out '" +
+                                  dir.File("t.png") + "'");
     EXPECT_EQ(r.status, 1);
 }

@@ -36,7 +36,8 @@ protected:
         image.track = true;
         for (size_t k = 0; k < metres.size(); ++k) {
             const auto [east, north] = metres[k];
-            image.records.push_back(k == 0 && emptyFirst ? MeasurementRecord{} : GroundRecord(east, north, uint32_t(k)));
+            const bool empty = k == 0 && emptyFirst;
+            image.records.push_back(empty ? MeasurementRecord{} : GroundRecord(east, north, uint32_t(k)));
             image.fixes.push_back(GpsFix{1.0 + north / kMetresPerDegree, 1.0 + east / kMetresPerDegree, 0});
         }
         auto data = TrackDataSet::LoadTrackBody(image, Settings());
