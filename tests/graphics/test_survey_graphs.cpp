@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "FillRecorder.h"
 #include "graphics/NoDataValue.h"
@@ -321,4 +324,32 @@ TEST_F(SurveyGraphs, PaintToBitmapNeedsASurfaceContext)
     EXPECT_TRUE(data->PaintToBitmap(&surface, 0, 0, 40, 60));
     EXPECT_EQ(fills, 8u); // the progress grid went through the context
     SetSurfaceContextMaker(nullptr);
+}
+
+TEST_F(SurveyGraphs, AxesLabelDistancesAndDepths)
+{
+    Settings().showScaleMarks = 1;
+    auto data = GroundSurvey(Settings(), 31, 3, 2.0f, 5.0f, 93);
+    ASSERT_EQ(DrawMap(*data, Settings(), surface, dc, rect, 0, 0, 7), GraphOutcome::Painted);
+    // Stations 0 .. 60 m along the bottom, profiles 0 .. 10 m up the left edge.
+    std::vector<std::string> labels;
+    for (const auto& text : dc.texts)
+        labels.push_back(text.text);
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "50"), labels.end());
+    EXPECT_EQ(std::find(labels.begin(), labels.end(), "60"), labels.end()); // no mark at the very end
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "5"), labels.end());
+    EXPECT_EQ(dc.font, "Arial");
+
+    dc.texts.clear();
+    ASSERT_TRUE(surface.Create(200, 300, 32));
+    ASSERT_EQ(DrawSection(*data, Settings(), surface, dc, PixelRect{0, 0, 200, 300}, 1, 0), GraphOutcome::Painted);
+    // Depth labels (at x = 8) grow downward, from the shallow top to the deep bottom.
+    std::vector<std::pair<int, int>> depthLabels; // (y, depth)
+    for (const auto& text : dc.texts)
+        if (text.x == 8)
+            depthLabels.push_back({text.y, std::stoi(text.text)});
+    ASSERT_EQ(depthLabels.size(), 8u); // 9 m over 300 pixels: every metre, none at the ends
+    std::sort(depthLabels.begin(), depthLabels.end());
+    EXPECT_LT(depthLabels.front().second, depthLabels.back().second);
+    EXPECT_LE(depthLabels.back().second, 10);
 }
