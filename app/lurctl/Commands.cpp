@@ -9,6 +9,7 @@ const std::vector<Command>& AllCommands()
         {"session", "describe or export a session file", kSessionUsage, RunSession},
         {"read", "take one reading from an instrument", kReadUsage, RunRead},
         {"battery", "read an instrument's battery voltage", kBatteryUsage, RunBattery},
+        {"render", "paint a graph of a session file as PNG", kRenderUsage, RunRender},
     };
     return commands;
 }

@@ -59,8 +59,10 @@ bool PaintCells(ValueSurface& surface, const float* grid, int nx, int ny, int pi
         const long long r = rowZeroAtBottom ? ny - 1 - blockRow : blockRow;
         const float* cells = grid + r * nx;
         if (r != colouredRow) {
-            for (long long c = firstColumn; c <= lastColumn; ++c)
-                colours[c - firstColumn] = cells[c] == kNoDataValue ? 0 : DibSurface::ToPixel(chart.ColorAt(cells[c]));
+            const size_t count = static_cast<size_t>(lastColumn - firstColumn + 1);
+            chart.ColorsAt(cells + firstColumn, count, colours.get());
+            for (size_t c = 0; c < count; ++c) // no-data cells are skipped below
+                colours[c] = DibSurface::ToPixel(colours[c]);
             colouredRow = r;
         }
         uint32_t* pixels = surface.Bits() + static_cast<size_t>(y) * stride;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 namespace {
 
@@ -18,27 +17,42 @@ constexpr std::array<Colour, 15> kRes2dinvPreset = {
 
 } // namespace
 
-Colour ColorChart::ColorAt(float x) const
+// Two stops or more.
+inline Colour ColorChart::Interpolate(float x) const
 {
-    const size_t n = stops_.size();
-    if (n == 0)
-        return kNoColour;
     // A value that is not a number has no place on the chart; show it like the low end.
-    if (n == 1 || x <= minimum_ || std::isnan(x))
+    if (!(x > minimum_))
         return stops_.front();
     if (x >= maximum_)
         return stops_.back();
-    float t = (x - minimum_) * inverseStep_;
-    size_t k = std::min(static_cast<size_t>(std::max(t, 0.0f)), n - 2);
-    float f = t - static_cast<float>(k);
-    Colour result = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        float a = static_cast<float>((stops_[k] >> shift) & 0xFF);
-        float b = static_cast<float>((stops_[k + 1] >> shift) & 0xFF);
-        auto c = static_cast<int32_t>(a + (b - a) * f + 0.5f);
-        result |= (static_cast<Colour>(c) & 0xFF) << shift;
+    const float t = (x - minimum_) * inverseStep_;
+    const auto last = static_cast<int32_t>(segments_.size()) - 1;
+    const int32_t k = t < static_cast<float>(last) ? static_cast<int32_t>(t) : last;
+    const float f = t - static_cast<float>(k);
+    // Painting colours millions of cells: the channels of the stops are unpacked once, in
+    // Recompute; the arithmetic per channel is that of interpolating the bytes directly.
+    const Segment& s = segments_[static_cast<size_t>(k)];
+    const auto r = static_cast<Colour>(static_cast<int32_t>(s.start[0] + s.rise[0] * f + 0.5f)) & 0xFF;
+    const auto g = static_cast<Colour>(static_cast<int32_t>(s.start[1] + s.rise[1] * f + 0.5f)) & 0xFF;
+    const auto b = static_cast<Colour>(static_cast<int32_t>(s.start[2] + s.rise[2] * f + 0.5f)) & 0xFF;
+    return r | (g << 8) | (b << 16);
+}
+
+Colour ColorChart::ColorAt(float x) const
+{
+    if (stops_.empty())
+        return kNoColour;
+    return stops_.size() == 1 ? stops_.front() : Interpolate(x);
+}
+
+void ColorChart::ColorsAt(const float* values, size_t count, Colour* colours) const
+{
+    if (stops_.size() < 2) {
+        std::fill(colours, colours + count, ColorAt(0.0f));
+        return;
     }
-    return result;
+    for (size_t k = 0; k < count; ++k)
+        colours[k] = Interpolate(values[k]);
 }
 
 bool ColorChart::SetRange(float minimum, float maximum)
@@ -76,6 +90,7 @@ void ColorChart::RemoveStops(size_t index, size_t count)
 void ColorChart::Mirror()
 {
     std::reverse(stops_.begin(), stops_.end());
+    Recompute();
 }
 
 void ColorChart::LoadPreset(int kind)
@@ -106,6 +121,15 @@ std::string ColorChart::StopBytes() const
 void ColorChart::Recompute()
 {
     const size_t n = stops_.size();
+    segments_.resize(n > 1 ? n - 1 : 0);
+    for (size_t k = 0; k + 1 < n; ++k) {
+        for (int channel = 0; channel < 3; ++channel) {
+            const float a = static_cast<float>((stops_[k] >> (8 * channel)) & 0xFF);
+            const float b = static_cast<float>((stops_[k + 1] >> (8 * channel)) & 0xFF);
+            segments_[k].start[channel] = a;
+            segments_[k].rise[channel] = b - a;
+        }
+    }
     if (n < 2)
         return;
     float step = (maximum_ - minimum_) / static_cast<float>(n - 1);

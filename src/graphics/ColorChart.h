@@ -15,6 +15,8 @@ public:
     ColorChart() = default;
 
     Colour ColorAt(float value) const;
+    // ColorAt of values[0 .. count − 1] into colours, for painting whole rows of cells.
+    void ColorsAt(const float* values, size_t count, Colour* colours) const;
     bool SetRange(float minimum, float maximum);
     std::pair<float, float> GetRange() const { return {minimum_, maximum_}; }
 
@@ -31,9 +33,17 @@ public:
     const std::vector<Colour>& Stops() const { return stops_; }
 
 private:
+    // One interval between neighbouring stops: each channel's start and rise, as floats.
+    struct Segment {
+        float start[3];
+        float rise[3];
+    };
+
     void Recompute();
+    Colour Interpolate(float x) const;
 
     std::vector<Colour> stops_;
+    std::vector<Segment> segments_; // stops_.size() - 1 entries
     float minimum_ = -10.0f;
     float maximum_ = 10.0f;
     float inverseStep_ = 0.0f;

@@ -10,9 +10,19 @@ QImage ImageOver(DibSurface& surface)
                   surface.BytesPerLine(), QImage::Format_RGB32);
 }
 
+std::unique_ptr<SurfaceContext> MakeSurfacePainter(DibSurface& surface)
+{
+    return std::make_unique<SurfacePainter>(surface);
+}
+
 } // namespace
 
 SurfacePainter::SurfacePainter(DibSurface& surface)
     : active_(surface.Bits() != nullptr), image_(ImageOver(surface)), painter_(&image_), context_(painter_)
 {
+}
+
+void InstallSurfacePainters()
+{
+    SetSurfaceContextMaker(MakeSurfacePainter);
 }

@@ -4,10 +4,11 @@
 
 #include "graphics/DibSurface.h"
 #include "graphics/PainterContext.h"
+#include "graphics/SurfaceContext.h"
 
 // A drawing context over a surface's own memory (the memory device context of the surface).
 // The surface must outlive it and must not be re-created while it exists.
-class SurfacePainter {
+class SurfacePainter : public SurfaceContext {
 public:
     explicit SurfacePainter(DibSurface& surface);
     SurfacePainter(const SurfacePainter&) = delete;
@@ -15,7 +16,7 @@ public:
 
     // False when the surface has no memory; the context then draws into a scratch pixel.
     bool IsActive() const { return active_; }
-    DrawContext& Context() { return context_; }
+    DrawContext& Context() override { return context_; }
 
 private:
     bool active_;
@@ -23,3 +24,6 @@ private:
     QPainter painter_;
     PainterContext context_;
 };
+
+// Makes OpenSurfaceContext (and so PaintToBitmap) draw through SurfacePainter.
+void InstallSurfacePainters();

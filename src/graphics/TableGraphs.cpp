@@ -65,35 +65,51 @@ GraphOutcome GridAndPaint(const ValueTable& table, int nx, int ny, bool rowZeroA
 
 } // namespace
 
-GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, float xStep, bool rightAligned,
-                              const GraphStyle& style, BilinearGridder& gridder, ColorChart& chart,
-                              ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
+namespace {
+
+// How a section lies in its rectangle.
+struct SectionExtent {
+    int profileStations;     // the run takes its share of the width of this many stations
+    float profileLength;     // distance the width stands for with real scaling
+    bool rightAligned;       // hug the right edge when narrower than the rectangle
+    bool depthFromSurface;   // the depth scale starts at 0 rather than at the shallowest row
+    int minimumSide;         // painted cells cover at least this many pixels each way
+};
+
+GraphOutcome DrawSectionExtent(const ValueTable& table, const SectionExtent& extent, const GraphStyle& style,
+                               BilinearGridder& gridder, ColorChart& chart, ValueSurface& surface, DrawContext& dc,
+                               const PixelRect& rect)
 {
-    if (!Usable(table) || profileStations < 1 || rect.Width() < 1 || rect.Height() < 1)
+    if (!Usable(table) || extent.profileStations < 1 || rect.Width() < 1 || rect.Height() < 1)
         return GraphOutcome::NotPainted;
     const int pixelSize = std::max(style.pixelSize, 1);
     const float shallowest = *std::min_element(table.ys, table.ys + table.rows);
-    const float deepest = std::max(0.0f, *std::max_element(table.ys, table.ys + table.rows));
+    float deepest = *std::max_element(table.ys, table.ys + table.rows);
+    if (extent.depthFromSurface)
+        deepest = std::max(0.0f, deepest);
 
     PixelRect area = rect;
     const long long width = area.Width();
-    int wp = static_cast<int>((width * table.columns + profileStations / 2) / profileStations);
+    int wp = static_cast<int>((width * table.columns + extent.profileStations / 2) / extent.profileStations);
     int hp = area.Height();
     if (style.realScaling) {
-        const float profileLength = static_cast<float>(profileStations - 1) * xStep;
-        const float sx = profileLength / static_cast<float>(width);
+        const float sx = extent.profileLength / static_cast<float>(width);
         const float sy = (deepest - shallowest) / static_cast<float>(hp);
         if (sx > sy) {
             hp = Nearest((deepest - shallowest) / sx);
         } else {
-            wp = Nearest(profileLength / sy);
-            const long long margin = (width - wp) / 2;
-            area.left = static_cast<int>(area.left + margin);
-            area.right = static_cast<int>(area.right - margin);
+            wp = Nearest(extent.profileLength / sy);
+            if (wp >= 0 && wp <= width) {
+                const long long margin = (width - wp) / 2;
+                area.left = static_cast<int>(area.left + margin);
+                area.right = static_cast<int>(area.right - margin);
+            }
         }
         if (wp < 0 || hp < 0)
             return GraphOutcome::NotPainted;
     }
+    wp = std::max(wp, extent.minimumSide);
+    hp = std::max(hp, extent.minimumSide);
     const int nx = CellsFor(wp, pixelSize);
     const int ny = CellsFor(hp, pixelSize);
 
@@ -103,11 +119,31 @@ GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, floa
     const long long blockHeight = static_cast<long long>(ny) * pixelSize;
     if (style.realScaling && blockHeight < area.Height())
         blockTop = static_cast<int>(area.top + (area.Height() - blockHeight) / 2);
-    if (rightAligned && blockWidth < area.Width())
+    if (extent.rightAligned && blockWidth < area.Width())
         blockLeft = static_cast<int>(area.right - blockWidth);
-    const float runLength = static_cast<float>(table.columns - 1) * xStep;
+    const float runLength = table.xs[table.columns - 1] - table.xs[0];
     return GridAndPaint(table, nx, ny, false, style, gridder, chart, surface, dc, area, blockLeft, blockTop, 0.0f,
                         runLength, deepest, shallowest);
+}
+
+} // namespace
+
+GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, float xStep, bool rightAligned,
+                              const GraphStyle& style, BilinearGridder& gridder, ColorChart& chart,
+                              ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
+{
+    const SectionExtent extent{profileStations, static_cast<float>(profileStations - 1) * xStep, rightAligned,
+                               true, 0};
+    return DrawSectionExtent(table, extent, style, gridder, chart, surface, dc, rect);
+}
+
+GraphOutcome DrawTrackSectionTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
+                                   ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
+{
+    if (!Usable(table))
+        return GraphOutcome::NotPainted;
+    const SectionExtent extent{table.columns, table.xs[table.columns - 1] - table.xs[0], false, false, 10};
+    return DrawSectionExtent(table, extent, style, gridder, chart, surface, dc, rect);
 }
 
 GraphOutcome DrawMapTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,

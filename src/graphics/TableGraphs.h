@@ -35,6 +35,12 @@ GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, floa
                               const GraphStyle& style, BilinearGridder& gridder, ColorChart& chart,
                               ValueSurface& surface, DrawContext& dc, const PixelRect& rect);
 
+// A section along a walked track: table columns are the readings (xs the distance walked),
+// rows the depths of the used frequencies, shallowest first. It spans the rectangle (centred
+// when real scaling narrows it) and covers at least 10 × 10 pixels.
+GraphOutcome DrawTrackSectionTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
+                                   ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect);
+
 // A map: table columns are the stations of the profiles, rows the profiles, first one
 // painted at the bottom.
 GraphOutcome DrawMapTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,

@@ -4,9 +4,17 @@
 #include <cstdio>
 #include <new>
 
+#include "graphics/SurfaceContext.h"
+
 bool DataSet::PaintProgress(DrawContext*, int, int, int, int) { return false; }
 
-bool DataSet::PaintToBitmap(DibSurface*, int, int, int, int) { return false; }
+bool DataSet::PaintToBitmap(DibSurface* bitmap, int left, int top, int right, int bottom)
+{
+    if (bitmap == nullptr)
+        return false;
+    const std::unique_ptr<SurfaceContext> context = OpenSurfaceContext(*bitmap);
+    return context != nullptr && PaintProgress(&context->Context(), left, top, right, bottom);
+}
 
 const std::string& DataSet::DefaultName(std::time_t now)
 {

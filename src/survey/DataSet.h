@@ -25,7 +25,9 @@ public:
 
     virtual ~DataSet() = default;
     virtual bool Measure(ReadingSource& instrument) = 0;
+    // Paints the progress view into the rectangle; the base paints nothing.
     virtual bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom);
+    // PaintProgress through a context over the bitmap; false when none can be opened.
     virtual bool PaintToBitmap(DibSurface* bitmap, int left, int top, int right, int bottom);
     virtual bool ResetPosition() = 0;
     virtual bool NextPosition() = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "graphics/StationProgress.h"
 #include "settings/CSettings.h"
 #include "survey/ByteStream.h"
 #include "survey/ReadingSource.h"
@@ -57,6 +58,11 @@ bool SurveyDataSet::Measure(ReadingSource& instrument)
         NextPosition();
     }
     return true;
+}
+
+bool SurveyDataSet::PaintProgress(DrawContext* dc, int left, int top, int right, int bottom)
+{
+    return dc != nullptr && PaintStationProgress(*this, *dc, PixelRect{left, top, right, bottom});
 }
 
 bool SurveyDataSet::ResetPosition()

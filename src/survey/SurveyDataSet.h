@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "graphics/BilinearGridder.h"
 #include "survey/DataSet.h"
 
 class CSettings;
@@ -25,6 +26,8 @@ public:
     explicit SurveyDataSet(CSettings& settings);
 
     bool Measure(ReadingSource& instrument) override;
+    // The station-progress grid of the band of six profiles around the current one.
+    bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom) override;
     bool ResetPosition() override;
     bool NextPosition() override;
     bool PreviousPosition() override;
@@ -48,6 +51,9 @@ public:
     uint32_t YSize() const { return ySize_; }
     float XStep() const { return xStep_; }
     float YStep() const { return yStep_; }
+    const CSettings& Settings() const { return settings_; }
+    // Regrids the tables of maps and sections.
+    BilinearGridder& Gridder() { return gridder_; }
 
     // Builds the data set of a parsed survey session, applying its grid, steps, reserved
     // words and used frequencies to the settings.
@@ -63,4 +69,5 @@ private:
     uint32_t ySize_ = 1;
     float xStep_ = 0;
     float yStep_ = 0;
+    BilinearGridder gridder_;
 };

@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "graphics/TrackView.h"
 #include "settings/CSettings.h"
 #include "survey/ByteStream.h"
 #include "survey/ReadingSource.h"
@@ -68,6 +69,11 @@ bool TrackDataSet::Measure(ReadingSource& instrument)
     return true;
 }
 
+bool TrackDataSet::PaintProgress(DrawContext* dc, int left, int top, int right, int bottom)
+{
+    return dc != nullptr && PaintTrackView(*this, *dc, PixelRect{left, top, right, bottom});
+}
+
 bool TrackDataSet::ResetPosition()
 {
     cursor_ = 0;
@@ -93,6 +99,7 @@ bool TrackDataSet::PreviousPosition()
 bool TrackDataSet::SetCurrentFix(const GpsFix& fix)
 {
     currentFix_ = fix;
+    hasLiveFix_ = true;
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/BilinearGridder.h"
+#include "graphics/RadiusGridder.h"
 #include "survey/DataSet.h"
 #include "gps/GpsFix.h"
 
@@ -23,6 +25,9 @@ public:
     explicit TrackDataSet(CSettings& settings);
 
     bool Measure(ReadingSource& instrument) override;
+    // The track view: reading positions, the live position and the current reading; false
+    // without readings.
+    bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom) override;
     bool ResetPosition() override;
     bool NextPosition() override;
     bool PreviousPosition() override;
@@ -33,7 +38,9 @@ public:
     uint32_t CurrentIndex() const override { return cursor_; }
     bool Serialize(ByteWriter& file, bool clearModified) override;
 
+    // The live position; from the first one on, the track ends at it.
     bool SetCurrentFix(const GpsFix& fix);
+    bool HasLiveFix() const { return hasLiveFix_; }
     const GpsFix& CurrentFix() const { return currentFix_; }
     // k must be below FixCount().
     const GpsFix& FixAt(size_t k) const { return fixes_[k]; }
@@ -47,6 +54,12 @@ public:
     void ComputeTrack(bool liveFixReceived);
     const std::vector<TrackPoint>& Track() const { return track_; }
 
+    const CSettings& Settings() const { return settings_; }
+    // Grids the map's scattered readings; the track page sets its radius.
+    RadiusGridder& ScatteredGridder() { return scatteredGridder_; }
+    // Regrids the section's table.
+    BilinearGridder& SectionGridder() { return sectionGridder_; }
+
     // Builds the data set of a parsed track session: work type 31, used frequencies from
     // the first measured record, fixes with tick 0, cursor 0, track computed.
     static std::unique_ptr<TrackDataSet> LoadTrackBody(const SessionImage& image, CSettings& settings);
@@ -58,5 +71,8 @@ private:
     uint32_t cursor_ = 0;
     std::vector<GpsFix> fixes_;
     GpsFix currentFix_;
+    bool hasLiveFix_ = false;
     std::vector<TrackPoint> track_;
+    RadiusGridder scatteredGridder_;
+    BilinearGridder sectionGridder_;
 };

@@ -6,7 +6,12 @@
 
 #include "platform/CodePage.h"
 #include "survey/CalibrationStore.h"
+#include "support/SettingsFixture.h"
+#include "support/SyntheticGround.h"
 #include "support/TempDir.h"
+#include "survey/SessionFile.h"
+#include <filesystem>
+#include <sstream>
 
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -117,3 +122,102 @@ TEST(Lurctl, SettingsShowReportsUnreadableValuesAndWritesNothing)
 }
 
 } // namespace
+
+namespace {
+
+// Session files over the synthetic ground, written with settings of their own.
+class LurctlRender : public testing_support::SettingsTest {
+protected:
+    std::string SurveyFile()
+    {
+        auto data = testing_support::GroundSurvey(Settings(), 20, 6, 2.0f, 2.0f, 100);
+        const std::string path = dir.File("survey.lur");
+        EXPECT_TRUE(SaveSession(*data, path).ok);
+        return path;
+    }
+    std::string TrackFile()
+    {
+        auto data = testing_support::GroundTrack(Settings(), 300);
+        const std::string path = dir.File("track.lur");
+        EXPECT_TRUE(SaveSession(*data, path).ok);
+        return path;
+    }
+    TempDir config;
+};
+
+size_t Lines(const std::string& text)
+{
+    return size_t(std::count(text.begin(), text.end(), '\n'));
+}
+
+} // namespace
+
+TEST_F(LurctlRender, PaintsSurveyGraphsAsPngWithTheirValues)
+{
+    const std::string session = SurveyFile();
+    for (const char* graph : {"map", "section", "profile-curve", "sounding", "progress"}) {
+        const std::string png = dir.File(std::string(graph) + ".png");
+        Result r = Lurctl(config, "render '" + session + "' --graph " + graph + " --width 120 --height 90 --out '" +
+                                      png + "' --values '" + dir.File("values.csv") + "'");
+        EXPECT_EQ(r.status, 0) << graph << ": " << r.out;
+        EXPECT_EQ(ReadFile(png).substr(1, 3), "PNG") << graph;
+        const std::string values = ReadFile(dir.File("values.csv"));
+        EXPECT_EQ(Lines(values), 90u) << graph;
+        EXPECT_EQ(values.substr(0, values.find('\n')).size() >= 119, true) << graph;
+    }
+    // Nothing was written into the configuration directory.
+    EXPECT_TRUE(std::filesystem::is_empty(config.path()));
+}
+
+TEST_F(LurctlRender, MapValuesFollowThePipe)
+{
+    const std::string session = SurveyFile();
+    Result r = Lurctl(config, "render '" + session +
+                                  "' --graph map --frequency 8 --pixel-size 2 --width 40 --height 20 "
+                              "--out '" + dir.File("m.png") + "' --values '" + dir.File("m.csv") + "'");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::istringstream rows(ReadFile(dir.File("m.csv")));
+    std::string row;
+    for (int y = 0; y <= 10; ++y) // the middle row: real scaling may leave the edges empty
+        std::getline(rows, row);
+    // Values whose largest lies over the pipe, not at the ends.
+    std::vector<float> values;
+    std::istringstream cells(row + ",");
+    for (std::string cell; std::getline(cells, cell, ',');)
+        values.push_back(cell.empty() ? -1.0f : std::stof(cell));
+    ASSERT_EQ(values.size(), 40u);
+    const auto peak = std::max_element(values.begin(), values.end()) - values.begin();
+    EXPECT_GT(peak, 5);
+    EXPECT_LT(peak, 35);
+}
+
+TEST_F(LurctlRender, ReportsWhyNothingWasDrawn)
+{
+    const std::string session = SurveyFile();
+    Result r = Lurctl(config, "render '" + session + "' --graph sounding --profile 5 --station 3 --out '" +
+                                  dir.File("s.png") + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Lines(r.out), 1u) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("s.png")));
+    r = Lurctl(config, "render '" + session + "' --graph track-view");
+    EXPECT_EQ(r.status, 1);
+    r = Lurctl(config, "render '" + session + "' --graph pie");
+    EXPECT_EQ(r.status, 2);
+    r = Lurctl(config, "render '" + session + "' --graph map --width 0");
+    EXPECT_EQ(r.status, 2);
+    r = Lurctl(config, "render '" + dir.File("missing.lur") + "' --graph map");
+    EXPECT_EQ(r.status, 1);
+}
+
+TEST_F(LurctlRender, TrackSessionsPaintTheTrackGraphs)
+{
+    const std::string session = TrackFile();
+    for (const char* graph : {"map", "section", "profile-curve", "sounding", "track-view", "progress"}) {
+        Result r = Lurctl(config, "render '" + session + "' --graph " + graph +
+                                      " --radius 8 --width 100 --height 80 --out '" + dir.File("t.png") + "'");
+        EXPECT_EQ(r.status, 0) << graph << ": " << r.out;
+    }
+    Result r = Lurctl(config, "render '" + session + "' --graph sounding --reading 300 --out '" +
+                                  dir.File("t.png") + "'");
+    EXPECT_EQ(r.status, 1);
+}

@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
+#include <algorithm>
 
 #include "graphics/ColorChart.h"
 
@@ -99,3 +102,55 @@ TEST(ColorChart, PresetsAndBytes)
 }
 
 } // namespace
+
+namespace {
+
+// Interpolating the bytes of the stops directly, as the chart is defined.
+Colour StraightforwardColorAt(const std::vector<Colour>& stops, float minimum, float maximum, float x)
+{
+    const size_t n = stops.size();
+    if (n == 0)
+        return kNoColour;
+    if (n == 1 || x <= minimum || std::isnan(x))
+        return stops.front();
+    if (x >= maximum)
+        return stops.back();
+    const float inverseStep = 1.0f / ((maximum - minimum) / static_cast<float>(n - 1));
+    const float t = (x - minimum) * inverseStep;
+    const size_t k = std::min(static_cast<size_t>(std::max(t, 0.0f)), n - 2);
+    const float f = t - static_cast<float>(k);
+    Colour result = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const float a = static_cast<float>((stops[k] >> shift) & 0xFF);
+        const float b = static_cast<float>((stops[k + 1] >> shift) & 0xFF);
+        result |= (static_cast<Colour>(static_cast<int32_t>(a + (b - a) * f + 0.5f)) & 0xFF) << shift;
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(ColorChart, MatchesByteInterpolationOverManyValues)
+{
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<uint32_t> colour(0, 0xFFFFFF);
+    for (int chartNumber = 0; chartNumber < 40; ++chartNumber) {
+        ColorChart chart;
+        const size_t stops = 1 + static_cast<size_t>(chartNumber % 17);
+        for (size_t k = 0; k < stops; ++k)
+            chart.AddStop(colour(random));
+        if (chartNumber % 3 == 0)
+            chart.Mirror();
+        const float low = std::uniform_real_distribution<float>(-1e4f, 1e4f)(random);
+        const float high = low + std::uniform_real_distribution<float>(1e-3f, 1e5f)(random);
+        ASSERT_TRUE(chart.SetRange(low, high));
+        std::uniform_real_distribution<float> value(low - (high - low) * 0.1f, high + (high - low) * 0.1f);
+        for (int k = 0; k < 50000; ++k) {
+            const float x = value(random);
+            ASSERT_EQ(chart.ColorAt(x), StraightforwardColorAt(chart.Stops(), low, high, x))
+                << "chart " << chartNumber << " at " << x;
+        }
+        for (float x : {low, high, std::nextafter(low, high), std::nextafter(high, low), -INFINITY, INFINITY, NAN})
+            EXPECT_EQ(chart.ColorAt(x), StraightforwardColorAt(chart.Stops(), low, high, x));
+    }
+}

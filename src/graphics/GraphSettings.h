@@ -1,0 +1,15 @@
+#pragma once
+#include "graphics/TableGraphs.h"
+
+class CSettings;
+
+// The display settings of the colour maps and of the sections.
+GraphStyle MapStyle(const CSettings& settings);
+GraphStyle SectionStyle(const CSettings& settings);
+
+// Rectangles a renderer accepts: at least one pixel and no larger than a surface can be,
+// so a bad rectangle cannot make a renderer allocate without bound.
+bool UsableRect(const PixelRect& rect);
+
+// The curve colour of sounding and profile curves (dark blue).
+inline constexpr Colour kCurveColour = 0x00C80000;

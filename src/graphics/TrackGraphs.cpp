@@ -1,0 +1,227 @@
+#include "graphics/TrackGraphs.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "conversion/ReadingConversion.h"
+#include "graphics/CellGridPainter.h"
+#include "graphics/CurvePlot.h"
+#include "graphics/DrawAxes.h"
+#include "graphics/GraphSettings.h"
+#include "graphics/NoDataValue.h"
+#include "graphics/SmoothProfile.h"
+#include "graphics/SoundingCurve.h"
+#include "settings/CSettings.h"
+#include "track/TrackDataSet.h"
+
+namespace {
+
+// Readings closer than this still advance the distance axis, which must keep ascending.
+constexpr double kMinimumStep = 0.01;
+
+int Nearest(float v)
+{
+    return static_cast<int>(v + 0.5f);
+}
+
+double StepBetween(const TrackPoint& a, const TrackPoint& b)
+{
+    const double dx = static_cast<double>(b.east) - a.east;
+    const double dy = static_cast<double>(b.north) - a.north;
+    return std::max(std::sqrt(dx * dx + dy * dy), kMinimumStep);
+}
+
+// The scattered points of the map: measured readings at their track positions.
+struct ScatteredPoints {
+    std::vector<float> x, y, v;
+};
+
+} // namespace
+
+GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface& surface, DrawContext& dc,
+                           const PixelRect& rect, int f)
+{
+    const int ps = std::max(settings.pixelSize, 1);
+    const size_t n = data.RecordCount();
+    if (n < 4 || !UsableRect(rect) || f < 0 || f >= kFrequencyCount)
+        return GraphOutcome::NotPainted;
+    data.ComputeTrack(data.HasLiveFix());
+    const std::vector<TrackPoint>& track = data.Track();
+
+    ScatteredPoints points;
+    try {
+        points.x.reserve(n);
+        points.y.reserve(n);
+        points.v.reserve(n);
+    } catch (const std::bad_alloc&) {
+        return GraphOutcome::OutOfMemory;
+    }
+    const ConversionSettings conversion = ConversionSettingsFrom(settings);
+    for (size_t k = 0; k < n; ++k) {
+        if (data.Record(k).Empty())
+            continue;
+        points.x.push_back(track[k].east);
+        points.y.push_back(track[k].north);
+        points.v.push_back(ConvertReadingFiltered(conversion, settings.currentCalibration, data.Record(k), f));
+    }
+    const size_t m = points.x.size();
+    if (m < 4)
+        return GraphOutcome::NotPainted;
+    const auto [xLow, xHigh] = std::minmax_element(points.x.begin(), points.x.end());
+    const auto [yLow, yHigh] = std::minmax_element(points.y.begin(), points.y.end());
+    const float minX = *xLow, maxX = *xHigh, minY = *yLow, maxY = *yHigh;
+    if (minX == maxX || minY == maxY)
+        return GraphOutcome::NotPainted;
+    for (float& y : points.y) // north into row 0, at the top
+        y = (maxY + minY) - y;
+
+    PixelRect area = rect;
+    const float sx = (maxX - minX) / static_cast<float>(area.Width());
+    const float sy = (maxY - minY) / static_cast<float>(area.Height());
+    if (!settings.realScaling) {
+        // Stretch the narrower extent so the data fill both axes of the square cells.
+        if (sx <= sy) {
+            for (float& x : points.x)
+                x *= sy / sx;
+        } else {
+            for (float& y : points.y)
+                y *= sx / sy;
+        }
+    } else if (sx <= sy) {
+        area.right = area.left + std::min(Nearest((maxX - minX) / sy), area.Width());
+    } else {
+        area.bottom = area.top + std::min(Nearest((maxY - minY) / sx), area.Height());
+    }
+    const int nx = (area.Width() + ps - 1) / ps;
+    const int ny = (area.Height() + ps - 1) / ps;
+    if (nx < 2 || ny < 2)
+        return GraphOutcome::NotPainted;
+    std::unique_ptr<float[]> grid(new (std::nothrow) float[static_cast<size_t>(nx) * static_cast<size_t>(ny)]);
+    if (!grid)
+        return GraphOutcome::OutOfMemory;
+    if (!data.ScatteredGridder().GridScattered(static_cast<int>(m), points.x.data(), points.y.data(),
+                                               points.v.data(), nx, ny, grid.get()))
+        return GraphOutcome::NotPainted;
+    float low = 0, high = 0;
+    if (!settings.manualMapRange && GridValueRange(grid.get(), static_cast<size_t>(nx) * ny, low, high))
+        settings.mapChart.SetRange(low, high);
+    if (!PaintCells(surface, grid.get(), nx, ny, ps, area, false, settings.mapChart))
+        return GraphOutcome::NotPainted;
+    if (settings.showGrid || settings.showScaleMarks)
+        DrawAxes(settings.showGrid != 0, settings.axisColour, surface, dc, area, 0.0f, maxX - minX, 0.0f,
+                 maxY - minY);
+    return GraphOutcome::Painted;
+}
+
+GraphOutcome PaintTrackSection(TrackDataSet& data, CSettings& settings, ValueSurface& surface, DrawContext& dc,
+                               const PixelRect& rect)
+{
+    const size_t n = data.RecordCount();
+    const ConversionSettings conversion = ConversionSettingsFrom(settings);
+    const CalibrationSet& calibration = settings.currentCalibration;
+    std::vector<int> used;
+    for (int i = 0; i < kFrequencyCount; ++i)
+        if (conversion.usedFrequencies[static_cast<size_t>(i)])
+            used.push_back(i);
+    // Rows shallowest first: the gridder needs ascending depths.
+    std::stable_sort(used.begin(), used.end(), [&](int a, int b) {
+        return FrequencyDepth(conversion, calibration, a) < FrequencyDepth(conversion, calibration, b);
+    });
+    const size_t rows = used.size();
+    if (n < 2 || rows < 2 || !UsableRect(rect) || n > static_cast<size_t>(INT32_MAX))
+        return GraphOutcome::NotPainted;
+
+    std::vector<float> xs, ys, values;
+    try {
+        xs.resize(n);
+        ys.resize(rows);
+        values.resize(n * rows);
+    } catch (const std::bad_alloc&) {
+        return GraphOutcome::OutOfMemory;
+    }
+    data.ComputeTrack(data.HasLiveFix());
+    const std::vector<TrackPoint>& track = data.Track();
+    double walked = 0;
+    std::array<float, kFrequencyCount> spectrum{};
+    for (size_t k = 0; k < n; ++k) {
+        if (k > 0)
+            walked += StepBetween(track[k - 1], track[k]);
+        xs[k] = static_cast<float>(walked);
+        ConvertSpectrum(conversion, calibration, data.Record(k), spectrum);
+        for (size_t r = 0; r < rows; ++r)
+            values[r * n + k] = spectrum[static_cast<size_t>(used[r])];
+    }
+    for (size_t r = 0; r < rows; ++r)
+        ys[r] = FrequencyDepth(conversion, calibration, used[r]);
+    const ValueTable table{static_cast<int>(n), static_cast<int>(rows), xs.data(), ys.data(), values.data()};
+    return DrawTrackSectionTable(table, SectionStyle(settings), data.SectionGridder(), settings.sectionChart,
+                                 surface, dc, rect);
+}
+
+GraphOutcome PaintTrackProfileCurve(TrackDataSet& data, const CSettings& settings, ValueSurface& surface,
+                                    DrawContext& dc, const PixelRect& rect, int f)
+{
+    const size_t total = data.RecordCount();
+    const size_t limit = static_cast<size_t>(std::max(settings.pointsToShow, 0));
+    const size_t first = limit > 0 && limit < total ? total - limit : 0;
+    const size_t n = total - first;
+    if (n <= 1 || !UsableRect(rect) || f < 0 || f >= kFrequencyCount)
+        return GraphOutcome::NotPainted;
+
+    std::vector<float> values;
+    std::vector<CurvePoint> points;
+    try {
+        values.resize(n);
+        points.resize(n);
+    } catch (const std::bad_alloc&) {
+        return GraphOutcome::OutOfMemory;
+    }
+    const ConversionSettings conversion = ConversionSettingsFrom(settings);
+    for (size_t j = 0; j < n; ++j)
+        values[j] = ConvertReadingFiltered(conversion, settings.currentCalibration, data.Record(first + j), f);
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    const float vmin = *low;
+    const float vmax = *high;
+    if (settings.filterProfileCurve)
+        SmoothProfile(values.data(), static_cast<int>(std::min<size_t>(n, INT32_MAX)));
+
+    const bool axes = settings.showGrid || settings.showScaleMarks;
+    const PixelRect area{rect.left + (axes ? 22 : 2), rect.top, rect.right - 2, axes ? rect.bottom - 20 : rect.bottom};
+    const long long span = std::max(area.Width(), 0);
+    // The lowest value on the last row inside the area rather than on its exclusive edge.
+    const float scale = vmax != vmin ? static_cast<float>(area.bottom - 1 - area.top) / (vmax - vmin) : 0.0f;
+    for (size_t j = 0; j < n; ++j) {
+        const int y = vmax != vmin ? area.bottom - 1 - PixelCoordinate((values[j] - vmin) * scale + 0.5f)
+                                   : (rect.top + area.bottom) / 2;
+        const int x = area.left + static_cast<int>((span * static_cast<long long>(j) + static_cast<long long>(n / 2)) /
+                                                   static_cast<long long>(n));
+        points[j] = {x, y, values[j]};
+    }
+    PlotCurve(surface, points);
+    if (axes) {
+        data.ComputeTrack(data.HasLiveFix());
+        const std::vector<TrackPoint>& track = data.Track();
+        double distance = 0;
+        for (size_t k = first + 1; k < first + n; ++k)
+            distance += StepBetween(track[k - 1], track[k]);
+        const bool grid = settings.showGrid != 0;
+        DrawAxes(grid, settings.axisColour, surface, dc, PixelRect{area.left, rect.top, area.right, area.bottom + 20},
+                 0.0f, static_cast<float>(distance), 0.0f, 0.0f);
+        DrawAxes(grid, settings.axisColour, surface, dc, PixelRect{area.left - 22, rect.top, area.right, area.bottom},
+                 0.0f, 0.0f, vmin, vmax);
+    }
+    return GraphOutcome::Painted;
+}
+
+GraphOutcome PaintLatestSoundingCurve(const TrackDataSet& data, const CSettings& settings, ValueSurface& surface,
+                                      const PixelRect& rect, size_t k)
+{
+    if (k >= data.RecordCount() || data.Record(k).Empty())
+        return GraphOutcome::NotPainted;
+    return DrawRecordSoundingCurve(settings, data.Record(k), surface, rect) ? GraphOutcome::Painted
+                                                                             : GraphOutcome::NotPainted;
+}
