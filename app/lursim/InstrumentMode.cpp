@@ -1,7 +1,6 @@
 #include "InstrumentMode.h"
+#include "OptionNumber.h"
 
-#include <charconv>
-#include <cstdlib>
 
 #include "survey/Calibration.h"
 
@@ -16,28 +15,6 @@ const char* const kInstrumentModeUsage =
     "      send only N bytes of each reply, replies without measured frequencies, N bytes of\n"
     "      noise before each reply, another serial number after N readings.\n";
 
-namespace {
-
-bool TakeNumber(std::vector<std::string>& args, size_t& i, double min, double max, double& value,
-                std::string& error)
-{
-    const std::string name = args[i];
-    if (i + 1 >= args.size()) {
-        error = name + " needs a value";
-        return false;
-    }
-    const std::string& text = args[++i];
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(value >= min && value <= max)) {
-        error = name + " takes a number from " + std::to_string(static_cast<long>(min)) + " to " +
-                std::to_string(static_cast<long>(max));
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 std::unique_ptr<InstrumentSimulator> MakeInstrumentSimulator(std::vector<std::string>& args, std::string& error)
 {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "GpsMode.h"
 #include "InstrumentMode.h"
 
 namespace {
@@ -14,7 +15,7 @@ void Usage(FILE* out)
     std::fprintf(out, "lursim: simulated devices for LurControl on pseudo-terminals.\n\nUsage:\n%s"
                       "\nEach device prints one line \"KIND PATH\"; --link DIR also makes the symlink\n"
                       "DIR/KIND. Runs until interrupted (SIGINT or SIGTERM).\n",
-                 kInstrumentModeUsage);
+                 (std::string(kInstrumentModeUsage) + kGpsModeUsage).c_str());
 }
 
 // Removes "--link DIR" from the arguments; false when DIR is missing.
@@ -84,25 +85,41 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lursim: --link needs a directory\n");
         return 2;
     }
-    if (mode != "instrument") {
+    if (mode != "instrument" && mode != "gps" && mode != "both") {
         std::fprintf(stderr, "lursim: unknown mode \"%s\"\n", mode.c_str());
         Usage(stderr);
         return 2;
     }
     std::string error;
-    std::unique_ptr<InstrumentSimulator> instrument = MakeInstrumentSimulator(args, error);
-    if (!instrument || !args.empty()) {
-        std::fprintf(stderr, "lursim: %s\n", instrument ? ("unknown option " + args[0]).c_str() : error.c_str());
+    std::unique_ptr<GpsDevice> gps;
+    std::unique_ptr<InstrumentSimulator> instrument;
+    if (mode != "instrument" && !(gps = MakeGpsDevice(args, error))) {
+        std::fprintf(stderr, "lursim: %s\n", error.c_str());
         return 2;
     }
-    if (!instrument->Start()) {
+    if (mode != "gps" && !(instrument = MakeInstrumentSimulator(args, error))) {
+        std::fprintf(stderr, "lursim: %s\n", error.c_str());
+        return 2;
+    }
+    if (!args.empty()) {
+        std::fprintf(stderr, "lursim: unknown option %s\n", args[0].c_str());
+        return 2;
+    }
+    if ((instrument && !instrument->Start()) || (gps && !gps->Start())) {
         std::perror("lursim: no pseudo-terminal");
         return 1;
     }
-    if (!Announce("instrument", instrument->DevicePath(), linkDir))
+    if ((instrument && !Announce("instrument", instrument->DevicePath(), linkDir)) ||
+        (gps && !Announce("gps", gps->DevicePath(), linkDir)))
         return 1;
     WaitForSignal(signals);
-    instrument->Stop();
-    RemoveLink("instrument", linkDir);
+    if (instrument) {
+        instrument->Stop();
+        RemoveLink("instrument", linkDir);
+    }
+    if (gps) {
+        gps->Stop();
+        RemoveLink("gps", linkDir);
+    }
     return 0;
 }

@@ -91,10 +91,48 @@ TEST(Lursim, InstrumentModeRunsUntilSignalled)
     }
 }
 
+TEST(Lursim, BothModeServesTheInstrumentAndSendsNmea)
+{
+    testing_support::TempDir dir;
+    auto child = Launch({"both", "--link", dir.path(), "--rate", "10", "--time-factor", "10", "--gn", "--serial", "7"});
+    ASSERT_GT(child->pid, 0);
+    char line[256] = {};
+    ASSERT_NE(fgets(line, sizeof line, child->out), nullptr);
+    EXPECT_EQ(std::string(line).rfind("instrument /dev/", 0), 0u) << line;
+    ASSERT_NE(fgets(line, sizeof line, child->out), nullptr);
+    EXPECT_EQ(std::string(line).rfind("gps /dev/", 0), 0u) << line;
+
+    CSerialPort gps;
+    ASSERT_TRUE(gps.Open(dir.File("gps"), nullptr, nullptr, 9600));
+    std::string text;
+    uint8_t buffer[512];
+    // Ten epochs a second: within a few reads a whole sentence has arrived.
+    for (int k = 0; k < 20 && text.find("$GNRMC,") == std::string::npos; ++k) {
+        size_t n = 0;
+        ASSERT_TRUE(gps.Read(buffer, sizeof buffer, n));
+        text.append(reinterpret_cast<char*>(buffer), n);
+    }
+    EXPECT_NE(text.find("$GNRMC,"), std::string::npos);
+
+    CSerialPort instrument;
+    ASSERT_TRUE(instrument.Open(dir.File("instrument"), nullptr, nullptr, 9600));
+    const uint8_t battery[] = {0x02, 0xF1, 0x07, 0x01, 0x00, 0xF9, 0x00, 0x03};
+    size_t n = 0;
+    ASSERT_TRUE(instrument.Write(battery, sizeof battery, n));
+    uint8_t reply[2] = {};
+    ASSERT_TRUE(instrument.Read(reply, 2, n));
+    EXPECT_EQ(n, 2u);
+
+    kill(child->pid, SIGTERM);
+    EXPECT_EQ(WaitExit(child->pid, 5000), 0);
+    EXPECT_NE(access(dir.File("gps").c_str(), F_OK), 0);
+}
+
 TEST(Lursim, BadOptionsAreUsageErrors)
 {
     for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
-             {"instrument", "--serial", "300"}, {"instrument", "--bogus"}, {"radio"}, {"instrument", "--link"}}) {
+             {"instrument", "--serial", "300"}, {"instrument", "--bogus"}, {"radio"}, {"instrument", "--link"},
+             {"gps", "--serial", "7"}, {"gps", "--fix-loss", "5:2"}, {"both", "--rate", "0"}}) {
         auto child = Launch(args);
         ASSERT_GT(child->pid, 0);
         EXPECT_EQ(WaitExit(child->pid, 5000), 2) << args.back();
