@@ -104,7 +104,8 @@ speed_t BaudConstant(unsigned baud)
     }
 }
 
-// TODO(lead): switch to CSerialPort once it is merged; plain termios keeps this usable now.
+// Plain termios rather than CSerialPort, so that a FIFO or a capture file can stand in for
+// the receiver.
 int OpenRawPort(const std::string& device, unsigned baud)
 {
     const speed_t speed = BaudConstant(baud);
