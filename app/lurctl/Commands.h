@@ -20,6 +20,7 @@ int RunGps(const std::vector<std::string>& args);
 int RunSession(const std::vector<std::string>& args);
 int RunRead(const std::vector<std::string>& args);
 int RunBattery(const std::vector<std::string>& args);
+int RunSurvey(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
 
 extern const char* const kCalibrationUsage;
@@ -29,6 +30,7 @@ extern const char* const kSessionUsage;
 extern const char* const kReadUsage;
 extern const char* const kBatteryUsage;
 extern const char* const kRenderUsage;
+extern const char* const kSurveyUsage;
 
 // Reports a usage error of `command` on standard error and returns 2.
 int UsageError(const std::string& command, const std::string& message);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "instrument/PortMap.h"
+#include "instrument/SettingsStoreLink.h"
 #include "settings/CSettings.h"
 
 namespace {
@@ -39,7 +40,11 @@ private:
     int32_t reported_ = 0;
 };
 
-InstrumentSession::InstrumentSession(uint16_t mask) : settings_(std::make_unique<Settings>(mask))
+InstrumentSession::InstrumentSession(uint16_t mask) : InstrumentSession(std::make_unique<Settings>(mask)) {}
+
+InstrumentSession::InstrumentSession() : InstrumentSession(std::make_unique<SettingsStoreLink>()) {}
+
+InstrumentSession::InstrumentSession(std::unique_ptr<InstrumentSettings> settings) : settings_(std::move(settings))
 {
     instrument_ = std::make_unique<CInstrument>(
         InstrumentLinks{port_, unusedGpsPort_, *settings_,

@@ -6,11 +6,15 @@
 #include "instrument/CInstrument.h"
 #include "instrument/CSerialPort.h"
 
-// An instrument object for one lurctl command: its own port, the given frequency mask,
-// the radio left alone and the settings untouched (no calibration is adopted).
+#include "instrument/InstrumentSettings.h"
+
+// An instrument object for one lurctl command: its own port and the radio left alone.
 class InstrumentSession {
 public:
+    // The given frequency mask, the settings untouched (no calibration is adopted).
     explicit InstrumentSession(uint16_t mask);
+    // The settings object's frequencies; the calibration of the instrument is adopted.
+    InstrumentSession();
     ~InstrumentSession();
 
     // `port` is a device path or "COMn:" (resolved through the settings' port map).
@@ -19,8 +23,10 @@ public:
     CInstrument& Instrument() { return *instrument_; }
 
 private:
+    explicit InstrumentSession(std::unique_ptr<InstrumentSettings> settings);
+
     class Settings;
-    std::unique_ptr<Settings> settings_;
+    std::unique_ptr<InstrumentSettings> settings_;
     CSerialPort port_;
     CSerialPort unusedGpsPort_;
     std::unique_ptr<CInstrument> instrument_;
