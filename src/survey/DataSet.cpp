@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <new>
 
+#include "survey/AcquisitionJournal.h"
+
 bool DataSet::PaintProgress(DrawContext*, int, int, int, int) { return false; }
 
 bool DataSet::PaintToBitmap(DibSurface*, int, int, int, int) { return false; }
@@ -50,3 +52,11 @@ bool DataSet::ReserveExtra(size_t extra)
     }
     return true;
 }
+
+void DataSet::JournalReading(uint32_t index)
+{
+    if (journal_)
+        journal_->ReadingStored(*this, index);
+}
+
+bool DataSet::CommitJournal() { return journal_ ? journal_->Commit(*this) : true; }
