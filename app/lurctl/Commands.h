@@ -18,6 +18,8 @@ int RunCalibration(const std::vector<std::string>& args);
 int RunSettings(const std::vector<std::string>& args);
 int RunGps(const std::vector<std::string>& args);
 int RunSession(const std::vector<std::string>& args);
+// `session recover`, reached through RunSession.
+int RunSessionRecover(const std::vector<std::string>& args);
 
 extern const char* const kCalibrationUsage;
 extern const char* const kSettingsUsage;
