@@ -1,6 +1,7 @@
 #include "survey/JournalFormat.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "survey/ByteStream.h"
@@ -137,7 +138,8 @@ bool DecodeState(std::string_view payload, State& state)
     state.xStep = F32(in);
     state.yStep = F32(in);
     in.Bytes(state.usedFrequencies.data(), state.usedFrequencies.size());
-    return Exact(in);
+    // Steps that are no numbers would make the saved session unreadable.
+    return Exact(in) && std::isfinite(state.xStep) && std::isfinite(state.yStep);
 }
 
 std::string EncodeReading(const Reading& reading, bool track)

@@ -73,7 +73,8 @@ std::string EncodeReading(const Reading& reading, bool track);
 std::string EncodeFix(uint32_t index, const GpsFix& fix);
 std::string EncodeCurrentFix(const GpsFix& fix);
 
-// Decoders: false when the payload does not have exactly the shape of its type.
+// Decoders: false when the payload does not have exactly the shape of its type, or holds
+// values no writer produces (steps that are not finite).
 bool DecodeBegin(std::string_view payload, Begin& begin);
 bool DecodeState(std::string_view payload, State& state);
 bool DecodeReading(std::string_view payload, bool track, Reading& reading);

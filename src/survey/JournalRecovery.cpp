@@ -42,7 +42,9 @@ std::unique_ptr<DataSet> Build(const journal::Begin& begin, CSettings& settings,
     }
     if (!WorkTypeKnown(begin.workType) || begin.ySize == 0 || begin.xSize > DataSet::kMaxRecords ||
         begin.ySize > DataSet::kMaxRecords || uint64_t(begin.xSize) * begin.ySize > DataSet::kMaxRecords ||
-        (begin.workType != kWorkMap && begin.ySize != 1) || (begin.workType == kWorkProfile && begin.xSize != 0)) {
+        (begin.workType != kWorkMap && begin.ySize != 1) || (begin.workType == kWorkProfile && begin.xSize != 0) ||
+        (begin.xSize == 0 && begin.ySize != 1)) {
+        // An open-ended grid of several profiles would save as a file that does not open.
         problem = "the journal names an impossible grid";
         return nullptr;
     }

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <functional>
+#include <limits>
 #include <tuple>
 #include <unistd.h>
 
@@ -154,6 +155,9 @@ TEST_F(JournalFaultTest, HostileHeadersGiveNoDataSet)
     journal::Begin zeroProfiles = hugeGrid;
     zeroProfiles.xSize = 3;
     zeroProfiles.ySize = 0;
+    journal::Begin openMap = zeroProfiles; // found by fuzzing: saved as a file that did not open
+    openMap.xSize = 0;
+    openMap.ySize = 197120;
     journal::Begin strangeType = zeroProfiles;
     strangeType.ySize = 1;
     strangeType.workType = 77;
@@ -169,6 +173,7 @@ TEST_F(JournalFaultTest, HostileHeadersGiveNoDataSet)
         {header + Frame(journal::kBegin, journal::EncodeBegin(hugeGrid)) + state, "impossible grid"},
         {header + Frame(journal::kBegin, journal::EncodeBegin(zeroProfiles)) + state, "impossible grid"},
         {header + Frame(journal::kBegin, journal::EncodeBegin(strangeType)) + state, "impossible grid"},
+        {header + Frame(journal::kBegin, journal::EncodeBegin(openMap)) + state, "impossible grid"},
         {header + Frame(journal::kBegin, "\x01") + state, "does not begin"},
         {header + Frame(journal::kBegin, journal::EncodeBegin({})) + Frame(journal::kState, "\xff\xff"),
          "does not begin"},
@@ -277,4 +282,24 @@ TEST_F(JournalFaultTest, ChangedHeaderSettingsAreJournaledBeforeTheNextReading)
     EXPECT_EQ(Settings().calibrationKey, (CalibrationKey{9, 2011, 5, 6}));
     EXPECT_EQ(Settings().reportedSerial, 9);
     EXPECT_EQ(Serialized(*result.dataSet), expected);
+}
+
+// Found by fuzzing: steps that are not numbers reached the settings, and the recovered
+// session saved into a file that no longer opened.
+TEST_F(JournalFaultTest, StepsThatAreNotNumbersEndRecovery)
+{
+    std::vector<std::string> expected;
+    const std::string bytes = MapJournal(2, expected);
+    journal::State nan;
+    nan.xStep = std::numeric_limits<float>::quiet_NaN();
+    journal::State infinite;
+    infinite.yStep = std::numeric_limits<float>::infinity();
+    for (const journal::State& state : {nan, infinite}) {
+        const RecoveryResult result = RecoverJournal(bytes + Frame(journal::kState, journal::EncodeState(state)), Settings());
+        ASSERT_TRUE(result.dataSet);
+        EXPECT_EQ(result.readings, 2u);
+        EXPECT_NE(result.problem.find("settings entry is malformed"), std::string::npos) << result.problem;
+        SessionImage image;
+        EXPECT_EQ(ParseSession(Serialized(*result.dataSet), image), "");
+    }
 }
