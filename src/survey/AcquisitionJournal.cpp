@@ -200,8 +200,11 @@ void AcquisitionJournal::CurrentFixChanged(const GpsFix& fix)
 {
     if (fd_ < 0)
         return;
+    const bool healthy = pending_.empty();
     journal::AppendEntry(pending_, journal::kCurrentFix, journal::EncodeCurrentFix(fix));
-    Flush(false);
+    // Queued readings wait for a flushed commit: an unflushed write must not clear them.
+    if (healthy)
+        Flush(false);
 }
 
 bool AcquisitionJournal::Commit(const DataSet& dataSet)

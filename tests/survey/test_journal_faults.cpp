@@ -303,3 +303,30 @@ TEST_F(JournalFaultTest, StepsThatAreNotNumbersEndRecovery)
         EXPECT_EQ(ParseSession(Serialized(*result.dataSet), image), "");
     }
 }
+
+TEST_F(JournalFaultTest, LivePositionsDoNotPassOffQueuedTrackReadingsAsDurable)
+{
+    TrackDataSet d(Settings());
+    d.SetJournal(journal.get());
+    ASSERT_TRUE(journal->Start(d));
+    ScriptedSource source;
+    ASSERT_TRUE(d.Measure(source));
+    const int saved = ::dup(journal->Descriptor());
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    ASSERT_GE(::dup2(full, journal->Descriptor()), 0);
+    ::close(full);
+    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.RecordCount(), 2u);
+    ASSERT_GE(::dup2(saved, journal->Descriptor()), 0);
+    ::close(saved);
+    d.SetCurrentFix({55, 37, 10}); // written without a flush: must not count
+    EXPECT_FALSE(journal->Durable());
+    EXPECT_TRUE(d.SetFix(1, {55.1, 37.1, d.FixAt(1).tick})); // a flushed change carries everything
+    EXPECT_TRUE(journal->Durable());
+    const RecoveryResult result = RecoverJournal(ReadFile(journal->Path()), Settings());
+    ASSERT_TRUE(result.dataSet);
+    EXPECT_EQ(result.readings, 2u);
+    EXPECT_EQ(Serialized(*result.dataSet), Serialized(d));
+    EXPECT_EQ(static_cast<const TrackDataSet&>(*result.dataSet).CurrentFix().tick, 10u);
+}
