@@ -62,7 +62,9 @@ int List(const std::string& directory)
             continue;
         }
         std::printf("  work type: %s\n", WorkTypeName(summary.begin));
-        if (!summary.begin.track)
+        if (!summary.begin.track && summary.begin.xSize == 0)
+            std::printf("  grid: open-ended profile\n");
+        else if (!summary.begin.track)
             std::printf("  grid: %u stations x %u profiles\n", summary.begin.xSize, summary.begin.ySize);
         std::printf("  readings: %zu\n", summary.readings);
         struct stat st {};

@@ -330,3 +330,15 @@ TEST_F(JournalFaultTest, LivePositionsDoNotPassOffQueuedTrackReadingsAsDurable)
     EXPECT_EQ(Serialized(*result.dataSet), Serialized(d));
     EXPECT_EQ(static_cast<const TrackDataSet&>(*result.dataSet).CurrentFix().tick, 10u);
 }
+
+TEST(JournalFormat, FramingIsPinned)
+{
+    EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926u); // the standard check value
+    EXPECT_EQ(journal::FileHeader(), std::string("LURJ\x01\0\0\0", 8));
+    std::string out;
+    journal::AppendEntry(out, journal::kCurrentFix, "ab");
+    ASSERT_EQ(out.size(), 11u);
+    EXPECT_EQ(out.substr(0, 7), std::string("\x02\0\0\0\x06" "ab", 7));
+    const uint32_t crc = Crc32(out.data(), 7);
+    EXPECT_EQ(out.substr(7), std::string({char(crc), char(crc >> 8), char(crc >> 16), char(crc >> 24)}));
+}
