@@ -6,7 +6,6 @@
 
 #include "Args.h"
 #include "Commands.h"
-#include "Commands.h"
 #include "conversion/ReadingConversion.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
@@ -28,7 +27,13 @@ const char* const kSessionUsage =
     "      time stamp (ms ticks), serial and one column per used frequency (named by its\n"
     "      frequency in kHz). Options not given take the values of the settings store; the\n"
     "      calibration set is the one the file names. Apparent resistivity is in ohm·m,\n"
-    "      conductivity in mS/m. Neither the settings nor the file are changed.\n";
+    "      conductivity in mS/m. Neither the settings nor the file are changed.\n"
+    "  lurctl session recover [JOURNAL --out FILE.lur] [--journal-dir DIR]\n"
+    "      Readings are journaled as they are taken, until the session is saved. Without\n"
+    "      JOURNAL, lists the journals left by a crash or a power cut (work type, readings,\n"
+    "      time span). With one, rebuilds its data set, saves it as FILE.lur (which must not\n"
+    "      exist yet) and says how many readings were recovered; the journal is removed only\n"
+    "      after the save succeeded. A damaged journal gives every reading before the damage.\n";
 
 namespace {
 
@@ -210,6 +215,8 @@ int Export(const std::string& path, ConversionSettings c)
 
 int RunSession(const std::vector<std::string>& words)
 {
+    if (!words.empty() && words[0] == "recover")
+        return RunSessionRecover(std::vector<std::string>(words.begin() + 1, words.end()));
     Args args(words);
     ConversionSettings conversion = ConversionSettingsFrom(CSettings::Instance());
     std::string error;
@@ -222,7 +229,7 @@ int RunSession(const std::vector<std::string>& words)
     if (positional[0] == "info")
         return Info(positional[1]);
     if (positional[0] != "export")
-        return UsageError("session", "\"info\" or \"export\" expected");
+        return UsageError("session", "\"info\", \"export\" or \"recover\" expected");
     if (format && *format != "csv")
         return UsageError("session", "the only export format is csv");
     return Export(positional[1], conversion);

@@ -6,7 +6,7 @@ const std::vector<Command>& AllCommands()
         {"calibration", "list, show and merge calibration sets", kCalibrationUsage, RunCalibration},
         {"settings", "show the persisted settings", kSettingsUsage, RunSettings},
         {"gps", "decode NMEA from a receiver or a recorded log", kGpsUsage, RunGps},
-        {"session", "describe or export a session file", kSessionUsage, RunSession},
+        {"session", "describe, export or recover a session file", kSessionUsage, RunSession},
         {"survey", "take a whole survey from an instrument or the simulator", kSurveyUsage, RunSurvey},
         {"read", "take one reading from an instrument", kReadUsage, RunRead},
         {"battery", "read an instrument's battery voltage", kBatteryUsage, RunBattery},

@@ -22,6 +22,8 @@ int RunRead(const std::vector<std::string>& args);
 int RunBattery(const std::vector<std::string>& args);
 int RunSurvey(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
+// `session recover`, reached through RunSession.
+int RunSessionRecover(const std::vector<std::string>& args);
 
 extern const char* const kCalibrationUsage;
 extern const char* const kSettingsUsage;

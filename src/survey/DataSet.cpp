@@ -5,6 +5,7 @@
 #include <new>
 
 #include "graphics/SurfaceContext.h"
+#include "survey/AcquisitionJournal.h"
 
 bool DataSet::PaintProgress(DrawContext*, int, int, int, int) { return false; }
 
@@ -58,3 +59,11 @@ bool DataSet::ReserveExtra(size_t extra)
     }
     return true;
 }
+
+void DataSet::JournalReading(uint32_t index)
+{
+    if (journal_)
+        journal_->ReadingStored(*this, index);
+}
+
+bool DataSet::CommitJournal() { return journal_ ? journal_->Commit(*this) : true; }

@@ -6,6 +6,7 @@
 
 #include "survey/MeasurementRecord.h"
 
+class AcquisitionJournal;
 class ByteWriter;
 class DibSurface;
 class DrawContext;
@@ -24,6 +25,9 @@ public:
     DataSet& operator=(const DataSet&) = delete;
 
     virtual ~DataSet() = default;
+    // Takes a reading at the current position. False when the instrument failed (nothing
+    // changed), or when the reading was stored but the journal could not make it durable
+    // (Journal()->Durable() is false): the reading stays in memory, the caller should save.
     virtual bool Measure(ReadingSource& instrument) = 0;
     // Paints the progress view into the rectangle; the base paints nothing.
     virtual bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom);
@@ -50,6 +54,10 @@ public:
     const MeasurementRecord& Record(size_t index) const { return records_[index]; }
     const std::vector<MeasurementRecord>& Records() const { return records_; }
 
+    // The crash journal fed with every stored reading and position; not owned, null for none.
+    void SetJournal(AcquisitionJournal* journal) { journal_ = journal; }
+    AcquisitionJournal* Journal() const { return journal_; }
+
     // Stores a record at `index`, growing the array with cleared records; false (nothing
     // changed) when the array cannot grow that far.
     bool StoreRecord(size_t index, const MeasurementRecord& record);
@@ -57,8 +65,13 @@ public:
 protected:
     // Room for `extra` more records, so a series of stores cannot fail half-way.
     bool ReserveExtra(size_t extra);
+    // Hands the reading just stored at `index` (position already advanced) to the journal.
+    void JournalReading(uint32_t index);
+    // Makes what was handed to the journal durable: false when it stays only in memory.
+    bool CommitJournal();
 
     bool modified_ = false;
     std::string name_;
     std::vector<MeasurementRecord> records_;
+    AcquisitionJournal* journal_ = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/CodePage.h"
 #include "settings/CSettings.h"
+#include "survey/AcquisitionJournal.h"
 #include "survey/ByteStream.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackBody.h"
@@ -141,6 +142,9 @@ platform::FileResult SaveSession(DataSet& dataSet, const std::string& path)
     if (result.ok) {
         dataSet.SetModified(false);
         dataSet.SetName(path);
+        // The file now holds every reading; the next one starts a new journal.
+        if (AcquisitionJournal* journal = dataSet.Journal())
+            journal->Discard();
     }
     return result;
 }

@@ -44,5 +44,6 @@ OpenSessionResult OpenSession(const std::string& path, CSettings& settings);
 std::unique_ptr<DataSet> ApplySession(const SessionImage& image, CSettings& settings);
 
 // Serializes the data set and replaces `path` atomically; on success the data set is named
-// `path` and no longer modified. A failed save leaves the old file and the flag as they were.
+// `path`, no longer modified, and its journal file is removed. A failed save leaves the old
+// file, the flag and the journal as they were.
 platform::FileResult SaveSession(DataSet& dataSet, const std::string& path);

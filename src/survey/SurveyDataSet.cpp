@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr size_t kOpenProfileRecords = 20;
-
 // Settings are not range-checked on load: a negative size means none, and a grid larger
 // than any array we allow loses profiles rather than exhausting memory.
 uint32_t NonNegative(int32_t v) { return v > 0 ? uint32_t(v) : 0; }
@@ -36,27 +34,40 @@ SurveyDataSet::SurveyDataSet(CSettings& settings) : settings_(settings)
         ySize_ = std::min<uint32_t>(ySize_, uint32_t(kMaxRecords / xSize_));
     settings.gridStations = int32_t(xSize_);
     settings.gridProfiles = int32_t(ySize_);
-    records_.resize(xSize_ != 0 ? size_t(xSize_) * ySize_ : kOpenProfileRecords);
+    records_.resize(xSize_ != 0 ? size_t(xSize_) * ySize_ : kOpenProfileStart);
 }
 
 bool SurveyDataSet::Measure(ReadingSource& instrument)
 {
     if (!settings_.tracerModeOn) {
         MeasurementRecord record;
-        if (!instrument.RequestReading(record, true) || !StoreRecord(CurrentIndex(), record))
+        const uint32_t index = CurrentIndex();
+        if (!instrument.RequestReading(record, true) || !StoreRecord(index, record))
             return false;
         modified_ = true;
         NextPosition();
-        return true;
+        JournalReading(index);
+        return CommitJournal();
     }
     ReadingSeries series{};
     if (!instrument.RequestSeries(series) || !ReserveExtra(series.size()))
         return false;
     modified_ = true;
     for (const MeasurementRecord& record : series) {
-        StoreRecord(CurrentIndex(), record);
+        const uint32_t index = CurrentIndex();
+        StoreRecord(index, record);
         NextPosition();
+        JournalReading(index);
     }
+    return CommitJournal();
+}
+
+bool SurveyDataSet::SetPosition(uint32_t p, uint32_t s)
+{
+    if (p >= ySize_ || (xSize_ != 0 ? s >= xSize_ : s > records_.size()))
+        return false;
+    p_ = p;
+    s_ = s;
     return true;
 }
 

@@ -21,6 +21,9 @@ struct GridSpan {
 // (which must outlive it); UI thread only.
 class SurveyDataSet : public DataSet {
 public:
+    // Records of an open-ended profile before its first reading.
+    static constexpr size_t kOpenProfileStart = 20;
+
     // Grid from the settings' work type, sizes and steps; writes the effective grid back
     // into the settings (gridStations, gridProfiles).
     explicit SurveyDataSet(CSettings& settings);
@@ -45,6 +48,8 @@ public:
     GridSpan FindProfileBlock(uint32_t p, uint32_t s) const;
     uint32_t ProfileBlockLength(uint32_t p, uint32_t s) const;
 
+    // Moves to (p, s); false, nothing changed, when that is outside the grid.
+    bool SetPosition(uint32_t p, uint32_t s);
     uint32_t Profile() const { return p_; }
     uint32_t Station() const { return s_; }
     uint32_t XSize() const { return xSize_; }

@@ -6,6 +6,7 @@
 
 #include "graphics/TrackView.h"
 #include "settings/CSettings.h"
+#include "survey/AcquisitionJournal.h"
 #include "survey/ByteStream.h"
 #include "survey/ReadingSource.h"
 #include "survey/SessionFile.h"
@@ -41,6 +42,7 @@ bool TrackDataSet::StoreReading(const MeasurementRecord& record)
         return false;
     fixes_[k] = GpsFix{0, 0, record.TimeStamp()};
     NextPosition();
+    JournalReading(k);
     return true;
 }
 
@@ -58,7 +60,7 @@ bool TrackDataSet::Measure(ReadingSource& instrument)
         modified_ = true;
         for (const MeasurementRecord& record : series)
             StoreReading(record);
-        return true;
+        return CommitJournal();
     }
     MeasurementRecord record;
     if (!instrument.RequestReading(record, true) || !ReserveExtra(1))
@@ -66,7 +68,7 @@ bool TrackDataSet::Measure(ReadingSource& instrument)
     if (!StoreReading(record))
         return false;
     modified_ = true;
-    return true;
+    return CommitJournal();
 }
 
 bool TrackDataSet::PaintProgress(DrawContext* dc, int left, int top, int right, int bottom)
@@ -100,22 +102,60 @@ bool TrackDataSet::SetCurrentFix(const GpsFix& fix)
 {
     currentFix_ = fix;
     hasLiveFix_ = true;
+    if (journal_)
+        journal_->CurrentFixChanged(fix);
     return true;
 }
 
 bool TrackDataSet::SetFix(uint32_t k, const GpsFix& fix)
 {
-    if (k < fixes_.size() && fixes_[k].tick == fix.tick) {
-        fixes_[k] = fix;
-        return true;
+    size_t target = k;
+    if (k >= fixes_.size() || fixes_[k].tick != fix.tick) {
+        target = std::min<size_t>(k, fixes_.size());
+        while (target > 0 && fixes_[target - 1].tick != fix.tick)
+            --target;
+        if (target == 0)
+            return false;
+        --target;
     }
-    for (size_t j = std::min<size_t>(k, fixes_.size()); j-- > 0;) {
-        if (fixes_[j].tick == fix.tick) {
-            fixes_[j] = fix;
-            return true;
-        }
+    fixes_[target] = fix;
+    if (journal_) {
+        journal_->FixStored(*this, uint32_t(target));
+        CommitJournal(); // the page ignores the result; Journal()->Durable() tells
     }
-    return false;
+    return true;
+}
+
+bool TrackDataSet::RestoreReading(uint32_t k, const MeasurementRecord& record, const GpsFix& fix)
+{
+    if (k > records_.size())
+        return false;
+    try {
+        if (k >= fixes_.size())
+            fixes_.resize(size_t(k) + 1);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!StoreRecord(k, record))
+        return false;
+    fixes_[k] = fix;
+    return true;
+}
+
+bool TrackDataSet::RestoreFix(uint32_t k, const GpsFix& fix)
+{
+    if (k >= fixes_.size())
+        return false;
+    fixes_[k] = fix;
+    return true;
+}
+
+bool TrackDataSet::SetCursor(uint32_t cursor)
+{
+    if (cursor > records_.size())
+        return false;
+    cursor_ = cursor;
+    return true;
 }
 
 void TrackDataSet::ComputeTrack(bool liveFixReceived)

@@ -49,6 +49,12 @@ public:
     // no such reading exists (it was replaced meanwhile).
     bool SetFix(uint32_t k, const GpsFix& fix);
 
+    // Rebuilding from a journal: the reading and its fix at k (at most N), a fix at k
+    // (below the fix count), the cursor (at most N). False, nothing changed, outside those.
+    bool RestoreReading(uint32_t k, const MeasurementRecord& record, const GpsFix& fix);
+    bool RestoreFix(uint32_t k, const GpsFix& fix);
+    bool SetCursor(uint32_t cursor);
+
     // Rebuilds the track: N + 1 points, the last one the live position when the GPS side
     // has received a fix since its last reset, else a repeat of the last reading's point.
     void ComputeTrack(bool liveFixReceived);

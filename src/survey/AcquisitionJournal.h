@@ -1,0 +1,75 @@
+#pragma once
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "gps/GpsFix.h"
+#include "survey/JournalFormat.h"
+
+class CSettings;
+class DataSet;
+
+// Append-only, crash-safe log of one data set's acquisition, so that a flat battery or a
+// crash loses no reading: JournalRecovery rebuilds from it the data set that was in memory.
+//
+// The data set hands over each stored reading and each later position; Commit() writes
+// what was handed over with one write() at the end of the intact entries and flushes it
+// with fdatasync(). When that fails (disk full, I/O error) the entries stay queued in
+// memory and go out with the next Commit(); meanwhile Durable() is false and Error()
+// says why. The data set keeps the reading either way, and its Measure() reports false so
+// the caller learns that the reading exists only in memory and offers to save.
+//
+// The file is removed by Discard() (after a successful save, or when the data set is
+// thrown away on purpose); the next change then starts a new file holding everything
+// the data set holds. Not owned by the data set; it and the settings must outlive every
+// data set that points at it. UI thread only.
+class AcquisitionJournal {
+public:
+    // Journal files go into `directory`, created when needed.
+    AcquisitionJournal(std::string directory, const CSettings& settings);
+    ~AcquisitionJournal(); // closes the file and keeps it for recovery
+    AcquisitionJournal(const AcquisitionJournal&) = delete;
+    AcquisitionJournal& operator=(const AcquisitionJournal&) = delete;
+
+    // DataDirectory()/journal.
+    static std::string DefaultDirectory();
+
+    // A new file (named after `now` and the process id) holding the data set's kind and
+    // grid, the settings a save writes and everything the data set holds; synced. Any
+    // earlier file of this journal is removed. False with Error() when it cannot be written.
+    bool Start(const DataSet& dataSet, std::time_t now = std::time(nullptr));
+    // Removes the file; nothing is queued any more.
+    void Discard();
+
+    // Hooks of the data sets. Queued until Commit().
+    void ReadingStored(const DataSet& dataSet, uint32_t index);
+    void FixStored(const DataSet& dataSet, uint32_t index);
+    // The live position is written without a flush: a save does not keep it.
+    void CurrentFixChanged(const GpsFix& fix);
+    // Writes and flushes everything queued, starting a file first when there is none.
+    // True when everything handed over is on disk.
+    bool Commit(const DataSet& dataSet);
+
+    bool Durable() const { return pending_.empty() && !needsStart_; }
+    const std::string& Error() const { return error_; }
+    // The current file; empty when there is none.
+    const std::string& Path() const { return path_; }
+    // The descriptor written to (tests redirect it to a failing device).
+    int Descriptor() const { return fd_; }
+
+private:
+    void Queue(journal::EntryType type, const std::string& payload);
+    void QueueStateIfChanged();
+    bool Flush(bool sync);
+    void Close();
+
+    std::string directory_;
+    const CSettings& settings_;
+    int fd_ = -1;
+    std::string path_;
+    uint64_t end_ = 0;       // file offset after the last entry written whole
+    std::string pending_;    // framed entries not yet written and flushed
+    bool needsStart_ = false; // changes arrived while there was no file
+    journal::State state_;   // as last written
+    std::string error_;
+};
