@@ -10,6 +10,7 @@
 #include "InstrumentSession.h"
 #include "settings/CSettings.h"
 #include "sim/InstrumentSimulator.h"
+#include "survey/AcquisitionJournal.h"
 #include "survey/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 
@@ -26,7 +27,9 @@ const char* const kSurveyUsage =
     "      for 14 single-frequency records per reading. The simulator stands on its ground\n"
     "      model (a buried pipe and a resistive block), or on a homogeneous ground of the\n"
     "      given resistivity. Progress goes to standard error. The session is saved at the\n"
-    "      end, and on Ctrl-C with what was measured; the settings file is not changed.\n";
+    "      end, and on Ctrl-C with what was measured; the settings file is not changed.\n"
+    "      Every reading is journalled to disk as it is taken, so a survey that is killed\n"
+    "      can be rebuilt with \"lurctl session recover\".\n";
 
 namespace {
 
@@ -112,6 +115,11 @@ int RunSurvey(const std::vector<std::string>& words)
     }
 
     auto dataSet = std::make_unique<SurveyDataSet>(settings);
+    AcquisitionJournal journal(AcquisitionJournal::DefaultDirectory(), settings);
+    if (!journal.Start(*dataSet))
+        std::fprintf(stderr, "lurctl survey: no journal, readings are kept in memory only: %s\n",
+                     journal.Error().c_str());
+    dataSet->SetJournal(&journal);
     std::unique_ptr<InstrumentSimulator> simulator;
     std::string device = port ? *port : "";
     if (simulate) {
@@ -150,9 +158,14 @@ int RunSurvey(const std::vector<std::string>& words)
     while (taken < planned && !interrupted) {
         const uint32_t index = dataSet->CurrentIndex();
         if (!dataSet->Measure(session.Instrument())) {
-            std::fprintf(stderr, "lurctl survey: reading at index %u failed\n", index);
-            status = 1;
-            break;
+            if (!journal.Durable()) {
+                // The reading is in memory; go on, but say that a crash would lose it.
+                std::fprintf(stderr, "\nlurctl survey: journal: %s\n", journal.Error().c_str());
+            } else {
+                std::fprintf(stderr, "\nlurctl survey: reading at index %u failed\n", index);
+                status = 1;
+                break;
+            }
         }
         taken += perReading;
         std::fprintf(stderr, "\r%zu/%zu", std::min(taken, planned), planned);
