@@ -1,5 +1,8 @@
 #include "graphics/GraphSettings.h"
 
+#include <algorithm>
+
+#include "conversion/ReadingConversion.h"
 #include "graphics/DibSurface.h"
 #include "settings/CSettings.h"
 
@@ -33,4 +36,16 @@ bool UsableRect(const PixelRect& rect)
 {
     return rect.Width() >= 1 && rect.Height() >= 1 && rect.Width() <= DibSurface::kMaxSide &&
            rect.Height() <= DibSurface::kMaxSide;
+}
+
+std::vector<int> UsedByDepth(const ConversionSettings& conversion, const CalibrationSet& calibration)
+{
+    std::vector<int> used;
+    for (int i = 0; i < kFrequencyCount; ++i)
+        if (conversion.usedFrequencies[static_cast<size_t>(i)])
+            used.push_back(i);
+    std::stable_sort(used.begin(), used.end(), [&](int a, int b) {
+        return FrequencyDepth(conversion, calibration, a) < FrequencyDepth(conversion, calibration, b);
+    });
+    return used;
 }

@@ -1,5 +1,9 @@
 #pragma once
+#include <vector>
+
+#include "conversion/ConversionSettings.h"
 #include "graphics/TableGraphs.h"
+#include "survey/Calibration.h"
 
 class CSettings;
 
@@ -13,3 +17,6 @@ bool UsableRect(const PixelRect& rect);
 
 // The curve colour of sounding and profile curves (dark blue).
 inline constexpr Colour kCurveColour = 0x00C80000;
+
+// Used frequency indices by depth, shallowest first: the row order sections are gridded in.
+std::vector<int> UsedByDepth(const ConversionSettings& conversion, const CalibrationSet& calibration);

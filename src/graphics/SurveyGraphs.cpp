@@ -30,18 +30,6 @@ const MeasurementRecord* MeasuredRecord(const SurveyDataSet& data, uint32_t p, u
     return &data.Record(index);
 }
 
-// Used frequency indices by depth, shallowest first (highest frequency first).
-std::vector<int> UsedByDepth(const ConversionSettings& conversion, const CalibrationSet& calibration)
-{
-    std::vector<int> used;
-    for (int i = 0; i < kFrequencyCount; ++i)
-        if (conversion.usedFrequencies[static_cast<size_t>(i)])
-            used.push_back(i);
-    std::stable_sort(used.begin(), used.end(), [&](int a, int b) {
-        return FrequencyDepth(conversion, calibration, a) < FrequencyDepth(conversion, calibration, b);
-    });
-    return used;
-}
 
 } // namespace
 

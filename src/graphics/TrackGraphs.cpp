@@ -123,14 +123,7 @@ GraphOutcome PaintTrackSection(TrackDataSet& data, CSettings& settings, ValueSur
     const size_t n = data.RecordCount();
     const ConversionSettings conversion = ConversionSettingsFrom(settings);
     const CalibrationSet& calibration = settings.currentCalibration;
-    std::vector<int> used;
-    for (int i = 0; i < kFrequencyCount; ++i)
-        if (conversion.usedFrequencies[static_cast<size_t>(i)])
-            used.push_back(i);
-    // Rows shallowest first: the gridder needs ascending depths.
-    std::stable_sort(used.begin(), used.end(), [&](int a, int b) {
-        return FrequencyDepth(conversion, calibration, a) < FrequencyDepth(conversion, calibration, b);
-    });
+    const std::vector<int> used = UsedByDepth(conversion, calibration);
     const size_t rows = used.size();
     if (n < 2 || rows < 2 || !UsableRect(rect) || n > static_cast<size_t>(INT32_MAX))
         return GraphOutcome::NotPainted;
