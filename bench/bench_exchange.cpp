@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "instrument/CInstrument.h"
+#include "instrument/RadioLeftAlone.h"
 #include "instrument/PortMap.h"
 #include "sim/InstrumentSimulator.h"
 
@@ -23,17 +24,6 @@ public:
     int32_t serial = 0;
 };
 
-class RadioOn final : public BluetoothStack {
-public:
-    uint32_t PlatformRadioMode() override { return 1; }
-    void SetPlatformRadio(bool) override {}
-    std::optional<uint32_t> WidcommStackMode() override { return std::nullopt; }
-    Window FindWindow(const std::string&, const std::string*) override { return 0; }
-    bool GetWindowText(Window, std::string&) override { return false; }
-    bool SetWindowText(Window, const std::string&) override { return false; }
-    void PostCommand(Window, uint32_t) override {}
-};
-
 struct Link {
     Link() : simulator({}, BuiltInCalibrationSet())
     {
@@ -45,7 +35,7 @@ struct Link {
     BenchSettings settings;
     CSerialPort port, gps;
     CInstrument instrument{InstrumentLinks{port, gps, settings,
-                                           std::make_unique<CBluetoothControl>(std::make_unique<RadioOn>()),
+                                           std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
                                            platform::SystemTicks()}};
 };
 

@@ -4,24 +4,9 @@
 #include <cstring>
 
 #include "instrument/PortMap.h"
+#include "instrument/RadioLeftAlone.h"
 #include "instrument/SettingsStoreLink.h"
 #include "settings/CSettings.h"
-
-namespace {
-
-// Reports the radio on, so that the instrument object switches nothing.
-class LeaveRadioAlone final : public BluetoothStack {
-public:
-    uint32_t PlatformRadioMode() override { return 1; }
-    void SetPlatformRadio(bool) override {}
-    std::optional<uint32_t> WidcommStackMode() override { return std::nullopt; }
-    Window FindWindow(const std::string&, const std::string*) override { return 0; }
-    bool GetWindowText(Window, std::string&) override { return false; }
-    bool SetWindowText(Window, const std::string&) override { return false; }
-    void PostCommand(Window, uint32_t) override {}
-};
-
-} // namespace
 
 class InstrumentSession::Settings final : public InstrumentSettings {
 public:
@@ -48,7 +33,7 @@ InstrumentSession::InstrumentSession(std::unique_ptr<InstrumentSettings> setting
 {
     instrument_ = std::make_unique<CInstrument>(
         InstrumentLinks{port_, unusedGpsPort_, *settings_,
-                        std::make_unique<CBluetoothControl>(std::make_unique<LeaveRadioAlone>()),
+                        std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
                         platform::SystemTicks()});
 }
 
