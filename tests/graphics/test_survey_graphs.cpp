@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FillRecorder.h"
+#include "GraphFixture.h"
 #include "graphics/NoDataValue.h"
 #include "graphics/SurfaceContext.h"
 #include "graphics/SurveyGraphs.h"
@@ -18,35 +19,8 @@ using testing_support::PutChannel;
 
 namespace {
 
-class SurveyGraphs : public testing_support::SettingsTest {
+class SurveyGraphs : public GraphTest {
 protected:
-    void SetUp() override
-    {
-        SettingsTest::SetUp();
-        Settings().realScaling = 0;
-        Settings().showGrid = 0;
-        Settings().showScaleMarks = 0;
-        Settings().pixelSize = 1;
-        Settings().pointsToShow = 0;
-        Settings().filterProfileCurve = 0;
-        ASSERT_TRUE(surface.Create(200, 100, 32));
-        ASSERT_TRUE(surface.Clear());
-    }
-    // Columns of pixel row y that carry a value.
-    int ValuedInRow(int y) const
-    {
-        int count = 0;
-        for (int x = 0; x < surface.Width(); ++x)
-            count += surface.GetValue(x, y) != kNoDataValue ? 1 : 0;
-        return count;
-    }
-    int Valued() const
-    {
-        int count = 0;
-        for (int y = 0; y < surface.Height(); ++y)
-            count += ValuedInRow(y);
-        return count;
-    }
     // Leftmost and rightmost curve pixel in the whole surface.
     std::pair<int, int> CurveColumns() const
     {
@@ -67,9 +41,6 @@ protected:
     }
 
     static constexpr Colour kCurveColour = 0x00C80000;
-    ValueSurface surface;
-    RecordingContext dc;
-    const PixelRect rect{0, 0, 200, 100};
 };
 
 // A record whose quadrature value (after the shift by 7) is `value` on every frequency.

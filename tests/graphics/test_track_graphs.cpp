@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "FillRecorder.h"
+#include "GraphFixture.h"
 #include "graphics/NoDataValue.h"
 #include "graphics/TrackGraphs.h"
 #include "support/SettingsFixture.h"
@@ -15,20 +16,8 @@ namespace {
 
 constexpr double kMetresPerDegree = 6371000.0 * 3.14159265358979323846 / 180.0;
 
-class TrackGraphs : public testing_support::SettingsTest {
+class TrackGraphs : public GraphTest {
 protected:
-    void SetUp() override
-    {
-        SettingsTest::SetUp();
-        Settings().realScaling = 0;
-        Settings().showGrid = 0;
-        Settings().showScaleMarks = 0;
-        Settings().pixelSize = 1;
-        Settings().pointsToShow = 0;
-        Settings().filterProfileCurve = 0;
-        ASSERT_TRUE(surface.Create(200, 100, 32));
-        ASSERT_TRUE(surface.Clear());
-    }
     // Readings at the given positions in metres east and north of the equator meridian 0.
     std::unique_ptr<TrackDataSet> Walk(const std::vector<std::pair<double, double>>& metres, bool emptyFirst = false)
     {
@@ -44,14 +33,6 @@ protected:
         Settings().usedFrequencies.fill(1);
         return data;
     }
-    int Valued() const
-    {
-        int count = 0;
-        for (int y = 0; y < surface.Height(); ++y)
-            for (int x = 0; x < surface.Width(); ++x)
-                count += surface.GetValue(x, y) != kNoDataValue ? 1 : 0;
-        return count;
-    }
     // Lowest and highest pixel row that carries a value.
     std::pair<int, int> ValuedRows() const
     {
@@ -64,10 +45,6 @@ protected:
                 }
         return {low, high};
     }
-
-    ValueSurface surface;
-    RecordingContext dc;
-    const PixelRect rect{0, 0, 200, 100};
 };
 
 } // namespace
