@@ -118,9 +118,11 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     journal::AppendEntry(pending_, journal::kState, journal::EncodeState(state_));
     const bool track = IsTrack(dataSet);
     const size_t count = dataSet.RecordCount();
+    const auto* survey = dynamic_cast<const SurveyDataSet*>(&dataSet);
+    const bool openProfile = survey && survey->XSize() == 0;
     for (size_t k = 0; k < count; ++k) {
-        // Empty survey records need no entry, except the last one of a grown profile.
-        const bool grown = k + 1 == count && count > SurveyDataSet::kOpenProfileStart;
+        // Empty survey records need no entry, except the last one of a grown open profile.
+        const bool grown = openProfile && k + 1 == count && count > SurveyDataSet::kOpenProfileStart;
         if (track || !dataSet.Record(k).Empty() || grown)
             journal::AppendEntry(pending_, track ? journal::kTrackReading : journal::kSurveyReading,
                                  journal::EncodeReading(ReadingOf(dataSet, uint32_t(k)), track));

@@ -183,6 +183,21 @@ TEST_F(JournalRecoveryTest, ReadingsAfterASaveStartAJournalHoldingTheWholeDataSe
     ExpectSameSurvey(d, *result.dataSet);
 }
 
+TEST_F(JournalRecoveryTest, ALargeGridCountsOnlyItsReadings)
+{
+    // More stations than an open profile starts with: only open profiles log their last record.
+    Settings().workType = kWorkMap;
+    Settings().xSize = 50;
+    Settings().ySize = 40;
+    SurveyDataSet d(Settings());
+    d.SetJournal(journal.get());
+    ASSERT_TRUE(journal->Start(d));
+    ScriptedSource source;
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(d.Measure(source));
+    EXPECT_EQ(SummarizeJournal(JournalBytes()).readings, 3u);
+}
+
 TEST_F(JournalRecoveryTest, DiscardRemovesTheFileAndSummaryDescribesIt)
 {
     Settings().workType = kWorkLimitedProfile;
