@@ -23,7 +23,7 @@ const char* const kRenderUsage =
     "Usage:\n"
     "  lurctl render FILE.lur --graph map|section|profile-curve|sounding|progress|track-view\n"
     "          [--profile P] [--station S] [--reading K] [--frequency N] [--width W] [--height H]\n"
-    "          [--pixel-size N] [--radius R] [--out FILE.png] [--values FILE.csv]\n"
+    "          [--pixel-size N] [--radius R] [--stretch] [--out FILE.png] [--values FILE.csv]\n"
     "      Paints one graph of a session file exactly as the measurement page does, with the\n"
     "      settings store and the calibration the file names, into a W x H picture (default\n"
     "      640 x 480) written as PNG (default FILE.<graph>.png). P and S (from 0, default 0)\n"
@@ -31,7 +31,8 @@ const char* const kRenderUsage =
     "      reading of a track sounding curve, or the current reading of the track view; N (from\n"
     "      1, default the settings' area frequency) the frequency of maps and profile curves.\n"
     "      --pixel-size and --radius (track map, in cells) override the settings for this\n"
-    "      picture only. For a GPS track session map, section, profile-curve and sounding are\n"
+    "      picture only; so does --stretch, which fills the picture instead of keeping true\n"
+    "      proportions (a long track's section is otherwise a thin strip). For a GPS track session map, section, profile-curve and sounding are\n"
     "      the track graphs and progress is the track view. --values writes the value under\n"
     "      each pixel as CSV (one line per pixel row, empty where the graph shows no value).\n"
     "      The settings are never written. Exits with 1 and the reason when the graph has\n"
@@ -65,6 +66,7 @@ struct RenderRequest {
     int height = kDefaultHeight;
     std::optional<long> pixelSize;
     std::optional<long> radius;
+    bool stretch = false;
     std::string out;
     std::string values;
 };
@@ -84,6 +86,7 @@ bool ParseRequest(const std::vector<std::string>& words, RenderRequest& request,
 {
     Args args(words);
     request.graph = args.TakeOption("--graph").value_or("");
+    request.stretch = args.TakeFlag("--stretch");
     std::optional<long> profile, station, width, height;
     if (!TakeInteger(args, "--profile", 0, 1L << 20, profile, error) ||
         !TakeInteger(args, "--station", 0, 1L << 20, station, error) ||
@@ -215,6 +218,8 @@ int RunRender(const std::vector<std::string>& words)
         return Fail(opened.error);
     if (request.pixelSize)
         settings.pixelSize = static_cast<int32_t>(*request.pixelSize);
+    if (request.stretch)
+        settings.realScaling = 0;
     const int f = static_cast<int>(request.frequency.value_or(settings.mapFrequencyNumber)) - 1;
     auto* track = dynamic_cast<TrackDataSet*>(opened.dataSet.get());
     auto* survey = dynamic_cast<SurveyDataSet*>(opened.dataSet.get());

@@ -1,5 +1,6 @@
 #include "graphics/DrawAxes.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -10,6 +11,7 @@ constexpr Colour kBlack = 0;
 constexpr int kMajorLength = 7;
 constexpr int kMinorLength = 4;
 constexpr int kLabelGap = 8;
+constexpr int kLabelSpace = 1; // blank pixels at least between two labels
 
 std::string Format(const char* format, double value)
 {
@@ -21,6 +23,8 @@ std::string Format(const char* format, double value)
 void DrawHorizontalAxis(bool grid, Colour gridColour, DibSurface& surface, DrawContext& dc,
                         const PixelRect& rect, float x0, float x1)
 {
+    // Long spans have wide labels: one that would touch the label before it is left out.
+    int labelsEnd = INT_MIN;
     for (const AxisMark& mark : AxisMarks(rect.Width(), std::fabs(x1 - x0))) {
         const int x = rect.left + mark.offset;
         if (x >= rect.right)
@@ -30,9 +34,13 @@ void DrawHorizontalAxis(bool grid, Colour gridColour, DibSurface& surface, DrawC
             const std::string label = Format("%.0lf", static_cast<double>(x0) + static_cast<double>(mark.k));
             const TextSize size = dc.TextExtent(label);
             const int labelTop = rect.bottom - 1 - size.height - 6;
-            if (grid)
-                surface.DrawLine(x, rect.top, x, labelTop - 1, gridColour);
-            dc.TextOut(x - size.width / 2, labelTop, label);
+            const int labelLeft = x - size.width / 2;
+            if (labelLeft > labelsEnd) {
+                if (grid)
+                    surface.DrawLine(x, rect.top, x, labelTop - 1, gridColour);
+                dc.TextOut(labelLeft, labelTop, label);
+                labelsEnd = labelLeft + size.width + kLabelSpace;
+            }
         }
         surface.DrawLine(x, rect.bottom - 1, x, rect.bottom - length, kBlack);
     }

@@ -29,6 +29,29 @@ GpsWalker GpsWalker::Default()
     return GpsWalker({{lat, lon}, {lat, lon + dLon}, {lat + dLat, lon + dLon}, {lat + dLat, lon}, {lat, lon}});
 }
 
+GpsWalker GpsWalker::SurveyLines()
+{
+    const GeoPoint origin = Default().PositionAt(0);
+    const double metresPerDegreeLongitude = kMetresPerDegree * std::cos(origin.latitude * std::numbers::pi / 180.0);
+    auto at = [&](double east, double north) {
+        return GeoPoint{origin.latitude + north / kMetresPerDegree, origin.longitude + east / metresPerDegreeLongitude};
+    };
+    std::vector<GeoPoint> path;
+    for (int line = 0; line <= 6; ++line) {
+        const double north = 10.0 * line;
+        const bool eastward = line % 2 == 0;
+        path.push_back(at(eastward ? 0 : 120, north));
+        path.push_back(at(eastward ? 120 : 0, north));
+    }
+    return GpsWalker(std::move(path));
+}
+
+void GpsWalker::ToLocal(const GeoPoint& point, double& east, double& north) const
+{
+    north = (point.latitude - path_.front().latitude) * kMetresPerDegree;
+    east = (point.longitude - path_.front().longitude) * metresPerDegreeLongitude_;
+}
+
 GpsWalker::Place GpsWalker::Locate(double seconds) const
 {
     double d = std::fmod(std::max(seconds, 0.0) * speed_, 2 * length_);

@@ -14,8 +14,13 @@ public:
     static constexpr double kWalkingSpeed = 1.2; // m/s
 
     explicit GpsWalker(std::vector<GeoPoint> path, double speedMps = kWalkingSpeed);
-    // A 120 m × 60 m rectangle of survey lines near Moscow.
+    // Round a 120 m × 60 m rectangle near Moscow.
     static GpsWalker Default();
+    // Over the same rectangle along east-west lines 10 m apart, turning at their ends: the
+    // walk of a track survey over the simulated ground (east is the ground model's x).
+    static GpsWalker SurveyLines();
+    // Metres east and north of the path's start (the ground model's x and y).
+    void ToLocal(const GeoPoint& point, double& east, double& north) const;
 
     GeoPoint PositionAt(double seconds) const;
     double CourseAt(double seconds) const; // degrees true, 0 when standing

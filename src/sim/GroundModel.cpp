@@ -19,6 +19,19 @@ int32_t To24Bit(double value)
 
 } // namespace
 
+GroundModel GroundModel::PlacedIn(double width, double height) const
+{
+    constexpr double kFieldWidth = 120.0, kFieldHeight = 60.0;
+    GroundModel placed = *this;
+    const double sx = width / kFieldWidth, sy = height / kFieldHeight;
+    placed.pipeX *= sx;
+    placed.blockX0 *= sx;
+    placed.blockX1 *= sx;
+    placed.blockY0 *= sy;
+    placed.blockY1 *= sy;
+    return placed;
+}
+
 double GroundModel::Conductivity(double x, double y, double z) const
 {
     double sigma = background;

@@ -30,6 +30,10 @@ struct GroundModel {
     double blockConductivity = 0.001;
     double depthScale = 10.0;
 
+    // The bodies moved to the same places relative to a survey area of width × height metres
+    // as they have in the 120 m × 60 m field of the defaults, so that a grid of any size
+    // crosses them; their sizes and depths stay.
+    GroundModel PlacedIn(double width, double height) const;
     double Conductivity(double x, double y, double z) const;
     // Apparent conductivity at frequency index i (S/m).
     double ApparentConductivity(const CalibrationSet& calibration, int i, double x, double y) const;

@@ -110,8 +110,59 @@ TEST(SurveyClosedLoop, EveryWorkTypeRoundTripsThroughTheProtocol)
     ASSERT_EQ(Lurctl(config, "session info " + series, out), 0);
     EXPECT_NE(out.find("measured: 28"), std::string::npos) << out;
 
-    EXPECT_EQ(Lurctl(config, "survey --simulate --type track --out " + series, out), 2);
+    EXPECT_EQ(Lurctl(config, "survey --simulate --type map --gps-port /dev/null --out " + series, out), 2);
     EXPECT_EQ(Lurctl(config, "survey --type map --out " + series, out), 2);
+}
+
+TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
+{
+    TempDir config;
+    std::string out;
+    const std::string track = config.File("track.lur");
+    // 2 s of walking between readings, about 2.4 m, all along the first line (north 0); time
+    // runs only 25 times faster, so a reading held up by a busy machine moves little further.
+    ASSERT_EQ(Lurctl(config, "survey --simulate --type track --readings 40 --time-factor 25 --out " + track, out), 0);
+    ASSERT_EQ(Lurctl(config, "session info " + track, out), 0);
+    EXPECT_NE(out.find("GPS track (31)"), std::string::npos) << out;
+    EXPECT_NE(out.find("measured: 40"), std::string::npos) << out;
+
+    ASSERT_EQ(Lurctl(config, "session export " + track + " --format csv --units adc", out), 0);
+    struct Row {
+        double east, north;
+        double highest; // the highest frequency's value
+    };
+    std::vector<Row> rows;
+    std::istringstream lines(out);
+    std::string line;
+    std::getline(lines, line); // header
+    while (std::getline(lines, line)) {
+        std::vector<std::string> cells;
+        std::istringstream fields(line);
+        std::string cell;
+        while (std::getline(fields, cell, ','))
+            cells.push_back(cell);
+        ASSERT_EQ(cells.size(), 7u + kFrequencyCount) << line;
+        rows.push_back({std::stod(cells[3]), std::stod(cells[4]), std::stod(cells.back())});
+    }
+    ASSERT_EQ(rows.size(), 40u);
+    for (size_t k = 1; k < rows.size(); ++k) {
+        EXPECT_NEAR(rows[k].north, 0.0, 0.5) << k;
+        EXPECT_GT(rows[k].east - rows[k - 1].east, 1.0) << k; // never left at one place
+        EXPECT_LT(rows[k].east - rows[k - 1].east, 5.0) << k;
+    }
+    ASSERT_GT(rows.back().east, 75.0);
+    // Away from the pipe (x 20) and the block (x 40 to 60) the ground is uniform; over the
+    // pipe it is not.
+    const double background = rows.back().highest;
+    double overPipe = 0;
+    for (const Row& row : rows) {
+        if (row.east > 75) {
+            EXPECT_EQ(row.highest, background) << row.east;
+        } else if (std::fabs(row.east - 20) < 3 && std::fabs(row.highest - background) > std::fabs(overPipe)) {
+            overPipe = row.highest - background;
+        }
+    }
+    EXPECT_GT(std::fabs(overPipe), 100.0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -111,6 +112,37 @@ TEST(DrawAxes, HorizontalMarksLabelsAndGridLines)
     // No mark at the start of the axis, none on the vertical axis.
     EXPECT_EQ(surface.GetPixel(20, 109), kWhite);
     EXPECT_EQ(surface.GetPixel(21, 60), kWhite);
+}
+
+TEST(DrawAxes, WideLabelsThatWouldTouchAreLeftOutButTheirMarksStay)
+{
+    ValueSurface surface;
+    ASSERT_TRUE(surface.Create(820, 60, 32));
+    ASSERT_TRUE(surface.Clear());
+    RecordingContext dc;
+    // 800 pixels for 1025 m: a major mark every 25 m, 19.5 pixels apart, under labels
+    // up to 24 pixels wide.
+    const PixelRect rect{10, 0, 810, 60};
+    EXPECT_TRUE(DrawAxes(true, kGrid, surface, dc, rect, 0.0f, 1025.0f, 0.0f, 0.0f));
+    std::vector<std::string> labels = Labels(dc);
+    EXPECT_EQ(labels.front(), "25");
+    EXPECT_GT(labels.size(), 20u);
+    EXPECT_LT(labels.size(), 40u);
+    for (size_t i = 1; i < dc.texts.size(); ++i) {
+        const auto& before = dc.texts[i - 1];
+        const int beforeRight = before.x + static_cast<int>(before.text.size()) * RecordingContext::kCharWidth;
+        EXPECT_GT(dc.texts[i].x, beforeRight) << before.text << " touches " << dc.texts[i].text;
+    }
+    // A major mark whose label was left out keeps its mark, without a grid line.
+    int unlabelled = 0;
+    for (int k = 25; k < 1025 && unlabelled == 0; k += 25)
+        if (std::find(labels.begin(), labels.end(), std::to_string(k)) == labels.end())
+            unlabelled = k;
+    ASSERT_NE(unlabelled, 0);
+    const int x = 10 + static_cast<int>(std::lround(unlabelled * 800.0 / 1025.0));
+    EXPECT_EQ(surface.GetPixel(x, 59), 0u);
+    EXPECT_EQ(surface.GetPixel(x, 53), 0u);
+    EXPECT_EQ(surface.GetPixel(x, 5), kWhite);
 }
 
 TEST(DrawAxes, VerticalLabelsCountUpOrDownFromTheBottom)
