@@ -234,16 +234,22 @@ int RunSurvey(const std::vector<std::string>& words)
                                : static_cast<size_t>(settings.gridStations) * static_cast<size_t>(settings.gridProfiles);
     const size_t perReading = series ? kFrequencyCount : 1;
     size_t taken = 0;
+    bool journalFailureShown = false;
     while (status == 0 && taken < planned && !interrupted) {
         const uint32_t index = dataSet->CurrentIndex();
         if (field)
             field->PlaceInstrumentAtReceiver();
         if (!dataSet->Measure(session.Instrument())) {
             if (!journal.Durable()) {
-                // The reading is in memory; go on, but say that a crash would lose it.
-                std::fprintf(stderr, "\nlurctl survey: journal: %s\n", journal.Error().c_str());
+                // The reading is in memory; go on, but say once that a crash would lose it.
+                if (!journalFailureShown)
+                    std::fprintf(stderr, "\nlurctl survey: journal: %s; readings are kept in memory only\n",
+                                 journal.Error().c_str());
+                journalFailureShown = true;
             } else {
-                std::fprintf(stderr, "\nlurctl survey: reading at index %u failed\n", index);
+                std::fprintf(stderr, "\nlurctl survey: reading at index %u failed%s\n", index,
+                             session.LinkLost() ? ": the instrument's line went dead (switched off, or out of range?)"
+                                                : "");
                 status = 1;
                 break;
             }
@@ -276,6 +282,9 @@ int RunSurvey(const std::vector<std::string>& words)
     platform::FileResult saved = SaveSession(*dataSet, *out);
     if (!saved.ok) {
         std::fprintf(stderr, "lurctl survey: %s\n", saved.error.c_str());
+        if (journal.Durable())
+            std::fprintf(stderr, "lurctl survey: the readings stay in the journal; \"lurctl session recover %s --out FILE.lur\" saves them elsewhere\n",
+                         journal.Path().c_str());
         return 1;
     }
     std::fprintf(stderr, "saved %s\n", out->c_str());

@@ -21,6 +21,8 @@ public:
     // False, with error set, when the port cannot be opened.
     bool Open(const std::string& port, std::string& error);
     CInstrument& Instrument() { return *instrument_; }
+    // The line went dead: the peer hung up or the device went away.
+    bool LinkLost() const { return port_.LinkLost(); }
 
 private:
     explicit InstrumentSession(std::unique_ptr<InstrumentSettings> settings);

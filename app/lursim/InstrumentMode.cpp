@@ -8,12 +8,14 @@ const char* const kInstrumentModeUsage =
     "  lursim instrument [--link DIR] [--serial N] [--battery CENTIVOLTS] [--delay MS] [--pacing]\n"
     "                    [--xsize N] [--xstep M] [--ystep M]\n"
     "                    [--no-answer] [--cut N] [--empty] [--garbage N]\n"
-    "                    [--serial-change-after N --changed-serial M]\n"
+    "                    [--serial-change-after N --changed-serial M] [--vanish-after N]\n"
     "      A simulated instrument on a pseudo-terminal; prints \"instrument PATH\".\n"
     "      --delay waits before each reply, --pacing sends at 9600-baud speed; the grid\n"
     "      options set the serpentine walk over the simulated ground. Faults: never answer,\n"
     "      send only N bytes of each reply, replies without measured frequencies, N bytes of\n"
-    "      noise before each reply, another serial number after N readings.\n";
+    "      noise before each reply, another serial number after N readings, the line going\n"
+    "      dead halfway through the reply after N readings (as when the instrument is\n"
+    "      switched off).\n";
 
 
 std::unique_ptr<InstrumentSimulator> MakeInstrumentSimulator(std::vector<std::string>& args, std::string& error)
@@ -66,6 +68,10 @@ std::unique_ptr<InstrumentSimulator> MakeInstrumentSimulator(std::vector<std::st
             if (!number(1, 1e9))
                 return nullptr;
             options.faults.serialChangeAfter = static_cast<uint32_t>(v);
+        } else if (a == "--vanish-after") {
+            if (!number(1, 1e9))
+                return nullptr;
+            options.faults.vanishAfter = static_cast<uint32_t>(v);
         } else if (a == "--changed-serial") {
             if (!number(0, 255))
                 return nullptr;

@@ -143,6 +143,10 @@ void InstrumentSimulator::Serve()
             if (!Send(reply))
                 return;
             ++handled_;
+            if (instrument_.Vanished()) {
+                terminal_.HangUp();
+                return;
+            }
         }
     }
 }

@@ -40,6 +40,13 @@ bool PseudoTerminal::Create()
     return true;
 }
 
+void PseudoTerminal::HangUp()
+{
+    if (master_ >= 0)
+        ::close(master_);
+    master_ = -1;
+}
+
 void PseudoTerminal::Close()
 {
     if (master_ >= 0)

@@ -15,6 +15,9 @@ public:
     // False (with nothing open) when the system has no pseudo-terminal to give.
     bool Create();
     void Close();
+    // Closes the master side only: the program's side of the line sees a hang-up, as when a
+    // device is switched off, while the slave path stays reserved until Close.
+    void HangUp();
     bool IsOpen() const { return master_ >= 0; }
     // Non-blocking master descriptor, -1 when closed.
     int MasterFd() const { return master_; }

@@ -121,6 +121,10 @@ std::vector<uint8_t> SimulatedInstrument::Deliver(std::vector<uint8_t> reply)
     const InstrumentFaults& faults = options_.faults;
     if (faults.cutReplyTo != 0 && faults.cutReplyTo < reply.size())
         reply.resize(faults.cutReplyTo);
+    if (faults.vanishAfter != 0 && readings_ > faults.vanishAfter) {
+        reply.resize(reply.size() / 2);
+        vanished_ = true;
+    }
     if (faults.garbageBeforeReply == 0)
         return reply;
     std::vector<uint8_t> out;

@@ -15,6 +15,8 @@ struct InstrumentFaults {
     size_t garbageBeforeReply = 0; // bytes of noise sent just before each reply
     uint32_t serialChangeAfter = 0; // non-zero: after this many readings the serial number
     uint8_t changedSerial = 0;      // becomes changedSerial
+    uint32_t vanishAfter = 0;       // non-zero: after this many readings the instrument goes
+                                    // away halfway through the next reply
 };
 
 // Where the simulated operator walks: stations of a serpentine grid, one per reading.
@@ -45,6 +47,8 @@ public:
     // are skipped.
     std::vector<std::vector<uint8_t>> Receive(const uint8_t* data, size_t size);
 
+    // The instrument has gone away (the vanishing fault): nothing more is to be sent.
+    bool Vanished() const { return vanished_; }
     // Readings answered so far (commands 0x02, 0x03 and 0x0A).
     uint32_t ReadingCount() const { return readings_; }
     // Commands taken so far, answered or not.
@@ -64,6 +68,7 @@ private:
     std::vector<uint8_t> pending_;
     std::optional<std::pair<double, double>> position_;
     uint32_t readings_ = 0;
+    bool vanished_ = false;
     uint32_t commands_ = 0;
     uint32_t noise_ = 0x2545F491;
 };

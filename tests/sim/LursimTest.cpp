@@ -3,65 +3,18 @@
 
 #include <csignal>
 #include <memory>
-#include <cstdio>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 #include "instrument/CSerialPort.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 namespace {
 
-// A started lursim; killed at the end of the test if it is still running.
-struct Child {
-    pid_t pid = -1;
-    FILE* out = nullptr;
-    ~Child()
-    {
-        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        if (out)
-            fclose(out);
-    }
-};
-
-std::unique_ptr<Child> Launch(std::vector<std::string> args)
+std::unique_ptr<testing_support::ChildProcess> Launch(std::vector<std::string> args)
 {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0)
-        return std::make_unique<Child>();
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(pipeFds[1], STDOUT_FILENO);
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        std::vector<char*> argv{const_cast<char*>(LURSIM_PATH)};
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(LURSIM_PATH, argv.data());
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    auto child = std::make_unique<Child>();
-    child->pid = pid;
-    child->out = fdopen(pipeFds[0], "r");
-    return child;
-}
-
-// Exit status, or -1 when it has not ended within the wait.
-int WaitExit(pid_t pid, int ms)
-{
-    for (int k = 0; k < ms; ++k) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return -1;
+    args.insert(args.begin(), LURSIM_PATH);
+    return std::make_unique<testing_support::ChildProcess>(std::move(args));
 }
 
 TEST(Lursim, InstrumentModeRunsUntilSignalled)
@@ -69,10 +22,8 @@ TEST(Lursim, InstrumentModeRunsUntilSignalled)
     for (int signal : {SIGTERM, SIGINT}) {
         testing_support::TempDir dir;
         auto child = Launch({"instrument", "--link", dir.path(), "--serial", "21", "--battery", "377"});
-        ASSERT_GT(child->pid, 0);
-        char line[256] = {};
-        ASSERT_NE(fgets(line, sizeof line, child->out), nullptr);
-        std::string text = line;
+        ASSERT_TRUE(child->Started());
+        const std::string text = child->ReadLine();
         ASSERT_EQ(text.rfind("instrument /dev/", 0), 0u) << text;
 
         CSerialPort port;
@@ -85,8 +36,8 @@ TEST(Lursim, InstrumentModeRunsUntilSignalled)
         EXPECT_EQ(n, 2u);
         EXPECT_EQ(reply[0] * 256 + reply[1], 377);
 
-        kill(child->pid, signal);
-        EXPECT_EQ(WaitExit(child->pid, 5000), 0);
+        child->Signal(signal);
+        EXPECT_EQ(child->Wait(), 0);
         EXPECT_NE(access(dir.File("instrument").c_str(), F_OK), 0); // link removed
     }
 }
@@ -95,12 +46,11 @@ TEST(Lursim, BothModeServesTheInstrumentAndSendsNmea)
 {
     testing_support::TempDir dir;
     auto child = Launch({"both", "--link", dir.path(), "--rate", "10", "--time-factor", "10", "--gn", "--serial", "7"});
-    ASSERT_GT(child->pid, 0);
-    char line[256] = {};
-    ASSERT_NE(fgets(line, sizeof line, child->out), nullptr);
-    EXPECT_EQ(std::string(line).rfind("instrument /dev/", 0), 0u) << line;
-    ASSERT_NE(fgets(line, sizeof line, child->out), nullptr);
-    EXPECT_EQ(std::string(line).rfind("gps /dev/", 0), 0u) << line;
+    ASSERT_TRUE(child->Started());
+    std::string line = child->ReadLine();
+    EXPECT_EQ(line.rfind("instrument /dev/", 0), 0u) << line;
+    line = child->ReadLine();
+    EXPECT_EQ(line.rfind("gps /dev/", 0), 0u) << line;
 
     CSerialPort gps;
     ASSERT_TRUE(gps.Open(dir.File("gps"), nullptr, nullptr, 9600));
@@ -123,8 +73,8 @@ TEST(Lursim, BothModeServesTheInstrumentAndSendsNmea)
     ASSERT_TRUE(instrument.Read(reply, 2, n));
     EXPECT_EQ(n, 2u);
 
-    kill(child->pid, SIGTERM);
-    EXPECT_EQ(WaitExit(child->pid, 5000), 0);
+    child->Signal(SIGTERM);
+    EXPECT_EQ(child->Wait(), 0);
     EXPECT_NE(access(dir.File("gps").c_str(), F_OK), 0);
 }
 
@@ -134,8 +84,8 @@ TEST(Lursim, BadOptionsAreUsageErrors)
              {"instrument", "--serial", "300"}, {"instrument", "--bogus"}, {"radio"}, {"instrument", "--link"},
              {"gps", "--serial", "7"}, {"gps", "--fix-loss", "5:2"}, {"both", "--rate", "0"}}) {
         auto child = Launch(args);
-        ASSERT_GT(child->pid, 0);
-        EXPECT_EQ(WaitExit(child->pid, 5000), 2) << args.back();
+        ASSERT_TRUE(child->Started());
+        EXPECT_EQ(child->Wait(), 2) << args.back();
     }
 }
 

@@ -162,4 +162,17 @@ TEST(SimulatedInstrumentFaults, SerialNumberChangesAfterNReadings)
     EXPECT_EQ(Send(instrument, kRead2005).at(0)[175], 44);
 }
 
+TEST(SimulatedInstrumentFaults, VanishesHalfwayThroughTheReplyAfterNReadings)
+{
+    InstrumentOptions options;
+    options.faults.vanishAfter = 2;
+    SimulatedInstrument instrument = Make(options);
+    const size_t whole = Send(instrument, kRead2005).at(0).size();
+    EXPECT_EQ(Send(instrument, kBattery).at(0).size(), 2u);
+    EXPECT_EQ(Send(instrument, kRead2005).at(0).size(), whole);
+    EXPECT_FALSE(instrument.Vanished());
+    EXPECT_EQ(Send(instrument, kRead2005).at(0).size(), whole / 2);
+    EXPECT_TRUE(instrument.Vanished());
+}
+
 } // namespace
