@@ -1,5 +1,5 @@
-// Representative graphs of deterministic sessions over a synthetic ground (a buried pipe)
-// against reviewed pictures.
+// Representative graphs of sessions measured by the instrument simulator over its ground (a
+// buried pipe and a resistive block), against reviewed pictures.
 #include <gtest/gtest.h>
 
 #include "GoldenImage.h"
@@ -9,7 +9,7 @@
 #include "graphics/SurveyGraphs.h"
 #include "graphics/TrackGraphs.h"
 #include "support/SettingsFixture.h"
-#include "support/SyntheticGround.h"
+#include "support/SimulatedGround.h"
 
 extern "C" const char* __lsan_default_suppressions()
 {
@@ -18,12 +18,12 @@ extern "C" const char* __lsan_default_suppressions()
 
 namespace {
 
-using testing_support::GroundSurvey;
-using testing_support::GroundTrack;
+using testing_support::SimulatedSurvey;
+using testing_support::SimulatedTrack;
 
 // Labels may render a little differently from machine to machine.
 constexpr int kFontPixels = 600;
-// Frequency index 7 lies at 4 m, the depth of the pipe.
+// Frequency index 7 senses the ground down to about 4 m, just below the pipe's axis.
 constexpr int kPipeFrequency = 7;
 
 class GraphGoldens : public testing_support::SettingsTest {
@@ -59,16 +59,18 @@ protected:
 
 } // namespace
 
-TEST_F(GraphGoldens, MapShowsThePipeAsADiagonalBand)
+TEST_F(GraphGoldens, MapShowsThePipeAcrossTheProfiles)
 {
-    auto data = GroundSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
+    auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
     SurfacePainter painter(surface);
     ASSERT_EQ(DrawMap(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
               GraphOutcome::Painted);
-    // Over the pipe at the first profile (x = 12 m: station 6) the value is far above the background.
-    const float overPipe = surface.GetValue(6 * 320 / 19, 239);
-    const float aside = surface.GetValue(319, 239);
-    EXPECT_GT(overPipe, aside + 1000.0f);
+    // The pipe lies a sixth of the way along the 38 m profiles, at x 6.3 m.
+    for (int y : {0, 120, 239}) {
+        const float overPipe = surface.GetValue(int(6.33 / 38 * 320), y);
+        const float aside = surface.GetValue(319, y);
+        EXPECT_GT(overPipe, aside + 1000.0f) << y;
+    }
     EXPECT_EQ(CompareWithGolden(surface, "survey_map"), "");
 }
 
@@ -78,7 +80,7 @@ TEST_F(GraphGoldens, MapWithAxesAndGrid)
     Settings().showScaleMarks = 1;
     Settings().realScaling = 1;
     Settings().pixelSize = 4;
-    auto data = GroundSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
+    auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
     SurfacePainter painter(surface);
     ASSERT_EQ(DrawMap(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
               GraphOutcome::Painted);
@@ -88,7 +90,7 @@ TEST_F(GraphGoldens, MapWithAxesAndGrid)
 TEST_F(GraphGoldens, SectionShowsThePipeAtItsDepth)
 {
     Settings().showScaleMarks = 1;
-    auto data = GroundSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30);
+    auto data = SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30);
     SurfacePainter painter(surface);
     ASSERT_EQ(DrawSection(*data, Settings(), surface, painter.Context(), whole, 0, 0), GraphOutcome::Painted);
     EXPECT_GT(LargestValue(), 3000.0f);
@@ -99,7 +101,7 @@ TEST_F(GraphGoldens, SoundingCurveOverThePipe)
 {
     Settings().showScaleMarks = 1;
     Settings().showGrid = 1;
-    auto data = GroundSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30);
+    auto data = SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30);
     ASSERT_EQ(DrawSoundingCurve(*data, Settings(), surface, whole, 0, 12), GraphOutcome::Painted);
     EXPECT_EQ(CompareWithGolden(surface, "survey_sounding"), "");
 }
@@ -107,7 +109,7 @@ TEST_F(GraphGoldens, SoundingCurveOverThePipe)
 TEST_F(GraphGoldens, ProfileCurveWithAxes)
 {
     Settings().showScaleMarks = 1;
-    auto data = GroundSurvey(Settings(), 40, 1, 1.0f, 0.0f, 30);
+    auto data = SimulatedSurvey(Settings(), 40, 1, 1.0f, 0.0f, 30);
     SurfacePainter painter(surface);
     ASSERT_EQ(DrawProfileCurve(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
               GraphOutcome::Painted);
@@ -116,7 +118,7 @@ TEST_F(GraphGoldens, ProfileCurveWithAxes)
 
 TEST_F(GraphGoldens, ProgressGridOfAHalfWalkedMap)
 {
-    auto data = GroundSurvey(Settings(), 20, 8, 1.0f, 1.0f, 50);
+    auto data = SimulatedSurvey(Settings(), 20, 8, 1.0f, 1.0f, 50);
     for (int k = 0; k < 50; ++k)
         data->NextPosition();
     ASSERT_TRUE(data->PaintToBitmap(&surface, 0, 0, 320, 240));
@@ -125,7 +127,7 @@ TEST_F(GraphGoldens, ProgressGridOfAHalfWalkedMap)
 
 TEST_F(GraphGoldens, TrackMapAndSection)
 {
-    auto data = GroundTrack(Settings(), 600);
+    auto data = SimulatedTrack(Settings(), 600, 1.0);
     SurfacePainter painter(surface);
     ASSERT_EQ(PaintTrackMap(*data, Settings(), surface, painter.Context(), whole, kPipeFrequency),
               GraphOutcome::Painted);
@@ -138,7 +140,7 @@ TEST_F(GraphGoldens, TrackMapAndSection)
 
 TEST_F(GraphGoldens, TrackView)
 {
-    auto data = GroundTrack(Settings(), 120, 2.0);
+    auto data = SimulatedTrack(Settings(), 120, 2.0);
     for (int k = 0; k < 60; ++k)
         data->NextPosition();
     ASSERT_TRUE(data->PaintToBitmap(&surface, 0, 0, 320, 240));
