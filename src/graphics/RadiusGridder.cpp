@@ -68,10 +68,15 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
     if (!(cell > 0.0f) || !std::isfinite(cell))
         return false;
 
+    // The grid is worked in bands of rows small enough to stay in the cache, each summed in
+    // buffers of its own; within a band the points still come in their order, so every cell
+    // sums exactly as point by point over the whole grid.
     const size_t width = static_cast<size_t>(nx);
-    const size_t cells = width * static_cast<size_t>(ny);
-    std::unique_ptr<float[]> weights(new (std::nothrow) float[cells]);
-    if (!weights)
+    const long long bandRows = std::max(1, 65536 / nx);
+    const size_t bandCells = width * static_cast<size_t>(std::min(static_cast<long long>(ny), bandRows));
+    std::unique_ptr<float[]> sums(new (std::nothrow) float[bandCells]);
+    std::unique_ptr<float[]> weights(new (std::nothrow) float[bandCells]);
+    if (!sums || !weights)
         return false;
 
     // The cone's weight by city-block distance in cells; the table covers ordinary radii, and
@@ -109,14 +114,11 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
     }
 
     // Nothing can fail from here on: the output may be touched.
-    std::fill(out, out + cells, 0.0f);
-    std::fill(weights.get(), weights.get() + cells, 0.0f);
-
-    // The grid is worked in bands of rows small enough to stay in the cache; within a band
-    // the points still come in their order, so every cell sums exactly as point by point.
-    const long long bandRows = std::max(1, 65536 / nx);
     for (long long bandTop = 0; bandTop < ny; bandTop += bandRows) {
         const long long bandBottom = std::min(static_cast<long long>(ny), bandTop + bandRows) - 1;
+        const size_t bandSize = static_cast<size_t>(bandBottom - bandTop + 1) * width;
+        std::fill(sums.get(), sums.get() + bandSize, 0.0f);
+        std::fill(weights.get(), weights.get() + bandSize, 0.0f);
         for (size_t k = 0; k < seated; ++k) {
             const long long c0 = seats[k].c0;
             const long long r0 = seats[k].r0;
@@ -128,8 +130,8 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
                 const long long rest = span - dr;
                 const long long cFirst = std::max(0LL, c0 - rest);
                 const long long cLast = std::min(static_cast<long long>(nx) - 1, c0 + rest);
-                float* outRow = out + static_cast<size_t>(r) * width;
-                float* weightRow = weights.get() + static_cast<size_t>(r) * width;
+                float* outRow = sums.get() + static_cast<size_t>(r - bandTop) * width;
+                float* weightRow = weights.get() + static_cast<size_t>(r - bandTop) * width;
                 if (tabled) {
                     // Split at the point's column so that both halves walk the table one way.
                     const float* cone = table.get() + dr;
@@ -152,9 +154,9 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
                 }
             }
         }
+        float* bandOut = out + static_cast<size_t>(bandTop) * width;
+        for (size_t i = 0; i < bandSize; ++i)
+            bandOut[i] = weights[i] != 0.0f ? sums[i] / weights[i] : kNoDataValue;
     }
-
-    for (size_t i = 0; i < cells; ++i)
-        out[i] = weights[i] != 0.0f ? out[i] / weights[i] : kNoDataValue;
     return true;
 }
