@@ -145,12 +145,16 @@ TEST(ColorChart, MatchesByteInterpolationOverManyValues)
         const float high = low + std::uniform_real_distribution<float>(1e-3f, 1e5f)(random);
         ASSERT_TRUE(chart.SetRange(low, high));
         std::uniform_real_distribution<float> value(low - (high - low) * 0.1f, high + (high - low) * 0.1f);
-        for (int k = 0; k < 50000; ++k) {
-            const float x = value(random);
-            ASSERT_EQ(chart.ColorAt(x), StraightforwardColorAt(chart.Stops(), low, high, x))
-                << "chart " << chartNumber << " at " << x;
+        std::vector<float> xs(50000);
+        for (float& x : xs)
+            x = value(random);
+        xs.insert(xs.end(), {low, high, std::nextafter(low, high), std::nextafter(high, low), -INFINITY, INFINITY, NAN});
+        std::vector<Colour> row(xs.size());
+        chart.ColorsAt(xs.data(), xs.size(), row.data());
+        for (size_t k = 0; k < xs.size(); ++k) {
+            const Colour expected = StraightforwardColorAt(chart.Stops(), low, high, xs[k]);
+            ASSERT_EQ(chart.ColorAt(xs[k]), expected) << "chart " << chartNumber << " at " << xs[k];
+            ASSERT_EQ(row[k], expected) << "chart " << chartNumber << " row at " << xs[k];
         }
-        for (float x : {low, high, std::nextafter(low, high), std::nextafter(high, low), -INFINITY, INFINITY, NAN})
-            EXPECT_EQ(chart.ColorAt(x), StraightforwardColorAt(chart.Stops(), low, high, x));
     }
 }
