@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -65,100 +66,185 @@ int32_t WorkTypeOf(const std::string& name)
     return 0;
 }
 
-std::optional<double> ParseNumber(const std::string& text, double min, double max)
-{
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(value >= min && value <= max))
-        return std::nullopt;
-    return value;
-}
-
 // The GPS of a track survey should answer within this time; a receiver that has been
 // switched on just now may need minutes for its first fix.
 constexpr std::chrono::seconds kFirstFixLimit{120};
 constexpr std::chrono::seconds kLastAnswerLimit{5};
 
+struct SurveyPlan {
+    int32_t workType = 0;
+    bool track = false;
+    bool simulate = false;
+    bool series = false;
+    bool pacing = false;
+    std::string device, gpsDevice, out;
+    double readings = 0;    // of a profile or a track
+    double walkSeconds = 2; // between track readings
+    double ohmMetres = 0;   // 0: the ground model
+    double delayMs = 0;
+    double timeFactor = 100;
+};
+
+// Reads the options into the plan, and the grid into the settings; the usage error, or empty.
+std::string ParsePlan(const std::vector<std::string>& words, CSettings& settings, SurveyPlan& plan)
+{
+    Args args(words);
+    plan.simulate = args.TakeFlag("--simulate");
+    plan.series = args.TakeFlag("--series");
+    plan.pacing = args.TakeFlag("--pacing");
+    const auto type = args.TakeOption("--type");
+    const auto port = args.TakeOption("--port");
+    const auto gpsPort = args.TakeOption("--gps-port");
+    const auto out = args.TakeOption("--out");
+    plan.workType = type ? WorkTypeOf(*type) : 0;
+    plan.track = plan.workType == kWorkGpsTrack;
+    plan.readings = plan.track ? 200 : 20;
+    double x = settings.xSize, y = settings.ySize, xStep = settings.xStep, yStep = settings.yStep;
+    struct NumberOption {
+        const char* name;
+        double min, max;
+        double& value;
+        const char* takes;
+    };
+    const NumberOption numbers[] = {
+        {"--x", 1, 100000, x, "a whole number from 1 to 100000"},
+        {"--y", 1, 100000, y, "a whole number from 1 to 100000"},
+        {"--xstep", 1e-3, 10000, xStep, "a distance in metres up to 10000"},
+        {"--ystep", 1e-3, 10000, yStep, "a distance in metres up to 10000"},
+        {"--readings", 1, 100000, plan.readings, "a whole number from 1 to 100000"},
+        {"--interval", 0, 3600, plan.walkSeconds, "seconds from 0 to 3600"},
+        {"--homogeneous", 0.011, 999999, plan.ohmMetres, "a resistivity in ohm-metres"},
+        {"--delay", 0, 60000, plan.delayMs, "milliseconds from 0 to 60000"},
+        {"--time-factor", 0.01, 1000, plan.timeFactor, "a number from 0.01 to 1000"},
+    };
+    bool simulatorOptions = plan.pacing;
+    for (const NumberOption& option : numbers) {
+        const std::optional<std::string> text = args.TakeOption(option.name);
+        if (!text)
+            continue;
+        char* end = nullptr;
+        option.value = std::strtod(text->c_str(), &end);
+        if (text->empty() || *end != '\0' || !(option.value >= option.min && option.value <= option.max))
+            return std::string(option.name) + " takes " + option.takes;
+        simulatorOptions |= option.name == std::string("--homogeneous") || option.name == std::string("--delay") ||
+                            option.name == std::string("--time-factor");
+    }
+    std::vector<std::string> rest;
+    if (!args.Finish(0, 0, rest))
+        return args.Error();
+    if (plan.simulate == port.has_value())
+        return "give either --simulate or --port DEV";
+    if (!out)
+        return "--out FILE.lur is needed";
+    if (plan.workType == 0)
+        return "--type takes map, limited, profile or track";
+    if (port && plan.track && !gpsPort)
+        return "a track on a real instrument needs --gps-port DEV";
+    if (gpsPort && !(port && plan.track))
+        return "--gps-port is for a track on a real instrument";
+    if (!plan.simulate && simulatorOptions)
+        return "--pacing, --delay, --time-factor and --homogeneous need --simulate";
+    if (x != std::floor(x) || y != std::floor(y) || plan.readings != std::floor(plan.readings))
+        return "--x, --y and --readings take whole numbers";
+    plan.device = port.value_or("");
+    plan.gpsDevice = gpsPort.value_or("");
+    plan.out = *out;
+    settings.workType = plan.workType;
+    settings.tracerModeOn = plan.series ? 1 : 0;
+    settings.xSize = static_cast<int32_t>(x);
+    settings.ySize = static_cast<int32_t>(y);
+    settings.xStep = static_cast<float>(xStep);
+    settings.yStep = static_cast<float>(yStep);
+    return {};
+}
+
+// The simulators of --simulate, started; the plan's devices become theirs.
+std::unique_ptr<SimulatedField> StartField(SurveyPlan& plan, const CSettings& settings, std::string& error)
+{
+    InstrumentOptions options;
+    options.walk.xSize = plan.workType == kWorkProfile ? 0 : static_cast<uint32_t>(settings.gridStations);
+    options.walk.xStep = settings.xStep;
+    options.walk.yStep = settings.yStep;
+    options.pacing = plan.pacing;
+    options.measurementDelayMs = static_cast<uint32_t>(plan.delayMs);
+    if (plan.ohmMetres > 0) {
+        options.ground.background = 1.0 / plan.ohmMetres;
+        options.ground.pipeConductivity = 0;
+        options.ground.blockConductivity = options.ground.background;
+    } else if (!plan.track) {
+        const double stations = plan.workType == kWorkProfile ? plan.readings : double(settings.gridStations);
+        options.ground = options.ground.PlacedIn((stations - 1) * settings.xStep,
+                                                 (settings.gridProfiles - 1) * settings.yStep);
+    }
+    std::optional<GpsSimulatorOptions> gps;
+    if (plan.track) {
+        gps.emplace();
+        gps->rateHz = 10;
+        gps->timeFactor = plan.timeFactor;
+        plan.walkSeconds /= plan.timeFactor; // the walk between readings, in real time
+    }
+    auto field = std::make_unique<SimulatedField>(options, gps);
+    if (!field->Start(error))
+        return nullptr;
+    plan.device = field->InstrumentPath();
+    plan.gpsDevice = field->GpsPath();
+    return field;
+}
+
+// Takes the planned readings; 0, or 1 when the instrument or the GPS failed.
+int TakeReadings(const SurveyPlan& plan, const CSettings& settings, DataSet& dataSet, InstrumentSession& session,
+                 GpsLink& gps, SimulatedField* field)
+{
+    // Readings at the grid's last station overwrite it, so the grid bounds the count.
+    const size_t planned = plan.workType == kWorkProfile || plan.track
+                               ? static_cast<size_t>(plan.readings)
+                               : static_cast<size_t>(settings.gridStations) * static_cast<size_t>(settings.gridProfiles);
+    const size_t perReading = plan.series ? kFrequencyCount : 1;
+    const AcquisitionJournal& journal = *dataSet.Journal();
+    bool journalFailureShown = false;
+    for (size_t taken = 0; taken < planned && !interrupted;) {
+        const uint32_t index = dataSet.CurrentIndex();
+        if (field)
+            field->PlaceInstrumentAtReceiver();
+        if (!dataSet.Measure(session.Instrument())) {
+            if (journal.Durable()) {
+                std::fprintf(stderr, "\nlurctl survey: reading at index %u failed%s\n", index,
+                             session.LinkLost() ? ": the instrument's line went dead (switched off, or out of range?)"
+                                                : "");
+                return 1;
+            }
+            // The reading is in memory; go on, but say once that a crash would lose it.
+            if (!journalFailureShown)
+                std::fprintf(stderr, "\nlurctl survey: journal: %s; readings are kept in memory only\n",
+                             journal.Error().c_str());
+            journalFailureShown = true;
+        }
+        taken += perReading;
+        std::fprintf(stderr, "\r%zu/%zu", std::min(taken, planned), planned);
+        if (plan.track) {
+            auto& track = static_cast<TrackDataSet&>(dataSet);
+            gps.RequestPositions(track, index);
+            gps.Pump(track, std::chrono::milliseconds(static_cast<long>(plan.walkSeconds * 1000)), false);
+            if (gps.Lost()) {
+                std::fprintf(stderr, "\nlurctl survey: GPS: %s; the survey stops\n", gps.Failure().c_str());
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 int RunSurvey(const std::vector<std::string>& words)
 {
-    Args args(words);
-    const bool simulate = args.TakeFlag("--simulate");
-    const bool series = args.TakeFlag("--series");
-    const bool pacing = args.TakeFlag("--pacing");
-    auto type = args.TakeOption("--type");
-    auto x = args.TakeOption("--x");
-    auto y = args.TakeOption("--y");
-    auto readings = args.TakeOption("--readings");
-    auto xStep = args.TakeOption("--xstep");
-    auto yStep = args.TakeOption("--ystep");
-    auto interval = args.TakeOption("--interval");
-    auto homogeneous = args.TakeOption("--homogeneous");
-    auto delay = args.TakeOption("--delay");
-    auto timeFactor = args.TakeOption("--time-factor");
-    auto port = args.TakeOption("--port");
-    auto gpsPort = args.TakeOption("--gps-port");
-    auto out = args.TakeOption("--out");
-    std::vector<std::string> rest;
-    if (!args.Finish(0, 0, rest))
-        return UsageError("survey", args.Error());
-    if (simulate == port.has_value())
-        return UsageError("survey", "give either --simulate or --port DEV");
-    if (!out)
-        return UsageError("survey", "--out FILE.lur is needed");
-    const int32_t workType = type ? WorkTypeOf(*type) : 0;
-    if (workType == 0)
-        return UsageError("survey", "--type takes map, limited, profile or track");
-    const bool track = workType == kWorkGpsTrack;
-    if (port && track && !gpsPort)
-        return UsageError("survey", "a track on a real instrument needs --gps-port DEV");
-    if (gpsPort && !(port && track))
-        return UsageError("survey", "--gps-port is for a track on a real instrument");
-    if (!simulate && (pacing || delay || timeFactor || homogeneous))
-        return UsageError("survey", "--pacing, --delay, --time-factor and --homogeneous need --simulate");
-
     CSettings& settings = CSettings::Instance();
-    settings.workType = workType;
-    settings.tracerModeOn = series ? 1 : 0;
-    auto size = [&](const std::optional<std::string>& text, int32_t& field) {
-        if (!text)
-            return true;
-        auto value = ParseInteger(*text, 1, 100000);
-        if (value)
-            field = static_cast<int32_t>(*value);
-        return value.has_value();
-    };
-    if (!size(x, settings.xSize) || !size(y, settings.ySize))
-        return UsageError("survey", "--x and --y take a whole number from 1 to 100000");
-    auto step = [&](const std::optional<std::string>& text, float& field) {
-        if (!text)
-            return true;
-        auto value = ParseNumber(*text, 1e-3, 10000);
-        if (value)
-            field = static_cast<float>(*value);
-        return value.has_value();
-    };
-    if (!step(xStep, settings.xStep) || !step(yStep, settings.yStep))
-        return UsageError("survey", "--xstep and --ystep take a distance in metres up to 10000");
-    auto count = readings ? ParseInteger(*readings, 1, 100000) : std::optional<long>(track ? 200 : 20);
-    if (!count)
-        return UsageError("survey", "--readings takes a whole number from 1 to 100000");
-    auto walkSeconds = interval ? ParseNumber(*interval, 0, 3600) : std::optional<double>(2.0);
-    if (!walkSeconds)
-        return UsageError("survey", "--interval takes seconds from 0 to 3600");
-    auto ohmMetres = homogeneous ? ParseNumber(*homogeneous, 0.011, 999999) : std::optional<double>(0);
-    if (!ohmMetres)
-        return UsageError("survey", "--homogeneous takes a resistivity in ohm-metres");
-    auto delayMs = delay ? ParseInteger(*delay, 0, 60000) : std::optional<long>(0);
-    if (!delayMs)
-        return UsageError("survey", "--delay takes milliseconds from 0 to 60000");
-    auto speedUp = timeFactor ? ParseNumber(*timeFactor, 0.01, 1000) : std::optional<double>(100);
-    if (!speedUp)
-        return UsageError("survey", "--time-factor takes a number from 0.01 to 1000");
+    SurveyPlan plan;
+    if (const std::string error = ParsePlan(words, settings, plan); !error.empty())
+        return UsageError("survey", error);
 
     std::unique_ptr<DataSet> dataSet;
-    if (track)
+    if (plan.track)
         dataSet = std::make_unique<TrackDataSet>(settings);
     else
         dataSet = std::make_unique<SurveyDataSet>(settings);
@@ -168,45 +254,14 @@ int RunSurvey(const std::vector<std::string>& words)
                      journal.Error().c_str());
     dataSet->SetJournal(&journal);
 
+    std::string error;
     std::unique_ptr<SimulatedField> field;
-    std::string device = port ? *port : "";
-    std::string gpsDevice = gpsPort ? *gpsPort : "";
-    double walkRealSeconds = *walkSeconds;
-    if (simulate) {
-        InstrumentOptions options;
-        options.walk.xSize = workType == kWorkProfile ? 0 : static_cast<uint32_t>(settings.gridStations);
-        options.walk.xStep = settings.xStep;
-        options.walk.yStep = settings.yStep;
-        options.pacing = pacing;
-        options.measurementDelayMs = static_cast<uint32_t>(*delayMs);
-        if (homogeneous) {
-            options.ground.background = 1.0 / *ohmMetres;
-            options.ground.pipeConductivity = 0;
-            options.ground.blockConductivity = options.ground.background;
-        } else if (!track) {
-            const double stations = workType == kWorkProfile ? double(*count) : double(settings.gridStations);
-            options.ground = options.ground.PlacedIn((stations - 1) * settings.xStep,
-                                                     (settings.gridProfiles - 1) * settings.yStep);
-        }
-        std::optional<GpsSimulatorOptions> gps;
-        if (track) {
-            gps.emplace();
-            gps->rateHz = 10;
-            gps->timeFactor = *speedUp;
-            walkRealSeconds /= *speedUp;
-        }
-        field = std::make_unique<SimulatedField>(options, gps);
-        std::string error;
-        if (!field->Start(error)) {
-            std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
-            return 1;
-        }
-        device = field->InstrumentPath();
-        gpsDevice = field->GpsPath();
+    if (plan.simulate && !(field = StartField(plan, settings, error))) {
+        std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
+        return 1;
     }
     InstrumentSession session;
-    std::string error;
-    if (!session.Open(device, error)) {
+    if (!session.Open(plan.device, error)) {
         std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
         return 1;
     }
@@ -215,8 +270,8 @@ int RunSurvey(const std::vector<std::string>& words)
     std::signal(SIGTERM, OnInterrupt);
     GpsLink gps;
     int status = 0;
-    if (track) {
-        if (!gps.Open(gpsDevice, settings.GpsBaudRate(), error)) {
+    if (plan.track) {
+        if (!gps.Open(plan.gpsDevice, settings.GpsBaudRate(), error)) {
             std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
             return 1;
         }
@@ -227,50 +282,13 @@ int RunSurvey(const std::vector<std::string>& words)
             status = 1;
         }
     }
-
-    // Readings at the grid's last station overwrite it, so the grid bounds the count.
-    const size_t planned = workType == kWorkProfile || track
-                               ? static_cast<size_t>(*count)
-                               : static_cast<size_t>(settings.gridStations) * static_cast<size_t>(settings.gridProfiles);
-    const size_t perReading = series ? kFrequencyCount : 1;
-    size_t taken = 0;
-    bool journalFailureShown = false;
-    while (status == 0 && taken < planned && !interrupted) {
-        const uint32_t index = dataSet->CurrentIndex();
-        if (field)
-            field->PlaceInstrumentAtReceiver();
-        if (!dataSet->Measure(session.Instrument())) {
-            if (!journal.Durable()) {
-                // The reading is in memory; go on, but say once that a crash would lose it.
-                if (!journalFailureShown)
-                    std::fprintf(stderr, "\nlurctl survey: journal: %s; readings are kept in memory only\n",
-                                 journal.Error().c_str());
-                journalFailureShown = true;
-            } else {
-                std::fprintf(stderr, "\nlurctl survey: reading at index %u failed%s\n", index,
-                             session.LinkLost() ? ": the instrument's line went dead (switched off, or out of range?)"
-                                                : "");
-                status = 1;
-                break;
-            }
-        }
-        taken += perReading;
-        std::fprintf(stderr, "\r%zu/%zu", std::min(taken, planned), planned);
-        if (track) {
-            auto& trackSet = static_cast<TrackDataSet&>(*dataSet);
-            gps.RequestPositions(trackSet, index);
-            gps.Pump(trackSet, std::chrono::milliseconds(static_cast<long>(walkRealSeconds * 1000)), false);
-            if (gps.Lost()) {
-                std::fprintf(stderr, "\nlurctl survey: GPS: %s; the survey stops\n", gps.Failure().c_str());
-                status = 1;
-            }
-        }
-    }
+    if (status == 0)
+        status = TakeReadings(plan, settings, *dataSet, session, gps, field.get());
     std::fprintf(stderr, "%s\n", interrupted ? " interrupted" : "");
-    if (track) {
-        auto& trackSet = static_cast<TrackDataSet&>(*dataSet);
+    if (plan.track) {
+        auto& track = static_cast<TrackDataSet&>(*dataSet);
         if (!gps.Lost())
-            gps.Pump(trackSet, kLastAnswerLimit, true);
+            gps.Pump(track, kLastAnswerLimit, true);
         if (gps.Outstanding() > 0)
             std::fprintf(stderr, "lurctl survey: %u readings keep the live position at their time\n",
                          gps.Outstanding());
@@ -279,14 +297,16 @@ int RunSurvey(const std::vector<std::string>& words)
     if (field)
         field->Stop();
 
-    platform::FileResult saved = SaveSession(*dataSet, *out);
+    platform::FileResult saved = SaveSession(*dataSet, plan.out);
     if (!saved.ok) {
         std::fprintf(stderr, "lurctl survey: %s\n", saved.error.c_str());
         if (journal.Durable())
-            std::fprintf(stderr, "lurctl survey: the readings stay in the journal; \"lurctl session recover %s --out FILE.lur\" saves them elsewhere\n",
+            std::fprintf(stderr,
+                         "lurctl survey: the readings stay in the journal; \"lurctl session recover %s --out "
+                         "FILE.lur\" saves them elsewhere\n",
                          journal.Path().c_str());
         return 1;
     }
-    std::fprintf(stderr, "saved %s\n", out->c_str());
+    std::fprintf(stderr, "saved %s\n", plan.out.c_str());
     return status;
 }

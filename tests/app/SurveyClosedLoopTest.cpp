@@ -30,19 +30,36 @@ int Lurctl(const TempDir& config, const std::string& arguments, std::string& out
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The 14 frequency columns of each data row of an export.
-std::vector<std::array<double, kFrequencyCount>> Rows(const std::string& csv)
+// Takes a simulated survey into `file` and describes it.
+std::string SurveyInfo(const TempDir& config, const std::string& arguments, const std::string& file)
 {
-    std::vector<std::array<double, kFrequencyCount>> rows;
+    std::string out;
+    EXPECT_EQ(Lurctl(config, "survey --simulate " + arguments + " --out " + file, out), 0) << arguments;
+    EXPECT_EQ(Lurctl(config, "session info " + file, out), 0) << file;
+    return out;
+}
+
+// The cells of each data row of an export.
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv)
+{
+    std::vector<std::vector<std::string>> rows;
     std::istringstream lines(csv);
     std::string line;
     std::getline(lines, line); // header
     while (std::getline(lines, line)) {
-        std::vector<std::string> cells;
+        std::vector<std::string>& cells = rows.emplace_back();
         std::istringstream fields(line);
-        std::string cell;
-        while (std::getline(fields, cell, ','))
+        for (std::string cell; std::getline(fields, cell, ',');)
             cells.push_back(cell);
+    }
+    return rows;
+}
+
+// The 14 frequency columns of each data row of a survey's export.
+std::vector<std::array<double, kFrequencyCount>> Rows(const std::string& csv)
+{
+    std::vector<std::array<double, kFrequencyCount>> rows;
+    for (const std::vector<std::string>& cells : CsvRows(csv)) {
         if (cells.size() < 5 + kFrequencyCount)
             continue;
         std::array<double, kFrequencyCount> row{};
@@ -93,21 +110,16 @@ TEST(SurveyClosedLoop, EveryWorkTypeRoundTripsThroughTheProtocol)
 {
     TempDir config;
     std::string out;
-    const std::string map = config.File("map.lur");
-    ASSERT_EQ(Lurctl(config, "survey --simulate --type map --x 20 --y 10 --out " + map, out), 0);
-    ASSERT_EQ(Lurctl(config, "session info " + map, out), 0);
+    out = SurveyInfo(config, "--type map --x 20 --y 10", config.File("map.lur"));
     EXPECT_NE(out.find("grid: 20 stations x 10 profiles"), std::string::npos) << out;
     EXPECT_NE(out.find("measured: 200"), std::string::npos) << out;
 
-    const std::string profile = config.File("profile.lur");
-    ASSERT_EQ(Lurctl(config, "survey --simulate --type profile --readings 7 --out " + profile, out), 0);
-    ASSERT_EQ(Lurctl(config, "session info " + profile, out), 0);
+    out = SurveyInfo(config, "--type profile --readings 7", config.File("profile.lur"));
     EXPECT_NE(out.find("profile (4)"), std::string::npos) << out;
     EXPECT_NE(out.find("measured: 7"), std::string::npos) << out;
 
     const std::string series = config.File("series.lur");
-    ASSERT_EQ(Lurctl(config, "survey --simulate --type limited --x 28 --series --out " + series, out), 0);
-    ASSERT_EQ(Lurctl(config, "session info " + series, out), 0);
+    out = SurveyInfo(config, "--type limited --x 28 --series", series);
     EXPECT_NE(out.find("measured: 28"), std::string::npos) << out;
 
     EXPECT_EQ(Lurctl(config, "survey --simulate --type map --gps-port /dev/null --out " + series, out), 2);
@@ -121,8 +133,7 @@ TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
     const std::string track = config.File("track.lur");
     // 2 s of walking between readings, about 2.4 m, all along the first line (north 0); time
     // runs only 25 times faster, so a reading held up by a busy machine moves little further.
-    ASSERT_EQ(Lurctl(config, "survey --simulate --type track --readings 40 --time-factor 25 --out " + track, out), 0);
-    ASSERT_EQ(Lurctl(config, "session info " + track, out), 0);
+    out = SurveyInfo(config, "--type track --readings 40 --time-factor 25", track);
     EXPECT_NE(out.find("GPS track (31)"), std::string::npos) << out;
     EXPECT_NE(out.find("measured: 40"), std::string::npos) << out;
 
@@ -132,16 +143,8 @@ TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
         double highest; // the highest frequency's value
     };
     std::vector<Row> rows;
-    std::istringstream lines(out);
-    std::string line;
-    std::getline(lines, line); // header
-    while (std::getline(lines, line)) {
-        std::vector<std::string> cells;
-        std::istringstream fields(line);
-        std::string cell;
-        while (std::getline(fields, cell, ','))
-            cells.push_back(cell);
-        ASSERT_EQ(cells.size(), 7u + kFrequencyCount) << line;
+    for (const std::vector<std::string>& cells : CsvRows(out)) {
+        ASSERT_EQ(cells.size(), 7u + kFrequencyCount) << out;
         rows.push_back({std::stod(cells[3]), std::stod(cells[4]), std::stod(cells.back())});
     }
     ASSERT_EQ(rows.size(), 40u);
