@@ -55,10 +55,11 @@ void CGpsPositionService::OnFix(const GpsFix& fix)
     const uint32_t tF = fix.tick - baseTick;
 
     if (last.tick == 0 && last.latitude == 0.0 && last.longitude == 0.0) {
-        // No fix since Reset: the first one answers everything waiting, as it is.
+        // No fix since Reset: the first one answers everything waiting with its position,
+        // stamped with the request's tick so that the track can match it to its reading.
         for (; requestCount > 0; DropOldestRequest()) {
             const PositionRequest& r = requests[requestHead];
-            if (r.window != 0) Deliver(r.window, UM_READING_POSITION, r.cookie, fix);
+            if (r.window != 0) Deliver(r.window, UM_READING_POSITION, r.cookie, {fix.latitude, fix.longitude, r.tick});
         }
     } else if (tL != tF) {
         const double span = static_cast<double>(tF - tL);

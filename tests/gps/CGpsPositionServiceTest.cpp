@@ -40,7 +40,7 @@ TEST_F(PositionService, MessageValuesAreFixed)
     EXPECT_EQ(UM_CURRENT_POSITION, 0x234Bu);
 }
 
-TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixItself)
+TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixsPosition)
 {
     service.RequestPosition({kPage, 7, 4000});
     EXPECT_FALSE(service.HasFix());
@@ -50,7 +50,7 @@ TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixItself)
     EXPECT_EQ(reading.window, kPage);
     EXPECT_EQ(reading.message.message, UM_READING_POSITION);
     EXPECT_EQ(reading.message.wParam, 7u);
-    EXPECT_EQ(reading.message.fix.tick, 6000u); // the fix's own tick, not the request's
+    EXPECT_EQ(reading.message.fix.tick, 4000u); // the request's, so the reading takes it
     EXPECT_DOUBLE_EQ(reading.message.fix.latitude, 55.5);
     const Posted& current = poster.posted[1];
     EXPECT_EQ(current.message.message, UM_CURRENT_POSITION);

@@ -51,6 +51,19 @@ TEST_F(TrackPositioningTest, AReadingHasTheLivePositionUntilItsOwnArrives)
     EXPECT_EQ(track.CurrentFix().latitude, 55.21);
 }
 
+TEST_F(TrackPositioningTest, AReadingBeforeTheFirstFixTakesThatFixsPosition)
+{
+    TrackDataSet track(Settings());
+    ASSERT_TRUE(track.Measure(source));
+    RequestReadingPositions(track, 0, positions, kPage);
+    EXPECT_EQ(track.FixAt(0).latitude, 0.0); // nothing known yet
+    positions.OnFix({55.3, 37.6, 1500});
+    Deliver(track);
+    EXPECT_EQ(track.FixAt(0).latitude, 55.3);
+    EXPECT_EQ(track.FixAt(0).longitude, 37.6);
+    EXPECT_EQ(track.FixAt(0).tick, 1001u);
+}
+
 TEST_F(TrackPositioningTest, EveryReadingOfASeriesIsPlaced)
 {
     Settings().tracerModeOn = 1;
