@@ -34,12 +34,6 @@ protected:
     }
 };
 
-TEST_F(PositionService, MessageValuesAreFixed)
-{
-    EXPECT_EQ(UM_READING_POSITION, 0x234Au);
-    EXPECT_EQ(UM_CURRENT_POSITION, 0x234Bu);
-}
-
 TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixsPosition)
 {
     service.RequestPosition({kPage, 7, 4000});

@@ -103,16 +103,11 @@ TEST(NmeaParser, ResetValuesBeforeAnyInput)
     parser.Snapshot(d);
     EXPECT_TRUE(SameData(d, GpsData{}));
     EXPECT_EQ(parser.IsPrnUsed(4), 0);
-}
 
-TEST(NmeaParser, ResetAbandonsAHalfAssembledSentence)
-{
-    platform::ManualClock clock;
-    CNmeaParser parser(clock);
+    // A half-assembled sentence is abandoned too.
     FeedAll(parser, kRmc.substr(0, 30));
     parser.Reset();
-    const GpsData d = FeedAll(parser, kRmc.substr(30));
-    EXPECT_EQ(d.sentenceCount, 0u);
+    EXPECT_EQ(FeedAll(parser, kRmc.substr(30)).sentenceCount, 0u);
 }
 
 TEST(NmeaParser, SplitAtEveryByteDecodesAsWhole)
@@ -277,31 +272,19 @@ TEST(NmeaParser, NonNumbersNeverBecomeInfinityOrNan)
     EXPECT_DOUBLE_EQ(d.courseDegrees, 0);
 }
 
-TEST(NmeaParser, DecimalCommaLocaleDoesNotMatter)
-{
-    // A comma cannot be a decimal separator in NMEA; "0.9" must read as 0.9 whatever LC_NUMERIC is.
-    const GpsData d = Decode(kGga);
-    EXPECT_DOUBLE_EQ(d.hdop, 0.9);
-}
-
 TEST(NmeaParser, VerticalSpeedAcrossMidnight)
 {
     platform::ManualClock clock;
     CNmeaParser parser(clock);
-    FeedAll(parser, Sentence("GPGGA,235959,,,,,1,05,1.0,100.0,M,,,,"));
-    GpsData d = FeedAll(parser, Sentence("GPGGA,000001,,,,,1,05,1.0,104.0,M,,,,"));
+    GpsData d = FeedAll(parser, Sentence("GPGGA,235959,,,,,1,05,1.0,100.0,M,,,,"));
+    EXPECT_DOUBLE_EQ(d.verticalSpeed, 0); // the first GGA has nothing to compare with
+    d = FeedAll(parser, Sentence("GPGGA,000001,,,,,1,05,1.0,104.0,M,,,,"));
     EXPECT_DOUBLE_EQ(d.verticalSpeed, 2.0); // 4 m over 2 s
     d = FeedAll(parser, Sentence("GPGGA,000001.5,,,,,1,05,1.0,110.0,M,,,,"));
     EXPECT_DOUBLE_EQ(d.verticalSpeed, 2.0); // same second: unchanged
     d = FeedAll(parser, Sentence("GPGGA,000011,,,,,1,05,1.0,100.0,M,,,,"));
     EXPECT_DOUBLE_EQ(d.verticalSpeed, -1.0);
     EXPECT_EQ(d.ggaCount, 4u);
-}
-
-TEST(NmeaParser, FirstGgaSetsNoVerticalSpeed)
-{
-    const GpsData d = Decode(Sentence("GPGGA,120000,,,,,1,05,1.0,500.0,M,,,,"));
-    EXPECT_DOUBLE_EQ(d.verticalSpeed, 0);
 }
 
 TEST(NmeaParser, GgaAbsentFields)
@@ -366,25 +349,19 @@ TEST(NmeaParser, GsvNinthMessageFillsTheLastEntries)
     EXPECT_EQ(d.satellites[35].snr, 65535); // saturated, not wrapped
 }
 
-TEST(NmeaParser, IsPrnUsed)
-{
-    platform::ManualClock clock;
-    CNmeaParser parser(clock);
-    FeedAll(parser, kGsa);
-    EXPECT_EQ(parser.IsPrnUsed(4), 1);
-    EXPECT_EQ(parser.IsPrnUsed(24), 1);
-    EXPECT_EQ(parser.IsPrnUsed(6), 0);
-    EXPECT_EQ(parser.IsPrnUsed(0), 0); // empty PRN slots hold 0
-}
-
 TEST(NmeaParser, FeedWithoutDestinationStillDecodes)
 {
     platform::ManualClock clock;
     CNmeaParser parser(clock);
-    parser.Feed(reinterpret_cast<const uint8_t*>(kRmc.data()), kRmc.size());
+    const std::string text = kGsa + kRmc;
+    parser.Feed(reinterpret_cast<const uint8_t*>(text.data()), text.size());
     GpsData d;
     parser.Snapshot(d);
     EXPECT_EQ(d.rmcCount, 1u);
+    EXPECT_EQ(parser.IsPrnUsed(4), 1);
+    EXPECT_EQ(parser.IsPrnUsed(24), 1);
+    EXPECT_EQ(parser.IsPrnUsed(6), 0);
+    EXPECT_EQ(parser.IsPrnUsed(0), 0); // empty PRN slots hold 0
 }
 
 } // namespace

@@ -5,79 +5,23 @@
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
-#include <fcntl.h>
+#include <functional>
 #include <mutex>
-#include <poll.h>
-#include <stdlib.h>
 #include <string>
-#include <termios.h>
 #include <unistd.h>
-#include <vector>
 
+#include "gps/GpsTestDoubles.h"
 #include "gps/NmeaTestSentences.h"
+#include "instrument/CSerialPort.h"
+#include "instrument/SerialByteSource.h"
+#include "sim/PseudoTerminal.h"
 
 namespace {
 
 using namespace std::chrono;
-
-class RecordingPoster : public MessagePoster {
-public:
-    void Post(WindowId window, const PositionMessage& message) override
-    {
-        std::lock_guard guard(mutex);
-        posted.push_back({window, message});
-        changed.notify_all();
-    }
-    // Waits (bounded) until `count` messages arrived; the bound only guards against a hang.
-    bool WaitFor(size_t count)
-    {
-        std::unique_lock guard(mutex);
-        return changed.wait_for(guard, seconds(20), [&] { return posted.size() >= count; });
-    }
-    std::vector<std::pair<WindowId, PositionMessage>> Copy()
-    {
-        std::lock_guard guard(mutex);
-        return posted;
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::pair<WindowId, PositionMessage>> posted;
-};
-
-class FakeClockSetter : public SystemClockSetter {
-public:
-    void SetUtc(system_clock::time_point utc) override
-    {
-        std::lock_guard guard(mutex);
-        times.push_back(utc);
-    }
-    std::vector<system_clock::time_point> Times()
-    {
-        std::lock_guard guard(mutex);
-        return times;
-    }
-
-private:
-    std::mutex mutex;
-    std::vector<system_clock::time_point> times;
-};
-
-class RecordingPrompter : public platform::Prompter {
-public:
-    platform::PromptAnswer Ask(const std::string& text, const std::string& caption, platform::PromptButtons,
-                               platform::PromptIcon icon) override
-    {
-        std::lock_guard guard(mutex);
-        asked.push_back({text, caption});
-        errorIcon = icon == platform::PromptIcon::Error;
-        return platform::PromptAnswer::Ok;
-    }
-    std::mutex mutex;
-    std::vector<std::pair<std::string, std::string>> asked;
-    bool errorIcon = false;
-};
+using testing_support::FakeClockSetter;
+using testing_support::RecordingPoster;
+using testing_support::RecordingPrompter;
 
 // Scripted chunks; when they run out each read "waits" its time-out on the manual clock and
 // returns nothing, or fails with `failWith` if set.
@@ -193,21 +137,6 @@ TEST_F(ReaderFixture, RequestStopReportsWhetherAReaderRan)
     reader.Stop();
 }
 
-TEST_F(ReaderFixture, ReadErrorIsShownAndEndsTheThread)
-{
-    source.failWith = EIO;
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running, clock);
-    ASSERT_TRUE(reader.Start());
-    reader.Stop();
-    // Stop cleared the flag; the error may have been seen before or after it.
-    if (!prompter.asked.empty()) {
-        EXPECT_EQ(prompter.asked[0].first, std::generic_category().message(EIO));
-        EXPECT_EQ(prompter.asked[0].second, "Ошибка GPS");
-        EXPECT_TRUE(prompter.errorIcon);
-    }
-    EXPECT_FALSE(source.IsOpen());
-}
-
 TEST_F(ReaderFixture, ReadErrorWhileRunningEndsByItself)
 {
     source.failWith = EIO;
@@ -217,7 +146,9 @@ TEST_F(ReaderFixture, ReadErrorWhileRunningEndsByItself)
     EXPECT_FALSE(running.load());
     reader.Stop();
     ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(prompter.asked[0].first, std::generic_category().message(EIO));
     EXPECT_EQ(prompter.asked[0].second, "Ошибка GPS");
+    EXPECT_TRUE(prompter.errorIcon);
 }
 
 TEST_F(ReaderFixture, ReadErrorAfterStopRequestIsSilent)
@@ -277,84 +208,31 @@ TEST_F(ReaderFixture, SeveralRmcInOneChunkGiveOneFix)
     EXPECT_NEAR(posted[1].second.fix.latitude, 50 + 1 / 60.0, 1e-12);
 }
 
-// A pseudo-terminal: the test writes NMEA to the master, the reader reads the slave.
-class PtySource : public ByteSource {
-public:
-    PtySource()
-    {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
-        slave = open(ptsname(master), O_RDWR | O_NOCTTY);
-        termios tio{};
-        if (slave >= 0 && tcgetattr(slave, &tio) == 0) {
-            cfmakeraw(&tio);
-            tcsetattr(slave, TCSANOW, &tio);
-        }
-    }
-    ~PtySource() override
-    {
-        Close();
-        if (master >= 0) close(master);
-    }
-    bool IsOpen() const override { return slave >= 0; }
-    bool Read(uint8_t* buffer, size_t count, size_t& read) override
-    {
-        read = 0;
-        pollfd p{slave, POLLIN, 0};
-        const int ready = poll(&p, 1, 50);
-        if (ready < 0) return Fail();
-        if (ready == 0) return true;
-        const ssize_t n = ::read(slave, buffer, count);
-        if (n < 0) return Fail();
-        read = static_cast<size_t>(n);
-        return true;
-    }
-    int LastError() const override { return error; }
-    bool Close() override
-    {
-        if (slave >= 0) close(slave);
-        slave = -1;
-        return true;
-    }
-    void Write(const std::string& text) const
-    {
-        ASSERT_EQ(write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    }
-
-    int master = -1;
-    std::atomic<int> slave{-1};
-    int error = 0;
-
-private:
-    bool Fail()
-    {
-        error = errno;
-        return false;
-    }
-};
-
-TEST(GpsReaderPty, DecodesAStreamEndToEnd)
+TEST_F(ReaderFixture, DecodesAPseudoTerminalStreamEndToEnd)
 {
-    platform::ManualClock clock(1000);
-    RecordingPoster poster;
-    CNmeaParser parser(clock);
-    CGpsPositionService positions(poster, clock);
-    FakeClockSetter clockSetter;
-    RecordingPrompter prompter;
-    std::atomic<bool> running{false};
-    PtySource pty;
-    ASSERT_TRUE(pty.IsOpen());
+    // The test writes NMEA to the master; the reader reads the slave through the serial port.
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.Create());
+    CSerialPort port;
+    SerialTimeouts timeouts;
+    timeouts.readTotalMultiplier = 0;
+    timeouts.readTotalConstant = 50; // a short read keeps Stop quick
+    ASSERT_TRUE(port.Open(pty.SlavePath(), nullptr, &timeouts, 4800));
+    SerialByteSource serial(port);
+    const auto write = [&](const std::string& text) {
+        ASSERT_EQ(::write(pty.MasterFd(), text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    };
 
     positions.RequestPosition({kPage, 5, 1500});
-    GpsReader reader(pty, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(serial, parser, positions, clockSetter, prompter, running, clock);
     ASSERT_TRUE(reader.Start());
-    pty.Write("\r\n$GPGSV,3,1,1" + kGsa + Sentence("GPRMC,100000,A,5500.000,N,03700.000,E,1.0,90.0,010124,,"));
+    write("\r\n$GPGSV,3,1,1" + kGsa + Sentence("GPRMC,100000,A,5500.000,N,03700.000,E,1.0,90.0,010124,,"));
     ASSERT_TRUE(poster.WaitFor(2)); // the first fix answers the request and is the current one
     clock.Advance(1000);
-    pty.Write(Sentence("GPRMC,100001,A,5500.060,N,03700.000,E,1.0,90.0,010124,,") + kGga);
+    write(Sentence("GPRMC,100001,A,5500.060,N,03700.000,E,1.0,90.0,010124,,") + kGga);
     ASSERT_TRUE(poster.WaitFor(3));
     reader.Stop();
-    EXPECT_FALSE(pty.IsOpen());
+    EXPECT_FALSE(port.IsOpen());
 
     const auto posted = poster.Copy();
     ASSERT_EQ(posted.size(), 3u);

@@ -1,6 +1,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "graphics/NoDataValue.h"
 #include "graphics/PixelRect.h"
 #include "graphics/ValueSurface.h"
@@ -30,6 +33,25 @@ protected:
         for (int x = 0; x < surface.Width(); ++x)
             count += surface.GetValue(x, y) != kNoDataValue ? 1 : 0;
         return count;
+    }
+    // First and last column of pixel row y that carry a value.
+    std::pair<int, int> ValuedSpanInRow(int y) const
+    {
+        int first = surface.Width(), last = -1;
+        for (int x = 0; x < surface.Width(); ++x)
+            if (surface.GetValue(x, y) != kNoDataValue) {
+                first = std::min(first, x);
+                last = x;
+            }
+        return {first, last};
+    }
+    // Whether some pixel of column x carries `value` (and colour `colour`, unless kNoColour).
+    bool ColumnHolds(int x, float value, Colour colour = kNoColour) const
+    {
+        for (int y = 0; y < surface.Height(); ++y)
+            if (surface.GetValue(x, y) == value && (colour == kNoColour || surface.GetPixel(x, y) == colour))
+                return true;
+        return false;
     }
     // Pixels that carry a value.
     int Valued() const

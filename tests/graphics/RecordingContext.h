@@ -32,6 +32,14 @@ public:
         return {static_cast<int>(text.size()) * kCharWidth, kHeight};
     }
 
+    bool HasText(const std::string& text) const
+    {
+        for (const Text& t : texts)
+            if (t.text == text)
+                return true;
+        return false;
+    }
+
     std::vector<Text> texts;
     std::string font;
     int fontTenths = 0;

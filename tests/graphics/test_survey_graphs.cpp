@@ -110,10 +110,7 @@ TEST_F(SurveyGraphs, ProfileCurveShowsOnlyTheLatestStationsAcrossTheWidth)
     EXPECT_EQ(CurveColumns(), std::make_pair(2, 198));
     const ConversionSettings conversion = ConversionSettingsFrom(Settings());
     const float station7 = ConvertReadingFiltered(conversion, Settings().currentCalibration, data->Record(7), 7);
-    bool found = false;
-    for (int y = 0; y < 100; ++y)
-        found |= surface.GetPixel(2, y) == kCurveColour && surface.GetValue(2, y) == station7;
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(ColumnHolds(2, station7, kCurveColour));
 }
 
 TEST_F(SurveyGraphs, ProfileCurveOfEqualValuesIsAHorizontalLineAtMidHeight)
@@ -303,12 +300,9 @@ TEST_F(SurveyGraphs, AxesLabelDistancesAndDepths)
     auto data = GroundSurvey(Settings(), 31, 3, 2.0f, 5.0f, 93);
     ASSERT_EQ(DrawMap(*data, Settings(), surface, dc, rect, 0, 0, 7), GraphOutcome::Painted);
     // Stations 0 .. 60 m along the bottom, profiles 0 .. 10 m up the left edge.
-    std::vector<std::string> labels;
-    for (const auto& text : dc.texts)
-        labels.push_back(text.text);
-    EXPECT_NE(std::find(labels.begin(), labels.end(), "50"), labels.end());
-    EXPECT_EQ(std::find(labels.begin(), labels.end(), "60"), labels.end()); // no mark at the very end
-    EXPECT_NE(std::find(labels.begin(), labels.end(), "5"), labels.end());
+    EXPECT_TRUE(dc.HasText("50"));
+    EXPECT_FALSE(dc.HasText("60")); // no mark at the very end
+    EXPECT_TRUE(dc.HasText("5"));
     EXPECT_EQ(dc.font, "Arial");
 
     dc.texts.clear();

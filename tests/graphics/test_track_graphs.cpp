@@ -114,12 +114,7 @@ TEST_F(TrackGraphs, RealScalingCentresTheSection)
     auto data = Walk({{0, 0}, {1, 0}, {2, 0}});
     ASSERT_EQ(PaintTrackSection(*data, Settings(), surface, dc, rect), GraphOutcome::Painted);
     // 2 m of track against 9 m of depth: a narrow block in the middle.
-    int left = 200, right = -1;
-    for (int x = 0; x < 200; ++x)
-        if (surface.GetValue(x, 50) != kNoDataValue) {
-            left = std::min(left, x);
-            right = std::max(right, x);
-        }
+    const auto [left, right] = ValuedSpanInRow(50);
     EXPECT_GT(left, 60);
     EXPECT_LT(right, 140);
     EXPECT_NEAR(left + right, 199, 4);
@@ -135,21 +130,14 @@ TEST_F(TrackGraphs, ProfileCurveShowsTheLatestReadings)
     ASSERT_EQ(PaintTrackProfileCurve(*data, Settings(), surface, dc, rect, 7), GraphOutcome::Painted);
     const ConversionSettings conversion = ConversionSettingsFrom(Settings());
     const float reading7 = ConvertReadingFiltered(conversion, Settings().currentCalibration, data->Record(7), 7);
-    bool found = false;
-    for (int y = 0; y < 100; ++y)
-        found |= surface.GetValue(2, y) == reading7;
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(ColumnHolds(2, reading7));
 
     Settings().showScaleMarks = 1;
     ASSERT_TRUE(surface.Clear());
     ASSERT_EQ(PaintTrackProfileCurve(*data, Settings(), surface, dc, rect, 7), GraphOutcome::Painted);
     // The distance axis covers the 8 m between readings 7 and 11: labels 5 … at most 8.
-    bool labelled = false;
-    for (const auto& text : dc.texts)
-        labelled |= text.text == "5";
-    EXPECT_TRUE(labelled);
-    for (const auto& text : dc.texts)
-        EXPECT_NE(text.text, "10");
+    EXPECT_TRUE(dc.HasText("5"));
+    EXPECT_FALSE(dc.HasText("10"));
 }
 
 TEST_F(TrackGraphs, ProfileCurveOfEqualValuesAndGuards)
@@ -204,15 +192,12 @@ TEST_F(TrackGraphs, TrackViewDrawsReadingsLiveLinksAndTheCurrentReading)
     FillRecorder none;
     EXPECT_FALSE(data->PaintProgress(&none, 0, 0, 104, 104));
     EXPECT_TRUE(none.ellipses.empty());
-}
 
-TEST_F(TrackGraphs, SingleReadingSitsAtTheLeftEdge)
-{
-    auto data = Walk({{0, 0}});
-    FillRecorder recorder;
-    EXPECT_TRUE(data->PaintProgress(&recorder, 0, 0, 104, 104));
-    ASSERT_FALSE(recorder.ellipses.empty());
-    EXPECT_EQ(recorder.ellipses[0].box.left, 0);
+    data = Walk({{0, 0}}); // a single reading sits at the left edge
+    FillRecorder single;
+    EXPECT_TRUE(data->PaintProgress(&single, 0, 0, 104, 104));
+    ASSERT_FALSE(single.ellipses.empty());
+    EXPECT_EQ(single.ellipses[0].box.left, 0);
 }
 
 TEST_F(TrackGraphs, HundredThousandReadingsPaint)

@@ -8,20 +8,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Of(const frames::Frame& frame)
-{
-    return {frame.bytes.begin(), frame.bytes.begin() + static_cast<std::ptrdiff_t>(frame.size)};
-}
-
-TEST(Frames, EachCommandIsByteExact)
-{
-    EXPECT_EQ(Of(frames::ReadingFrame(true, 0x3FFF)), (Bytes{0x02, 0xF1, 0x02, 0x02, 0x00, 0xF5, 0x3F, 0xFF, 0x03}));
-    EXPECT_EQ(Of(frames::ReadingFrame(false, 0x1234)), (Bytes{0x02, 0xF1, 0x03, 0x02, 0x00, 0xF6, 0x12, 0x34, 0x03}));
-    EXPECT_EQ(Of(frames::BatteryFrame()), (Bytes{0x02, 0xF1, 0x07, 0x01, 0x00, 0xF9, 0x00, 0x03}));
-    // The series header is 0xF5, not the sum 0xFD.
-    EXPECT_EQ(Of(frames::SeriesFrame()), (Bytes{0x02, 0xF1, 0x0A, 0x02, 0x00, 0xF5, 0xFF, 0xFF, 0x03}));
-}
-
 TEST(Frames, MaskFollowsUsedFrequencyFlags)
 {
     std::array<int32_t, kFrequencyCount> flags{};
@@ -33,15 +19,6 @@ TEST(Frames, MaskFollowsUsedFrequencyFlags)
     flags.fill(0);
     flags[5] = -7; // any non-zero value counts as on
     EXPECT_EQ(frames::FrequencyMask(flags), 0x0020);
-}
-
-TEST(Frames, ReplySizes)
-{
-    EXPECT_EQ(frames::ReplySize(0x02), 176u);
-    EXPECT_EQ(frames::ReplySize(0x03), 176u);
-    EXPECT_EQ(frames::ReplySize(0x0A), 176u);
-    EXPECT_EQ(frames::ReplySize(0x07), 2u);
-    EXPECT_EQ(frames::ReplySize(0x05), 0u);
 }
 
 // What the instrument object writes, one frame per operation and nothing else.
@@ -64,6 +41,7 @@ TEST(Frames, OperationsWriteExactlyTheirFrame)
     EXPECT_EQ(rig.transport->writes[0], (Bytes{0x02, 0xF1, 0x02, 0x02, 0x00, 0xF5, 0x20, 0x05, 0x03}));
     EXPECT_EQ(rig.transport->writes[1], (Bytes{0x02, 0xF1, 0x03, 0x02, 0x00, 0xF6, 0x20, 0x05, 0x03}));
     EXPECT_EQ(rig.transport->writes[2], (Bytes{0x02, 0xF1, 0x02, 0x02, 0x00, 0xF5, 0x00, 0x00, 0x03}));
+    // The series header is 0xF5, not the sum 0xFD.
     EXPECT_EQ(rig.transport->writes[3], (Bytes{0x02, 0xF1, 0x0A, 0x02, 0x00, 0xF5, 0xFF, 0xFF, 0x03}));
     EXPECT_EQ(rig.transport->writes[4], (Bytes{0x02, 0xF1, 0x07, 0x01, 0x00, 0xF9, 0x00, 0x03}));
 }

@@ -62,7 +62,8 @@ TEST_F(CalibrationMerge, CommentsQuotesDatesAndKeys)
                           "GF1=1.45E-08\n"
                           "IA15=9\nXP0=9\n"
                           "rt=0.1525\nnt=38\nr1=1.496\nr2=2.508\n"
-                          "Unknown=1\nno equals sign here\n"));
+                          "Unknown=1\nno equals sign here\n"
+                          "YP2=abc\nYA1=nan\nCC1=inf\nXA1=1e999\nrt=nan\nnt=inf\n")); // numbers that are not are ignored
     const CalibrationSet* set = store.FindSet({5, 2007, 2, 28});
     ASSERT_NE(set, nullptr);
     EXPECT_EQ(set->comment, "a;b");
@@ -72,21 +73,28 @@ TEST_F(CalibrationMerge, CommentsQuotesDatesAndKeys)
     EXPECT_EQ(set->GF[0], 1.45e-08);
     EXPECT_EQ(set->IA, (std::array<double, 14>{}));
     EXPECT_EQ(set->XP[0], 0.0);
-    EXPECT_EQ(set->rt, 0.1525);
+    EXPECT_EQ(set->rt, 0.1525); // not replaced by the later nan
+    EXPECT_EQ(set->nt, 38.0);
     EXPECT_EQ(set->r2, 2.508);
+    EXPECT_EQ(set->YP[1], 0.0);
+    EXPECT_EQ(set->YA[0], 0.0);
+    EXPECT_EQ(set->CC[0], 0.0);
+    EXPECT_EQ(set->XA[0], 0.0);
     EXPECT_DOUBLE_EQ(set->DC[3], std::sqrt(1.0 / 4.0));
     EXPECT_TRUE(store.Modified());
 }
 
-TEST_F(CalibrationMerge, DateFieldsThatDoNotParseKeepTheirDefaults)
+TEST_F(CalibrationMerge, DateFieldsThatDoNotParseKeepTheirDefaultsAndCommentsAreDecoded)
 {
     CalibrationStore store = MakeStore();
     ASSERT_TRUE(Merge(store, "a.ini", "[LUR 1]\nDate=28\n" + Frequencies() + "[LUR 2]\nDate=\n" + Frequencies() +
-                                          "[LUR 3]\nDate=5.6.2011\n" + Frequencies()));
+                                          "[LUR 3]\nDate=5.6.2011\n" + Frequencies() +
+                                          "[LUR 4]\nComment=\xCF\xF0\xE8\xE1\xEE\xF0 \xB9" "1\n" + Frequencies()));
     EXPECT_NE(store.FindSet({1, 2000, 1, 28}), nullptr);
     EXPECT_NE(store.FindSet({2, 2000, 1, 1}), nullptr);
     EXPECT_NE(store.FindSet({3, 2011, 6, 5}), nullptr);
-    EXPECT_EQ(store.Sets().size(), 3u);
+    EXPECT_EQ(store.Sets().size(), 4u);
+    EXPECT_EQ(store.FindSet({4, 2000, 1, 1})->comment, "Прибор №1"); // comments are in Windows-1251
 }
 
 TEST_F(CalibrationMerge, FileNameSerialHeaderlessFilesAndDiscardedKeys)
@@ -130,18 +138,6 @@ TEST_F(CalibrationMerge, ZeroOrMissingFrequencyRejectsTheSetAndStopsReading)
     EXPECT_NE(store.FindSet({4, 2000, 1, 1}), nullptr);
     EXPECT_EQ(store.FindSet({5, 2000, 1, 1}), nullptr);
     EXPECT_TRUE(second.rejected);
-}
-
-TEST_F(CalibrationMerge, UnparsableAndNonFiniteNumbersAreIgnored)
-{
-    CalibrationStore store = MakeStore();
-    ASSERT_TRUE(Merge(store, "a.ini", "[LUR 1]\n" + Frequencies() + "XP1=2\nXP2=abc\nrt=nan\nnt=inf\nXA1=1e999\n"));
-    const CalibrationSet* set = store.FindSet({1, 2000, 1, 1});
-    ASSERT_NE(set, nullptr);
-    EXPECT_EQ(set->XP[1], 0.0);
-    EXPECT_EQ(set->rt, 0.0);
-    EXPECT_EQ(set->nt, 0.0);
-    EXPECT_EQ(set->XA[0], 0.0);
 }
 
 TEST_F(CalibrationMerge, DuplicateSetsAskYesNoCancel)
@@ -202,13 +198,6 @@ TEST_F(CalibrationMerge, HostileFilesNeverCrash)
     EXPECT_LT(set->comment.size(), 1024u);
     EXPECT_TRUE(Merge(store, "empty.ini", ""));
     EXPECT_TRUE(Merge(store, "headers.ini", "[LUR\n[LUR 99999999999]\n[ LUR -5 ]\n=\n==\n\"\n\\\n"));
-}
-
-TEST_F(CalibrationMerge, Windows1251CommentsAreReadAsText)
-{
-    CalibrationStore store = MakeStore();
-    ASSERT_TRUE(Merge(store, "a.ini", "[LUR 4]\nComment=\xCF\xF0\xE8\xE1\xEE\xF0 \xB9" "1\n" + Frequencies()));
-    EXPECT_EQ(store.FindSet({4, 2000, 1, 1})->comment, "Прибор №1");
 }
 
 using CalibrationSave = StoreFixture;
@@ -291,26 +280,21 @@ TEST(CalibrationSelect, FallbacksByDateAndSerial)
     WriteFile(dir.File("c.ini"), sets);
     CalibrationStore store(dir.File("c.ini"));
 
-    CalibrationKey key{5, 2008, 6, 10};
-    store.SelectSet(key);
-    EXPECT_EQ(key, (CalibrationKey{5, 2008, 1, 1}));
-    key = {5, 2009, 1, 1};
-    store.SelectSet(key);
-    EXPECT_EQ(key, (CalibrationKey{5, 2009, 1, 1}));
-    key = {5, 2030, 1, 1};
-    store.SelectSet(key);
-    EXPECT_EQ(key, (CalibrationKey{5, 2009, 1, 1}));
-    key = {5, 1999, 1, 1};
-    store.SelectSet(key);
-    EXPECT_EQ(key, (CalibrationKey{5, 2007, 1, 1}));
-    // Unknown serial: the first set in key order.
-    key = {4, 2008, 1, 1};
-    store.SelectSet(key);
-    EXPECT_EQ(key, (CalibrationKey{3, 2020, 1, 1}));
+    const std::pair<CalibrationKey, CalibrationKey> cases[] = {
+        {{5, 2008, 6, 10}, {5, 2008, 1, 1}}, // the latest set on or before the date
+        {{5, 2009, 1, 1}, {5, 2009, 1, 1}},
+        {{5, 2030, 1, 1}, {5, 2009, 1, 1}},
+        {{5, 1999, 1, 1}, {5, 2007, 1, 1}},  // none before: the earliest after
+        {{4, 2008, 1, 1}, {3, 2020, 1, 1}},  // unknown serial: the first set in key order
+    };
+    for (auto [key, expected] : cases) {
+        store.SelectSet(key);
+        EXPECT_EQ(key, expected);
+    }
 
     WriteFile(dir.File("d.ini"), "[LUR 5]\nDate=01/01/2009\n" + Frequencies());
     CalibrationStore single(dir.File("d.ini"));
-    key = {5, 2008, 6, 10};
+    CalibrationKey key{5, 2008, 6, 10};
     single.SelectSet(key);
     EXPECT_EQ(key, (CalibrationKey{5, 2009, 1, 1}));
 

@@ -51,58 +51,47 @@ protected:
         }
         return d;
     }
+};
 
-    void CheckSurveyRoundTrip(int count)
-    {
+} // namespace
+
+TEST_F(JournalRecoveryTest, SurveysRecoverTheFileANormalSaveWrites)
+{
+    struct Case {
+        const char* what;
+        int32_t workType, xSize, ySize, tracer;
+        int count;
+    };
+    const Case cases[] = {
+        {"map", kWorkMap, 3, 4, 0, 9},
+        {"limited profile overwriting its last station", kWorkLimitedProfile, 5, 1, 0, 8},
+        {"open profile grown past its first array", kWorkProfile, 20, 1, 0, 26},
+        {"tracer series on a map", kWorkMap, 4, 5, 1, 2},
+        // More stations than an open profile starts with: only open profiles log their last record.
+        {"large map", kWorkMap, 50, 40, 0, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Settings().workType = c.workType;
+        Settings().xSize = c.xSize;
+        Settings().ySize = c.ySize;
+        Settings().tracerModeOn = c.tracer;
         DistinctHeader();
-        auto d = Survey(count);
+        auto d = Survey(c.count);
+        const size_t readings = size_t(c.count) * (c.tracer ? 14 : 1);
+        EXPECT_EQ(SummarizeJournal(JournalBytes()).readings, readings);
         std::string journalBytes, saved;
         SaveNormally(*d, journalBytes, saved);
         ScrambleSettings();
         RecoveryResult result;
         EXPECT_EQ(RecoverAndSave(journalBytes, "b.lur", &result), saved);
-        EXPECT_EQ(result.readings, size_t(count) * (Settings().tracerModeOn ? 14 : 1));
+        EXPECT_EQ(result.readings, readings);
         EXPECT_EQ(result.problem, "");
         ExpectSameSurvey(*d, *result.dataSet);
+        EXPECT_EQ(Settings().workType, c.workType);
+        EXPECT_EQ(Settings().headerText1, "Участок 7");
+        EXPECT_EQ(Settings().reportedSerial, 43);
     }
-};
-
-} // namespace
-
-TEST_F(JournalRecoveryTest, MapRecoversTheFileANormalSaveWrites)
-{
-    Settings().workType = kWorkMap;
-    Settings().xSize = 3;
-    Settings().ySize = 4;
-    CheckSurveyRoundTrip(9);
-    EXPECT_EQ(Settings().workType, kWorkMap);
-    EXPECT_EQ(Settings().headerText1, "Участок 7");
-    EXPECT_EQ(Settings().reportedSerial, 43);
-}
-
-TEST_F(JournalRecoveryTest, LimitedProfileOverwritingItsLastStationRecovers)
-{
-    Settings().workType = kWorkLimitedProfile;
-    Settings().xSize = 5;
-    CheckSurveyRoundTrip(8); // the last readings overwrite station 4
-    EXPECT_EQ(Settings().workType, kWorkLimitedProfile);
-    EXPECT_EQ(Settings().xSize, 5);
-}
-
-TEST_F(JournalRecoveryTest, OpenProfileGrownPastItsFirstArrayRecovers)
-{
-    Settings().workType = kWorkProfile;
-    CheckSurveyRoundTrip(26);
-    EXPECT_EQ(Settings().workType, kWorkProfile);
-}
-
-TEST_F(JournalRecoveryTest, TracerSeriesOnAMapRecovers)
-{
-    Settings().workType = kWorkMap;
-    Settings().xSize = 4;
-    Settings().ySize = 5;
-    Settings().tracerModeOn = 1;
-    CheckSurveyRoundTrip(2);
 }
 
 TEST_F(JournalRecoveryTest, TrackWithProvisionalFinalAndDroppedPositionsRecovers)
@@ -181,21 +170,6 @@ TEST_F(JournalRecoveryTest, ReadingsAfterASaveStartAJournalHoldingTheWholeDataSe
     RecoveryResult result;
     EXPECT_EQ(RecoverAndSave(bytes, "b.lur", &result), expected.Data());
     ExpectSameSurvey(d, *result.dataSet);
-}
-
-TEST_F(JournalRecoveryTest, ALargeGridCountsOnlyItsReadings)
-{
-    // More stations than an open profile starts with: only open profiles log their last record.
-    Settings().workType = kWorkMap;
-    Settings().xSize = 50;
-    Settings().ySize = 40;
-    SurveyDataSet d(Settings());
-    d.SetJournal(journal.get());
-    ASSERT_TRUE(journal->Start(d));
-    ScriptedSource source;
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(d.Measure(source));
-    EXPECT_EQ(SummarizeJournal(JournalBytes()).readings, 3u);
 }
 
 TEST_F(JournalRecoveryTest, DiscardRemovesTheFileAndSummaryDescribesIt)

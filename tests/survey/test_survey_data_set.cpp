@@ -27,6 +27,13 @@ protected:
 
 using PS = std::pair<uint32_t, uint32_t>;
 
+void ExpectSpan(const GridSpan& span, bool found, uint32_t first, uint32_t last)
+{
+    EXPECT_EQ(span.found, found);
+    EXPECT_EQ(span.first, first);
+    EXPECT_EQ(span.last, last);
+}
+
 } // namespace
 
 TEST_F(SurveyDataSetTest, SerpentineStorageOrderOfASmallGrid)
@@ -194,32 +201,22 @@ TEST_F(SurveyDataSetTest, StationRuns)
     SurveyDataSet d = Grid(kWorkMap, 6, 3);
     for (uint32_t s : {1u, 2u, 3u, 5u})
         Measure(d, 1, s);
-    GridSpan run = d.FindStationRun(1, 2);
-    EXPECT_TRUE(run.found);
-    EXPECT_EQ(run.first, 1u);
-    EXPECT_EQ(run.last, 3u);
+    ExpectSpan(d.FindStationRun(1, 2), true, 1, 3);
     EXPECT_EQ(d.StationRunLength(1, 3), 3u);
     EXPECT_EQ(d.StationRunLength(1, 5), 1u);
     EXPECT_EQ(d.StationRunLength(1, 99), 1u); // clamped to the last station, 5
 
     // An unmeasured station between measured neighbours is no run.
-    run = d.FindStationRun(1, 4);
-    EXPECT_FALSE(run.found);
-    EXPECT_EQ(run.last, 4u);
+    EXPECT_FALSE(d.FindStationRun(1, 4).found);
+    EXPECT_EQ(d.FindStationRun(1, 4).last, 4u);
     EXPECT_EQ(d.StationRunLength(1, 4), 0u);
+    ExpectSpan(d.FindStationRun(3, 0), false, 1, 0); // past the last profile
 
-    run = d.FindStationRun(3, 0); // past the last profile
-    EXPECT_FALSE(run.found);
-    EXPECT_EQ(run.first, 1u);
-    EXPECT_EQ(run.last, 0u);
-}
-
-TEST_F(SurveyDataSetTest, StationRunsOfAnOpenProfileSpanItsRecords)
-{
-    SurveyDataSet d = Grid(kWorkProfile, 0, 1);
+    // Runs of an open profile span its records.
+    SurveyDataSet open = Grid(kWorkProfile, 0, 1);
     for (uint32_t s = 0; s < 20; ++s)
-        Measure(d, 0, s);
-    EXPECT_EQ(d.StationRunLength(0, 25), 20u);
+        Measure(open, 0, s);
+    EXPECT_EQ(open.StationRunLength(0, 25), 20u);
 }
 
 TEST_F(SurveyDataSetTest, ProfileBlocks)
@@ -234,21 +231,12 @@ TEST_F(SurveyDataSetTest, ProfileBlocks)
     Measure(d, 2, 0); // profile 2 incomplete
     complete(3);
 
-    GridSpan block = d.FindProfileBlock(1, 0);
-    EXPECT_TRUE(block.found);
-    EXPECT_EQ(block.first, 0u);
-    EXPECT_EQ(block.last, 1u);
+    ExpectSpan(d.FindProfileBlock(1, 0), true, 0, 1);
     // The current profile is incomplete but those below are: the block ends below it.
-    block = d.FindProfileBlock(2, 0);
-    EXPECT_TRUE(block.found);
-    EXPECT_EQ(block.first, 0u);
-    EXPECT_EQ(block.last, 1u);
+    ExpectSpan(d.FindProfileBlock(2, 0), true, 0, 1);
     // Profile 3 is complete on its own; profile 2 below it breaks the block.
     EXPECT_EQ(d.ProfileBlockLength(3, 0), 1u);
-    block = d.FindProfileBlock(4, 1);
-    EXPECT_TRUE(block.found);
-    EXPECT_EQ(block.first, 3u);
-    EXPECT_EQ(block.last, 3u);
+    ExpectSpan(d.FindProfileBlock(4, 1), true, 3, 3);
 
     SurveyDataSet empty = Grid(kWorkMap, 3, 5);
     EXPECT_FALSE(empty.FindProfileBlock(0, 0).found);

@@ -1,0 +1,76 @@
+#pragma once
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gps/CGpsPositionService.h"
+#include "gps/SystemClockSetter.h"
+#include "platform/Prompter.h"
+
+// Test doubles for the GPS reader thread; each is safe to use from it and the test at once.
+namespace testing_support {
+
+class RecordingPoster : public MessagePoster {
+public:
+    void Post(WindowId window, const PositionMessage& message) override
+    {
+        std::lock_guard guard(mutex_);
+        posted_.push_back({window, message});
+        changed_.notify_all();
+    }
+    // Waits until `count` messages arrived; the bound only keeps a broken reader from hanging.
+    bool WaitFor(size_t count)
+    {
+        std::unique_lock guard(mutex_);
+        return changed_.wait_for(guard, std::chrono::seconds(20), [&] { return posted_.size() >= count; });
+    }
+    std::vector<std::pair<WindowId, PositionMessage>> Copy()
+    {
+        std::lock_guard guard(mutex_);
+        return posted_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::pair<WindowId, PositionMessage>> posted_;
+};
+
+class FakeClockSetter : public SystemClockSetter {
+public:
+    void SetUtc(std::chrono::system_clock::time_point utc) override
+    {
+        std::lock_guard guard(mutex_);
+        times_.push_back(utc);
+    }
+    std::vector<std::chrono::system_clock::time_point> Times()
+    {
+        std::lock_guard guard(mutex_);
+        return times_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::chrono::system_clock::time_point> times_;
+};
+
+class RecordingPrompter : public platform::Prompter {
+public:
+    platform::PromptAnswer Ask(const std::string& text, const std::string& caption, platform::PromptButtons,
+                               platform::PromptIcon icon) override
+    {
+        std::lock_guard guard(mutex);
+        asked.push_back({text, caption});
+        errorIcon = icon == platform::PromptIcon::Error;
+        return platform::PromptAnswer::Ok;
+    }
+    std::mutex mutex;
+    std::vector<std::pair<std::string, std::string>> asked;
+    bool errorIcon = false;
+};
+
+} // namespace testing_support
