@@ -55,7 +55,7 @@ bool GpsLink::Open(const std::string& port, int baud, std::string& error)
         PortMap::Instance().Load(CSettings::Instance().Registry());
     const std::string device = PortMap::Instance().Resolve(port);
     errno = 0;
-    if (!port_.Open(device, nullptr, nullptr, static_cast<uint32_t>(baud))) {
+    if (!port_.Open(device, nullptr, &kGpsPortTimeouts, static_cast<uint32_t>(baud))) {
         error = "cannot open GPS port " + device + ": " + (errno ? std::strerror(errno) : "not a serial port");
         return false;
     }

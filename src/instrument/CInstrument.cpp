@@ -148,7 +148,7 @@ bool CInstrument::ConnectGps()
         title = current;
     bluetooth.SetTrayTitle(kChooseGpsTitle);
     std::string name = PortMap::PortName(links_.settings.GpsPortNumber());
-    bool opened = links_.gpsPort.Open(name, nullptr, nullptr, links_.settings.GpsBaudRate());
+    bool opened = links_.gpsPort.Open(name, nullptr, &kGpsPortTimeouts, links_.settings.GpsBaudRate());
     bluetooth.SetTrayTitle(title);
     readerStartFailed_ = false;
     if (opened && !gpsReaderRunning.load()) {

@@ -21,3 +21,9 @@ struct SerialTimeouts {
     uint32_t writeTotalMultiplier = 10;
     uint32_t writeTotalConstant = 1000;
 };
+
+// The GPS port's: a read ends 20 ms after the bytes stop coming, so each burst of sentences
+// is decoded, and its fix stamped, as it arrives rather than once 256 bytes have gathered
+// (up to half a second late at 1 Hz); a silent receiver ends a read within half a second,
+// so the reader thread stops promptly.
+inline constexpr SerialTimeouts kGpsPortTimeouts{20, 0, 500, 10, 1000};

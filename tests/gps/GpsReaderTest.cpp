@@ -214,10 +214,7 @@ TEST_F(ReaderFixture, DecodesAPseudoTerminalStreamEndToEnd)
     PseudoTerminal pty;
     ASSERT_TRUE(pty.Create());
     CSerialPort port;
-    SerialTimeouts timeouts;
-    timeouts.readTotalMultiplier = 0;
-    timeouts.readTotalConstant = 50; // a short read keeps Stop quick
-    ASSERT_TRUE(port.Open(pty.SlavePath(), nullptr, &timeouts, 4800));
+    ASSERT_TRUE(port.Open(pty.SlavePath(), nullptr, &kGpsPortTimeouts, 4800));
     SerialByteSource serial(port);
     const auto write = [&](const std::string& text) {
         ASSERT_EQ(::write(pty.MasterFd(), text.data(), text.size()), static_cast<ssize_t>(text.size()));

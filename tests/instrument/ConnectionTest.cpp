@@ -63,6 +63,14 @@ TEST_F(Connection, WithGpsBothPortsOpenAndTheReaderStarts)
     EXPECT_TRUE(gpsReaderRunning);
     EXPECT_FALSE(rig.instrument.GpsReaderStartFailed());
     EXPECT_TRUE(rig.instrument.IsConnected());
+
+    // A burst of sentences is read when the line goes quiet, not when 256 bytes have gathered.
+    uint8_t buffer[256];
+    size_t got = 0;
+    rig.gpsPort.Read(buffer, sizeof buffer, got);
+    ASSERT_EQ(rig.gpsTransport->readWaits.size(), 1u);
+    EXPECT_EQ(rig.gpsTransport->readWaits[0].intervalMs, 20u);
+    EXPECT_EQ(rig.gpsTransport->readWaits[0].totalMs, 500u);
 }
 
 TEST_F(Connection, WithGpsOnlyTheInstrumentPortOpenIsNotConnected)
