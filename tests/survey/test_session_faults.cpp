@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <limits>
+#include <sys/resource.h>
 
 #include "support/SessionBytes.h"
 #include "support/SettingsFixture.h"
@@ -196,4 +199,37 @@ TEST_F(SessionFaultTest, OversizedFileIsNotRead)
     EXPECT_FALSE(opened.dataSet);
     EXPECT_NE(opened.error, "");
     EXPECT_TRUE(Take() == before);
+}
+
+// A save cut short at any byte, as by a full disk, fails and leaves the previous file as
+// it was and nothing beside it.
+TEST_F(SessionFaultTest, ASaveCutAtAnyByteKeepsThePreviousFile)
+{
+    Settings().workType = kWorkMap;
+    Settings().xSize = 2;
+    Settings().ySize = 2;
+    SurveyDataSet data(Settings());
+    for (uint32_t k = 0; k < 3; ++k)
+        data.StoreRecord(k, SampleRecord(k + 1));
+    const std::string path = dir.File("s.lur");
+    const std::string previous = "the previous session";
+    WriteFile(path, previous);
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
+    const size_t size = 828 + 4 * 180;
+    for (rlim_t cut = 0; cut < size; ++cut) {
+        rlimit limit = saved;
+        limit.rlim_cur = cut;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        const bool ok = SaveSession(data, path).ok;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+        ASSERT_FALSE(ok) << cut;
+        ASSERT_EQ(testing_support::ReadFile(path), previous) << cut;
+        ASSERT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << cut;
+    }
+    std::signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(SaveSession(data, path).ok);
+    EXPECT_EQ(testing_support::ReadFile(path).size(), size);
 }
