@@ -1,5 +1,6 @@
 #include "GpsLink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
