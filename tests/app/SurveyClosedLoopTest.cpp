@@ -131,11 +131,11 @@ TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
     TempDir config;
     std::string out;
     const std::string track = config.File("track.lur");
-    // 2 s of walking between readings, about 2.4 m, all along the first line (north 0); time
-    // runs only 25 times faster, so a reading held up by a busy machine moves little further.
-    out = SurveyInfo(config, "--type track --readings 40 --time-factor 25", track);
+    // 2 s of walking between readings, about 2.4 m, all along the first 120 m line (north 0);
+    // time runs only 10 times faster, so a reading held up by a busy machine moves little further.
+    out = SurveyInfo(config, "--type track --readings 30 --time-factor 10", track);
     EXPECT_NE(out.find("GPS track (31)"), std::string::npos) << out;
-    EXPECT_NE(out.find("measured: 40"), std::string::npos) << out;
+    EXPECT_NE(out.find("measured: 30"), std::string::npos) << out;
 
     ASSERT_EQ(Lurctl(config, "session export " + track + " --format csv --units adc", out), 0);
     struct Row {
@@ -147,19 +147,19 @@ TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
         ASSERT_EQ(cells.size(), 7u + kFrequencyCount) << out;
         rows.push_back({std::stod(cells[3]), std::stod(cells[4]), std::stod(cells.back())});
     }
-    ASSERT_EQ(rows.size(), 40u);
+    ASSERT_EQ(rows.size(), 30u);
     for (size_t k = 1; k < rows.size(); ++k) {
         EXPECT_NEAR(rows[k].north, 0.0, 0.5) << k;
         EXPECT_GT(rows[k].east - rows[k - 1].east, 1.0) << k; // never left at one place
-        EXPECT_LT(rows[k].east - rows[k - 1].east, 5.0) << k;
+        EXPECT_LT(rows[k].east - rows[k - 1].east, 8.0) << k;
     }
-    ASSERT_GT(rows.back().east, 75.0);
+    ASSERT_GT(rows.back().east, 62.0);
     // Away from the pipe (x 20) and the block (x 40 to 60) the ground is uniform; over the
     // pipe it is not.
     const double background = rows.back().highest;
     double overPipe = 0;
     for (const Row& row : rows) {
-        if (row.east > 75) {
+        if (row.east > 62) {
             EXPECT_EQ(row.highest, background) << row.east;
         } else if (std::fabs(row.east - 20) < 3 && std::fabs(row.highest - background) > std::fabs(overPipe)) {
             overPipe = row.highest - background;
