@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/ConfigDirectory.h"
 #include "settings/CSettings.h"
@@ -120,12 +121,21 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     const size_t count = dataSet.RecordCount();
     const auto* survey = dynamic_cast<const SurveyDataSet*>(&dataSet);
     const bool openProfile = survey && survey->XSize() == 0;
+    // Empty survey records need no entry, except the last one of a grown open profile.
+    std::vector<uint32_t> entries;
     for (size_t k = 0; k < count; ++k) {
-        // Empty survey records need no entry, except the last one of a grown open profile.
         const bool grown = openProfile && k + 1 == count && count > SurveyDataSet::kOpenProfileStart;
         if (track || !dataSet.Record(k).Empty() || grown)
-            journal::AppendEntry(pending_, track ? journal::kTrackReading : journal::kSurveyReading,
-                                 journal::EncodeReading(ReadingOf(dataSet, uint32_t(k)), track));
+            entries.push_back(uint32_t(k));
+    }
+    for (const uint32_t k : entries) {
+        journal::Reading reading = ReadingOf(dataSet, k);
+        // Replay sets the position after each reading, while an open profile or a track
+        // is still shorter than now: only the last entry carries where the data set stands.
+        if (k != entries.back())
+            reading.positionA = reading.positionB = 0;
+        journal::AppendEntry(pending_, track ? journal::kTrackReading : journal::kSurveyReading,
+                             journal::EncodeReading(reading, track));
     }
     if (const auto* trackSet = dynamic_cast<const TrackDataSet*>(&dataSet))
         journal::AppendEntry(pending_, journal::kCurrentFix, journal::EncodeCurrentFix(trackSet->CurrentFix()));
