@@ -234,7 +234,7 @@ void AcquisitionJournal::CurrentFixChanged(const GpsFix& fix)
     const bool healthy = pending_.empty();
     Append(journal::kCurrentFix, journal::EncodeCurrentFix(fix));
     // Queued readings wait for a flushed commit: an unflushed write must not clear them.
-    if (healthy && fd_ >= 0)
+    if (healthy)
         Flush(false);
 }
 
