@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole suite twice: optimised, then under
-# AddressSanitizer + UBSan.
+# AddressSanitizer + UBSan; then every fuzz target for FUZZ_SECONDS (default 30) each.
+# Any failure, a fuzzing finding included, fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -11,3 +12,5 @@ for preset in default asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+echo "== fuzz" >&2
+scripts/fuzz.sh "${FUZZ_SECONDS:-30}"

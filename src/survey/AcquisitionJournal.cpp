@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "platform/ConfigDirectory.h"
 #include "settings/CSettings.h"
@@ -90,7 +92,10 @@ void AcquisitionJournal::Close()
 
 bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
 {
-    Discard();
+    // The earlier file stays until the new one holds everything: until then it is the
+    // best there is to recover from.
+    Close();
+    pending_.clear();
     needsStart_ = true; // until the new file holds everything
     if (!platform::MakeDirectories(directory_)) {
         error_ = ErrorText("Cannot create the journal directory", directory_, errno);
@@ -109,7 +114,7 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
         error_ = ErrorText("Cannot create", path, errno);
         return false;
     }
-    path_ = path;
+    const std::string previous = std::exchange(path_, path);
     end_ = 0;
 
     state_ = StateOf(settings_);
@@ -120,12 +125,21 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     const size_t count = dataSet.RecordCount();
     const auto* survey = dynamic_cast<const SurveyDataSet*>(&dataSet);
     const bool openProfile = survey && survey->XSize() == 0;
+    // Empty survey records need no entry, except the last one of a grown open profile.
+    std::vector<uint32_t> entries;
     for (size_t k = 0; k < count; ++k) {
-        // Empty survey records need no entry, except the last one of a grown open profile.
         const bool grown = openProfile && k + 1 == count && count > SurveyDataSet::kOpenProfileStart;
         if (track || !dataSet.Record(k).Empty() || grown)
-            journal::AppendEntry(pending_, track ? journal::kTrackReading : journal::kSurveyReading,
-                                 journal::EncodeReading(ReadingOf(dataSet, uint32_t(k)), track));
+            entries.push_back(uint32_t(k));
+    }
+    for (const uint32_t k : entries) {
+        journal::Reading reading = ReadingOf(dataSet, k);
+        // Replay sets the position after each reading, while an open profile or a track
+        // is still shorter than now: only the last entry carries where the data set stands.
+        if (k != entries.back())
+            reading.positionA = reading.positionB = 0;
+        journal::AppendEntry(pending_, track ? journal::kTrackReading : journal::kSurveyReading,
+                             journal::EncodeReading(reading, track));
     }
     if (const auto* trackSet = dynamic_cast<const TrackDataSet*>(&dataSet))
         journal::AppendEntry(pending_, journal::kCurrentFix, journal::EncodeCurrentFix(trackSet->CurrentFix()));
@@ -141,10 +155,12 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
         // A file without its whole snapshot would recover less than memory holds.
         Close();
         ::unlink(path_.c_str());
-        path_.clear();
+        path_ = previous;
         pending_.clear();
         return false;
     }
+    if (!previous.empty())
+        ::unlink(previous.c_str());
     needsStart_ = false;
     return true;
 }
@@ -166,13 +182,26 @@ void AcquisitionJournal::QueueStateIfChanged()
     if (now == state_)
         return;
     state_ = std::move(now);
-    journal::AppendEntry(pending_, journal::kState, journal::EncodeState(state_));
+    Append(journal::kState, journal::EncodeState(state_));
 }
 
 void AcquisitionJournal::Queue(journal::EntryType type, const std::string& payload)
 {
     QueueStateIfChanged();
+    Append(type, payload);
+}
+
+void AcquisitionJournal::Append(journal::EntryType type, const std::string& payload)
+{
     journal::AppendEntry(pending_, type, payload);
+    if (pending_.size() <= kMaxPendingBytes)
+        return;
+    // The file has been failing for thousands of readings: stop holding them twice. The
+    // next Commit snapshots the data set into a new file instead.
+    Close();
+    pending_.clear();
+    needsStart_ = true;
+    error_ = "The journal \"" + path_ + "\" fell too far behind" + (error_.empty() ? "" : ": " + error_);
 }
 
 void AcquisitionJournal::ReadingStored(const DataSet& dataSet, uint32_t index)
@@ -203,7 +232,7 @@ void AcquisitionJournal::CurrentFixChanged(const GpsFix& fix)
     if (fd_ < 0)
         return;
     const bool healthy = pending_.empty();
-    journal::AppendEntry(pending_, journal::kCurrentFix, journal::EncodeCurrentFix(fix));
+    Append(journal::kCurrentFix, journal::EncodeCurrentFix(fix));
     // Queued readings wait for a flushed commit: an unflushed write must not clear them.
     if (healthy)
         Flush(false);

@@ -17,7 +17,9 @@ class DataSet;
 // with fdatasync(). When that fails (disk full, I/O error) the entries stay queued in
 // memory and go out with the next Commit(); meanwhile Durable() is false and Error()
 // says why. The data set keeps the reading either way, and its Measure() reports false so
-// the caller learns that the reading exists only in memory and offers to save.
+// the caller learns that the reading exists only in memory and offers to save. A queue
+// longer than kMaxPendingBytes is given up: the file keeps what reached it, and the next
+// Commit() starts a new file with everything the data set holds.
 //
 // The file is removed by Discard() (after a successful save, or when the data set is
 // thrown away on purpose); the next change then starts a new file holding everything
@@ -25,6 +27,9 @@ class DataSet;
 // data set that points at it. UI thread only.
 class AcquisitionJournal {
 public:
+    // Unwritten entries kept at most (some thousands of readings).
+    static constexpr size_t kMaxPendingBytes = size_t(1) << 20;
+
     // Journal files go into `directory`, created when needed.
     AcquisitionJournal(std::string directory, const CSettings& settings);
     ~AcquisitionJournal(); // closes the file and keeps it for recovery
@@ -35,8 +40,9 @@ public:
     static std::string DefaultDirectory();
 
     // A new file (named after `now` and the process id) holding the data set's kind and
-    // grid, the settings a save writes and everything the data set holds; synced. Any
-    // earlier file of this journal is removed. False with Error() when it cannot be written.
+    // grid, the settings a save writes and everything the data set holds; synced. Then
+    // any earlier file of this journal is removed; when the new one cannot be written it
+    // is kept, and Start returns false with Error().
     bool Start(const DataSet& dataSet, std::time_t now = std::time(nullptr));
     // Removes the file; nothing is queued any more.
     void Discard();
@@ -59,6 +65,7 @@ public:
 
 private:
     void Queue(journal::EntryType type, const std::string& payload);
+    void Append(journal::EntryType type, const std::string& payload);
     void QueueStateIfChanged();
     bool Flush(bool sync);
     void Close();

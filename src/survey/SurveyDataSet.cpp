@@ -30,8 +30,9 @@ SurveyDataSet::SurveyDataSet(CSettings& settings) : settings_(settings)
     if (settings.workType == kWorkProfile)
         xSize_ = 0;
     xSize_ = std::min<uint32_t>(xSize_, kMaxRecords);
-    if (xSize_ != 0)
-        ySize_ = std::min<uint32_t>(ySize_, uint32_t(kMaxRecords / xSize_));
+    // An open-ended grid is one profile: its records are indexed by station alone, and a
+    // file cannot say how long each of several open profiles would be.
+    ySize_ = xSize_ != 0 ? std::min<uint32_t>(ySize_, uint32_t(kMaxRecords / xSize_)) : 1;
     settings.gridStations = int32_t(xSize_);
     settings.gridProfiles = int32_t(ySize_);
     records_.resize(xSize_ != 0 ? size_t(xSize_) * ySize_ : kOpenProfileStart);
@@ -248,7 +249,7 @@ std::unique_ptr<SurveyDataSet> SurveyDataSet::LoadSurveyBody(const SessionImage&
     settings.sessionExtra2 = image.extra2;
     settings.xStep = float(image.xStep);
     settings.yStep = float(image.yStep);
-    if (image.y > 1) {
+    if (image.y > 1 && image.x != 0) {
         settings.workType = kWorkMap;
         settings.xSize = int32_t(image.x);
         settings.ySize = int32_t(image.y);

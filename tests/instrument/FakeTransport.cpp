@@ -54,7 +54,8 @@ bool FakeTransport::Read(uint8_t* buffer, size_t count, const ReadWait& wait, si
     lastArrival_ = clock_.Now();
     piece.afterMs = 0;
     got = std::min(count, piece.bytes.size());
-    std::memcpy(buffer, piece.bytes.data(), got);
+    if (got != 0) // an empty piece has no data pointer to copy from
+        std::memcpy(buffer, piece.bytes.data(), got);
     piece.bytes.erase(piece.bytes.begin(), piece.bytes.begin() + static_cast<std::ptrdiff_t>(got));
     if (piece.bytes.empty())
         released_.pop_front();

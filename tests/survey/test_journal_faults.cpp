@@ -342,3 +342,55 @@ TEST(JournalFormat, FramingIsPinned)
     const uint32_t crc = Crc32(out.data(), 7);
     EXPECT_EQ(out.substr(7), std::string({char(crc), char(crc >> 8), char(crc >> 16), char(crc >> 24)}));
 }
+
+TEST_F(JournalFaultTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverything)
+{
+    Settings().workType = kWorkProfile;
+    Settings().tracerModeOn = 1; // fourteen readings a measure fill the queue sooner
+    SurveyDataSet d(Settings());
+    d.SetJournal(journal.get());
+    ASSERT_TRUE(journal->Start(d));
+    ScriptedSource source;
+    ASSERT_TRUE(d.Measure(source));
+    const std::string first = journal->Path();
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    ASSERT_GE(::dup2(full, journal->Descriptor()), 0);
+    ::close(full);
+
+    // The directory cannot take a new file either: the queue is given up, not kept.
+    const std::string moved = dir.File("moved");
+    ASSERT_EQ(::rename(JournalDirectory().c_str(), moved.c_str()), 0);
+    WriteFile(JournalDirectory(), "a file where the directory should be");
+    const size_t entryBytes = 14 * (journal::kEntryOverhead + 180);
+    const size_t enough = 2 * AcquisitionJournal::kMaxPendingBytes / entryBytes;
+    size_t measures = 0;
+    while (journal->Descriptor() >= 0 && measures < enough) {
+        EXPECT_FALSE(d.Measure(source));
+        ++measures;
+    }
+    ASSERT_LT(measures, enough) << "the queue was never given up";
+    EXPECT_GT(measures, AcquisitionJournal::kMaxPendingBytes / (2 * entryBytes));
+    EXPECT_FALSE(journal->Durable());
+    EXPECT_NE(journal->Error().find("journal directory"), std::string::npos) << journal->Error();
+    EXPECT_EQ(d.RecordCount(), 14 * (measures + 1)) << "the data set keeps every reading";
+    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(journal->Path(), first) << "the file that has the first readings is kept";
+    const std::string movedFile = moved + first.substr(first.rfind('/'));
+    RecoveryResult crashed = RecoverJournal(ReadFile(movedFile), Settings());
+    ASSERT_TRUE(crashed.dataSet);
+    EXPECT_EQ(crashed.readings, 14u);
+
+    // The directory is back: the next reading starts a file with everything, and the old one goes.
+    ASSERT_EQ(::unlink(JournalDirectory().c_str()), 0);
+    ASSERT_EQ(::rename(moved.c_str(), JournalDirectory().c_str()), 0);
+    EXPECT_TRUE(d.Measure(source));
+    EXPECT_TRUE(journal->Durable());
+    EXPECT_NE(journal->Path(), first);
+    EXPECT_NE(::access(first.c_str(), F_OK), 0);
+    const RecoveryResult recovered = RecoverJournal(JournalBytes(), Settings());
+    ASSERT_TRUE(recovered.dataSet);
+    EXPECT_EQ(recovered.problem, "");
+    EXPECT_EQ(recovered.dataSet->RecordCount(), d.RecordCount());
+    EXPECT_TRUE(SameRecords(recovered.dataSet->Records(), d.Records()));
+}

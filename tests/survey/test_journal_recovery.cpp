@@ -197,3 +197,32 @@ TEST_F(JournalRecoveryTest, DiscardRemovesTheFileAndSummaryDescribesIt)
     journal->Discard();
     EXPECT_TRUE(ListJournals(JournalDirectory()).empty());
 }
+
+// A journal started over (after a save, or after giving up its queue) holds every reading
+// with one position; replaying it used to stop at the first reading of a long open
+// profile or of any track, whose position lay beyond what had been replayed so far.
+TEST_F(JournalRecoveryTest, AJournalStartedOverOnALongProfileOrATrackRecoversEverything)
+{
+    Settings().workType = kWorkProfile;
+    SurveyDataSet profile(Settings());
+    TrackDataSet track(Settings());
+    for (DataSet* d : {static_cast<DataSet*>(&profile), static_cast<DataSet*>(&track)}) {
+        ScriptedSource source;
+        for (size_t i = 0; i < SurveyDataSet::kOpenProfileStart + 5; ++i)
+            ASSERT_TRUE(d->Measure(source));
+        d->SetJournal(journal.get());
+        ASSERT_TRUE(journal->Start(*d));
+        ByteWriter expected;
+        d->Serialize(expected, false);
+        const RecoveryResult result = RecoverJournal(JournalBytes(), Settings());
+        ASSERT_TRUE(result.dataSet);
+        EXPECT_EQ(result.problem, "");
+        EXPECT_EQ(result.readings, SurveyDataSet::kOpenProfileStart + 5);
+        EXPECT_EQ(result.dataSet->CurrentIndex(), d->CurrentIndex());
+        ByteWriter recovered;
+        result.dataSet->Serialize(recovered, false);
+        EXPECT_EQ(recovered.Data(), expected.Data());
+        journal->Discard();
+        d->SetJournal(nullptr);
+    }
+}

@@ -152,6 +152,24 @@ TEST_F(SessionFaultTest, HostileSizesAndOffsetsAreRefused)
     ExpectRefused(steps.bytes, "step beyond float");
 }
 
+TEST_F(SessionFaultTest, OpenEndedFileOfSeveralProfilesOpensAsOneProfile)
+{
+    SessionBytes b = Map();
+    b.Put32(796, 0);   // no stations: open-ended
+    b.Put32(800, 255); // yet many profiles
+    b.Put32(820, 1);
+    const std::string path = dir.File("open.lur");
+    WriteFile(path, b.bytes);
+    OpenSessionResult opened = OpenSession(path, Settings());
+    ASSERT_TRUE(opened.dataSet) << opened.error;
+    EXPECT_EQ(Settings().workType, kWorkProfile);
+    // What it saves opens again, with the same records.
+    ASSERT_TRUE(SaveSession(*opened.dataSet, path).ok);
+    OpenSessionResult again = OpenSession(path, Settings());
+    ASSERT_TRUE(again.dataSet) << again.error;
+    EXPECT_EQ(again.dataSet->RecordCount(), opened.dataSet->RecordCount());
+}
+
 TEST_F(SessionFaultTest, HostileTrackBodiesAreRefused)
 {
     SessionBytes b = Track(2);

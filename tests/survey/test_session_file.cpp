@@ -142,6 +142,20 @@ TEST_F(SessionFileTest, ProfileReopensAsOpenEndedProfile)
     EXPECT_EQ(survey->RecordCount(), 23u);
 }
 
+TEST_F(SessionFileTest, MapWithoutStationsIsAnOpenProfileThatReopens)
+{
+    auto d = Measured(kWorkMap, 0, 4, 3);
+    EXPECT_EQ(d->XSize(), 0u);
+    EXPECT_EQ(d->YSize(), 1u);
+    EXPECT_EQ(Settings().gridProfiles, 1);
+    auto back = Reopen(*d);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(Settings().workType, kWorkProfile);
+    ASSERT_EQ(back->RecordCount(), d->RecordCount());
+    for (size_t k = 0; k < d->RecordCount(); ++k)
+        EXPECT_EQ(back->Record(k).bytes, d->Record(k).bytes) << k;
+}
+
 TEST_F(SessionFileTest, MapRoundTripRestoresSettingsAndResetsState)
 {
     Settings().xStep = 0.25f;

@@ -1,0 +1,214 @@
+// Instrument replies of any length, content, timing and cut, over the in-memory port on a
+// manual clock: exchanges end within the reply limit, never take stale bytes, and give
+// back exactly the bytes the instrument sent when they came in time.
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "instrument/CInstrument.h"
+#include "instrument/FakeInstrumentSettings.h"
+#include "instrument/FakeTransport.h"
+#include "instrument/InstrumentFrames.h"
+#include "instrument/RadioLeftAlone.h"
+
+namespace {
+
+// Reads the fuzz input front to back; zeros once it runs out.
+class Input {
+public:
+    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    bool Empty() const { return size_ == 0; }
+    uint8_t Byte()
+    {
+        if (size_ == 0)
+            return 0;
+        --size_;
+        return *data_++;
+    }
+    uint16_t U16() { return uint16_t(Byte() | Byte() << 8); }
+    std::vector<uint8_t> Bytes(size_t count)
+    {
+        count = std::min(count, size_);
+        std::vector<uint8_t> bytes(data_, data_ + count);
+        data_ += count;
+        size_ -= count;
+        return bytes;
+    }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+};
+
+enum Operation { kReadSelected, kReadAll, kSeries, kBattery, kConnect, kDisconnect, kOperationCount };
+
+// A reply needs at most a read's wait (10 ms a byte + 1000 ms) past the limit to be given up,
+// and each piece may arrive up to one 10 ms pause late.
+constexpr uint32_t kReadWaitMs = 10 * frames::kReadingReplySize + 1000;
+constexpr uint32_t kGiveUpMs = CInstrument::kReplyLimitMs + kReadWaitMs + 10;
+constexpr uint32_t kSurelyInTimeMs = CInstrument::kReplyLimitMs - kReadWaitMs - 200;
+constexpr uint32_t kPieceSlackMs = 10;
+
+struct Script {
+    std::vector<FakeTransport::Piece> pieces;
+    std::vector<uint8_t> bytes; // everything the pieces carry, in order
+};
+
+Script ReadScript(Input& in)
+{
+    Script script;
+    const int count = in.Byte() % 8;
+    for (int k = 0; k < count; ++k) {
+        FakeTransport::Piece piece;
+        piece.afterMs = in.U16();
+        piece.bytes = in.Bytes(in.Byte());
+        script.bytes.insert(script.bytes.end(), piece.bytes.begin(), piece.bytes.end());
+        script.pieces.push_back(std::move(piece));
+    }
+    return script;
+}
+
+// When the first `need` bytes have all arrived at the latest, in ms after the write;
+// UINT64_MAX when the script carries fewer.
+uint64_t LatestArrival(const Script& script, size_t need)
+{
+    uint64_t at = 0;
+    size_t carried = 0;
+    for (const FakeTransport::Piece& piece : script.pieces) {
+        at += piece.afterMs + kPieceSlackMs;
+        carried += piece.bytes.size();
+        if (carried >= need)
+            return at;
+    }
+    return UINT64_MAX;
+}
+
+// When the first `need` bytes have arrived at the earliest.
+uint64_t EarliestArrival(const Script& script, size_t need)
+{
+    uint64_t at = 0;
+    size_t carried = 0;
+    for (const FakeTransport::Piece& piece : script.pieces) {
+        at += piece.afterMs;
+        carried += piece.bytes.size();
+        if (carried >= need)
+            return at;
+    }
+    return UINT64_MAX;
+}
+
+bool Starts(const uint8_t* bytes, const std::vector<uint8_t>& script, size_t offset, size_t count)
+{
+    return std::equal(bytes, bytes + count, script.begin() + std::ptrdiff_t(offset));
+}
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    Input in(data, size);
+    platform::ManualClock clock(in.Byte() & 1 ? 0xFFFFF000u : 1000u); // near the wrap, or not
+    auto* transport = new FakeTransport(clock);
+    CSerialPort port{std::unique_ptr<SerialTransport>(transport)};
+    CSerialPort gpsPort{std::make_unique<FakeTransport>(clock)};
+    FakeInstrumentSettings settings;
+    CInstrument instrument{InstrumentLinks{
+        port, gpsPort, settings, std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()), clock}};
+    Check(instrument.Connect());
+
+    for (int op = 0; op < 16 && !in.Empty(); ++op) {
+        const uint8_t code = in.Byte();
+        const int operation = (code & 7) % kOperationCount;
+        if (code & 0x08)
+            transport->AddStale(in.Bytes(in.Byte() % 64));
+        if (code & 0x20)
+            settings.mask = in.U16();
+        transport->hangUpWhenDone = (code & 0x10) != 0;
+
+        if (operation == kConnect) {
+            Check(instrument.Connect() && instrument.IsConnected() && !transport->LinkLost());
+            continue;
+        }
+        if (operation == kDisconnect) {
+            instrument.Disconnect();
+            Check(!instrument.IsConnected());
+            continue;
+        }
+
+        const bool connected = instrument.IsConnected();
+        const bool alive = connected && !transport->LinkLost();
+        const Script script = ReadScript(in);
+        if (connected)
+            transport->QueueReply(script.pieces); // released by this exchange's write
+        const size_t writes = transport->writes.size();
+        const uint32_t before = clock.Now();
+        const size_t need = operation == kBattery ? frames::kBatteryReplySize : frames::kReadingReplySize;
+
+        bool ok = false;
+        MeasurementRecord record{};
+        ReadingSeries series{};
+        uint32_t volts = 0;
+        const int32_t serialBefore = settings.reportedSerial;
+        if (operation == kReadSelected || operation == kReadAll)
+            ok = instrument.RequestReading(record, operation == kReadSelected);
+        else if (operation == kSeries)
+            ok = instrument.RequestSeries(series);
+        else
+            ok = instrument.ReadBatteryVoltage(volts);
+        const uint32_t took = clock.Now() - before;
+
+        if (!connected) {
+            // Nothing is sent and no time passes.
+            Check(!ok && took == 0 && transport->writes.size() == writes);
+            continue;
+        }
+        Check(took <= kGiveUpMs);
+        Check(transport->writes.size() == writes + 1);
+        const bool complete = script.bytes.size() >= need;
+        const bool inTime = LatestArrival(script, need) <= kSurelyInTimeMs;
+        const bool tooLate = EarliestArrival(script, need) > kGiveUpMs;
+        const bool exchanged = alive && complete && inTime;
+        if (!complete || tooLate || !alive)
+            Check(!ok);
+
+        if (operation == kReadSelected || operation == kReadAll) {
+            const frames::Frame frame = frames::ReadingFrame(operation == kReadSelected, settings.mask);
+            Check(transport->writes.back() == std::vector<uint8_t>(frame.bytes.begin(), frame.bytes.begin() + frame.size));
+            if (exchanged)
+                Check(ok == !record.Empty());
+            if (ok) {
+                Check(Starts(record.bytes.data(), script.bytes, 0, need));
+                const uint8_t serial = record.bytes[175];
+                Check(settings.reportedSerial == (serial != 0 ? serial : serialBefore));
+                Check(serial == 0 || settings.key.serial == serial);
+            }
+        } else if (operation == kSeries) {
+            if (exchanged)
+                Check(ok);
+            if (ok) {
+                for (size_t k = 0; k < series.size(); ++k) {
+                    const MeasurementRecord& r = series[k];
+                    Check(Starts(r.bytes.data(), script.bytes, 12 * k, 12));
+                    Check(r.bytes[168] == 1 && !r.Empty() && r.SerialNumber() == 0);
+                    Check(std::all_of(r.bytes.begin() + 12, r.bytes.begin() + 168, [](uint8_t b) { return b == 0; }));
+                    if (k > 0)
+                        Check(r.TimeStamp() - series[0].TimeStamp() >= series[k - 1].TimeStamp() - series[0].TimeStamp());
+                }
+                Check(settings.reportedSerial == serialBefore);
+            }
+        } else {
+            if (exchanged)
+                Check(ok);
+            if (ok)
+                Check(volts == uint32_t(script.bytes[0]) * 256 + script.bytes[1]);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,86 @@
+// NMEA streams of any content: the decoded state never depends on how the bytes were cut
+// into reads, and Feed hands out exactly what Snapshot holds.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "gps/CNmeaParser.h"
+
+namespace {
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool SameSatellite(const SatelliteInfo& a, const SatelliteInfo& b)
+{
+    return a.prn == b.prn && a.elevation == b.elevation && a.azimuth == b.azimuth && a.snr == b.snr &&
+           a.used == b.used;
+}
+
+// Member by member: the struct has padding, and a NaN must equal itself.
+bool Same(const GpsData& a, const GpsData& b)
+{
+    for (int k = 0; k < kMaxSatellites; ++k)
+        if (!SameSatellite(a.satellites[size_t(k)], b.satellites[size_t(k)]))
+            return false;
+    return a.sentenceCount == b.sentenceCount && a.ggaHour == b.ggaHour && a.ggaMinute == b.ggaMinute &&
+           a.ggaSecond == b.ggaSecond && a.ggaMillisecond == b.ggaMillisecond &&
+           SameBits(a.ggaLatitude, b.ggaLatitude) && SameBits(a.ggaLongitude, b.ggaLongitude) &&
+           a.fixQuality == b.fixQuality && a.satellitesUsed == b.satellitesUsed && SameBits(a.hdop, b.hdop) &&
+           SameBits(a.altitude, b.altitude) && SameBits(a.verticalSpeed, b.verticalSpeed) &&
+           a.ggaCount == b.ggaCount && a.gsaMode == b.gsaMode && a.fixType == b.fixType && a.usedPrn == b.usedPrn &&
+           SameBits(a.pdop, b.pdop) && SameBits(a.gsaHdop, b.gsaHdop) && SameBits(a.vdop, b.vdop) &&
+           a.gsaCount == b.gsaCount && a.satellitesInView == b.satellitesInView && a.gsvCount == b.gsvCount &&
+           a.rmcHour == b.rmcHour && a.rmcMinute == b.rmcMinute && a.rmcSecond == b.rmcSecond &&
+           a.rmcMillisecond == b.rmcMillisecond && a.rmcStatus == b.rmcStatus &&
+           SameBits(a.rmcLatitude, b.rmcLatitude) && SameBits(a.rmcLongitude, b.rmcLongitude) &&
+           SameBits(a.speedKnots, b.speedKnots) && SameBits(a.courseDegrees, b.courseDegrees) && a.day == b.day &&
+           a.month == b.month && a.year == b.year && SameBits(a.magneticVariation, b.magneticVariation) &&
+           a.rmcCount == b.rmcCount && a.rmcTick == b.rmcTick;
+}
+
+constexpr size_t kHeaderSize = 4;
+
+} // namespace
+
+// The first four bytes give the sizes of the reads (0 to 31 bytes, in turn); the rest is
+// the stream.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < kHeaderSize)
+        return 0;
+    const uint8_t* stream = data + kHeaderSize;
+    const size_t length = size - kHeaderSize;
+    static platform::ManualClock clock(12345);
+
+    CNmeaParser whole(clock);
+    GpsData handedOut;
+    whole.Feed(stream, length, &handedOut);
+    GpsData wholeState;
+    whole.Snapshot(wholeState);
+    if (!Same(handedOut, wholeState))
+        std::abort();
+
+    CNmeaParser split(clock);
+    size_t done = 0;
+    for (size_t read = 0; done < length; ++read) {
+        const size_t chunk = std::min<size_t>(data[read % kHeaderSize] & 31, length - done);
+        split.Feed(stream + done, chunk);
+        done += chunk;
+        if (read > 2 * length + 8)
+            break; // all sizes zero: the stream is fed whole below
+    }
+    if (done < length)
+        split.Feed(stream + done, length - done);
+    GpsData splitState;
+    split.Snapshot(splitState);
+    if (!Same(splitState, wholeState))
+        std::abort();
+
+    // Reset forgets everything: the parser then decodes as a new one.
+    whole.Reset();
+    whole.Feed(stream, length);
+    whole.Snapshot(handedOut);
+    if (!Same(handedOut, wholeState))
+        std::abort();
+    return 0;
+}
