@@ -4,23 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "settings/CSettings.h"
+#include "FuzzSettings.h"
 #include "survey/ByteStream.h"
 #include "survey/Crc32.h"
 #include "survey/JournalRecovery.h"
 #include "survey/SessionFile.h"
 
 namespace {
-
-CSettings& FuzzSettings()
-{
-    static CSettings& settings = [] () -> CSettings& {
-        // Files that do not exist: defaults, and nothing is ever written (no Release()).
-        CSettings::SetEnvironment({"/nonexistent/lur-fuzz/settings.reg", "/nonexistent/lur-fuzz/cal.ini", {}});
-        return CSettings::Instance();
-    }();
-    return settings;
-}
 
 // Grids up to the data set's limit are legitimate but take up to ~1 s each to build; they
 // would only slow the search down.

@@ -5,22 +5,12 @@
 #include <string>
 #include <string_view>
 
-#include "settings/CSettings.h"
+#include "FuzzSettings.h"
 #include "survey/ByteStream.h"
 #include "survey/SessionFile.h"
 #include "track/TrackDataSet.h"
 
 namespace {
-
-CSettings& FuzzSettings()
-{
-    static CSettings& settings = []() -> CSettings& {
-        // Files that do not exist: defaults, and nothing is ever written (no Release()).
-        CSettings::SetEnvironment({"/nonexistent/lur-fuzz/settings.reg", "/nonexistent/lur-fuzz/cal.ini", {}});
-        return CSettings::Instance();
-    }();
-    return settings;
-}
 
 bool SameRecord(const MeasurementRecord& a, const MeasurementRecord& b) { return a.bytes == b.bytes; }
 
