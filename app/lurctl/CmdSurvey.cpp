@@ -13,7 +13,7 @@
 #include "Commands.h"
 #include "GpsLink.h"
 #include "InstrumentSession.h"
-#include "SimulatedField.h"
+#include "sim/SimulatedField.h"
 #include "settings/CSettings.h"
 #include "survey/AcquisitionJournal.h"
 #include "survey/SessionFile.h"

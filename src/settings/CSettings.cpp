@@ -62,13 +62,18 @@ CSettings& CSettings::Instance()
     return *slot;
 }
 
-void CSettings::Release()
+std::string CSettings::Release()
 {
     auto& slot = Slot();
+    std::string error;
     if (slot) {
+        const size_t known = slot->problems_.size();
         slot->Save();
+        if (slot->problems_.size() > known)
+            error = slot->problems_.back();
         slot.reset();
     }
+    return error;
 }
 
 CSettings::CSettings(const SettingsEnvironment& environment)

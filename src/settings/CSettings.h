@@ -34,8 +34,9 @@ public:
     static constexpr const char* kDefaultSection = "Default values";
 
     static CSettings& Instance();
-    // Saves (settings and, when changed, the calibration file), destroys and forgets the instance.
-    static void Release();
+    // Saves (settings and, when changed, the calibration file), destroys and forgets the
+    // instance; why the settings could not be saved, or empty.
+    static std::string Release();
     static void SetEnvironment(SettingsEnvironment environment);
 
     void SetDefaults();

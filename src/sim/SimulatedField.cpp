@@ -1,4 +1,4 @@
-#include "SimulatedField.h"
+#include "sim/SimulatedField.h"
 
 #include "survey/Calibration.h"
 

@@ -1,0 +1,150 @@
+#include "ui/CLurControlApp.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "gps/CGpsPositionService.h"
+#include "gps/CNmeaParser.h"
+#include "gps/GpsReader.h"
+#include "gps/SystemClockSetter.h"
+#include "graphics/SurfacePainter.h"
+#include "instrument/CInstrument.h"
+#include "instrument/GpsReaderLink.h"
+#include "instrument/PortMap.h"
+#include "instrument/SerialByteSource.h"
+#include "instrument/SerialPorts.h"
+#include "settings/CSettings.h"
+#include "sim/SimulatedField.h"
+#include "ui/CLurControlSheet.h"
+#include "ui/QtMessagePoster.h"
+#include "ui/QtPrompter.h"
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = write(gSignalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT reach the event loop through a socket pair, where the sheet can end
+// the program in its usual order.
+std::unique_ptr<QSocketNotifier> WatchTerminationSignals(CLurControlSheet& sheet)
+{
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0)
+        return nullptr;
+    struct sigaction action {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    auto notifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, &sheet, [&sheet] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = read(gSignalPipe[0], &byte, 1);
+        sheet.Terminate();
+    });
+    return notifier;
+}
+
+void ReportSettingsProblems(const CSettings& settings, platform::Prompter& prompter)
+{
+    if (settings.Problems().empty())
+        return;
+    std::string text = "Часть настроек не прочитана, для них взяты значения по умолчанию:\n";
+    for (const std::string& problem : settings.Problems())
+        text += "\n" + problem;
+    prompter.Ask(text, "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+}
+
+} // namespace
+
+int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("LurControl");
+    QApplication::setOrganizationName("Dalmar");
+    InstallSurfacePainters();
+
+    QtPrompter prompter;
+    CSettings& settings = CSettings::Instance();
+    settings.calibrations.SetOverwriteQuestion([&prompter](const std::string& text, const std::string& caption) {
+        switch (prompter.Ask(text, caption, platform::PromptButtons::YesNoCancel, platform::PromptIcon::Question)) {
+        case platform::PromptAnswer::Yes:
+            return OverwriteAnswer::Yes;
+        case platform::PromptAnswer::No:
+            return OverwriteAnswer::No;
+        default:
+            return OverwriteAnswer::Cancel;
+        }
+    });
+
+    // The simulators stand in for the configured ports for this run only.
+    std::unique_ptr<SimulatedField> field;
+    QTimer followReceiver;
+    if (options.simulate) {
+        InstrumentOptions instrument;
+        instrument.measurementDelayMs = options.simulatedDelayMs;
+        GpsSimulatorOptions gps;
+        gps.rateHz = 5;
+        gps.timeFactor = 5;
+        field = std::make_unique<SimulatedField>(instrument, gps);
+        std::string error;
+        if (!field->Start(error)) {
+            prompter.Ask("Симулятор не запущен: " + error, "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
+            return 1;
+        }
+        PortMap::Instance().SetOverride(static_cast<unsigned>(settings.btInboundPort), field->InstrumentPath());
+        PortMap::Instance().SetOverride(static_cast<unsigned>(settings.btOutboundPort), field->GpsPath());
+        // On a track the instrument reads the ground under the walking receiver.
+        QObject::connect(&followReceiver, &QTimer::timeout, [&field] { field->PlaceInstrumentAtReceiver(); });
+        followReceiver.start(200);
+    }
+
+    CInstrument& instrument = *GetInstrument();
+    CNmeaParser parser;
+    QtMessagePoster poster;
+    CGpsPositionService positions(poster);
+    PosixSystemClockSetter clockSetter;
+    SerialByteSource gpsSource(GpsSerialPort());
+    GpsReader reader(gpsSource, parser, positions, clockSetter, prompter, gpsReaderRunning);
+    SetGpsReaderStart([&reader](CSerialPort&) { return reader.Start(); });
+
+    int exitCode = 0;
+    {
+        CLurControlSheet sheet(PageServices{settings, prompter, instrument, parser, positions});
+        prompter.SetOwner(&sheet);
+        const auto terminationWatch = WatchTerminationSignals(sheet);
+        sheet.resize(480, 640);
+        sheet.show();
+        ReportSettingsProblems(settings, prompter);
+        exitCode = QApplication::exec();
+
+        // Shutdown, in order: the data set, the GPS reader and the instrument, then the
+        // calibration file and the settings (saved once, here), then the pages.
+        sheet.ReleaseData();
+        reader.Stop();
+        SetGpsReaderStart(nullptr);
+        ReleaseInstrument();
+        if (settings.calibrations.Modified() && !settings.calibrations.SaveFile())
+            prompter.Ask("Не удалось сохранить калибровочные данные в " + settings.calibrations.Path(), "",
+                         platform::PromptButtons::Ok, platform::PromptIcon::Error);
+        const std::string saveError = CSettings::Release();
+        if (!saveError.empty())
+            prompter.Ask("Не удалось сохранить настройки: " + saveError, "", platform::PromptButtons::Ok,
+                         platform::PromptIcon::Error);
+        prompter.SetOwner(nullptr);
+    }
+    if (field)
+        field->Stop();
+    PortMap::Instance().ClearOverrides();
+    return exitCode;
+}

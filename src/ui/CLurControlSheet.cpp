@@ -1,0 +1,449 @@
+#include "ui/CLurControlSheet.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "gps/CGpsPositionService.h"
+#include "gps/CNmeaParser.h"
+#include "instrument/CInstrument.h"
+#include "settings/CSettings.h"
+#include "survey/SessionFile.h"
+#include "survey/SurveyDataSet.h"
+#include "track/TrackDataSet.h"
+#include "ui/CPropertyPageGPSView.h"
+#include "ui/CPropertyPageS1.h"
+#include "ui/CPropertyPageS2.h"
+#include "ui/CPropertyPageView1.h"
+#include "ui/CPropertyPageView2.h"
+#include "ui/CPropertyPageW1.h"
+#include "ui/CPropertyPageW2.h"
+#include "ui/HardwareKeys.h"
+#include "ui/SessionCommands.h"
+#include "ui/SheetEvents.h"
+
+namespace {
+
+const char* const kSessionFilter = "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*||";
+
+// Every control must stay readable: the hand-held's own screen is the smallest we lay out for.
+constexpr int kMinimumWidth = 240;
+constexpr int kMinimumHeight = 320;
+
+// Readable before we try to parse it, so "cannot open" and "not a session" tell apart.
+std::string OpenProblem(const std::string& path)
+{
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return std::strerror(errno != 0 ? errno : EIO);
+    std::fclose(file);
+    return {};
+}
+
+} // namespace
+
+CLurControlSheet::CLurControlSheet(PageServices services)
+    : services_(services), tabs_(new QTabBar), stack_(new QStackedWidget)
+{
+    services_.sheet = this;
+    setWindowTitle("Lur Control");
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    setFocusPolicy(Qt::StrongFocus);
+
+    QMenu* session = menuBar()->addMenu("Сессия");
+    const auto command = [this, session](const char* text, int id) {
+        QAction* action = session->addAction(QString::fromUtf8(text));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] {
+            SheetEvent event(static_cast<uint32_t>(id));
+            QCoreApplication::sendEvent(this, &event);
+        });
+        return action;
+    };
+    command("Создать", kCommandNew);
+    command("Открыть", kCommandOpen);
+    save_ = command("Сохранить", kCommandSave);
+    session->addSeparator();
+    command("Завершить", kCommandExit);
+
+    auto* central = new QWidget;
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    tabs_->setFocusPolicy(Qt::NoFocus);
+    tabs_->setExpanding(false);
+    tabs_->setUsesScrollButtons(true);
+    tabs_->installEventFilter(this);
+    column->addWidget(tabs_);
+    column->addWidget(stack_, 1);
+    setCentralWidget(central);
+
+    s1_ = std::make_unique<CPropertyPageS1>(services_);
+    s2_ = std::make_unique<CPropertyPageS2>(services_);
+    w1_ = std::make_unique<CPropertyPageW1>(services_);
+    w2_ = std::make_unique<CPropertyPageW2>(services_);
+    view1_ = std::make_unique<CPropertyPageView1>(services_);
+    view2_ = std::make_unique<CPropertyPageView2>(services_);
+    gps_ = std::make_unique<CPropertyPageGPSView>(services_);
+    for (CPropertyPageBase* page : {static_cast<CPropertyPageBase*>(s1_.get()), static_cast<CPropertyPageBase*>(s2_.get()),
+                                    static_cast<CPropertyPageBase*>(w1_.get()), static_cast<CPropertyPageBase*>(w2_.get()),
+                                    static_cast<CPropertyPageBase*>(view1_.get()),
+                                    static_cast<CPropertyPageBase*>(view2_.get()), static_cast<CPropertyPageBase*>(gps_.get())})
+        page->hide();
+
+    qApp->installEventFilter(this);
+    ResetPages();
+}
+
+CLurControlSheet::~CLurControlSheet()
+{
+    // The settings may be gone by now: the pages are let go without storing anything.
+    qApp->removeEventFilter(this);
+    for (CPropertyPageBase* page : shown_)
+        stack_->removeWidget(page);
+    shown_.clear();
+}
+
+CPropertyPageBase* CLurControlSheet::ActivePage() const
+{
+    return active_ >= 0 ? shown_[static_cast<size_t>(active_)] : nullptr;
+}
+
+MeasurementPage* CLurControlSheet::ActiveMeasurementPage() const
+{
+    CPropertyPageBase* page = ActivePage();
+    if (page == view1_.get())
+        return view1_.get();
+    if (page == view2_.get())
+        return view2_.get();
+    return nullptr;
+}
+
+bool CLurControlSheet::SetActivePage(int index)
+{
+    if (index < 0 || index >= PageCount())
+        return false;
+    if (index == active_)
+        return true;
+    if (CPropertyPageBase* leaving = ActivePage(); leaving != nullptr && !leaving->OnKillActive())
+        return false;
+    active_ = index;
+    CPropertyPageBase* page = ActivePage();
+    stack_->setCurrentWidget(page);
+    tabs_->setCurrentIndex(index);
+    page->OnSetActive();
+    return true;
+}
+
+void CLurControlSheet::AddPage(CPropertyPageBase* page)
+{
+    shown_.push_back(page);
+    stack_->addWidget(page);
+    tabs_->addTab(page->Title());
+}
+
+void CLurControlSheet::RemoveAllPages()
+{
+    if (CPropertyPageBase* page = ActivePage())
+        page->OnKillActive();
+    active_ = -1;
+    while (!shown_.empty()) {
+        stack_->removeWidget(shown_.back());
+        shown_.back()->hide();
+        shown_.pop_back();
+        tabs_->removeTab(tabs_->count() - 1);
+    }
+}
+
+void CLurControlSheet::StepPage(int step)
+{
+    const int count = PageCount();
+    if (count == 0)
+        return;
+    SetActivePage((active_ + count + step) % count);
+}
+
+void CLurControlSheet::ResetPages()
+{
+    RemoveAllPages();
+    data_.reset();
+    view1_->SetDataSet(nullptr);
+    view2_->SetDataSet(nullptr);
+    AddPage(s1_.get());
+    AddPage(s2_.get());
+    SetActivePage(0);
+    save_->setEnabled(false);
+}
+
+void CLurControlSheet::BeginWork()
+{
+    RemoveAllPages();
+    AddPage(w1_.get());
+    SetActivePage(0);
+    const int32_t workType = services_.settings.workType;
+    try {
+        if (workType == kWorkMap || workType == kWorkLimitedProfile || workType == kWorkProfile) {
+            if (!data_) {
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                data_ = std::make_unique<SurveyDataSet>(services_.settings);
+                QApplication::restoreOverrideCursor();
+            }
+            view1_->ResetDisplayState();
+            view1_->SetDataSet(data_.get());
+            AddPage(w2_.get());
+            AddPage(view1_.get());
+            SetActivePage(2);
+            services_.instrument.SetUseGps(false);
+        } else if (workType == kWorkGpsTrack) {
+            if (!data_) {
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                data_ = std::make_unique<TrackDataSet>(services_.settings);
+                QApplication::restoreOverrideCursor();
+            }
+            view2_->ResetDisplayState();
+            view2_->SetDataSet(data_.get());
+            AddPage(w2_.get());
+            AddPage(view2_.get());
+            AddPage(gps_.get());
+            SetActivePage(2);
+            services_.instrument.SetUseGps(true);
+            services_.parser.Reset();
+            services_.positions.Reset();
+        }
+    } catch (const std::bad_alloc&) {
+        QApplication::restoreOverrideCursor();
+        Report("Недостаточно памяти");
+        RemoveAllPages();
+        data_.reset();
+        ResetPages();
+        Layout(false);
+        return;
+    }
+    save_->setEnabled(true);
+}
+
+void CLurControlSheet::Report(const std::string& text)
+{
+    services_.prompter.Ask(text, "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
+}
+
+bool CLurControlSheet::AskToSave(bool afterError)
+{
+    if (!data_ || !data_->Modified())
+        return true;
+    const char* question = afterError ? "Ошибка измерения. Сохранить изменения?" : "Сохранить изменения?";
+    switch (services_.prompter.Ask(question, "", platform::PromptButtons::YesNoCancel, platform::PromptIcon::Question)) {
+    case platform::PromptAnswer::Yes:
+        OnSave();
+        return !data_->Modified();
+    case platform::PromptAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CLurControlSheet::OnSave()
+{
+    if (!data_)
+        return;
+    platform::FileChoice choice;
+    choice.save = true;
+    choice.filter = kSessionFilter;
+    choice.defaultExtension = "lur";
+    choice.initialName = data_->DefaultName();
+    choice.overwritePrompt = true;
+    const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
+    if (!path)
+        return;
+    data_->SetName(*path);
+    // Through a temporary file and a rename: a failed save never truncates the old file.
+    const platform::FileResult saved = SaveSession(*data_, *path);
+    if (!saved.ok)
+        Report("Ошибка открытия файла: " + saved.error.substr(0, 1024));
+}
+
+void CLurControlSheet::OnOpen()
+{
+    if (!AskToSave(false))
+        return;
+    platform::FileChoice choice;
+    choice.filter = kSessionFilter;
+    choice.defaultExtension = "lur";
+    choice.initialName = "*.lur";
+    const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
+    if (!path)
+        return;
+    if (const std::string problem = OpenProblem(*path); !problem.empty()) {
+        Report("Ошибка открытия файла: " + problem);
+        return;
+    }
+    CPropertyPageBase* page = ActivePage();
+    if (page != nullptr)
+        page->OnKillActive();
+    // The work on screen is replaced only by a session that loaded.
+    OpenSessionResult opened = OpenSession(*path, services_.settings);
+    if (!opened.dataSet) {
+        if (page != nullptr)
+            page->OnSetActive();
+        Report("Ошибка: неверный формат файла.");
+        return;
+    }
+    RemoveAllPages();
+    view1_->SetDataSet(nullptr);
+    view2_->SetDataSet(nullptr);
+    data_ = std::move(opened.dataSet);
+    data_->SetName(*path);
+    BeginWork();
+}
+
+void CLurControlSheet::OnNew()
+{
+    if (!AskToSave(false))
+        return;
+    ResetPages();
+    Layout(false);
+}
+
+void CLurControlSheet::OnExit()
+{
+    if (!AskToSave(false))
+        return;
+    if (CPropertyPageBase* page = ActivePage())
+        page->OnKillActive();
+    exitRequested_ = true;
+    close();
+    QCoreApplication::exit(0);
+}
+
+void CLurControlSheet::Terminate()
+{
+    if (CPropertyPageBase* page = ActivePage())
+        page->OnKillActive();
+    exitRequested_ = true;
+    close();
+    QCoreApplication::exit(0);
+}
+
+void CLurControlSheet::ReleaseData()
+{
+    view1_->SetDataSet(nullptr);
+    view2_->SetDataSet(nullptr);
+    data_.reset();
+}
+
+void CLurControlSheet::Layout(bool fullScreen)
+{
+    fullScreenLayout_ = fullScreen;
+    raise();
+    activateWindow();
+    // On a desktop the window changes state only when the operator asked for full screen.
+    if (fullScreen && operatorFullScreen_)
+        showFullScreen();
+    else if (!fullScreen && isFullScreen())
+        showNormal();
+}
+
+void CLurControlSheet::closeEvent(QCloseEvent* event)
+{
+    if (exitRequested_) {
+        event->accept();
+        return;
+    }
+    // The title bar's close button is Exit: ask to save first.
+    event->ignore();
+    OnExit();
+}
+
+bool CLurControlSheet::event(QEvent* event)
+{
+    const auto type = static_cast<uint32_t>(event->type());
+    const auto* sheetEvent = dynamic_cast<SheetEvent*>(event);
+    if (sheetEvent == nullptr)
+        return QMainWindow::event(event);
+    switch (type) {
+    case UM_BEGIN_WORK:
+        BeginWork();
+        return true;
+    case UM_RESET_PAGES:
+        ResetPages();
+        return true;
+    case UM_NEXT_PAGE:
+        StepPage(1);
+        return true;
+    case UM_PREV_PAGE:
+        StepPage(-1);
+        return true;
+    case UM_FULL_SCREEN:
+        Layout(sheetEvent->wParam != 0);
+        return true;
+    case UM_MEASUREMENT_ERROR:
+        AskToSave(true);
+        return true;
+    case kCommandNew:
+        OnNew();
+        return true;
+    case kCommandOpen:
+        OnOpen();
+        return true;
+    case kCommandSave:
+        OnSave();
+        return true;
+    case kCommandExit:
+        OnExit();
+        return true;
+    default:
+        return QMainWindow::event(event);
+    }
+}
+
+bool CLurControlSheet::RouteKey(QKeyEvent* key)
+{
+    if (key->key() == Qt::Key_F11 && key->modifiers() == Qt::NoModifier) {
+        operatorFullScreen_ = !operatorFullScreen_;
+        Layout(fullScreenLayout_);
+        if (!operatorFullScreen_ && isFullScreen())
+            showNormal();
+        return true;
+    }
+    const int code = HardwareKeyCode(*key);
+    if (code == hardware_key::kPreviousPage || code == hardware_key::kNextPage) {
+        StepPage(code == hardware_key::kPreviousPage ? -1 : 1);
+        return true;
+    }
+    if (MeasurementPage* page = ActiveMeasurementPage()) {
+        if (code == 0)
+            return false;
+        page->OnKeyDown(code, key->isAutoRepeat());
+        return true;
+    }
+    // On the setting pages Enter does not press the default button.
+    return code == hardware_key::kEnter;
+}
+
+bool CLurControlSheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tabs_) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            SetActivePage(tabs_->tabAt(mouse->position().toPoint()));
+            return true;
+        }
+        if (event->type() == QEvent::Wheel)
+            return true;
+    }
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this && QApplication::activePopupWidget() == nullptr &&
+        QApplication::activeModalWidget() == nullptr)
+        return RouteKey(static_cast<QKeyEvent*>(event));
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,95 @@
+#pragma once
+#include <QMainWindow>
+#include <memory>
+#include <vector>
+
+#include "ui/PageServices.h"
+
+class CGpsPositionService;
+class CPropertyPageBase;
+class CPropertyPageGPSView;
+class CPropertyPageS1;
+class CPropertyPageS2;
+class CPropertyPageView1;
+class CPropertyPageView2;
+class CPropertyPageW1;
+class CPropertyPageW2;
+class DataSet;
+class MeasurementPage;
+class QAction;
+class QStackedWidget;
+class QTabBar;
+
+// The program's one window: the pages of the current state as tabs, the "Сессия" menu, the
+// current data set, key routing and the two layouts. UI thread only.
+class CLurControlSheet : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CLurControlSheet(PageServices services);
+    ~CLurControlSheet() override;
+
+    // The session menu.
+    void OnNew();
+    void OnOpen();
+    void OnSave();
+    void OnExit();
+    // SIGTERM or SIGINT: end in order without asking; unsaved readings stay in the journal.
+    void Terminate();
+    // Yes saves first; false when the caller should not go on.
+    bool AskToSave(bool afterError);
+
+    DataSet* Data() const { return data_.get(); }
+    // Deletes the data set: the first step of shutting down.
+    void ReleaseData();
+    int PageCount() const { return static_cast<int>(shown_.size()); }
+    int ActiveIndex() const { return active_; }
+    CPropertyPageBase* ActivePage() const;
+    CPropertyPageBase* Page(int index) const { return shown_.at(static_cast<size_t>(index)); }
+    // Activates a page, refused (false) when the active page does not validate.
+    bool SetActivePage(int index);
+    QAction* SaveAction() const { return save_; }
+    bool ExitRequested() const { return exitRequested_; }
+    bool FullScreenLayout() const { return fullScreenLayout_; }
+
+    CPropertyPageS1& PageS1() const { return *s1_; }
+    CPropertyPageS2& PageS2() const { return *s2_; }
+    CPropertyPageW1& PageW1() const { return *w1_; }
+    CPropertyPageW2& PageW2() const { return *w2_; }
+    CPropertyPageView1& PageView1() const { return *view1_; }
+    CPropertyPageView2& PageView2() const { return *view2_; }
+    CPropertyPageGPSView& PageGps() const { return *gps_; }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void ResetPages();
+    void BeginWork();
+    void RemoveAllPages();
+    void AddPage(CPropertyPageBase* page);
+    void StepPage(int step);
+    void Layout(bool fullScreen);
+    void Report(const std::string& text);
+    MeasurementPage* ActiveMeasurementPage() const;
+    bool RouteKey(QKeyEvent* key);
+
+    PageServices services_;
+    std::unique_ptr<DataSet> data_;
+    QTabBar* tabs_;
+    QStackedWidget* stack_;
+    QAction* save_;
+    std::unique_ptr<CPropertyPageS1> s1_;
+    std::unique_ptr<CPropertyPageS2> s2_;
+    std::unique_ptr<CPropertyPageW1> w1_;
+    std::unique_ptr<CPropertyPageW2> w2_;
+    std::unique_ptr<CPropertyPageView1> view1_;
+    std::unique_ptr<CPropertyPageView2> view2_;
+    std::unique_ptr<CPropertyPageGPSView> gps_;
+    std::vector<CPropertyPageBase*> shown_;
+    int active_ = -1;
+    bool exitRequested_ = false;
+    bool fullScreenLayout_ = false;
+    bool operatorFullScreen_ = false; // F11
+};

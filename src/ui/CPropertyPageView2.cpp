@@ -1,0 +1,274 @@
+#include "ui/CPropertyPageView2.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+
+#include "graphics/PainterContext.h"
+#include "graphics/TrackGraphs.h"
+#include "settings/CSettings.h"
+#include "track/TrackDataSet.h"
+#include "track/TrackPositioning.h"
+#include "ui/HardwareKeys.h"
+#include "ui/SheetEvents.h"
+#include "ui/UpDownControl.h"
+
+namespace {
+
+constexpr uint32_t kPaintRunning = 0xFFFFFFFF;
+constexpr uint32_t kOverlayPeriodMs = 1000;
+constexpr int kRadiusEdit = 1044;
+constexpr int kRadiusSpin = 1049;
+
+constexpr ControlSpec kControls[] = {
+    {1001, ControlKind::Frame, "", 0, 10, 160, 119},
+    {1002, ControlKind::Frame, "", 0, 10, 160, 119},
+    {1003, ControlKind::Frame, "", 0, 10, 160, 119},
+    {1004, ControlKind::Frame, "", 0, 10, 80, 119},
+    {1040, ControlKind::Frame, "", 82, 130, 77, 38},
+    {1041, ControlKind::Button, "Старт", 1, 130, 32, 38},
+    {0, ControlKind::Label, "Радиус", 34, 132, 27, 10},
+    {kRadiusEdit, ControlKind::ReadOnlyEdit, "", 61, 130, 12, 12},
+    {kRadiusSpin, ControlKind::UpDown, "", 73, 130, 7, 12},
+    {0, ControlKind::Label, "Пикет", 34, 144, 27, 10},
+    {1062, ControlKind::ReadOnlyEdit, "", 61, 143, 20, 12},
+    {1054, ControlKind::Label, "Част.", 34, 157, 23, 10},
+    {1043, ControlKind::ReadOnlyEdit, "", 61, 156, 12, 12},
+    {1048, ControlKind::UpDown, "", 73, 156, 7, 12},
+    {1075, ControlKind::Label, "Заголовок", 0, 1, 111, 9},
+    {1074, ControlKind::Label, "-", 115, 1, 22, 8},
+    {1069, ControlKind::RightLabel, "", 140, 1, 20, 9},
+};
+
+} // namespace
+
+CPropertyPageView2::CPropertyPageView2(PageServices& services, platform::Clock& clock)
+    : MeasurementPage(services, "Главная", kControls), clock_(clock)
+{
+    connect(layout_.Get<UpDownControl>(kRadiusSpin), &UpDownControl::DeltaPos, this,
+            [this](int delta) { RadiusStep(delta); });
+}
+
+void CPropertyPageView2::SetDataSet(DataSet* data)
+{
+    MeasurementPage::SetDataSet(data);
+    track_ = dynamic_cast<TrackDataSet*>(data);
+}
+
+void CPropertyPageView2::ResetDisplayState()
+{
+    shownReading_ = lastReading_ = 0;
+    shownGraph_ = 0;
+    lastFrequency_ = lastRadius_ = 0;
+    redrawProgress_ = false;
+    rebuildGraphs_ = repaintPending_ = true;
+    lastPaintTime_ = 0;
+}
+
+void CPropertyPageView2::OnSetActive()
+{
+    if (track_ != nullptr)
+        currentIndex_ = track_->CurrentIndex();
+    MeasurementPage::OnSetActive();
+}
+
+void CPropertyPageView2::ApplyRadiusToGridder()
+{
+    if (track_ != nullptr)
+        track_->ScatteredGridder().radius = static_cast<int32_t>(radius_);
+}
+
+void CPropertyPageView2::LoadFromSettings()
+{
+    MeasurementPage::LoadFromSettings();
+    radius_ = static_cast<uint32_t>(services_.settings.gpsTrackRadius);
+    ApplyRadiusToGridder();
+}
+
+void CPropertyPageView2::StoreToSettings()
+{
+    MeasurementPage::StoreToSettings();
+    services_.settings.gpsTrackRadius = static_cast<int32_t>(radius_);
+}
+
+void CPropertyPageView2::DoDataExchange(DataExchange& dx)
+{
+    int32_t radius = static_cast<int32_t>(radius_);
+    int32_t index = static_cast<int32_t>(currentIndex_);
+    int32_t frequency = static_cast<int32_t>(frequency_);
+    dx.Integer(layout_.Get<QLineEdit>(kRadiusEdit), radius, 2, 99);
+    dx.PositiveInt(layout_.Get<QLineEdit>(1062), index, 0, INT32_MAX);
+    dx.PositiveInt(layout_.Get<QLineEdit>(1043), frequency, 0, INT32_MAX);
+    if (dx.Saving() && dx.Ok()) {
+        radius_ = static_cast<uint32_t>(radius);
+        currentIndex_ = static_cast<uint32_t>(index);
+        frequency_ = static_cast<uint32_t>(frequency);
+    }
+}
+
+void CPropertyPageView2::RadiusStep(int delta)
+{
+    uint32_t radius = radius_ - static_cast<uint32_t>(delta);
+    if (radius < 2)
+        radius += ((99 - radius) / 98) * 98;
+    if (radius > 99)
+        radius -= ((radius - 2) / 98) * 98;
+    radius_ = radius;
+    ApplyRadiusToGridder();
+    UpdateData(false);
+}
+
+bool CPropertyPageView2::GraphAllowed(uint32_t graph) const
+{
+    if (track_ == nullptr)
+        return false;
+    const CSettings& s = services_.settings;
+    const int64_t n = static_cast<int64_t>(track_->RecordCount());
+    switch (graph) {
+    case kMapGraph:
+        return s.showMap != 0 && n >= s.minPointsScatteredMap;
+    case kSectionGraph:
+        return s.showSection != 0 && n >= s.minStationsSection;
+    case kProfileCurveGraph:
+        return s.showProfileCurve != 0 && n >= s.minStationsProfileCurve;
+    case kSoundingGraph:
+        return s.showSoundingCurve != 0;
+    default:
+        return false;
+    }
+}
+
+GraphOutcome CPropertyPageView2::DrawGraph(uint32_t graph, DrawContext& dc, const PixelRect& rect)
+{
+    CSettings& s = services_.settings;
+    ValueSurface& canvas = DrawingCanvas();
+    const int f = static_cast<int>(frequency_) - 1;
+    switch (graph) {
+    case kMapGraph:
+        return PaintTrackMap(*track_, s, canvas, dc, rect, f);
+    case kSectionGraph:
+        return PaintTrackSection(*track_, s, canvas, dc, rect);
+    case kProfileCurveGraph:
+        return PaintTrackProfileCurve(*track_, s, canvas, dc, rect, f);
+    case kSoundingGraph:
+        return PaintLatestSoundingCurve(*track_, s, canvas, rect, shownReading_);
+    default:
+        return GraphOutcome::NotPainted;
+    }
+}
+
+QString CPropertyPageView2::GraphTitle(uint32_t graph) const
+{
+    switch (graph) {
+    case kMapGraph:
+        return QString::asprintf("Карта: частота %u", frequency_);
+    case kSectionGraph:
+        return QString::asprintf("Разрез: профиль %u", 0u);
+    case kProfileCurveGraph:
+        return QString::asprintf("Проф. кривая: профиль %u, частота %u", 0u, frequency_);
+    default:
+        return QString::asprintf("Кривая зондирования: пикет %u", shownReading_);
+    }
+}
+
+void CPropertyPageView2::KeepOrDropShownGraph()
+{
+    if (shownGraph_ == kMapGraph && (lastFrequency_ != frequency_ || lastRadius_ != radius_))
+        shownGraph_ = kNoGraph;
+    else if (shownGraph_ == kProfileCurveGraph && lastFrequency_ != frequency_)
+        shownGraph_ = kSectionGraph;
+    else if (shownGraph_ == kSoundingGraph && lastReading_ != shownReading_)
+        shownGraph_ = kProfileCurveGraph;
+    lastRadius_ = radius_;
+    lastReading_ = shownReading_;
+    lastFrequency_ = frequency_;
+}
+
+void CPropertyPageView2::MoveByKey(int code, bool autoRepeat)
+{
+    using namespace hardware_key;
+    // Held down, the arrows speed up: 1 step for the press and nine repeats, then 2, 3, ...
+    uint32_t steps = 1;
+    if (!autoRepeat) {
+        held_ = 0;
+    } else {
+        steps = (held_ + 1) / 10 + 1;
+        held_ += steps;
+    }
+    for (uint32_t k = 0; k < steps; ++k) {
+        if (code == kLeft)
+            track_->PreviousStation();
+        else if (code == kUp)
+            track_->NextProfile();
+        else if (code == kRight)
+            track_->NextStation();
+        else if (code == kDown)
+            track_->PreviousProfile();
+    }
+    currentIndex_ = track_->CurrentIndex();
+    UpdateData(false);
+    RequestRepaint(false, true);
+}
+
+void CPropertyPageView2::ShowCurrentPosition()
+{
+    shownReading_ = currentIndex_;
+    RequestRepaint(true, true);
+}
+
+void CPropertyPageView2::AfterReading()
+{
+    RequestReadingPositions(*track_, currentIndex_, services_.positions, reinterpret_cast<WindowId>(this));
+    shownReading_ = currentIndex_;
+    currentIndex_ = track_->CurrentIndex();
+}
+
+bool CPropertyPageView2::event(QEvent* event)
+{
+    const auto type = static_cast<uint32_t>(event->type());
+    if (type != UM_READING_POSITION && type != UM_CURRENT_POSITION)
+        return MeasurementPage::event(event);
+    if (track_ == nullptr)
+        return true;
+    const PositionMessage& message = static_cast<PositionEvent*>(event)->message;
+    ApplyPositionMessage(*track_, message);
+    if (type == UM_CURRENT_POSITION && lastPaintTime_ != kPaintRunning &&
+        clock_.Now() - lastPaintTime_ > kOverlayPeriodMs)
+        RequestRepaint(false, true);
+    return true;
+}
+
+void CPropertyPageView2::paintEvent(QPaintEvent* event)
+{
+    lastPaintTime_ = kPaintRunning;
+    MeasurementPage::paintEvent(event);
+    lastPaintTime_ = clock_.Now();
+}
+
+void CPropertyPageView2::PaintOverlay(QImage& frame)
+{
+    if (track_ == nullptr || services_.settings.showGpsTrack == 0)
+        return;
+    QPainter painter(&frame);
+    PainterContext dc(painter);
+    const QRect area = GraphRect(kMapGraph);
+    track_->PaintProgress(&dc, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+}
+
+void CPropertyPageView2::AddViewMenuItems(QMenu& menu)
+{
+    MeasurementPage::AddViewMenuItems(menu);
+    menu.addSeparator();
+    QAction* action = menu.addAction("Показывать GPS трек");
+    action->setData(kShowTrackCommand);
+    action->setCheckable(true);
+    action->setChecked(services_.settings.showGpsTrack != 0);
+}
+
+void CPropertyPageView2::OnViewCommand(int command)
+{
+    if (command != kShowTrackCommand)
+        return MeasurementPage::OnViewCommand(command);
+    services_.settings.showGpsTrack = services_.settings.showGpsTrack != 0 ? 0 : 1;
+    RequestRepaint(false, false);
+}

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/Clock.h"
+#include "ui/MeasurementPage.h"
+
+class CGpsPositionService;
+class TrackDataSet;
+
+// "Главная" of the GPS track mode: readings along a freely walked track, each tied to a GPS
+// position, with the track drawn over the graph and a small view of it.
+class CPropertyPageView2 : public MeasurementPage {
+    Q_OBJECT
+public:
+    static constexpr int kShowTrackCommand = 32810;
+
+    explicit CPropertyPageView2(PageServices& services, platform::Clock& clock = platform::SystemTicks());
+
+    void SetDataSet(DataSet* data) override;
+    void ResetDisplayState() override;
+    void OnSetActive() override;
+    void RadiusStep(int delta);
+
+    uint32_t CurrentIndex() const { return currentIndex_; }
+    uint32_t Radius() const { return radius_; }
+    bool event(QEvent* event) override;
+
+protected:
+    void LoadFromSettings() override;
+    void StoreToSettings() override;
+    void DoDataExchange(DataExchange& dx) override;
+    bool GraphAllowed(uint32_t graph) const override;
+    GraphOutcome DrawGraph(uint32_t graph, DrawContext& dc, const PixelRect& rect) override;
+    QString GraphTitle(uint32_t graph) const override;
+    void KeepOrDropShownGraph() override;
+    void MoveByKey(int code, bool autoRepeat) override;
+    void ShowCurrentPosition() override;
+    void AfterReading() override;
+    void PaintOverlay(QImage& frame) override;
+    void AddViewMenuItems(QMenu& menu) override;
+    void OnViewCommand(int command) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void ApplyRadiusToGridder();
+
+    platform::Clock& clock_;
+    TrackDataSet* track_ = nullptr;
+    uint32_t currentIndex_ = 0;
+    uint32_t radius_ = 0;
+    uint32_t shownReading_ = 0;
+    uint32_t lastReading_ = 0;
+    uint32_t lastRadius_ = 0;
+    uint32_t lastPaintTime_ = 0;
+    uint32_t held_ = 0; // steps taken while an arrow key is held
+};

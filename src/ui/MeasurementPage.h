@@ -1,0 +1,125 @@
+#pragma once
+#include <QBasicTimer>
+#include <QImage>
+#include <cstdint>
+#include <functional>
+
+#include "graphics/DrawContext.h"
+#include "graphics/PixelRect.h"
+#include "graphics/TableGraphs.h"
+#include "graphics/ValueSurface.h"
+#include "survey/ReadingSource.h"
+#include "ui/CPropertyPageBase.h"
+#include "ui/PopupLabel.h"
+
+class DataSet;
+
+// What the survey and the track page share: the canvas with its values, the cyclic graph
+// choice, the title and battery fields, the value label, the view menu, the keys and the
+// measurement cycle (single readings, timed series, status poll).
+class MeasurementPage : public CPropertyPageBase {
+    Q_OBJECT
+public:
+    enum Graph : uint32_t { kNoGraph = 0, kMapGraph = 1001, kSectionGraph = 1002, kProfileCurveGraph = 1003, kSoundingGraph = 1004 };
+    static constexpr int kSeriesTimerId = 1;
+    static constexpr int kStatusTimerId = 101;
+    static constexpr int kStatusPollMs = 10000;
+
+    MeasurementPage(PageServices& services, QString title, std::span<const ControlSpec> controls);
+
+    virtual void SetDataSet(DataSet* data);
+    virtual void ResetDisplayState() = 0;
+
+    void OnSetActive() override;
+    bool OnKillActive() override;
+
+    // A key routed by the sheet, as the hand-held's key code.
+    virtual void OnKeyDown(int code, bool autoRepeat);
+    void StartAction();
+    void FrequencyStep(int delta);
+
+    uint32_t FrequencyNumber() const { return frequency_; }
+    uint32_t ShownGraph() const { return shownGraph_; }
+    QString TitleText() const;
+    QString FieldText(int id) const;
+    bool SeriesRunning() const { return seriesRunning_; }
+    bool RepaintPending() const { return repaintPending_; }
+    const ValueSurface& Canvas() const { return canvas_; }
+    const PopupLabel& Tooltip() const { return tooltip_; }
+    // Whatever makes the two short beeps and the exclamation beep; tests count them.
+    void SetBeeper(std::function<void()> beep) { beep_ = std::move(beep); }
+    // The charge of the machine's battery; tests give their own.
+    void SetBatteryReader(std::function<int()> read) { readBattery_ = std::move(read); }
+    // Runs a series tick or the status poll as if its timer had fired.
+    void FireTimer(int id);
+
+protected:
+    // The graph candidates of the page.
+    virtual bool GraphAllowed(uint32_t graph) const = 0;
+    virtual GraphOutcome DrawGraph(uint32_t graph, DrawContext& dc, const PixelRect& rect) = 0;
+    virtual QString GraphTitle(uint32_t graph) const = 0;
+    virtual void KeepOrDropShownGraph() = 0;
+    virtual void MoveByKey(int code, bool autoRepeat) = 0;
+    virtual void ShowCurrentPosition() = 0; // Enter: the graphs follow the current position
+    // After a successful Measure: the shown and current positions (and provisional fixes).
+    virtual void AfterReading() = 0;
+    // After the repaint request of a reading: the end of the work, the profile-start beeps.
+    virtual void CheckEndOfWork();
+    void EndOfWork();
+    virtual void PaintOverlay(QImage& frame);
+    virtual void AddViewMenuItems(class QMenu& menu);
+    virtual void OnViewCommand(int command);
+
+    void LoadFromSettings() override;
+    void StoreToSettings() override;
+    void UpdateControls() override;
+    void OnTapAndHold(QPoint point) override;
+    void OnPress(QPoint point) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+    ValueSurface& DrawingCanvas() { return canvas_; }
+    void RequestRepaint(bool rebuild, bool progress);
+    QRect GraphRect(uint32_t graph) const;
+    PixelRect ToPixelRect(const QRect& rect) const;
+    bool Exchanging() const { return exchanging_; }
+    void Beep() const;
+    // Brings the full-screen layout back after a message box.
+    void RestoreLayout();
+    // Runs an instrument call on a worker thread, keeping the window alive.
+    bool Exchange(const std::function<bool()>& call);
+
+    DataSet* data_ = nullptr;
+    uint32_t frequency_ = 1;
+    uint32_t shownGraph_ = 0;
+    uint32_t lastFrequency_ = 0;
+    bool rebuildGraphs_ = true;
+    bool redrawProgress_ = true;
+    bool repaintPending_ = true;
+    bool active_ = false;
+    int deviceBattery_ = -1;
+
+private:
+    void TakeReading(bool fromSeries);
+    void StartSeries();
+    void StopSeries();
+    void SeriesTick();
+    void StatusPoll();
+    void UpdateStartText();
+    void RebuildGraphs();
+    void PenAt(QPoint point);
+    void ConnectionFailed();
+    ValueSurface canvas_;
+    PopupLabel tooltip_;
+    QBasicTimer seriesTimer_;
+    QBasicTimer statusTimer_;
+    bool seriesRunning_ = false;
+    uint32_t seriesDelay_ = 0;
+    uint32_t seriesReadings_ = 0;
+    bool exchanging_ = false;
+    bool seriesTickDue_ = false;
+    std::function<void()> beep_;
+    std::function<int()> readBattery_;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+class CGpsPositionService;
+class CInstrument;
+class CNmeaParser;
+class CSettings;
+class QObject;
+
+namespace platform {
+class Prompter;
+}
+
+// What the sheet hands every page: the parts the program built once at start-up, and
+// the sheet itself as the target of the pages' messages. None is owned.
+struct PageServices {
+    CSettings& settings;
+    platform::Prompter& prompter;
+    CInstrument& instrument;
+    CNmeaParser& parser;
+    CGpsPositionService& positions;
+    QObject* sheet = nullptr;
+};

@@ -1,0 +1,129 @@
+#include "ui/QtPrompter.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QThread>
+
+namespace {
+
+QMessageBox::Icon ToQt(platform::PromptIcon icon)
+{
+    switch (icon) {
+    case platform::PromptIcon::Error:
+        return QMessageBox::Critical;
+    case platform::PromptIcon::Warning:
+        return QMessageBox::Warning;
+    case platform::PromptIcon::Question:
+        return QMessageBox::Question;
+    case platform::PromptIcon::Information:
+        return QMessageBox::Information;
+    case platform::PromptIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQt(platform::PromptButtons buttons)
+{
+    switch (buttons) {
+    case platform::PromptButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case platform::PromptButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case platform::PromptButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case platform::PromptButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+platform::PromptAnswer FromQt(int button)
+{
+    switch (button) {
+    case QMessageBox::Yes:
+        return platform::PromptAnswer::Yes;
+    case QMessageBox::No:
+        return platform::PromptAnswer::No;
+    case QMessageBox::Ok:
+        return platform::PromptAnswer::Ok;
+    default:
+        return platform::PromptAnswer::Cancel;
+    }
+}
+
+QColor ToQColor(uint32_t bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+uint32_t FromQColor(const QColor& colour)
+{
+    return uint32_t(colour.red()) | uint32_t(colour.green()) << 8 | uint32_t(colour.blue()) << 16;
+}
+
+} // namespace
+
+QString QtPrompter::QtFilter(const std::string& filter)
+{
+    const QStringList parts = QString::fromStdString(filter).split('|', Qt::SkipEmptyParts);
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i];
+    return filters.join(";;");
+}
+
+platform::PromptAnswer QtPrompter::Ask(const std::string& text, const std::string& caption,
+                                       platform::PromptButtons buttons, platform::PromptIcon icon)
+{
+    const QString title = caption.empty() ? QString("Lur Control") : QString::fromStdString(caption);
+    const QString message = QString::fromStdString(text);
+    if (QThread::currentThread() != qApp->thread()) {
+        QMetaObject::invokeMethod(qApp, [this, title, message, icon] {
+            QMessageBox box(ToQt(icon), title, message, QMessageBox::Ok, owner_);
+            box.exec();
+        }, Qt::QueuedConnection);
+        return platform::PromptAnswer::Ok;
+    }
+    QMessageBox box(ToQt(icon), title, message, ToQt(buttons), owner_);
+    return FromQt(box.exec());
+}
+
+std::optional<std::string> QtPrompter::ChooseFile(const platform::FileChoice& choice)
+{
+    QFileDialog dialog(owner_);
+    dialog.setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(choice.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(QtFilter(choice.filter));
+    dialog.setDefaultSuffix(QString::fromStdString(choice.defaultExtension));
+    if (!choice.overwritePrompt)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QString initial = QString::fromStdString(choice.initialName);
+    const QFileInfo info(initial);
+    if (info.isAbsolute())
+        dialog.setDirectory(info.absolutePath());
+    else if (!lastDirectory_.isEmpty())
+        dialog.setDirectory(lastDirectory_);
+    if (!initial.contains('*'))
+        dialog.selectFile(info.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().first();
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    return path.toStdString();
+}
+
+std::optional<uint32_t> QtPrompter::ChooseColour(uint32_t initial, platform::CustomColours& custom)
+{
+    for (size_t i = 0; i < custom.size(); ++i)
+        QColorDialog::setCustomColor(static_cast<int>(i), ToQColor(custom[i]));
+    const QColor chosen = QColorDialog::getColor(ToQColor(initial), owner_, "Цвет");
+    for (size_t i = 0; i < custom.size(); ++i)
+        custom[i] = FromQColor(QColorDialog::customColor(static_cast<int>(i)));
+    if (!chosen.isValid())
+        return std::nullopt;
+    return FromQColor(chosen);
+}

@@ -1,0 +1,89 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "platform/Prompter.h"
+
+namespace testing_support {
+
+// Answers the program's message boxes, file and colour dialogs from a script. Each prompt
+// must be the next one expected (by its text); any other prompt fails the test.
+class ScriptedPrompter final : public platform::Prompter {
+public:
+    ~ScriptedPrompter() override
+    {
+        EXPECT_TRUE(messages.empty()) << "message never shown: " << messages.front().text;
+        EXPECT_TRUE(files.empty()) << "file dialog never opened";
+        EXPECT_TRUE(colours.empty()) << "colour dialog never opened";
+    }
+
+    struct Message {
+        std::string text;
+        platform::PromptAnswer answer = platform::PromptAnswer::Ok;
+        bool prefix = false; // the text only begins so (it names a temporary file)
+    };
+    struct ColourAnswer {
+        uint32_t expectedPreset;
+        std::optional<uint32_t> chosen;
+    };
+
+    void ExpectMessage(std::string text, platform::PromptAnswer answer = platform::PromptAnswer::Ok)
+    {
+        messages.push_back({std::move(text), answer});
+    }
+    void ExpectMessageStart(std::string text) { messages.push_back({std::move(text), platform::PromptAnswer::Ok, true}); }
+    void ExpectFile(std::optional<std::string> path) { files.push_back(std::move(path)); }
+    void ExpectColour(uint32_t preset, std::optional<uint32_t> chosen) { colours.push_back({preset, chosen}); }
+
+    platform::PromptAnswer Ask(const std::string& text, const std::string& caption, platform::PromptButtons,
+                               platform::PromptIcon icon) override
+    {
+        lastCaption = caption;
+        lastIcon = icon;
+        if (messages.empty()) {
+            ADD_FAILURE() << "unexpected message: " << text;
+            return platform::PromptAnswer::Cancel;
+        }
+        const Message next = messages.front();
+        messages.pop_front();
+        if (next.prefix)
+            EXPECT_EQ(next.text, text.substr(0, next.text.size()));
+        else
+            EXPECT_EQ(next.text, text);
+        return next.answer;
+    }
+    std::optional<std::string> ChooseFile(const platform::FileChoice& choice) override
+    {
+        lastFileChoice = choice;
+        if (files.empty()) {
+            ADD_FAILURE() << "unexpected file dialog";
+            return std::nullopt;
+        }
+        auto next = files.front();
+        files.pop_front();
+        return next;
+    }
+    std::optional<uint32_t> ChooseColour(uint32_t initial, platform::CustomColours&) override
+    {
+        if (colours.empty()) {
+            ADD_FAILURE() << "unexpected colour dialog";
+            return std::nullopt;
+        }
+        const ColourAnswer next = colours.front();
+        colours.pop_front();
+        EXPECT_EQ(next.expectedPreset, initial);
+        return next.chosen;
+    }
+
+    std::deque<Message> messages;
+    std::deque<std::optional<std::string>> files;
+    std::deque<ColourAnswer> colours;
+    std::string lastCaption;
+    platform::PromptIcon lastIcon = platform::PromptIcon::None;
+    platform::FileChoice lastFileChoice;
+};
+
+} // namespace testing_support

@@ -1,0 +1,229 @@
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+
+#include "support/ScriptedSource.h"
+#include "survey/SessionFile.h"
+#include "survey/SurveyDataSet.h"
+#include "track/TrackDataSet.h"
+#include "ui/CPropertyPageView1.h"
+#include "ui/CPropertyPageW2.h"
+#include "ui/SheetEvents.h"
+#include "ui/SheetFixture.h"
+
+using platform::PromptAnswer;
+using testing_support::SheetTest;
+
+namespace {
+
+class SheetStateTest : public SheetTest {
+protected:
+    void Send(uint32_t message, uintptr_t wParam = 0)
+    {
+        SheetEvent event(message, wParam);
+        QCoreApplication::sendEvent(&Sheet(), &event);
+    }
+    std::vector<std::string> Titles()
+    {
+        std::vector<std::string> titles;
+        for (int i = 0; i < Sheet().PageCount(); ++i)
+            titles.push_back(Sheet().Page(i)->Title().toStdString());
+        return titles;
+    }
+    // Begins work of the type and takes a few readings, so there is something unsaved.
+    void BeginWithReadings(int32_t workType, int readings)
+    {
+        Settings().workType = workType;
+        Settings().xSize = 4;
+        Settings().ySize = 3;
+        Sheet();
+        Send(UM_BEGIN_WORK);
+        ScriptedSource source;
+        for (int i = 0; i < readings; ++i)
+            ASSERT_TRUE(Sheet().Data()->Measure(source));
+    }
+    // A session file of the work type written by the core.
+    std::string SessionFile(int32_t workType, const std::string& name)
+    {
+        Settings().workType = workType;
+        Settings().xSize = 3;
+        Settings().ySize = 2;
+        std::unique_ptr<DataSet> data;
+        if (workType == kWorkGpsTrack)
+            data = std::make_unique<TrackDataSet>(Settings());
+        else
+            data = std::make_unique<SurveyDataSet>(Settings());
+        ScriptedSource source;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(data->Measure(source));
+        const std::string path = dir.File(name);
+        EXPECT_TRUE(SaveSession(*data, path).ok);
+        return path;
+    }
+    void PressKey(Qt::Key key)
+    {
+        QWidget* target = Sheet().ActivePage();
+        QTest::keyClick(target, key);
+    }
+
+    const std::vector<std::string> kSetup{"Основные настройки", "Дополнительно"};
+    const std::vector<std::string> kSurvey{"Настройки", "Визуализация", "Главная"};
+    const std::vector<std::string> kTrack{"Настройки", "Визуализация", "Главная", "GPS"};
+};
+
+TEST_F(SheetStateTest, BeginWorkShowsThePagesOfTheWorkType)
+{
+    struct Case {
+        int32_t workType;
+        const std::vector<std::string>* pages;
+        int active;
+    };
+    const Case cases[] = {{kWorkMap, &kSurvey, 2}, {kWorkLimitedProfile, &kSurvey, 2}, {kWorkProfile, &kSurvey, 2},
+                          {kWorkGpsTrack, &kTrack, 2}};
+    for (const Case& c : cases) {
+        Settings().workType = c.workType;
+        Send(UM_RESET_PAGES);
+        EXPECT_EQ(kSetup, Titles());
+        EXPECT_FALSE(Sheet().SaveAction()->isEnabled());
+        Send(UM_BEGIN_WORK);
+        EXPECT_EQ(*c.pages, Titles()) << c.workType;
+        EXPECT_EQ(c.active, Sheet().ActiveIndex());
+        EXPECT_TRUE(Sheet().SaveAction()->isEnabled());
+        ASSERT_NE(nullptr, Sheet().Data());
+        EXPECT_EQ(c.workType == kWorkGpsTrack, dynamic_cast<TrackDataSet*>(Sheet().Data()) != nullptr);
+    }
+}
+
+TEST_F(SheetStateTest, OpenBringsThePagesOfTheFilesWorkType)
+{
+    const std::string survey = SessionFile(kWorkMap, "map.lur");
+    Settings().workType = kWorkGpsTrack;
+    Sheet();
+    Send(UM_BEGIN_WORK);
+    EXPECT_EQ(kTrack, Titles());
+    prompter.ExpectFile(survey);
+    Sheet().OnOpen();
+    EXPECT_EQ(kSurvey, Titles());
+    EXPECT_EQ(2, Sheet().ActiveIndex());
+    EXPECT_EQ(kWorkMap, Settings().workType);
+    EXPECT_EQ(6u, Sheet().Data()->RecordCount());
+}
+
+TEST_F(SheetStateTest, OpeningAFileThatIsNotASessionKeepsTheWork)
+{
+    BeginWithReadings(kWorkMap, 2);
+    DataSet* before = Sheet().Data();
+    testing_support::WriteFile(dir.File("notes.txt"), "not a session\n");
+    prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
+    prompter.ExpectFile(dir.File("notes.txt"));
+    prompter.ExpectMessage("Ошибка: неверный формат файла.");
+    Sheet().OnOpen();
+    EXPECT_EQ(before, Sheet().Data());
+    EXPECT_EQ(2u, Sheet().Data()->RecordCount() > 0 ? 2u : 0u);
+    EXPECT_EQ(kSurvey, Titles());
+
+    prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
+    prompter.ExpectFile(dir.File("missing.lur"));
+    prompter.ExpectMessage("Ошибка открытия файла: No such file or directory");
+    Sheet().OnOpen();
+    EXPECT_EQ(before, Sheet().Data());
+}
+
+TEST_F(SheetStateTest, AskToSaveFollowsTheAnswer)
+{
+    struct Case {
+        PromptAnswer answer;
+        std::optional<std::string> file; // the save dialog's answer after Yes
+        bool proceeds;
+        bool modifiedAfter;
+    };
+    const Case cases[] = {
+        {PromptAnswer::Cancel, std::nullopt, false, true},
+        {PromptAnswer::No, std::nullopt, true, true},
+        {PromptAnswer::Yes, std::nullopt, false, true}, // save dialog cancelled
+        {PromptAnswer::Yes, "saved.lur", true, false},
+    };
+    BeginWithReadings(kWorkMap, 1);
+    for (const Case& c : cases) {
+        Sheet().Data()->SetModified(true);
+        prompter.ExpectMessage("Сохранить изменения?", c.answer);
+        if (c.answer == PromptAnswer::Yes)
+            prompter.ExpectFile(c.file ? std::optional(dir.File(*c.file)) : std::nullopt);
+        EXPECT_EQ(c.proceeds, Sheet().AskToSave(false));
+        EXPECT_EQ(c.modifiedAfter, Sheet().Data()->Modified());
+    }
+    Sheet().Data()->SetModified(true);
+    prompter.ExpectMessage("Ошибка измерения. Сохранить изменения?", PromptAnswer::No);
+    Send(UM_MEASUREMENT_ERROR);
+}
+
+TEST_F(SheetStateTest, AFailedSaveKeepsTheReadingsUnsavedAndTheOldFile)
+{
+    BeginWithReadings(kWorkMap, 2);
+    const std::string target = dir.File("nowhere/readings.lur");
+    prompter.ExpectFile(target);
+    prompter.ExpectMessageStart("Ошибка открытия файла: Cannot create");
+    Sheet().OnSave();
+    EXPECT_TRUE(Sheet().Data()->Modified());
+    EXPECT_EQ(target, Sheet().Data()->Name()); // the next Save proposes it
+}
+
+TEST_F(SheetStateTest, ExitAsksAndCancelKeepsEverything)
+{
+    BeginWithReadings(kWorkMap, 1);
+    prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::Cancel);
+    Sheet().close(); // the title bar's close
+    EXPECT_FALSE(Sheet().ExitRequested());
+    EXPECT_EQ(kSurvey, Titles());
+    prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
+    Sheet().OnExit();
+    EXPECT_TRUE(Sheet().ExitRequested());
+}
+
+TEST_F(SheetStateTest, NewWithoutWorkAsksNothing)
+{
+    Sheet();
+    Sheet().OnNew();
+    EXPECT_EQ(kSetup, Titles());
+    EXPECT_FALSE(Sheet().FullScreenLayout());
+    EXPECT_EQ(nullptr, Sheet().Data());
+}
+
+TEST_F(SheetStateTest, PageKeysWrapAndMeasurementPagesGetTheKeys)
+{
+    Settings().workType = kWorkMap;
+    Settings().xSize = 5;
+    Settings().ySize = 3;
+    Sheet().show();
+    PressKey(Qt::Key_PageUp); // on the first page: the last
+    EXPECT_EQ(1, Sheet().ActiveIndex());
+    PressKey(Qt::Key_PageDown); // on the last: the first
+    EXPECT_EQ(0, Sheet().ActiveIndex());
+    PressKey(Qt::Key_Return); // consumed on a setup page: no work begins
+    EXPECT_EQ(kSetup, Titles());
+
+    Send(UM_BEGIN_WORK);
+    auto& view = Sheet().PageView1();
+    QApplication::processEvents(); // the first paint
+    ASSERT_FALSE(view.RepaintPending());
+    PressKey(Qt::Key_Right);
+    EXPECT_EQ(1u, view.CurrentStation());
+    QApplication::processEvents();
+    PressKey(Qt::Key_Up);
+    EXPECT_EQ(1u, view.CurrentProfile());
+}
+
+TEST_F(SheetStateTest, AValueThatDoesNotValidateKeepsThePage)
+{
+    Settings().workType = kWorkMap;
+    Sheet();
+    Send(UM_BEGIN_WORK);
+    ASSERT_TRUE(Sheet().SetActivePage(1));
+    auto* depth = static_cast<QLineEdit*>(const_cast<QWidget*>(Sheet().PageW2().Layout().Control(1035)));
+    depth->setText("0");
+    prompter.ExpectMessage("Enter a number between 0.001 and 65535.");
+    Send(UM_NEXT_PAGE);
+    EXPECT_EQ(1, Sheet().ActiveIndex());
+}
+
+} // namespace
