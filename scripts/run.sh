@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs LurControl. Arguments go to the program.
+# Installs what is missing, builds, and runs LurControl: the window program on its simulated
+# instrument and GPS receiver. Arguments go to lurctl instead. Without a display, says so and
+# runs the command-line demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset default >/dev/null
+if [ $# -eq 0 ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+  cmake --build --preset default -j "$(nproc)" --target lurcontrol >&2
+  exec build/default/app/lurcontrol/lurcontrol --simulate
+fi
 cmake --build --preset default -j "$(nproc)" --target lurctl >&2
 lurctl=build/default/app/lurctl/lurctl
 if [ $# -gt 0 ]; then
   exec "$lurctl" "$@"
 fi
-# Without arguments: a survey on the simulated instrument, described and drawn.
+echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): running the command-line demo instead." >&2
 demo=${TMPDIR:-/tmp}/lurcontrol-demo
 mkdir -p "$demo"
 "$lurctl" survey --simulate --type map --x 20 --y 10 --out "$demo/demo.lur"
