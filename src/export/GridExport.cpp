@@ -2,6 +2,8 @@
 
 #include <gdal_priv.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -9,6 +11,8 @@
 #include "graphics/NoDataValue.h"
 
 namespace {
+
+constexpr float kSurferBlank = 1.701410009187828e+38f;
 
 struct DatasetCloser {
     void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
@@ -59,17 +63,22 @@ bool WriteGrid(const GeoGrid& grid, ExportFormat format, const std::string& path
         error = gdal.Explain("cannot create " + path);
         return false;
     }
+    // Surfer marks empty cells with a no-data value of its own.
+    const float noData = format == ExportFormat::SurferGrid ? kSurferBlank : kNoDataValue;
     double transform[6] = {grid.west, grid.cellWidth, 0.0, grid.north, 0.0, -grid.cellHeight};
     dataset->SetGeoTransform(transform);
     if (!grid.crsWkt.empty())
         dataset->SetProjection(grid.crsWkt.c_str());
     for (int b = 0; b < bands; ++b) {
         GDALRasterBand* band = dataset->GetRasterBand(b + 1);
-        band->SetNoDataValue(static_cast<double>(kNoDataValue));
+        band->SetNoDataValue(static_cast<double>(noData));
         if (direct) // elsewhere a description would only add a side file
             band->SetDescription(grid.bandNames[static_cast<size_t>(b)].c_str());
-        float* cells = const_cast<float*>(grid.cells.data()) + bandCells * static_cast<size_t>(b);
-        if (band->RasterIO(GF_Write, 0, 0, grid.nx, grid.ny, cells, grid.nx, grid.ny, GDT_Float32, 0, 0, nullptr) !=
+        const float* first = grid.cells.data() + bandCells * static_cast<size_t>(b);
+        std::vector<float> cells;
+        if (noData != kNoDataValue)
+            std::replace_copy(first, first + bandCells, std::back_inserter(cells), kNoDataValue, noData);
+        if (band->RasterIO(GF_Write, 0, 0, grid.nx, grid.ny, cells.empty() ? const_cast<float*>(first) : cells.data(), grid.nx, grid.ny, GDT_Float32, 0, 0, nullptr) !=
             CE_None) {
             error = gdal.Explain("cannot write " + path);
             return false;

@@ -103,28 +103,35 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
     }
     for (const std::string& name : frequencies.fields)
         fields.emplace_back(name, OFTReal);
+    // Fields by position: a format may rename them (a shapefile cuts names at 10 characters)
+    // or have fields of its own (GPX).
+    std::vector<int> at;
     for (const auto& [name, type] : fields) {
         OGRFieldDefn field(name.c_str(), type);
         if (layer->CreateField(&field) != OGRERR_NONE) {
             error = gdal.Explain("cannot add the field " + name + " to " + path);
             return false;
         }
+        at.push_back(layer->GetLayerDefn()->GetFieldIndex(name.c_str()) >= 0
+                         ? layer->GetLayerDefn()->GetFieldIndex(name.c_str())
+                         : layer->GetLayerDefn()->GetFieldCount() - 1);
     }
 
+    const size_t first = format == ExportFormat::Gpx ? 2 : 0;
     const size_t columns = frequencies.indices.size();
     const bool styled = format == ExportFormat::Kml && colours.size() == readings.Count();
     const bool transaction = dataset->TestCapability(ODsCTransactions) && dataset->StartTransaction() == OGRERR_NONE;
     for (size_t k = 0; k < readings.Count(); ++k) {
         OGRFeature feature(layer->GetLayerDefn());
-        feature.SetField("reading", static_cast<int>(readings.index[k]));
-        feature.SetField("time_ms", static_cast<GIntBig>(readings.time[k]));
-        feature.SetField("serial", static_cast<int>(readings.serial[k]));
         if (format == ExportFormat::Gpx) {
-            feature.SetField("track_fid", 0);
-            feature.SetField("track_seg_id", 0);
+            feature.SetField(at[0], 0);
+            feature.SetField(at[1], 0);
         }
+        feature.SetField(at[first], static_cast<int>(readings.index[k]));
+        feature.SetField(at[first + 1], static_cast<GIntBig>(readings.time[k]));
+        feature.SetField(at[first + 2], static_cast<int>(readings.serial[k]));
         for (size_t j = 0; j < columns; ++j)
-            feature.SetField(frequencies.fields[j].c_str(), static_cast<double>(readings.values[k * columns + j]));
+            feature.SetField(at[first + 3 + j], static_cast<double>(readings.values[k * columns + j]));
         feature.SetGeometry(std::make_unique<OGRPoint>(readings.longitude[k], readings.latitude[k]).get());
         if (styled)
             feature.SetStyleString(SymbolStyle(colours[k]).c_str());
