@@ -1,6 +1,6 @@
 #include "export/GdalErrors.h"
 
-#include <gdal.h>
+#include <gdal_priv.h>
 
 #include <cpl_error.h>
 #include <mutex>
@@ -32,4 +32,13 @@ GdalErrors::~GdalErrors()
 std::string GdalErrors::Explain(const std::string& what) const
 {
     return last_.empty() ? what : what + ": " + last_;
+}
+
+bool GdalErrors::Close(GDALDataset* dataset, const std::string& path, std::string& error)
+{
+    last_.clear();
+    GDALClose(dataset);
+    if (!last_.empty())
+        error = Explain("cannot finish " + path);
+    return last_.empty();
 }

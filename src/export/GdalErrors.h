@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+class GDALDataset;
+
 // GDAL made ready for one export on this thread: its drivers registered, and what it reports
 // kept here for the export's result instead of going to standard error.
 class GdalErrors {
@@ -12,9 +14,8 @@ public:
 
     // `what`, followed by the last error GDAL reported, if any.
     std::string Explain(const std::string& what) const;
-    // Whether GDAL reported an error since the start or the last Forget().
-    bool Reported() const { return !last_.empty(); }
-    void Forget() { last_.clear(); }
+    // Closes the dataset written to path, which flushes it; false with the reason.
+    bool Close(GDALDataset* dataset, const std::string& path, std::string& error);
 
 private:
     std::string last_;

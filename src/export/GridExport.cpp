@@ -92,11 +92,5 @@ bool WriteGrid(const GeoGrid& grid, ExportFormat format, const std::string& path
         }
         dataset = std::move(copy);
     }
-    gdal.Forget();
-    GDALClose(dataset.release());
-    if (gdal.Reported()) {
-        error = gdal.Explain("cannot finish " + path);
-        return false;
-    }
-    return true;
+    return gdal.Close(dataset.release(), path, error);
 }

@@ -144,11 +144,5 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
         error = gdal.Explain("cannot write " + path);
         return false;
     }
-    gdal.Forget();
-    GDALClose(dataset.release());
-    if (gdal.Reported()) {
-        error = gdal.Explain("cannot finish " + path);
-        return false;
-    }
-    return true;
+    return gdal.Close(dataset.release(), path, error);
 }
