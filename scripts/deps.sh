@@ -6,6 +6,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev fonts-liberation
+  libgdal-dev gdal-bin
 )
 missing=()
 for p in "${packages[@]}"; do

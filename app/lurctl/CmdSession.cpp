@@ -1,12 +1,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Args.h"
 #include "Commands.h"
 #include "conversion/ReadingConversion.h"
+#include "export/SessionExport.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "survey/SessionFile.h"
@@ -18,16 +20,31 @@ const char* const kSessionUsage =
     "      Work type, grid and steps, calibration key and instrument serial of a session file,\n"
     "      its record count, how many records are measured and the time span they cover; for\n"
     "      a GPS track also the extent of the positioned readings in metres.\n"
-    "  lurctl session export FILE [--format csv] [--units adc|apparent]\n"
-    "          [--component module|quadrature|inphase] [--resistivity|--conductivity]\n"
-    "          [--normalize-current] [--normalize-frequency] [--phase-equalization]\n"
-    "          [--subtract-undercompensation] [--filter]\n"
-    "      One CSV row per measured station (index, profile, station) or track reading (index,\n"
-    "      latitude, longitude, east and north metres from the first positioned reading), then\n"
-    "      time stamp (ms ticks), serial and one column per used frequency (named by its\n"
-    "      frequency in kHz). Options not given take the values of the settings store; the\n"
-    "      calibration set is the one the file names. Apparent resistivity is in ohm·m,\n"
-    "      conductivity in mS/m. Neither the settings nor the file are changed.\n"
+    "  lurctl session export FILE [--format F] [--out PATH] [--frequency N|all]\n"
+    "          [--units adc|apparent] [--component module|quadrature|inphase]\n"
+    "          [--resistivity|--conductivity] [--normalize-current] [--normalize-frequency]\n"
+    "          [--phase-equalization] [--subtract-undercompensation] [--filter]\n"
+    "      Options not given take the values of the settings store; the calibration set is\n"
+    "      the one the file names. Apparent resistivity is in ohm·m, conductivity in mS/m.\n"
+    "      Neither the settings nor the file are changed. Files are written beside PATH and\n"
+    "      renamed over it when complete.\n"
+    "      csv (the format without --out): one CSV row per measured station (index, profile,\n"
+    "      station) or track reading (index, latitude, longitude, east and north metres from\n"
+    "      the first positioned reading), then time stamp (ms ticks), serial and one column per\n"
+    "      used frequency (named by its frequency in kHz), to standard output or PATH.\n"
+    "      GPS tracks, as WGS 84 points with the fields reading, time_ms, serial and one per\n"
+    "      frequency (f2_501kHz for 2.501 kHz): gpkg (the default with --out), geojson, kml\n"
+    "      (placemarks in the map chart's colours), gpx (a track, values as extensions), shp,\n"
+    "      csvwkt (CSV with WKT points). Readings without a GPS position are left out.\n"
+    "      Maps of tracks and map surveys, the grid the map graph paints 1920 pixels across\n"
+    "      with true proportions (empty cells are no-data): tif (the default for a map survey;\n"
+    "      one float32 band per frequency), asc (ESRI ASCII) and grd (Surfer 6 binary) of one\n"
+    "      frequency, by default the settings' area frequency. Track grids are in the UTM zone\n"
+    "      of the track's centre, survey grids in metres from station 0 of profile 0.\n"
+    "      Profiles: stations (the default; station, x_m, frequency_khz, depth_m, value per\n"
+    "      measured station and frequency, as CSV) and asc (the section graph's grid of the\n"
+    "      run through the last measured station, y the negated pseudo-depth).\n"
+    "      --frequency N (from 1) exports one frequency; it must have been used.\n"
     "  lurctl session recover [JOURNAL --out FILE.lur] [--journal-dir DIR]\n"
     "      Readings are journaled as they are taken, until the session is saved. Without\n"
     "      JOURNAL, lists the journals left by a crash or a power cut (work type, readings,\n"
@@ -127,8 +144,9 @@ int Info(const std::string& path)
     return 0;
 }
 
-// Settings-store defaults overridden by the options; false with `error` on a bad value.
-bool ConversionOptions(Args& args, ConversionSettings& c, std::string& error)
+// Settings-store defaults overridden by the options, in memory only; false with `error` on a
+// bad value.
+bool ConversionOptions(Args& args, CSettings& c, std::string& error)
 {
     if (auto units = args.TakeOption("--units")) {
         if (*units != "adc" && *units != "apparent")
@@ -158,7 +176,16 @@ bool ConversionOptions(Args& args, ConversionSettings& c, std::string& error)
     return true;
 }
 
-int Export(const std::string& path, ConversionSettings c)
+// Appends printf-formatted text.
+template <typename... Values>
+void Append(std::string& text, const char* format, Values... values)
+{
+    char piece[64];
+    const int n = std::snprintf(piece, sizeof piece, format, values...);
+    text.append(piece, size_t(std::clamp(n, 0, int(sizeof piece) - 1)));
+}
+
+int Export(const std::string& path, ConversionSettings c, const std::string& out)
 {
     SessionImage image;
     std::string error;
@@ -175,13 +202,12 @@ int Export(const std::string& path, ConversionSettings c)
         }
     }
 
-    std::fputs(image.track ? "index,latitude,longitude,east_m,north_m,time_ms,serial"
-                           : "index,profile,station,time_ms,serial",
-               stdout);
+    std::string text = image.track ? "index,latitude,longitude,east_m,north_m,time_ms,serial"
+                                   : "index,profile,station,time_ms,serial";
     for (int i = 0; i < kFrequencyCount; ++i)
         if (c.usedFrequencies[size_t(i)])
-            std::printf(",%.6g kHz", calibration.F[size_t(i)]);
-    std::printf("\n");
+            Append(text, ",%.6g kHz", calibration.F[size_t(i)]);
+    text += '\n';
 
     const GpsFix* origin = FirstPositioned(image);
     const TrackProjection projection(origin ? *origin : GpsFix{});
@@ -196,19 +222,65 @@ int Export(const std::string& path, ConversionSettings c)
             double east = 0, north = 0;
             if (Positioned(fix))
                 projection.Project(fix, east, north);
-            std::printf("%zu,%.8f,%.8f,%.2f,%.2f", k, fix.latitude, fix.longitude, east, north);
+            Append(text, "%zu,%.8f,%.8f", k, fix.latitude, fix.longitude);
+            Append(text, ",%.2f,%.2f", east, north);
         } else {
             const uint32_t p = uint32_t(k / width), r = uint32_t(k % width);
-            std::printf("%zu,%u,%u", k, p, p % 2 == 0 ? r : width - 1 - r);
+            Append(text, "%zu,%u,%u", k, p, p % 2 == 0 ? r : width - 1 - r);
         }
-        std::printf(",%u,%u", record.TimeStamp(), record.SerialNumber());
+        Append(text, ",%u,%u", record.TimeStamp(), record.SerialNumber());
         ConvertSpectrum(c, calibration, record, values);
         for (int i = 0; i < kFrequencyCount; ++i)
             if (c.usedFrequencies[size_t(i)])
-                std::printf(",%.9g", double(values[size_t(i)]));
-        std::printf("\n");
+                Append(text, ",%.9g", double(values[size_t(i)]));
+        text += '\n';
     }
-    return 0;
+    if (out.empty()) {
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    }
+    const platform::FileResult written = platform::WriteFileAtomically(out, text);
+    return written.ok ? 0 : Fail(written.error);
+}
+
+// --frequency N (from 1) or all; a one-frequency format without it takes the settings'
+// area frequency.
+std::optional<FrequencySelection> ChooseFrequencies(const std::optional<std::string>& word,
+                                                    const ExportFormatInfo& format, const CSettings& settings)
+{
+    if (!word)
+        return format.oneFrequency ? FrequencySelection{settings.mapFrequencyNumber - 1} : FrequencySelection{};
+    if (*word == "all")
+        return FrequencySelection{};
+    const auto number = ParseInteger(*word, 1, kFrequencyCount);
+    if (!number)
+        return std::nullopt;
+    return FrequencySelection{int(*number) - 1};
+}
+
+int ExportFile(const std::string& path, const std::optional<std::string>& formatName,
+               const std::optional<std::string>& frequency, const std::string& out)
+{
+    // Opening adjusts the settings in memory; nothing here saves them.
+    CSettings& settings = CSettings::Instance();
+    OpenSessionResult opened = OpenSession(path, settings);
+    if (!opened.dataSet)
+        return Fail(opened.error);
+    const std::vector<ExportFormatInfo> formats = ExportFormatsFor(settings.workType);
+    const std::optional<ExportFormatInfo> format =
+        formatName ? FindExportFormat(settings.workType, *formatName) : formats.front();
+    if (!format) {
+        std::string names = "csv";
+        for (const ExportFormatInfo& f : formats)
+            names += ", " + f.name;
+        return UsageError("session", "this session exports as " + names);
+    }
+    const std::optional<FrequencySelection> selection = ChooseFrequencies(frequency, *format, settings);
+    if (!selection)
+        return UsageError("session", "--frequency is a number from 1 to " + std::to_string(kFrequencyCount) +
+                                         " or all");
+    const ExportResult result = ExportSession(*opened.dataSet, settings, format->format, *selection, out);
+    return result.ok ? 0 : Fail(result.error);
 }
 
 } // namespace
@@ -218,10 +290,12 @@ int RunSession(const std::vector<std::string>& words)
     if (!words.empty() && words[0] == "recover")
         return RunSessionRecover(std::vector<std::string>(words.begin() + 1, words.end()));
     Args args(words);
-    ConversionSettings conversion = ConversionSettingsFrom(CSettings::Instance());
+    CSettings& settings = CSettings::Instance();
     std::string error;
     const auto format = args.TakeOption("--format");
-    if (!ConversionOptions(args, conversion, error))
+    const auto out = args.TakeOption("--out");
+    const auto frequency = args.TakeOption("--frequency");
+    if (!ConversionOptions(args, settings, error))
         return UsageError("session", error);
     std::vector<std::string> positional;
     if (!args.Finish(2, 2, positional))
@@ -230,7 +304,13 @@ int RunSession(const std::vector<std::string>& words)
         return Info(positional[1]);
     if (positional[0] != "export")
         return UsageError("session", "\"info\", \"export\" or \"recover\" expected");
-    if (format && *format != "csv")
-        return UsageError("session", "the only export format is csv");
-    return Export(positional[1], conversion);
+    // Without a format, a file gets the work type's first format and standard output the CSV.
+    if (format ? *format == "csv" : !out) {
+        if (frequency)
+            return UsageError("session", "the CSV export has every used frequency");
+        return Export(positional[1], ConversionSettingsFrom(settings), out.value_or(""));
+    }
+    if (!out)
+        return UsageError("session", "--out names the file to write");
+    return ExportFile(positional[1], format, frequency, *out);
 }

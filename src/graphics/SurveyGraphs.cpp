@@ -11,6 +11,8 @@
 #include "graphics/GraphSettings.h"
 #include "graphics/SmoothProfile.h"
 #include "graphics/SoundingCurve.h"
+#include "graphics/SurveyMapTable.h"
+#include "graphics/SurveySectionTable.h"
 #include "settings/CSettings.h"
 #include "survey/SurveyDataSet.h"
 
@@ -111,74 +113,22 @@ GraphOutcome DrawSection(SurveyDataSet& data, CSettings& settings, ValueSurface&
 {
     if (!UsableRect(rect))
         return GraphOutcome::NotPainted;
-    const GridSpan run = data.FindStationRun(p, s);
-    if (!run.found)
-        return GraphOutcome::NotPainted;
-    const ConversionSettings conversion = ConversionSettingsFrom(settings);
-    const CalibrationSet& calibration = settings.currentCalibration;
-    const std::vector<int> used = UsedByDepth(conversion, calibration);
-    const size_t m = run.last - run.first + 1;
-    const size_t nf = used.size();
-    if (m < 2 || nf < 2)
-        return GraphOutcome::NotPainted;
-
-    std::vector<float> xs, ys, values;
-    try {
-        xs.resize(m);
-        ys.resize(nf);
-        values.resize(m * nf);
-    } catch (const std::bad_alloc&) {
-        return GraphOutcome::OutOfMemory;
-    }
-    for (size_t r = 0; r < nf; ++r)
-        ys[r] = FrequencyDepth(conversion, calibration, used[r]);
-    std::array<float, kFrequencyCount> spectrum{};
-    for (size_t c = 0; c < m; ++c) {
-        xs[c] = static_cast<float>(c) * data.XStep();
-        ConvertSpectrum(conversion, calibration, *MeasuredRecord(data, p, run.first + uint32_t(c)), spectrum);
-        for (size_t r = 0; r < nf; ++r)
-            values[r * m + c] = spectrum[static_cast<size_t>(used[r])];
-    }
-    const ValueTable table{static_cast<int>(m), static_cast<int>(nf), xs.data(), ys.data(), values.data()};
-    return DrawSectionTable(table, static_cast<int>(ProfileWidth(data)), data.XStep(), p % 2 == 1,
+    SurveySectionTable table;
+    const GraphOutcome built = BuildSurveySectionTable(data, settings, p, s, table);
+    if (built != GraphOutcome::Painted)
+        return built;
+    return DrawSectionTable(table.View(), static_cast<int>(ProfileWidth(data)), data.XStep(), p % 2 == 1,
                             SectionStyle(settings), data.Gridder(), settings.sectionChart, surface, dc, rect);
 }
 
 GraphOutcome DrawMap(SurveyDataSet& data, CSettings& settings, ValueSurface& surface, DrawContext& dc,
                      const PixelRect& rect, uint32_t p, uint32_t s, int f)
 {
-    const size_t width = ProfileWidth(data);
-    const GridSpan block = data.FindProfileBlock(p, s);
-    if (!UsableRect(rect) || !block.found || width < 2 || f < 0 || f >= kFrequencyCount ||
-        !settings.usedFrequencies[static_cast<size_t>(f)])
+    if (!UsableRect(rect))
         return GraphOutcome::NotPainted;
-    const uint32_t lastRow = block.last < p && p < data.YSize() ? p : block.last;
-    const size_t rows = lastRow - block.first + 1;
-    if (rows < 2)
-        return GraphOutcome::NotPainted;
-
-    std::vector<float> xs, ys, values;
-    try {
-        xs.resize(width);
-        ys.resize(rows);
-        values.resize(width * rows);
-    } catch (const std::bad_alloc&) {
-        return GraphOutcome::OutOfMemory;
-    }
-    const ConversionSettings conversion = ConversionSettingsFrom(settings);
-    for (size_t c = 0; c < width; ++c)
-        xs[c] = static_cast<float>(c) * data.XStep();
-    for (size_t r = 0; r < rows; ++r) {
-        ys[r] = static_cast<float>(r) * data.YStep();
-        const uint32_t q = block.first + static_cast<uint32_t>(r);
-        for (size_t c = 0; c < width; ++c) {
-            float& cell = values[r * width + c];
-            if (const MeasurementRecord* record = MeasuredRecord(data, q, static_cast<uint32_t>(c)))
-                cell = ConvertReadingFiltered(conversion, settings.currentCalibration, *record, f);
-            else // not yet measured on the partial row: repeat the profile below
-                cell = r > 0 ? values[(r - 1) * width + c] : 0.0f;
-        }
-    }
-    const ValueTable table{static_cast<int>(width), static_cast<int>(rows), xs.data(), ys.data(), values.data()};
-    return DrawMapTable(table, MapStyle(settings), data.Gridder(), settings.mapChart, surface, dc, rect);
+    SurveyMapTable table;
+    const GraphOutcome built = BuildSurveyMapTable(data, settings, p, s, f, table);
+    if (built != GraphOutcome::Painted)
+        return built;
+    return DrawMapTable(table.View(), MapStyle(settings), data.Gridder(), settings.mapChart, surface, dc, rect);
 }

@@ -76,19 +76,19 @@ struct SectionExtent {
     int minimumSide;         // painted cells cover at least this many pixels each way
 };
 
-GraphOutcome DrawSectionExtent(const ValueTable& table, const SectionExtent& extent, const GraphStyle& style,
-                               BilinearGridder& gridder, ColorChart& chart, ValueSurface& surface, DrawContext& dc,
-                               const PixelRect& rect)
+// The cells of a section and the part of rect they are painted in; false when none.
+bool LayOutSection(const ValueTable& table, const SectionExtent& extent, const GraphStyle& style,
+                   const PixelRect& rect, PixelRect& area, CellBlock& block)
 {
     if (!Usable(table) || extent.profileStations < 1 || rect.Width() < 1 || rect.Height() < 1)
-        return GraphOutcome::NotPainted;
+        return false;
     const int pixelSize = std::max(style.pixelSize, 1);
     const float shallowest = *std::min_element(table.ys, table.ys + table.rows);
     float deepest = *std::max_element(table.ys, table.ys + table.rows);
     if (extent.depthFromSurface)
         deepest = std::max(0.0f, deepest);
 
-    PixelRect area = rect;
+    area = rect;
     const long long width = area.Width();
     int wp = static_cast<int>((width * table.columns + extent.profileStations / 2) / extent.profileStations);
     int hp = area.Height();
@@ -106,24 +106,39 @@ GraphOutcome DrawSectionExtent(const ValueTable& table, const SectionExtent& ext
             }
         }
         if (wp < 0 || hp < 0)
-            return GraphOutcome::NotPainted;
+            return false;
     }
     wp = std::max(wp, extent.minimumSide);
     hp = std::max(hp, extent.minimumSide);
-    const int nx = CellsFor(wp, pixelSize);
-    const int ny = CellsFor(hp, pixelSize);
+    block.nx = CellsFor(wp, pixelSize);
+    block.ny = CellsFor(hp, pixelSize);
 
-    int blockLeft = area.left;
-    int blockTop = area.top;
-    const long long blockWidth = static_cast<long long>(nx) * pixelSize;
-    const long long blockHeight = static_cast<long long>(ny) * pixelSize;
+    block.left = area.left;
+    block.top = area.top;
+    const long long blockWidth = static_cast<long long>(block.nx) * pixelSize;
+    const long long blockHeight = static_cast<long long>(block.ny) * pixelSize;
     if (style.realScaling && blockHeight < area.Height())
-        blockTop = static_cast<int>(area.top + (area.Height() - blockHeight) / 2);
+        block.top = static_cast<int>(area.top + (area.Height() - blockHeight) / 2);
     if (extent.rightAligned && blockWidth < area.Width())
-        blockLeft = static_cast<int>(area.right - blockWidth);
+        block.left = static_cast<int>(area.right - blockWidth);
+    return true;
+}
+
+GraphOutcome DrawSectionExtent(const ValueTable& table, const SectionExtent& extent, const GraphStyle& style,
+                               BilinearGridder& gridder, ColorChart& chart, ValueSurface& surface, DrawContext& dc,
+                               const PixelRect& rect)
+{
+    PixelRect area;
+    CellBlock block;
+    if (!LayOutSection(table, extent, style, rect, area, block))
+        return GraphOutcome::NotPainted;
+    const float shallowest = *std::min_element(table.ys, table.ys + table.rows);
+    float deepest = *std::max_element(table.ys, table.ys + table.rows);
+    if (extent.depthFromSurface)
+        deepest = std::max(0.0f, deepest);
     const float runLength = table.xs[table.columns - 1] - table.xs[0];
-    return GridAndPaint(table, nx, ny, false, style, gridder, chart, surface, dc, area, blockLeft, blockTop, 0.0f,
-                        runLength, deepest, shallowest);
+    return GridAndPaint(table, block.nx, block.ny, false, style, gridder, chart, surface, dc, area, block.left,
+                        block.top, 0.0f, runLength, deepest, shallowest);
 }
 
 } // namespace
@@ -137,6 +152,14 @@ GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, floa
     return DrawSectionExtent(table, extent, style, gridder, chart, surface, dc, rect);
 }
 
+bool SectionCellBlock(const ValueTable& table, int profileStations, float xStep, const GraphStyle& style,
+                      const PixelRect& rect, CellBlock& block)
+{
+    const SectionExtent extent{profileStations, static_cast<float>(profileStations - 1) * xStep, false, true, 0};
+    PixelRect area;
+    return LayOutSection(table, extent, style, rect, area, block);
+}
+
 GraphOutcome DrawTrackSectionTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
                                    ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
 {
@@ -146,11 +169,10 @@ GraphOutcome DrawTrackSectionTable(const ValueTable& table, const GraphStyle& st
     return DrawSectionExtent(table, extent, style, gridder, chart, surface, dc, rect);
 }
 
-GraphOutcome DrawMapTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
-                          ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
+bool MapCellBlock(const ValueTable& table, const GraphStyle& style, const PixelRect& rect, CellBlock& block)
 {
     if (!Usable(table) || rect.Width() < 1 || rect.Height() < 1)
-        return GraphOutcome::NotPainted;
+        return false;
     const int pixelSize = std::max(style.pixelSize, 1);
     const float length = table.xs[table.columns - 1] - table.xs[0];
     const float breadth = table.ys[table.rows - 1] - table.ys[0];
@@ -164,19 +186,29 @@ GraphOutcome DrawMapTable(const ValueTable& table, const GraphStyle& style, Bili
         else
             wp = Nearest(length / sy);
         if (wp < 0 || hp < 0)
-            return GraphOutcome::NotPainted;
+            return false;
     }
-    const int nx = CellsFor(wp, pixelSize);
-    const int ny = CellsFor(hp, pixelSize);
-
-    int blockLeft = rect.left;
-    int blockTop = rect.top;
+    block.nx = CellsFor(wp, pixelSize);
+    block.ny = CellsFor(hp, pixelSize);
+    block.left = rect.left;
+    block.top = rect.top;
     if (style.realScaling) {
-        blockLeft = static_cast<int>(rect.left + (rect.Width() - static_cast<long long>(nx) * pixelSize) / 2);
-        blockTop = static_cast<int>(rect.top + (rect.Height() - static_cast<long long>(ny) * pixelSize) / 2);
-        blockLeft = std::max(blockLeft, rect.left);
-        blockTop = std::max(blockTop, rect.top);
+        block.left = static_cast<int>(rect.left + (rect.Width() - static_cast<long long>(block.nx) * pixelSize) / 2);
+        block.top = static_cast<int>(rect.top + (rect.Height() - static_cast<long long>(block.ny) * pixelSize) / 2);
+        block.left = std::max(block.left, rect.left);
+        block.top = std::max(block.top, rect.top);
     }
-    return GridAndPaint(table, nx, ny, true, style, gridder, chart, surface, dc, rect, blockLeft, blockTop, 0.0f,
-                        length, 0.0f, breadth);
+    return true;
+}
+
+GraphOutcome DrawMapTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
+                          ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
+{
+    CellBlock block;
+    if (!MapCellBlock(table, style, rect, block))
+        return GraphOutcome::NotPainted;
+    const float length = table.xs[table.columns - 1] - table.xs[0];
+    const float breadth = table.ys[table.rows - 1] - table.ys[0];
+    return GridAndPaint(table, block.nx, block.ny, true, style, gridder, chart, surface, dc, rect, block.left,
+                        block.top, 0.0f, length, 0.0f, breadth);
 }

@@ -27,6 +27,14 @@ struct GraphStyle {
 
 enum class GraphOutcome { Painted, NotPainted, OutOfMemory };
 
+// The cells of a map or a section and where its block of cells starts in the rectangle.
+struct CellBlock {
+    int nx = 0;
+    int ny = 0;
+    int left = 0;
+    int top = 0;
+};
+
 // A section of one run of stations: table columns are the run's stations (xs from 0), rows
 // the depths of the used frequencies, shallowest first, painted from the top. The run takes
 // its share of the profile's `profileStations` stations; on an odd profile (`rightAligned`)
@@ -35,11 +43,18 @@ GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, floa
                               const GraphStyle& style, BilinearGridder& gridder, ColorChart& chart,
                               ValueSurface& surface, DrawContext& dc, const PixelRect& rect);
 
+// The cells DrawSectionTable grids the table onto in rect; false when it paints none.
+bool SectionCellBlock(const ValueTable& table, int profileStations, float xStep, const GraphStyle& style,
+                      const PixelRect& rect, CellBlock& block);
+
 // A section along a walked track: table columns are the readings (xs the distance walked),
 // rows the depths of the used frequencies, shallowest first. It spans the rectangle (centred
 // when real scaling narrows it) and covers at least 10 × 10 pixels.
 GraphOutcome DrawTrackSectionTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
                                    ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect);
+
+// The cells DrawMapTable grids the table onto in rect; false when it paints none.
+bool MapCellBlock(const ValueTable& table, const GraphStyle& style, const PixelRect& rect, CellBlock& block);
 
 // A map: table columns are the stations of the profiles, rows the profiles, first one
 // painted at the bottom.

@@ -15,6 +15,7 @@
 #include "graphics/NoDataValue.h"
 #include "graphics/SmoothProfile.h"
 #include "graphics/SoundingCurve.h"
+#include "graphics/TrackMapLayout.h"
 #include "settings/CSettings.h"
 #include "track/TrackDataSet.h"
 
@@ -22,11 +23,6 @@ namespace {
 
 // Readings closer than this still advance the distance axis, which must keep ascending.
 constexpr double kMinimumStep = 0.01;
-
-int Nearest(float v)
-{
-    return static_cast<int>(v + 0.5f);
-}
 
 double StepBetween(const TrackPoint& a, const TrackPoint& b)
 {
@@ -68,52 +64,27 @@ GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface
         points.y.push_back(track[k].north);
         points.v.push_back(ConvertReadingFiltered(conversion, settings.currentCalibration, data.Record(k), f));
     }
-    const size_t m = points.x.size();
-    if (m < 4)
+    TrackMapLayout layout;
+    if (!LayOutTrackMap(points.x, points.y, rect, ps, settings.realScaling != 0, layout))
         return GraphOutcome::NotPainted;
-    const auto [xLow, xHigh] = std::minmax_element(points.x.begin(), points.x.end());
-    const auto [yLow, yHigh] = std::minmax_element(points.y.begin(), points.y.end());
-    const float minX = *xLow, maxX = *xHigh, minY = *yLow, maxY = *yHigh;
-    if (minX == maxX || minY == maxY)
-        return GraphOutcome::NotPainted;
-    for (float& y : points.y) // north into row 0, at the top
-        y = (maxY + minY) - y;
-
-    PixelRect area = rect;
-    const float sx = (maxX - minX) / static_cast<float>(area.Width());
-    const float sy = (maxY - minY) / static_cast<float>(area.Height());
-    if (!settings.realScaling) {
-        // Stretch the narrower extent so the data fill both axes of the square cells.
-        if (sx <= sy) {
-            for (float& x : points.x)
-                x *= sy / sx;
-        } else {
-            for (float& y : points.y)
-                y *= sx / sy;
-        }
-    } else if (sx <= sy) {
-        area.right = area.left + std::min(Nearest((maxX - minX) / sy), area.Width());
-    } else {
-        area.bottom = area.top + std::min(Nearest((maxY - minY) / sx), area.Height());
-    }
-    const int nx = (area.Width() + ps - 1) / ps;
-    const int ny = (area.Height() + ps - 1) / ps;
-    if (nx < 2 || ny < 2)
-        return GraphOutcome::NotPainted;
+    const int nx = layout.nx, ny = layout.ny;
     std::unique_ptr<float[]> grid(new (std::nothrow) float[static_cast<size_t>(nx) * static_cast<size_t>(ny)]);
     if (!grid)
         return GraphOutcome::OutOfMemory;
-    if (!data.ScatteredGridder().GridScattered(static_cast<int>(m), points.x.data(), points.y.data(),
+    if (!data.ScatteredGridder().GridScattered(static_cast<int>(layout.x.size()), layout.x.data(), layout.y.data(),
                                                points.v.data(), nx, ny, grid.get()))
         return GraphOutcome::NotPainted;
     float low = 0, high = 0;
     if (!settings.manualMapRange && GridValueRange(grid.get(), static_cast<size_t>(nx) * ny, low, high))
         settings.mapChart.SetRange(low, high);
-    if (!PaintCells(surface, grid.get(), nx, ny, ps, area, false, settings.mapChart))
+    if (!PaintCells(surface, grid.get(), nx, ny, ps, layout.area, false, settings.mapChart))
         return GraphOutcome::NotPainted;
-    if (settings.showGrid || settings.showScaleMarks)
-        DrawAxes(settings.showGrid != 0, settings.axisColour, surface, dc, area, 0.0f, maxX - minX, 0.0f,
-                 maxY - minY);
+    if (settings.showGrid || settings.showScaleMarks) {
+        const auto [xLow, xHigh] = std::minmax_element(points.x.begin(), points.x.end());
+        const auto [yLow, yHigh] = std::minmax_element(points.y.begin(), points.y.end());
+        DrawAxes(settings.showGrid != 0, settings.axisColour, surface, dc, layout.area, 0.0f, *xHigh - *xLow, 0.0f,
+                 *yHigh - *yLow);
+    }
     return GraphOutcome::Painted;
 }
 

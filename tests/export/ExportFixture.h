@@ -1,0 +1,38 @@
+#pragma once
+#include <gdal_priv.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+#include "conversion/ReadingConversion.h"
+#include "export/SessionExport.h"
+#include "support/SettingsFixture.h"
+
+// Settings in a temporary directory and GDAL to read the exports back with.
+class ExportTest : public testing_support::SettingsTest {
+protected:
+    void SetUp() override
+    {
+        SettingsTest::SetUp();
+        GDALAllRegister();
+    }
+
+    struct Closer {
+        void operator()(GDALDataset* dataset) const { GDALClose(dataset); }
+    };
+    using Dataset = std::unique_ptr<GDALDataset, Closer>;
+
+    static Dataset Open(const std::string& path, unsigned kind)
+    {
+        return Dataset(GDALDataset::Open(path.c_str(), kind | GDAL_OF_READONLY));
+    }
+
+    // Frequency i of record as the graphs and the CSV export convert it.
+    float Value(const MeasurementRecord& record, int i)
+    {
+        std::array<float, kFrequencyCount> spectrum{};
+        ConvertSpectrum(ConversionSettingsFrom(Settings()), Settings().currentCalibration, record, spectrum);
+        return spectrum[static_cast<size_t>(i)];
+    }
+};

@@ -1,0 +1,123 @@
+#include <ogrsf_frmts.h>
+
+#include <cmath>
+#include <cstdio>
+#include <set>
+
+#include "ExportFixture.h"
+#include "support/SyntheticGround.h"
+#include "track/TrackDataSet.h"
+
+namespace {
+
+struct PointCase {
+    ExportFormat format;
+    const char* file;
+};
+
+// The OGR field carrying `name`: GPX prefixes extension fields, shapefiles cut names at 10.
+int FieldIndex(OGRFeatureDefn* definition, const std::string& name)
+{
+    for (int f = 0; f < definition->GetFieldCount(); ++f) {
+        const std::string field = definition->GetFieldDefn(f)->GetNameRef();
+        if (field == name || field == "ogr_" + name || (field.size() == 10 && name.rfind(field, 0) == 0))
+            return f;
+    }
+    return -1;
+}
+
+class PointExport : public ExportTest, public testing::WithParamInterface<PointCase> {};
+
+} // namespace
+
+TEST_P(PointExport, ReadsBackEveryPositionedReadingWithItsValues)
+{
+    auto data = testing_support::GroundTrack(Settings(), 120);
+    Settings().usedFrequencies[3] = 0;
+    const std::string path = dir.File(GetParam().file);
+    const ExportResult result = ExportSession(*data, Settings(), GetParam().format, {}, path);
+    ASSERT_TRUE(result.ok) << result.error;
+
+    Dataset dataset = Open(path, GDAL_OF_VECTOR);
+    ASSERT_TRUE(dataset);
+    OGRLayer* layer = GetParam().format == ExportFormat::Gpx ? dataset->GetLayerByName("track_points")
+                                                              : dataset->GetLayer(0);
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(layer->GetFeatureCount(), 120);
+    OGRFeatureDefn* definition = layer->GetLayerDefn();
+    const int reading = FieldIndex(definition, "reading");
+    ASSERT_GE(reading, 0);
+    EXPECT_EQ(FieldIndex(definition, "f5_103kHz"), -1) << "an unused frequency is not exported";
+    std::set<int> seen;
+    for (auto& feature : *layer) {
+        const int k = feature->GetFieldAsInteger(reading);
+        ASSERT_TRUE(k >= 0 && k < 120);
+        seen.insert(k);
+        const auto* point = dynamic_cast<const OGRPoint*>(feature->GetGeometryRef());
+        ASSERT_NE(point, nullptr);
+        EXPECT_NEAR(point->getX(), data->FixAt(size_t(k)).longitude, 1e-7);
+        EXPECT_NEAR(point->getY(), data->FixAt(size_t(k)).latitude, 1e-7);
+        EXPECT_EQ(feature->GetFieldAsInteger64(FieldIndex(definition, "time_ms")), data->Record(size_t(k)).TimeStamp());
+        EXPECT_EQ(feature->GetFieldAsInteger(FieldIndex(definition, "serial")), 9);
+        for (int i : {0, 7, 13}) {
+            char name[32];
+            std::snprintf(name, sizeof name, "f%.6gkHz", Settings().currentCalibration.F[size_t(i)]);
+            for (char* c = name; *c; ++c)
+                *c = *c == '.' ? '_' : *c;
+            const int field = FieldIndex(definition, name);
+            ASSERT_GE(field, 0) << name;
+            EXPECT_EQ(static_cast<float>(feature->GetFieldAsDouble(field)), Value(data->Record(size_t(k)), i)) << name;
+        }
+    }
+    EXPECT_EQ(seen.size(), 120u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PointExport,
+                         testing::Values(PointCase{ExportFormat::GeoPackage, "t.gpkg"},
+                                         PointCase{ExportFormat::GeoJson, "t.geojson"},
+                                         PointCase{ExportFormat::Kml, "t.kml"}, PointCase{ExportFormat::Gpx, "t.gpx"},
+                                         PointCase{ExportFormat::Shapefile, "t.shp"},
+                                         PointCase{ExportFormat::CsvWkt, "t.csv"}));
+
+TEST_F(ExportTest, KmlPlacemarksTakeTheMapChartColourOfTheirValue)
+{
+    auto data = testing_support::GroundTrack(Settings(), 60);
+    Settings().mapFrequencyNumber = 8;
+    ASSERT_TRUE(ExportSession(*data, Settings(), ExportFormat::Kml, {}, dir.File("t.kml")).ok);
+    float low = Value(data->Record(0), 7), high = low;
+    for (size_t k = 0; k < 60; ++k) {
+        low = std::min(low, Value(data->Record(k), 7));
+        high = std::max(high, Value(data->Record(k), 7));
+    }
+    ColorChart chart = Settings().mapChart;
+    ASSERT_TRUE(chart.SetRange(low, high));
+    Dataset dataset = Open(dir.File("t.kml"), GDAL_OF_VECTOR);
+    ASSERT_TRUE(dataset);
+    OGRLayer* layer = dataset->GetLayer(0);
+    std::set<std::string> colours;
+    for (auto& feature : *layer) {
+        const Colour c = chart.ColorAt(Value(data->Record(size_t(feature->GetFieldAsInteger("reading"))), 7));
+        char expected[16];
+        std::snprintf(expected, sizeof expected, "c:#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        ASSERT_NE(feature->GetStyleString(), nullptr);
+        EXPECT_NE(std::string(feature->GetStyleString()).find(expected), std::string::npos)
+            << feature->GetStyleString() << " lacks " << expected;
+        colours.insert(expected);
+    }
+    EXPECT_GT(colours.size(), 3u) << "the placemarks should spread over the chart";
+}
+
+TEST_F(ExportTest, ReadingsWithoutPositionAreLeftOut)
+{
+    SessionImage image;
+    image.track = true;
+    for (uint32_t k = 0; k < 6; ++k) {
+        image.records.push_back(testing_support::GroundRecord(k, 0, k));
+        image.fixes.push_back(k % 2 ? GpsFix{55.0 + k * 1e-5, 37.0, 0} : GpsFix{});
+    }
+    auto data = TrackDataSet::LoadTrackBody(image, Settings());
+    ASSERT_TRUE(ExportSession(*data, Settings(), ExportFormat::GeoJson, {}, dir.File("t.geojson")).ok);
+    Dataset dataset = Open(dir.File("t.geojson"), GDAL_OF_VECTOR);
+    ASSERT_TRUE(dataset);
+    EXPECT_EQ(dataset->GetLayer(0)->GetFeatureCount(), 3);
+}
