@@ -28,6 +28,7 @@
 #include "ui/CPropertyPageW2.h"
 #include "ui/HardwareKeys.h"
 #include "ui/SessionCommands.h"
+#include "ui/SessionExportCommand.h"
 #include "ui/SheetEvents.h"
 
 namespace {
@@ -72,6 +73,7 @@ CLurControlSheet::CLurControlSheet(PageServices services)
     command("Создать", kCommandNew);
     command("Открыть", kCommandOpen);
     save_ = command("Сохранить", kCommandSave);
+    export_ = command("Экспорт…", kCommandExport);
     session->addSeparator();
     command("Завершить", kCommandExit);
 
@@ -182,6 +184,7 @@ void CLurControlSheet::ResetPages()
     AddPage(s2_.get());
     SetActivePage(0);
     save_->setEnabled(false);
+    export_->setEnabled(false);
 }
 
 void CLurControlSheet::BeginWork()
@@ -229,6 +232,7 @@ void CLurControlSheet::BeginWork()
         return;
     }
     save_->setEnabled(true);
+    export_->setEnabled(true);
 }
 
 void CLurControlSheet::Report(const std::string& text)
@@ -270,6 +274,19 @@ void CLurControlSheet::OnSave()
     const platform::FileResult saved = SaveSession(*data_, *path);
     if (!saved.ok)
         Report("Ошибка открытия файла: " + saved.error.substr(0, 1024));
+}
+
+void CLurControlSheet::OnExport()
+{
+    if (!data_)
+        return;
+    // The page's edits (frequency, display settings) reach the settings the export reads.
+    CPropertyPageBase* page = ActivePage();
+    if (page != nullptr && !page->OnKillActive())
+        return;
+    ExportCurrentSession(*data_, services_.settings, services_.prompter);
+    if (page != nullptr)
+        page->OnSetActive();
 }
 
 void CLurControlSheet::OnOpen()
@@ -397,6 +414,9 @@ bool CLurControlSheet::event(QEvent* event)
         return true;
     case kCommandSave:
         OnSave();
+        return true;
+    case kCommandExport:
+        OnExport();
         return true;
     case kCommandExit:
         OnExit();

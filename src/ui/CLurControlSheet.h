@@ -32,6 +32,7 @@ public:
     void OnNew();
     void OnOpen();
     void OnSave();
+    void OnExport();
     void OnExit();
     // SIGTERM or SIGINT: end in order without asking; unsaved readings stay in the journal.
     void Terminate();
@@ -48,6 +49,7 @@ public:
     // Activates a page, refused (false) when the active page does not validate.
     bool SetActivePage(int index);
     QAction* SaveAction() const { return save_; }
+    QAction* ExportAction() const { return export_; }
     bool ExitRequested() const { return exitRequested_; }
     bool FullScreenLayout() const { return fullScreenLayout_; }
 
@@ -80,6 +82,7 @@ private:
     QTabBar* tabs_;
     QStackedWidget* stack_;
     QAction* save_;
+    QAction* export_;
     std::unique_ptr<CPropertyPageS1> s1_;
     std::unique_ptr<CPropertyPageS2> s2_;
     std::unique_ptr<CPropertyPageW1> w1_;
