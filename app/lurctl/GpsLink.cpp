@@ -40,9 +40,10 @@ private:
     std::string text_;
 };
 
-GpsLink::GpsLink() : clockSetter_(std::make_unique<NoClockSetter>()), failure_(std::make_unique<FailureRecorder>())
+GpsLink::GpsLink()
+    : clockSetter_(std::make_unique<NoClockSetter>()), failure_(std::make_unique<FailureRecorder>()),
+      reader_(parser_, positions_, *clockSetter_, *failure_)
 {
-    reader_ = std::make_unique<GpsReader>(source_, parser_, positions_, *clockSetter_, *failure_, running_);
 }
 
 GpsLink::~GpsLink()
@@ -61,7 +62,7 @@ bool GpsLink::Open(const std::string& port, int baud, std::string& error)
         return false;
     }
     positions_.Reset();
-    if (!reader_->Start()) {
+    if (!reader_.Start(port_)) {
         port_.Close();
         error = "cannot start the GPS reader";
         return false;
@@ -114,6 +115,6 @@ std::string GpsLink::Failure() const
 
 void GpsLink::Stop()
 {
-    reader_->Stop();
+    reader_.Stop();
     opened_ = false;
 }

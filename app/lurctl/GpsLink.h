@@ -1,5 +1,4 @@
 #pragma once
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <memory>
@@ -8,10 +7,9 @@
 
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
-#include "gps/GpsReader.h"
 #include "gps/PositionQueue.h"
 #include "instrument/CSerialPort.h"
-#include "instrument/SerialByteSource.h"
+#include "instrument/GpsReaderControl.h"
 
 class TrackDataSet;
 
@@ -37,7 +35,7 @@ public:
     // Reading positions asked for and not yet answered.
     uint32_t Outstanding() const { return outstanding_; }
     // The reader has ended by itself (the port went away); Failure() says why.
-    bool Lost() const { return opened_ && !running_.load(); }
+    bool Lost() const { return opened_ && !reader_.Running(); }
     std::string Failure() const;
     void Stop();
 
@@ -46,14 +44,12 @@ private:
     class FailureRecorder;
 
     CSerialPort port_;
-    SerialByteSource source_{port_};
     CNmeaParser parser_;
     PositionQueue queue_;
     CGpsPositionService positions_{queue_};
     std::unique_ptr<NoClockSetter> clockSetter_;
     std::unique_ptr<FailureRecorder> failure_;
-    std::atomic<bool> running_{false};
-    std::unique_ptr<GpsReader> reader_;
+    GpsReaderControl reader_;
     bool opened_ = false;
     uint32_t outstanding_ = 0;
 };
