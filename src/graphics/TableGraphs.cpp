@@ -40,7 +40,7 @@ GraphOutcome GridAndPaint(const ValueTable& table, int nx, int ny, bool rowZeroA
                           const PixelRect& rect, int blockLeft, int blockTop, float x0, float x1, float y0, float y1)
 {
     if (nx < 1 || ny < 1)
-        return GraphOutcome::NotPainted;
+        return GraphOutcome::TooSmall;
     const size_t cells = static_cast<size_t>(nx) * static_cast<size_t>(ny);
     std::unique_ptr<float[]> grid(new (std::nothrow) float[cells]);
     if (!grid)
@@ -80,8 +80,10 @@ GraphOutcome DrawSectionExtent(const ValueTable& table, const SectionExtent& ext
                                BilinearGridder& gridder, ColorChart& chart, ValueSurface& surface, DrawContext& dc,
                                const PixelRect& rect)
 {
-    if (!Usable(table) || extent.profileStations < 1 || rect.Width() < 1 || rect.Height() < 1)
+    if (!Usable(table) || extent.profileStations < 1)
         return GraphOutcome::NotPainted;
+    if (rect.Width() < 1 || rect.Height() < 1)
+        return GraphOutcome::TooSmall;
     const int pixelSize = std::max(style.pixelSize, 1);
     const float shallowest = *std::min_element(table.ys, table.ys + table.rows);
     float deepest = *std::max_element(table.ys, table.ys + table.rows);
@@ -149,8 +151,10 @@ GraphOutcome DrawTrackSectionTable(const ValueTable& table, const GraphStyle& st
 GraphOutcome DrawMapTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
                           ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
 {
-    if (!Usable(table) || rect.Width() < 1 || rect.Height() < 1)
+    if (!Usable(table))
         return GraphOutcome::NotPainted;
+    if (rect.Width() < 1 || rect.Height() < 1)
+        return GraphOutcome::TooSmall;
     const int pixelSize = std::max(style.pixelSize, 1);
     const float length = table.xs[table.columns - 1] - table.xs[0];
     const float breadth = table.ys[table.rows - 1] - table.ys[0];

@@ -25,7 +25,9 @@ struct GraphStyle {
     Colour axisColour = 0x808080;
 };
 
-enum class GraphOutcome { Painted, NotPainted, OutOfMemory };
+// NotPainted: too little data for the graph; TooSmall: the rectangle holds no grid row at
+// the pixel size.
+enum class GraphOutcome { Painted, NotPainted, TooSmall, OutOfMemory };
 
 // A section of one run of stations: table columns are the run's stations (xs from 0), rows
 // the depths of the used frequencies, shallowest first, painted from the top. The run takes

@@ -99,7 +99,7 @@ GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface
     const int nx = (area.Width() + ps - 1) / ps;
     const int ny = (area.Height() + ps - 1) / ps;
     if (nx < 2 || ny < 2)
-        return GraphOutcome::NotPainted;
+        return GraphOutcome::TooSmall;
     std::unique_ptr<float[]> grid(new (std::nothrow) float[static_cast<size_t>(nx) * static_cast<size_t>(ny)]);
     if (!grid)
         return GraphOutcome::OutOfMemory;
