@@ -136,6 +136,8 @@ GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, floa
 {
     const SectionExtent extent{profileStations, static_cast<float>(profileStations - 1) * xStep, rightAligned,
                                true, 0};
+    if (style.realScaling && !(extent.profileLength > 0))
+        return GraphOutcome::NotPainted; // no distances to scale by
     return DrawSectionExtent(table, extent, style, gridder, chart, surface, dc, rect);
 }
 
