@@ -36,7 +36,7 @@ struct Link {
     CSerialPort port, gps;
     CInstrument instrument{InstrumentLinks{port, gps, settings,
                                            std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                                           platform::SystemTicks()}};
+                                           platform::SystemTicks(), nullptr}};
 };
 
 void BM_ReadingExchange(benchmark::State& state)

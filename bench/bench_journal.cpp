@@ -43,7 +43,7 @@ void MeasureJournaled(benchmark::State& state, const char* where, bool series)
         journal.Start(dataSet);
         ScriptedSource source;
         for (auto _ : state) {
-            if (!dataSet.Measure(source))
+            if (dataSet.Measure(source) != MeasureOutcome::Stored)
                 state.SkipWithError(journal.Error().c_str());
         }
         journal.Discard();

@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CSerialPort gpsPort{std::make_unique<FakeTransport>(clock)};
     FakeInstrumentSettings settings;
     CInstrument instrument{InstrumentLinks{
-        port, gpsPort, settings, std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()), clock}};
+        port, gpsPort, settings, std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()), clock, nullptr}};
     Check(instrument.Connect());
 
     for (int op = 0; op < 16 && !in.Empty(); ++op) {

@@ -7,11 +7,10 @@
 #include "Args.h"
 #include "Commands.h"
 #include "graphics/FontRuntime.h"
+#include "graphics/GraphDispatch.h"
 #include "graphics/NoDataValue.h"
 #include "graphics/SurfacePainter.h"
 #include "graphics/SurfacePng.h"
-#include "graphics/SurveyGraphs.h"
-#include "graphics/TrackGraphs.h"
 #include "graphics/ValueSurface.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
@@ -122,12 +121,25 @@ bool ParseRequest(const std::vector<std::string>& words, RenderRequest& request,
     return true;
 }
 
-std::string NothingDrawn(const RenderRequest& request, bool track)
+// The graph of a --graph name; "track-view" is the track's progress view.
+GraphKind KindOf(const std::string& graph)
 {
-    const std::string& g = request.graph;
+    if (graph == "map")
+        return GraphKind::Map;
+    if (graph == "section")
+        return GraphKind::Section;
+    if (graph == "profile-curve")
+        return GraphKind::ProfileCurve;
+    if (graph == "sounding")
+        return GraphKind::SoundingCurve;
+    return GraphKind::Progress;
+}
+
+std::string TooFewReadings(const std::string& g, bool track)
+{
     if (g == "map")
-        return track ? "the track map needs at least 4 measured readings spread over an area, and a used frequency"
-                     : "the map needs at least 2 profiles, complete but for the current one, and a used frequency";
+        return track ? "the track map needs at least 4 measured readings spread over an area"
+                     : "the map needs at least 2 profiles, complete but for the current one";
     if (g == "section")
         return track ? "the track section needs at least 2 readings and 2 used frequencies"
                      : "the section needs a run of at least 2 measured stations and 2 used frequencies";
@@ -139,31 +151,23 @@ std::string NothingDrawn(const RenderRequest& request, bool track)
     return "there is nothing to show";
 }
 
-GraphOutcome PaintSurvey(SurveyDataSet& data, CSettings& settings, const RenderRequest& request, int f,
-                         ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
+std::string Refused(GraphRefusal refusal, const RenderRequest& request, int frequencyNumber, bool track)
 {
-    const uint32_t p = request.profile, s = request.station;
-    if (request.graph == "map")
-        return DrawMap(data, settings, surface, dc, rect, p, s, f);
-    if (request.graph == "section")
-        return DrawSection(data, settings, surface, dc, rect, p, s);
-    if (request.graph == "profile-curve")
-        return DrawProfileCurve(data, settings, surface, dc, rect, p, s, f);
-    return DrawSoundingCurve(data, settings, surface, rect, p, s);
-}
-
-GraphOutcome PaintTrack(TrackDataSet& data, CSettings& settings, const RenderRequest& request, int f,
-                        ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
-{
-    if (request.graph == "map")
-        return PaintTrackMap(data, settings, surface, dc, rect, f);
-    if (request.graph == "section")
-        return PaintTrackSection(data, settings, surface, dc, rect);
-    if (request.graph == "profile-curve")
-        return PaintTrackProfileCurve(data, settings, surface, dc, rect, f);
-    const size_t last = data.RecordCount() > 0 ? data.RecordCount() - 1 : 0;
-    return PaintLatestSoundingCurve(data, settings, surface, rect,
-                                    request.reading ? static_cast<size_t>(*request.reading) : last);
+    switch (refusal) {
+    case GraphRefusal::TooSmall:
+        return "the picture is too small for one grid row of the " + request.graph +
+               "; make it larger or the pixel size smaller";
+    case GraphRefusal::BadRectangle:
+        return "the picture has no usable size";
+    case GraphRefusal::FrequencyNotUsed:
+        return "frequency " + std::to_string(frequencyNumber) + " is not used in this session";
+    case GraphRefusal::OutOfMemory:
+        return "not enough memory to paint the " + request.graph;
+    case GraphRefusal::TooFewReadings:
+    case GraphRefusal::None:
+        break;
+    }
+    return TooFewReadings(request.graph, track);
 }
 
 // The progress views mark the current position: walk there from the first one.
@@ -220,7 +224,7 @@ int RunRender(const std::vector<std::string>& words)
         settings.pixelSize = static_cast<int32_t>(*request.pixelSize);
     if (request.stretch)
         settings.realScaling = 0;
-    const int f = static_cast<int>(request.frequency.value_or(settings.mapFrequencyNumber)) - 1;
+    const int frequencyNumber = static_cast<int>(request.frequency.value_or(PageFrequencyNumber(settings)));
     auto* track = dynamic_cast<TrackDataSet*>(opened.dataSet.get());
     auto* survey = dynamic_cast<SurveyDataSet*>(opened.dataSet.get());
     if (track && request.radius)
@@ -232,26 +236,27 @@ int RunRender(const std::vector<std::string>& words)
 
     if (!EnsureFontRuntime())
         return Fail("no text rendering available");
-    InstallSurfacePainters();
     ValueSurface surface;
     if (!surface.Create(request.width, request.height, 32) || !surface.Clear())
         return Fail("not enough memory for the picture");
-    const PixelRect rect{0, 0, request.width, request.height};
-    GraphOutcome outcome = GraphOutcome::NotPainted;
-    if (request.graph == "progress" || request.graph == "track-view") {
-        MoveTo(*opened.dataSet, request);
-        outcome = opened.dataSet->PaintToBitmap(&surface, rect.left, rect.top, rect.right, rect.bottom)
-                      ? GraphOutcome::Painted
-                      : GraphOutcome::NotPainted;
-    } else {
-        SurfacePainter painter(surface);
-        outcome = track ? PaintTrack(*track, settings, request, f, surface, painter.Context(), rect)
-                        : PaintSurvey(*survey, settings, request, f, surface, painter.Context(), rect);
+    GraphRequest graph;
+    graph.kind = KindOf(request.graph);
+    graph.position = {request.profile, request.station, 0};
+    if (track) {
+        const size_t last = track->RecordCount() > 0 ? track->RecordCount() - 1 : 0;
+        graph.position.reading = static_cast<uint32_t>(request.reading ? static_cast<size_t>(*request.reading) : last);
     }
-    if (outcome == GraphOutcome::OutOfMemory)
-        return Fail("not enough memory to paint the " + request.graph);
-    if (outcome == GraphOutcome::NotPainted)
-        return Fail(NothingDrawn(request, track != nullptr));
+    graph.frequency = frequencyNumber - 1;
+    graph.rect = PixelRect{0, 0, request.width, request.height};
+    if (graph.kind == GraphKind::Progress)
+        MoveTo(*opened.dataSet, request);
+    GraphRefusal refusal = GraphRefusal::None;
+    {
+        SurfacePainter painter(surface);
+        refusal = PaintGraph(*opened.dataSet, settings, graph, surface, painter.Context());
+    }
+    if (refusal != GraphRefusal::None)
+        return Fail(Refused(refusal, request, frequencyNumber, track != nullptr));
     if (!SaveSurfacePng(surface, request.out, &error))
         return Fail(request.out + ": " + error);
     if (!request.values.empty() && !WriteValues(surface, request.values, error))

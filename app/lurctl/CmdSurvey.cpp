@@ -13,12 +13,9 @@
 #include "Commands.h"
 #include "GpsLink.h"
 #include "InstrumentSession.h"
+#include "session/WorkSession.h"
 #include "sim/SimulatedField.h"
 #include "settings/CSettings.h"
-#include "survey/AcquisitionJournal.h"
-#include "survey/SessionFile.h"
-#include "survey/SurveyDataSet.h"
-#include "track/TrackDataSet.h"
 
 const char* const kSurveyUsage =
     "Usage:\n"
@@ -192,7 +189,7 @@ std::unique_ptr<SimulatedField> StartField(SurveyPlan& plan, const CSettings& se
 }
 
 // Takes the planned readings; 0, or 1 when the instrument or the GPS failed.
-int TakeReadings(const SurveyPlan& plan, const CSettings& settings, DataSet& dataSet, InstrumentSession& session,
+int TakeReadings(const SurveyPlan& plan, const CSettings& settings, WorkSession& work, InstrumentSession& session,
                  GpsLink& gps, SimulatedField* field)
 {
     // Readings at the grid's last station overwrite it, so the grid bounds the count.
@@ -200,31 +197,28 @@ int TakeReadings(const SurveyPlan& plan, const CSettings& settings, DataSet& dat
                                ? static_cast<size_t>(plan.readings)
                                : static_cast<size_t>(settings.gridStations) * static_cast<size_t>(settings.gridProfiles);
     const size_t perReading = plan.series ? kFrequencyCount : 1;
-    const AcquisitionJournal& journal = *dataSet.Journal();
     bool journalFailureShown = false;
     for (size_t taken = 0; taken < planned && !interrupted;) {
-        const uint32_t index = dataSet.CurrentIndex();
+        const uint32_t index = work.Data().CurrentIndex();
         if (field)
             field->PlaceInstrumentAtReceiver();
-        if (!dataSet.Measure(session.Instrument())) {
-            if (journal.Durable()) {
-                std::fprintf(stderr, "\nlurctl survey: reading at index %u failed%s\n", index,
-                             session.LinkLost() ? ": the instrument's line went dead (switched off, or out of range?)"
-                                                : "");
-                return 1;
-            }
+        const MeasureOutcome outcome = work.Measure(session.Instrument());
+        if (outcome == MeasureOutcome::Failed) {
+            std::fprintf(stderr, "\nlurctl survey: reading at index %u failed%s\n", index,
+                         session.LinkLost() ? ": the instrument's line went dead (switched off, or out of range?)"
+                                            : "");
+            return 1;
+        }
+        if (outcome == MeasureOutcome::StoredInMemory && !journalFailureShown) {
             // The reading is in memory; go on, but say once that a crash would lose it.
-            if (!journalFailureShown)
-                std::fprintf(stderr, "\nlurctl survey: journal: %s; readings are kept in memory only\n",
-                             journal.Error().c_str());
+            std::fprintf(stderr, "\nlurctl survey: journal: %s; readings are kept in memory only\n",
+                         work.Journal().Error().c_str());
             journalFailureShown = true;
         }
         taken += perReading;
         std::fprintf(stderr, "\r%zu/%zu", std::min(taken, planned), planned);
         if (plan.track) {
-            auto& track = static_cast<TrackDataSet&>(dataSet);
-            gps.RequestPositions(track, index);
-            gps.Pump(track, std::chrono::milliseconds(static_cast<long>(plan.walkSeconds * 1000)), false);
+            gps.Pump(work, std::chrono::milliseconds(static_cast<long>(plan.walkSeconds * 1000)), false);
             if (gps.Lost()) {
                 std::fprintf(stderr, "\nlurctl survey: GPS: %s; the survey stops\n", gps.Failure().c_str());
                 return 1;
@@ -243,16 +237,10 @@ int RunSurvey(const std::vector<std::string>& words)
     if (const std::string error = ParsePlan(words, settings, plan); !error.empty())
         return UsageError("survey", error);
 
-    std::unique_ptr<DataSet> dataSet;
-    if (plan.track)
-        dataSet = std::make_unique<TrackDataSet>(settings);
-    else
-        dataSet = std::make_unique<SurveyDataSet>(settings);
-    AcquisitionJournal journal(AcquisitionJournal::DefaultDirectory(), settings);
-    if (!journal.Start(*dataSet))
+    WorkSession work(settings, AcquisitionJournal::DefaultDirectory());
+    if (!work.Begin())
         std::fprintf(stderr, "lurctl survey: no journal, readings are kept in memory only: %s\n",
-                     journal.Error().c_str());
-    dataSet->SetJournal(&journal);
+                     work.Journal().Error().c_str());
 
     std::string error;
     std::unique_ptr<SimulatedField> field;
@@ -271,7 +259,7 @@ int RunSurvey(const std::vector<std::string>& words)
     GpsLink gps;
     int status = 0;
     if (plan.track) {
-        if (!gps.Open(plan.gpsDevice, settings.GpsBaudRate(), error)) {
+        if (!gps.Open(plan.gpsDevice, settings.GpsBaudRate(), work, error)) {
             std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
             return 1;
         }
@@ -283,28 +271,27 @@ int RunSurvey(const std::vector<std::string>& words)
         }
     }
     if (status == 0)
-        status = TakeReadings(plan, settings, *dataSet, session, gps, field.get());
+        status = TakeReadings(plan, settings, work, session, gps, field.get());
     std::fprintf(stderr, "%s\n", interrupted ? " interrupted" : "");
     if (plan.track) {
-        auto& track = static_cast<TrackDataSet&>(*dataSet);
         if (!gps.Lost())
-            gps.Pump(track, kLastAnswerLimit, true);
-        if (gps.Outstanding() > 0)
+            gps.Pump(work, kLastAnswerLimit, true);
+        if (work.OutstandingPositions() > 0)
             std::fprintf(stderr, "lurctl survey: %u readings keep the live position at their time\n",
-                         gps.Outstanding());
+                         work.OutstandingPositions());
         gps.Stop();
     }
     if (field)
         field->Stop();
 
-    platform::FileResult saved = SaveSession(*dataSet, plan.out);
+    platform::FileResult saved = work.Save(plan.out);
     if (!saved.ok) {
         std::fprintf(stderr, "lurctl survey: %s\n", saved.error.c_str());
-        if (journal.Durable())
+        if (work.Journal().Durable())
             std::fprintf(stderr,
                          "lurctl survey: the readings stay in the journal; \"lurctl session recover %s --out "
                          "FILE.lur\" saves them elsewhere\n",
-                         journal.Path().c_str());
+                         work.Journal().Path().c_str());
         return 1;
     }
     std::fprintf(stderr, "saved %s\n", plan.out.c_str());

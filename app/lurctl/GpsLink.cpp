@@ -1,13 +1,11 @@
 #include "GpsLink.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "instrument/PortMap.h"
 #include "settings/CSettings.h"
-#include "track/TrackDataSet.h"
-#include "track/TrackPositioning.h"
+#include "session/WorkSession.h"
 
 namespace {
 // The window id of the survey loop; any non-zero value serves.
@@ -40,9 +38,10 @@ private:
     std::string text_;
 };
 
-GpsLink::GpsLink() : clockSetter_(std::make_unique<NoClockSetter>()), failure_(std::make_unique<FailureRecorder>())
+GpsLink::GpsLink()
+    : clockSetter_(std::make_unique<NoClockSetter>()), failure_(std::make_unique<FailureRecorder>()),
+      reader_(parser_, positions_, *clockSetter_, *failure_)
 {
-    reader_ = std::make_unique<GpsReader>(source_, parser_, positions_, *clockSetter_, *failure_, running_);
 }
 
 GpsLink::~GpsLink()
@@ -50,7 +49,7 @@ GpsLink::~GpsLink()
     Stop();
 }
 
-bool GpsLink::Open(const std::string& port, int baud, std::string& error)
+bool GpsLink::Open(const std::string& port, int baud, WorkSession& work, std::string& error)
 {
     if (port.rfind("COM", 0) == 0)
         PortMap::Instance().Load(CSettings::Instance().Registry());
@@ -61,11 +60,12 @@ bool GpsLink::Open(const std::string& port, int baud, std::string& error)
         return false;
     }
     positions_.Reset();
-    if (!reader_->Start()) {
+    if (!reader_.Start(port_)) {
         port_.Close();
         error = "cannot start the GPS reader";
         return false;
     }
+    work.ConnectPositions(positions_, kSurveyLoop);
     opened_ = true;
     return true;
 }
@@ -83,24 +83,14 @@ bool GpsLink::WaitForFix(std::chrono::milliseconds limit, const volatile std::si
     return positions_.HasFix();
 }
 
-void GpsLink::RequestPositions(TrackDataSet& track, uint32_t firstNew)
-{
-    outstanding_ += RequestReadingPositions(track, firstNew, positions_, kSurveyLoop);
-    // The service keeps the newest requests only.
-    outstanding_ = std::min<uint32_t>(outstanding_, CGpsPositionService::kMaxRequests);
-}
-
-void GpsLink::Pump(TrackDataSet& track, std::chrono::milliseconds wait, bool untilAnswered)
+void GpsLink::Pump(WorkSession& work, std::chrono::milliseconds wait, bool untilAnswered)
 {
     const auto end = std::chrono::steady_clock::now() + wait;
     for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
-        if (untilAnswered && outstanding_ == 0)
+        if (untilAnswered && work.OutstandingPositions() == 0)
             return;
-        for (const PositionMessage& message : queue_.Take(std::chrono::duration_cast<std::chrono::milliseconds>(end - now))) {
-            if (message.message == UM_READING_POSITION && outstanding_ > 0)
-                --outstanding_;
-            ApplyPositionMessage(track, message);
-        }
+        for (const PositionMessage& message : queue_.Take(std::chrono::duration_cast<std::chrono::milliseconds>(end - now)))
+            work.ApplyPosition(message);
         if (Lost())
             return;
     }
@@ -114,6 +104,6 @@ std::string GpsLink::Failure() const
 
 void GpsLink::Stop()
 {
-    reader_->Stop();
+    reader_.Stop();
     opened_ = false;
 }

@@ -1,5 +1,4 @@
 #pragma once
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <memory>
@@ -8,36 +7,32 @@
 
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
-#include "gps/GpsReader.h"
 #include "gps/PositionQueue.h"
 #include "instrument/CSerialPort.h"
-#include "instrument/SerialByteSource.h"
+#include "instrument/GpsReaderControl.h"
 
-class TrackDataSet;
+class WorkSession;
 
 // The GPS side of a track survey on the command line: the reader thread on the GPS port,
-// the position service, and the positions it posts, applied to the track as the track page
-// would. The machine's clock is never set.
+// the position service, and the positions it posts, handed to the work session as the
+// track page would. The machine's clock is never set.
 class GpsLink {
 public:
     GpsLink();
     ~GpsLink();
 
-    // `port` is a device path or "COMn:". False, with error set, when the port cannot be
-    // opened or the reader cannot start.
-    bool Open(const std::string& port, int baud, std::string& error);
+    // `port` is a device path or "COMn:"; the work's readings ask this link for their
+    // positions. False, with error set, when the port cannot be opened or the reader
+    // cannot start.
+    bool Open(const std::string& port, int baud, WorkSession& work, std::string& error);
     // Waits for the first valid fix; false when the time runs out, the interrupt flag is
     // raised or the reader ends.
     bool WaitForFix(std::chrono::milliseconds limit, const volatile std::sig_atomic_t& interrupted);
-    // Asks for the positions of the readings from `firstNew` up to the track's cursor.
-    void RequestPositions(TrackDataSet& track, uint32_t firstNew);
-    // Applies the positions that arrive for `wait`; returns early once nothing is
-    // outstanding when `untilAnswered` is set.
-    void Pump(TrackDataSet& track, std::chrono::milliseconds wait, bool untilAnswered);
-    // Reading positions asked for and not yet answered.
-    uint32_t Outstanding() const { return outstanding_; }
+    // Hands the positions that arrive for `wait` to the work; returns early once nothing
+    // is outstanding when `untilAnswered` is set.
+    void Pump(WorkSession& work, std::chrono::milliseconds wait, bool untilAnswered);
     // The reader has ended by itself (the port went away); Failure() says why.
-    bool Lost() const { return opened_ && !running_.load(); }
+    bool Lost() const { return opened_ && !reader_.Running(); }
     std::string Failure() const;
     void Stop();
 
@@ -46,14 +41,11 @@ private:
     class FailureRecorder;
 
     CSerialPort port_;
-    SerialByteSource source_{port_};
     CNmeaParser parser_;
     PositionQueue queue_;
     CGpsPositionService positions_{queue_};
     std::unique_ptr<NoClockSetter> clockSetter_;
     std::unique_ptr<FailureRecorder> failure_;
-    std::atomic<bool> running_{false};
-    std::unique_ptr<GpsReader> reader_;
+    GpsReaderControl reader_;
     bool opened_ = false;
-    uint32_t outstanding_ = 0;
 };

@@ -34,7 +34,7 @@ InstrumentSession::InstrumentSession(std::unique_ptr<InstrumentSettings> setting
     instrument_ = std::make_unique<CInstrument>(
         InstrumentLinks{port_, unusedGpsPort_, *settings_,
                         std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                        platform::SystemTicks()});
+                        platform::SystemTicks(), nullptr});
 }
 
 InstrumentSession::~InstrumentSession() = default;

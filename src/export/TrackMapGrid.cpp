@@ -54,7 +54,8 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
         north[k] = static_cast<float>(y[k] - originY);
     }
     TrackMapLayout layout;
-    if (!LayOutTrackMap(east, north, {0, 0, kExportMapPixels, kExportMapPixels}, settings.pixelSize, true, layout)) {
+    if (LayOutTrackMap(east, north, {0, 0, kExportMapPixels, kExportMapPixels}, settings.pixelSize, true, layout) !=
+        GraphOutcome::Painted) {
         error = "the track map needs at least 4 positioned readings spread over an area";
         return false;
     }

@@ -9,10 +9,9 @@ constexpr size_t kChunkSize = 256;
 }
 
 GpsReader::GpsReader(ByteSource& port, CNmeaParser& parser, CGpsPositionService& positions,
-                     SystemClockSetter& systemClock, platform::Prompter& prompter, std::atomic<bool>& running,
-                     platform::Clock& ticks)
+                     SystemClockSetter& systemClock, platform::Prompter& prompter, platform::Clock& ticks)
     : port_(port), parser_(parser), positions_(positions), systemClock_(systemClock), prompter_(prompter),
-      running_(running), ticks_(ticks)
+      ticks_(ticks)
 {
 }
 

@@ -18,9 +18,9 @@ inline constexpr const char* kGpsErrorCaption = "Ошибка GPS";
 // The GPS reader thread: reads the port, feeds the parser, sets the system clock once from
 // GPS time and hands each new valid GPRMC position to the position service.
 //
-// `running` is the process-wide flag: Start sets it, RequestStop clears it, and the thread
-// clears it when it ends; the thread polls it between reads, so it ends within one read
-// time-out of the port. The thread closes the port when it ends. It never holds the parser
+// The reader keeps its own running flag: Start sets it, RequestStop clears it, and the
+// thread clears it when it ends; the thread polls it between reads, so it ends within one
+// read time-out of the port. The thread closes the port when it ends. It never holds the parser
 // and the position service locks together. The prompter is called from the reader thread
 // on a read error; it must not wait for the UI thread, which may be joining in Stop.
 // Every referenced object must outlive the reader. Start, RequestStop and Stop belong to
@@ -28,7 +28,7 @@ inline constexpr const char* kGpsErrorCaption = "Ошибка GPS";
 class GpsReader {
 public:
     GpsReader(ByteSource& port, CNmeaParser& parser, CGpsPositionService& positions,
-              SystemClockSetter& systemClock, platform::Prompter& prompter, std::atomic<bool>& running,
+              SystemClockSetter& systemClock, platform::Prompter& prompter,
               platform::Clock& ticks = platform::SystemTicks());
     ~GpsReader();
     GpsReader(const GpsReader&) = delete;
@@ -43,6 +43,8 @@ public:
     bool RequestStop();
     // Asks the thread to end and waits for it (at most about one read time-out).
     void Stop();
+    // True from Start until a stop is asked for or the thread ends by itself (read error).
+    bool Running() const { return running_.load(); }
 
 private:
     void Run();
@@ -52,7 +54,7 @@ private:
     CGpsPositionService& positions_;
     SystemClockSetter& systemClock_;
     platform::Prompter& prompter_;
-    std::atomic<bool>& running_;
+    std::atomic<bool> running_{false};
     platform::Clock& ticks_;
     std::thread thread_;
 };

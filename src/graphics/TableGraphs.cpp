@@ -40,7 +40,7 @@ GraphOutcome GridAndPaint(const ValueTable& table, int nx, int ny, bool rowZeroA
                           const PixelRect& rect, int blockLeft, int blockTop, float x0, float x1, float y0, float y1)
 {
     if (nx < 1 || ny < 1)
-        return GraphOutcome::NotPainted;
+        return GraphOutcome::TooSmall;
     const size_t cells = static_cast<size_t>(nx) * static_cast<size_t>(ny);
     std::unique_ptr<float[]> grid(new (std::nothrow) float[cells]);
     if (!grid)
@@ -128,6 +128,10 @@ GraphOutcome DrawSectionExtent(const ValueTable& table, const SectionExtent& ext
                                BilinearGridder& gridder, ColorChart& chart, ValueSurface& surface, DrawContext& dc,
                                const PixelRect& rect)
 {
+    if (!Usable(table) || extent.profileStations < 1)
+        return GraphOutcome::NotPainted;
+    if (rect.Width() < 1 || rect.Height() < 1)
+        return GraphOutcome::TooSmall;
     PixelRect area;
     CellBlock block;
     if (!LayOutSection(table, extent, style, rect, area, block))
@@ -149,6 +153,8 @@ GraphOutcome DrawSectionTable(const ValueTable& table, int profileStations, floa
 {
     const SectionExtent extent{profileStations, static_cast<float>(profileStations - 1) * xStep, rightAligned,
                                true, 0};
+    if (style.realScaling && !(extent.profileLength > 0))
+        return GraphOutcome::NotPainted; // no distances to scale by
     return DrawSectionExtent(table, extent, style, gridder, chart, surface, dc, rect);
 }
 
@@ -204,6 +210,10 @@ bool MapCellBlock(const ValueTable& table, const GraphStyle& style, const PixelR
 GraphOutcome DrawMapTable(const ValueTable& table, const GraphStyle& style, BilinearGridder& gridder,
                           ColorChart& chart, ValueSurface& surface, DrawContext& dc, const PixelRect& rect)
 {
+    if (!Usable(table))
+        return GraphOutcome::NotPainted;
+    if (rect.Width() < 1 || rect.Height() < 1)
+        return GraphOutcome::TooSmall;
     CellBlock block;
     if (!MapCellBlock(table, style, rect, block))
         return GraphOutcome::NotPainted;

@@ -25,7 +25,9 @@ struct GraphStyle {
     Colour axisColour = 0x808080;
 };
 
-enum class GraphOutcome { Painted, NotPainted, OutOfMemory };
+// NotPainted: too little data for the graph; TooSmall: the rectangle holds no grid row at
+// the pixel size.
+enum class GraphOutcome { Painted, NotPainted, TooSmall, OutOfMemory };
 
 // The cells of a map or a section and where its block of cells starts in the rectangle.
 struct CellBlock {

@@ -65,8 +65,9 @@ GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface
         points.v.push_back(ConvertReadingFiltered(conversion, settings.currentCalibration, data.Record(k), f));
     }
     TrackMapLayout layout;
-    if (!LayOutTrackMap(points.x, points.y, rect, ps, settings.realScaling != 0, layout))
-        return GraphOutcome::NotPainted;
+    if (const GraphOutcome laid = LayOutTrackMap(points.x, points.y, rect, ps, settings.realScaling != 0, layout);
+        laid != GraphOutcome::Painted)
+        return laid;
     const int nx = layout.nx, ny = layout.ny;
     std::unique_ptr<float[]> grid(new (std::nothrow) float[static_cast<size_t>(nx) * static_cast<size_t>(ny)]);
     if (!grid)

@@ -12,23 +12,23 @@ int Nearest(float v)
 
 } // namespace
 
-bool LayOutTrackMap(const std::vector<float>& east, const std::vector<float>& north, const PixelRect& rect,
-                    int pixelSize, bool realScaling, TrackMapLayout& layout)
+GraphOutcome LayOutTrackMap(const std::vector<float>& east, const std::vector<float>& north, const PixelRect& rect,
+                            int pixelSize, bool realScaling, TrackMapLayout& layout)
 {
     const size_t m = east.size();
     if (m < 4 || north.size() != m)
-        return false;
+        return GraphOutcome::NotPainted;
     try {
         layout.x = east;
         layout.y = north;
     } catch (const std::bad_alloc&) {
-        return false;
+        return GraphOutcome::OutOfMemory;
     }
     const auto [xLow, xHigh] = std::minmax_element(east.begin(), east.end());
     const auto [yLow, yHigh] = std::minmax_element(north.begin(), north.end());
     const float minX = *xLow, maxX = *xHigh, minY = *yLow, maxY = *yHigh;
     if (minX == maxX || minY == maxY)
-        return false;
+        return GraphOutcome::NotPainted;
     const float flip = maxY + minY;
     for (float& y : layout.y) // north into row 0, at the top
         y = flip - y;
@@ -55,7 +55,7 @@ bool LayOutTrackMap(const std::vector<float>& east, const std::vector<float>& no
     layout.nx = (area.Width() + ps - 1) / ps;
     layout.ny = (area.Height() + ps - 1) / ps;
     if (layout.nx < 2 || layout.ny < 2)
-        return false;
+        return GraphOutcome::TooSmall;
     // The cell the radius gridder works out from the same extents.
     const auto [gxLow, gxHigh] = std::minmax_element(layout.x.begin(), layout.x.end());
     const auto [gyLow, gyHigh] = std::minmax_element(layout.y.begin(), layout.y.end());
@@ -63,5 +63,5 @@ bool LayOutTrackMap(const std::vector<float>& east, const std::vector<float>& no
                            (*gyHigh - *gyLow) / static_cast<float>(layout.ny - 1));
     layout.west = *gxLow;
     layout.north = flip - *gyLow;
-    return true;
+    return GraphOutcome::Painted;
 }

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "graphics/PixelRect.h"
+#include "graphics/TableGraphs.h"
 
 // Where the track map puts its cells: the scattered positions as the radius gridder gets
 // them (north flipped into row 0; stretched to fill both axes unless real scaling), the
@@ -19,7 +20,7 @@ struct TrackMapLayout {
 };
 
 // Lays out the map of points at (east[k], north[k]) in rect with square blocks of pixelSize
-// pixels. False when the points are fewer than 4, lie on one line or leave fewer than 2 × 2
-// cells, or the working lists cannot be allocated.
-bool LayOutTrackMap(const std::vector<float>& east, const std::vector<float>& north, const PixelRect& rect,
-                    int pixelSize, bool realScaling, TrackMapLayout& layout);
+// pixels. Painted when laid out; NotPainted when the points are fewer than 4 or lie on one
+// line, TooSmall when they leave fewer than 2 × 2 cells, OutOfMemory without working lists.
+GraphOutcome LayOutTrackMap(const std::vector<float>& east, const std::vector<float>& north, const PixelRect& rect,
+                            int pixelSize, bool realScaling, TrackMapLayout& layout);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "instrument/GpsReaderLink.h"
 #include "instrument/InstrumentFrames.h"
 #include "instrument/PortMap.h"
 
@@ -148,16 +147,11 @@ bool CInstrument::ConnectGps()
         title = current;
     bluetooth.SetTrayTitle(kChooseGpsTitle);
     std::string name = PortMap::PortName(links_.settings.GpsPortNumber());
+    // A reader still running on the port would read it while it reopens, and close it as it ends.
+    StopGps();
     bool opened = links_.gpsPort.Open(name, nullptr, &kGpsPortTimeouts, links_.settings.GpsBaudRate());
     bluetooth.SetTrayTitle(title);
-    readerStartFailed_ = false;
-    if (opened && !gpsReaderRunning.load()) {
-        gpsReaderRunning = true;
-        if (!StartGpsReader(links_.gpsPort)) {
-            gpsReaderRunning = false;
-            readerStartFailed_ = true;
-        }
-    }
+    readerStartFailed_ = opened && !(links_.gpsReader && links_.gpsReader->Start(links_.gpsPort));
     return opened;
 }
 
@@ -170,9 +164,8 @@ bool CInstrument::Disconnect()
 
 bool CInstrument::StopGps()
 {
-    // A running reader closes the GPS port itself when it sees the flag cleared.
-    if (gpsReaderRunning.exchange(false))
-        return true;
+    if (links_.gpsReader)
+        links_.gpsReader->Stop();
     return links_.gpsPort.Close();
 }
 

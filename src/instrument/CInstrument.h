@@ -6,18 +6,21 @@
 
 #include "instrument/CBluetoothControl.h"
 #include "instrument/CSerialPort.h"
+#include "instrument/GpsReaderControl.h"
 #include "instrument/InstrumentSettings.h"
 #include "platform/Clock.h"
 #include "survey/MeasurementRecord.h"
 #include "survey/ReadingSource.h"
 
-// What the instrument object works with; the ports, settings and clock are not owned.
+// What the instrument object works with; the ports, settings, clock and GPS reader are not
+// owned. Without a GPS reader the GPS port opens but nothing reads it.
 struct InstrumentLinks {
     CSerialPort& instrumentPort;
     CSerialPort& gpsPort;
     InstrumentSettings& settings;
     std::unique_ptr<CBluetoothControl> bluetooth;
     platform::Clock& clock;
+    GpsReaderControl* gpsReader;
 };
 
 // The instrument: its command exchanges and the on-demand connection of the instrument and
@@ -46,13 +49,16 @@ public:
 
     bool IsConnected() const;
     bool Connect();
+    // Stops the reader, (re)opens the GPS port and starts the reader on it; true when the
+    // port opened.
     bool ConnectGps();
     bool Disconnect();
+    // Stops the reader and waits for it, then closes the GPS port.
     bool StopGps();
     // Returns the previous flag; clearing it also stops the GPS reader.
     bool SetUseGps(bool use);
-    // The last ConnectGps opened the GPS port but could not start the reader thread
-    // (the caller reports "Ошибка чтения данных NMEA").
+    // The last ConnectGps opened the GPS port but no reader runs on it (no thread could be
+    // started, or the instrument has no reader); the reader has told the operator.
     bool GpsReaderStartFailed() const { return readerStartFailed_; }
     bool RadioWasOn() const { return radioWasOn_; }
 
@@ -67,8 +73,9 @@ private:
     bool readerStartFailed_ = false;
 };
 
-// The one instrument object, created on first use (switching the radio on if it was off).
-CInstrument* GetInstrument();
-// At shutdown: asks the GPS reader to end, then destroys the object (ports closed, radio
-// left as found).
+// The one instrument object, created on first use (switching the radio on if it was off)
+// with the GPS reader given then; later calls return it and ignore the argument.
+CInstrument* GetInstrument(GpsReaderControl* gpsReader = nullptr);
+// At shutdown: destroys the object (GPS reader stopped and joined, ports closed, radio left
+// as found).
 void ReleaseInstrument();

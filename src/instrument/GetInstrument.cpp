@@ -1,5 +1,4 @@
 #include "instrument/CInstrument.h"
-#include "instrument/GpsReaderLink.h"
 #include "instrument/PortMap.h"
 #include "instrument/RfkillBluetoothStack.h"
 #include "instrument/SerialPorts.h"
@@ -16,7 +15,7 @@ std::unique_ptr<CInstrument>& TheInstrument()
 
 } // namespace
 
-CInstrument* GetInstrument()
+CInstrument* GetInstrument(GpsReaderControl* gpsReader)
 {
     // The ports are made first so that they outlive an instrument never released.
     CSerialPort& instrumentPort = InstrumentSerialPort();
@@ -28,13 +27,12 @@ CInstrument* GetInstrument()
         instrument = std::make_unique<CInstrument>(InstrumentLinks{
             instrumentPort, gpsPort, settings,
             std::make_unique<CBluetoothControl>(std::make_unique<RfkillBluetoothStack>()),
-            platform::SystemTicks()});
+            platform::SystemTicks(), gpsReader});
     }
     return instrument.get();
 }
 
 void ReleaseInstrument()
 {
-    gpsReaderRunning = false;
     TheInstrument().reset();
 }

@@ -16,8 +16,8 @@ class DataSet;
 // what was handed over with one write() at the end of the intact entries and flushes it
 // with fdatasync(). When that fails (disk full, I/O error) the entries stay queued in
 // memory and go out with the next Commit(); meanwhile Durable() is false and Error()
-// says why. The data set keeps the reading either way, and its Measure() reports false so
-// the caller learns that the reading exists only in memory and offers to save. A queue
+// says why. The data set keeps the reading either way, and its Measure() reports
+// StoredInMemory so the caller learns that the reading exists only in memory and offers to save. A queue
 // longer than kMaxPendingBytes is given up: the file keeps what reached it, and the next
 // Commit() starts a new file with everything the data set holds.
 //

@@ -66,4 +66,7 @@ void DataSet::JournalReading(uint32_t index)
         journal_->ReadingStored(*this, index);
 }
 
-bool DataSet::CommitJournal() { return journal_ ? journal_->Commit(*this) : true; }
+MeasureOutcome DataSet::CommitJournal()
+{
+    return !journal_ || journal_->Commit(*this) ? MeasureOutcome::Stored : MeasureOutcome::StoredInMemory;
+}

@@ -12,6 +12,13 @@ class DibSurface;
 class DrawContext;
 class ReadingSource;
 
+// What one Measure did.
+enum class MeasureOutcome {
+    Stored,         // stored, and on disk when there is a journal
+    StoredInMemory, // stored, but the journal could not make it durable: offer to save
+    Failed,         // the instrument failed or there was no room: nothing changed
+};
+
 // Base of the survey and track data sets: modified flag, name and the growable record
 // array, used through the thirteen virtual operations below in this order. Owns its
 // records; UI thread only.
@@ -25,10 +32,8 @@ public:
     DataSet& operator=(const DataSet&) = delete;
 
     virtual ~DataSet() = default;
-    // Takes a reading at the current position. False when the instrument failed (nothing
-    // changed), or when the reading was stored but the journal could not make it durable
-    // (Journal()->Durable() is false): the reading stays in memory, the caller should save.
-    virtual bool Measure(ReadingSource& instrument) = 0;
+    // Takes a reading at the current position and advances.
+    virtual MeasureOutcome Measure(ReadingSource& instrument) = 0;
     // Paints the progress view into the rectangle; the base paints nothing.
     virtual bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom);
     // PaintProgress through a context over the bitmap; false when none can be opened.
@@ -67,8 +72,8 @@ protected:
     bool ReserveExtra(size_t extra);
     // Hands the reading just stored at `index` (position already advanced) to the journal.
     void JournalReading(uint32_t index);
-    // Makes what was handed to the journal durable: false when it stays only in memory.
-    bool CommitJournal();
+    // Makes what was handed to the journal durable: Stored, or StoredInMemory when it is not.
+    MeasureOutcome CommitJournal();
 
     bool modified_ = false;
     std::string name_;

@@ -4,6 +4,7 @@
 #include <dirent.h>
 
 #include "platform/ConfigDirectory.h"
+#include "session/CreateDataSet.h"
 #include "settings/CSettings.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
@@ -38,7 +39,7 @@ std::unique_ptr<DataSet> Build(const journal::Begin& begin, CSettings& settings,
 {
     if (begin.track) {
         settings.workType = kWorkGpsTrack;
-        return std::make_unique<TrackDataSet>(settings);
+        return CreateDataSet(settings);
     }
     if (!WorkTypeKnown(begin.workType) || begin.ySize == 0 || begin.xSize > DataSet::kMaxRecords ||
         begin.ySize > DataSet::kMaxRecords || uint64_t(begin.xSize) * begin.ySize > DataSet::kMaxRecords ||
@@ -53,7 +54,7 @@ std::unique_ptr<DataSet> Build(const journal::Begin& begin, CSettings& settings,
         settings.xSize = int32_t(begin.xSize);
     if (begin.workType == kWorkMap)
         settings.ySize = int32_t(begin.ySize);
-    return std::make_unique<SurveyDataSet>(settings);
+    return CreateDataSet(settings);
 }
 
 // Replays one entry; false with `problem` when it does not fit the data set.

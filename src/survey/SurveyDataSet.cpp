@@ -38,13 +38,13 @@ SurveyDataSet::SurveyDataSet(CSettings& settings) : settings_(settings)
     records_.resize(xSize_ != 0 ? size_t(xSize_) * ySize_ : kOpenProfileStart);
 }
 
-bool SurveyDataSet::Measure(ReadingSource& instrument)
+MeasureOutcome SurveyDataSet::Measure(ReadingSource& instrument)
 {
     if (!settings_.tracerModeOn) {
         MeasurementRecord record;
         const uint32_t index = CurrentIndex();
         if (!instrument.RequestReading(record, true) || !StoreRecord(index, record))
-            return false;
+            return MeasureOutcome::Failed;
         modified_ = true;
         NextPosition();
         JournalReading(index);
@@ -52,7 +52,7 @@ bool SurveyDataSet::Measure(ReadingSource& instrument)
     }
     ReadingSeries series{};
     if (!instrument.RequestSeries(series) || !ReserveExtra(series.size()))
-        return false;
+        return MeasureOutcome::Failed;
     modified_ = true;
     for (const MeasurementRecord& record : series) {
         const uint32_t index = CurrentIndex();

@@ -28,7 +28,7 @@ public:
     // into the settings (gridStations, gridProfiles).
     explicit SurveyDataSet(CSettings& settings);
 
-    bool Measure(ReadingSource& instrument) override;
+    MeasureOutcome Measure(ReadingSource& instrument) override;
     // The station-progress grid of the band of six profiles around the current one.
     bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom) override;
     bool ResetPosition() override;

@@ -46,16 +46,16 @@ bool TrackDataSet::StoreReading(const MeasurementRecord& record)
     return true;
 }
 
-bool TrackDataSet::Measure(ReadingSource& instrument)
+MeasureOutcome TrackDataSet::Measure(ReadingSource& instrument)
 {
     if (settings_.tracerModeOn) {
         ReadingSeries series{};
         if (!instrument.RequestSeries(series) || !ReserveExtra(series.size()))
-            return false;
+            return MeasureOutcome::Failed;
         try {
             fixes_.reserve(records_.capacity());
         } catch (const std::bad_alloc&) {
-            return false;
+            return MeasureOutcome::Failed;
         }
         modified_ = true;
         for (const MeasurementRecord& record : series)
@@ -63,10 +63,8 @@ bool TrackDataSet::Measure(ReadingSource& instrument)
         return CommitJournal();
     }
     MeasurementRecord record;
-    if (!instrument.RequestReading(record, true) || !ReserveExtra(1))
-        return false;
-    if (!StoreReading(record))
-        return false;
+    if (!instrument.RequestReading(record, true) || !ReserveExtra(1) || !StoreReading(record))
+        return MeasureOutcome::Failed;
     modified_ = true;
     return CommitJournal();
 }

@@ -24,7 +24,7 @@ class TrackDataSet : public DataSet {
 public:
     explicit TrackDataSet(CSettings& settings);
 
-    bool Measure(ReadingSource& instrument) override;
+    MeasureOutcome Measure(ReadingSource& instrument) override;
     // The track view: reading positions, the live position and the current reading; false
     // without readings.
     bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom) override;

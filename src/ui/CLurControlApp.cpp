@@ -10,14 +10,11 @@
 
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
-#include "gps/GpsReader.h"
 #include "gps/SystemClockSetter.h"
 #include "graphics/SurfacePainter.h"
 #include "instrument/CInstrument.h"
-#include "instrument/GpsReaderLink.h"
+#include "instrument/GpsReaderControl.h"
 #include "instrument/PortMap.h"
-#include "instrument/SerialByteSource.h"
-#include "instrument/SerialPorts.h"
 #include "settings/CSettings.h"
 #include "sim/SimulatedField.h"
 #include "ui/CLurControlSheet.h"
@@ -109,30 +106,28 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
         followReceiver.start(200);
     }
 
-    CInstrument& instrument = *GetInstrument();
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions(poster);
     PosixSystemClockSetter clockSetter;
-    SerialByteSource gpsSource(GpsSerialPort());
-    GpsReader reader(gpsSource, parser, positions, clockSetter, prompter, gpsReaderRunning);
-    SetGpsReaderStart([&reader](CSerialPort&) { return reader.Start(); });
+    GpsReaderControl reader(parser, positions, clockSetter, prompter);
+    CInstrument& instrument = *GetInstrument(&reader);
 
     int exitCode = 0;
     {
-        CLurControlSheet sheet(PageServices{settings, prompter, instrument, parser, positions});
+        CLurControlSheet sheet(PageServices{settings, prompter, instrument, parser, positions, nullptr, {}});
         prompter.SetOwner(&sheet);
         const auto terminationWatch = WatchTerminationSignals(sheet);
         sheet.resize(480, 640);
         sheet.show();
         ReportSettingsProblems(settings, prompter);
+        sheet.OfferRecovery();
         exitCode = QApplication::exec();
 
         // Shutdown, in order: the data set, the GPS reader and the instrument, then the
         // calibration file and the settings (saved once, here), then the pages.
         sheet.ReleaseData();
         reader.Stop();
-        SetGpsReaderStart(nullptr);
         ReleaseInstrument();
         if (settings.calibrations.Modified() && !settings.calibrations.SaveFile())
             prompter.Ask("Не удалось сохранить калибровочные данные в " + settings.calibrations.Path(), "",

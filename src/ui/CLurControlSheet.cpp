@@ -16,6 +16,10 @@
 #include "gps/CNmeaParser.h"
 #include "instrument/CInstrument.h"
 #include "settings/CSettings.h"
+#include "platform/FileIO.h"
+#include "session/WorkSession.h"
+#include "survey/AcquisitionJournal.h"
+#include "survey/JournalRecovery.h"
 #include "survey/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
@@ -174,12 +178,39 @@ void CLurControlSheet::StepPage(int step)
     SetActivePage((active_ + count + step) % count);
 }
 
+DataSet* CLurControlSheet::Data() const
+{
+    return work_ ? &work_->Data() : nullptr;
+}
+
+std::string CLurControlSheet::JournalDirectory() const
+{
+    return services_.journalDirectory.empty() ? AcquisitionJournal::DefaultDirectory() : services_.journalDirectory;
+}
+
+void CLurControlSheet::CloseWork()
+{
+    view1_->SetWork(nullptr);
+    view2_->SetWork(nullptr);
+    if (work_)
+        work_->Close();
+    work_.reset();
+}
+
+void CLurControlSheet::AttachWork(std::unique_ptr<WorkSession> work)
+{
+    work_ = std::move(work);
+    // Readings are journalled before they count; without a journal they live in memory only.
+    if (!work_->Begin())
+        services_.prompter.Ask("Журнал показаний недоступен (" + work_->Journal().Error() +
+                                   "). Показания будут только в памяти: сохраняйте сессию.",
+                               "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+}
+
 void CLurControlSheet::ResetPages()
 {
     RemoveAllPages();
-    data_.reset();
-    view1_->SetDataSet(nullptr);
-    view2_->SetDataSet(nullptr);
+    CloseWork();
     AddPage(s1_.get());
     AddPage(s2_.get());
     SetActivePage(0);
@@ -194,26 +225,24 @@ void CLurControlSheet::BeginWork()
     SetActivePage(0);
     const int32_t workType = services_.settings.workType;
     try {
-        if (workType == kWorkMap || workType == kWorkLimitedProfile || workType == kWorkProfile) {
-            if (!data_) {
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                data_ = std::make_unique<SurveyDataSet>(services_.settings);
-                QApplication::restoreOverrideCursor();
-            }
+        const bool survey = workType == kWorkMap || workType == kWorkLimitedProfile || workType == kWorkProfile;
+        if (!work_ && (survey || workType == kWorkGpsTrack)) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            auto work = std::make_unique<WorkSession>(services_.settings, JournalDirectory());
+            QApplication::restoreOverrideCursor();
+            AttachWork(std::move(work));
+        }
+        if (survey) {
             view1_->ResetDisplayState();
-            view1_->SetDataSet(data_.get());
+            view1_->SetWork(work_.get());
             AddPage(w2_.get());
             AddPage(view1_.get());
             SetActivePage(2);
             services_.instrument.SetUseGps(false);
         } else if (workType == kWorkGpsTrack) {
-            if (!data_) {
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                data_ = std::make_unique<TrackDataSet>(services_.settings);
-                QApplication::restoreOverrideCursor();
-            }
+            work_->ConnectPositions(services_.positions, reinterpret_cast<WindowId>(view2_.get()));
             view2_->ResetDisplayState();
-            view2_->SetDataSet(data_.get());
+            view2_->SetWork(work_.get());
             AddPage(w2_.get());
             AddPage(view2_.get());
             AddPage(gps_.get());
@@ -226,7 +255,6 @@ void CLurControlSheet::BeginWork()
         QApplication::restoreOverrideCursor();
         Report("Недостаточно памяти");
         RemoveAllPages();
-        data_.reset();
         ResetPages();
         Layout(false);
         return;
@@ -242,13 +270,13 @@ void CLurControlSheet::Report(const std::string& text)
 
 bool CLurControlSheet::AskToSave(bool afterError)
 {
-    if (!data_ || !data_->Modified())
+    if (!work_ || !work_->Data().Modified())
         return true;
     const char* question = afterError ? "Ошибка измерения. Сохранить изменения?" : "Сохранить изменения?";
     switch (services_.prompter.Ask(question, "", platform::PromptButtons::YesNoCancel, platform::PromptIcon::Question)) {
     case platform::PromptAnswer::Yes:
         OnSave();
-        return !data_->Modified();
+        return !work_->Data().Modified();
     case platform::PromptAnswer::No:
         return true;
     default:
@@ -258,33 +286,33 @@ bool CLurControlSheet::AskToSave(bool afterError)
 
 void CLurControlSheet::OnSave()
 {
-    if (!data_)
+    if (!work_)
         return;
     platform::FileChoice choice;
     choice.save = true;
     choice.filter = kSessionFilter;
     choice.defaultExtension = "lur";
-    choice.initialName = data_->DefaultName();
+    choice.initialName = work_->Data().DefaultName();
     choice.overwritePrompt = true;
     const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
     if (!path)
         return;
-    data_->SetName(*path);
+    work_->Data().SetName(*path);
     // Through a temporary file and a rename: a failed save never truncates the old file.
-    const platform::FileResult saved = SaveSession(*data_, *path);
+    const platform::FileResult saved = work_->Save(*path);
     if (!saved.ok)
         Report("Ошибка открытия файла: " + saved.error.substr(0, 1024));
 }
 
 void CLurControlSheet::OnExport()
 {
-    if (!data_)
+    if (!work_)
         return;
     // The page's edits (frequency, display settings) reach the settings the export reads.
     CPropertyPageBase* page = ActivePage();
     if (page != nullptr && !page->OnKillActive())
         return;
-    ExportCurrentSession(*data_, services_.settings, services_.prompter);
+    ExportCurrentSession(work_->Data(), services_.settings, services_.prompter);
     if (page != nullptr)
         page->OnSetActive();
 }
@@ -316,10 +344,9 @@ void CLurControlSheet::OnOpen()
         return;
     }
     RemoveAllPages();
-    view1_->SetDataSet(nullptr);
-    view2_->SetDataSet(nullptr);
-    data_ = std::move(opened.dataSet);
-    data_->SetName(*path);
+    CloseWork();
+    opened.dataSet->SetName(*path);
+    AttachWork(std::make_unique<WorkSession>(services_.settings, std::move(opened.dataSet), JournalDirectory()));
     BeginWork();
 }
 
@@ -337,6 +364,7 @@ void CLurControlSheet::OnExit()
         return;
     if (CPropertyPageBase* page = ActivePage())
         page->OnKillActive();
+    CloseWork();
     exitRequested_ = true;
     close();
     QCoreApplication::exit(0);
@@ -353,9 +381,44 @@ void CLurControlSheet::Terminate()
 
 void CLurControlSheet::ReleaseData()
 {
-    view1_->SetDataSet(nullptr);
-    view2_->SetDataSet(nullptr);
-    data_.reset();
+    view1_->SetWork(nullptr);
+    view2_->SetWork(nullptr);
+    work_.reset();
+}
+
+void CLurControlSheet::OfferRecovery()
+{
+    for (const std::string& path : ListJournals(JournalDirectory())) {
+        if (work_)
+            return;
+        std::string bytes;
+        if (!platform::ReadWholeFile(path, kMaxJournalBytes, bytes).ok)
+            continue;
+        const JournalSummary summary = SummarizeJournal(bytes);
+        if (!summary.begun || summary.readings == 0)
+            continue;
+        const std::string question = "Найдены несохранённые показания прошлой работы (" +
+                                     std::to_string(summary.readings) + ", " + path +
+                                     "). Восстановить их?";
+        if (services_.prompter.Ask(question, "", platform::PromptButtons::YesNo, platform::PromptIcon::Question) !=
+            platform::PromptAnswer::Yes)
+            continue;
+        if (CPropertyPageBase* page = ActivePage())
+            page->OnKillActive();
+        RecoveryResult recovered = RecoverJournal(bytes, services_.settings);
+        if (!recovered.dataSet) {
+            Report("Журнал не читается: " + recovered.problem);
+            continue;
+        }
+        RemoveAllPages();
+        CloseWork();
+        AttachWork(std::make_unique<WorkSession>(services_.settings, std::move(recovered.dataSet), JournalDirectory()));
+        // The readings now live in the new work's journal; the old one is let go only then.
+        if (work_->Journal().Durable())
+            std::remove(path.c_str());
+        BeginWork();
+        return;
+    }
 }
 
 void CLurControlSheet::Layout(bool fullScreen)

@@ -15,6 +15,7 @@ class CPropertyPageView2;
 class CPropertyPageW1;
 class CPropertyPageW2;
 class DataSet;
+class WorkSession;
 class MeasurementPage;
 class QAction;
 class QStackedWidget;
@@ -39,9 +40,14 @@ public:
     // Yes saves first; false when the caller should not go on.
     bool AskToSave(bool afterError);
 
-    DataSet* Data() const { return data_.get(); }
-    // Deletes the data set: the first step of shutting down.
+    DataSet* Data() const;
+    WorkSession* Work() const { return work_.get(); }
+    // Deletes the data set, keeping its journal unless the work was ended on purpose: the
+    // first step of shutting down.
     void ReleaseData();
+    // Offers the unsaved readings an earlier run left in its journals, one journal at a time;
+    // a journal declined is kept.
+    void OfferRecovery();
     int PageCount() const { return static_cast<int>(shown_.size()); }
     int ActiveIndex() const { return active_; }
     CPropertyPageBase* ActivePage() const;
@@ -69,6 +75,10 @@ protected:
 private:
     void ResetPages();
     void BeginWork();
+    // Gives up the current work on purpose (its journal goes with it).
+    void CloseWork();
+    void AttachWork(std::unique_ptr<WorkSession> work);
+    std::string JournalDirectory() const;
     void RemoveAllPages();
     void AddPage(CPropertyPageBase* page);
     void StepPage(int step);
@@ -78,7 +88,7 @@ private:
     bool RouteKey(QKeyEvent* key);
 
     PageServices services_;
-    std::unique_ptr<DataSet> data_;
+    std::unique_ptr<WorkSession> work_;
     QTabBar* tabs_;
     QStackedWidget* stack_;
     QAction* save_;

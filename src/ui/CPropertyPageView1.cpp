@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "graphics/SurveyGraphs.h"
+#include "session/WorkSession.h"
 #include "settings/CSettings.h"
 #include "survey/SurveyDataSet.h"
 #include "ui/HardwareKeys.h"
@@ -41,10 +42,10 @@ void ExchangeUnsigned(DataExchange& dx, QLineEdit* edit, uint32_t& value)
 
 CPropertyPageView1::CPropertyPageView1(PageServices& services) : MeasurementPage(services, "Главная", kControls) {}
 
-void CPropertyPageView1::SetDataSet(DataSet* data)
+void CPropertyPageView1::SetWork(WorkSession* work)
 {
-    MeasurementPage::SetDataSet(data);
-    survey_ = dynamic_cast<SurveyDataSet*>(data);
+    MeasurementPage::SetWork(work);
+    survey_ = work != nullptr ? work->Survey() : nullptr;
 }
 
 void CPropertyPageView1::ResetDisplayState()

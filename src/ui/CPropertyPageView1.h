@@ -12,7 +12,7 @@ class CPropertyPageView1 : public MeasurementPage {
 public:
     explicit CPropertyPageView1(PageServices& services);
 
-    void SetDataSet(DataSet* data) override;
+    void SetWork(WorkSession* work) override;
     void ResetDisplayState() override;
     void OnSetActive() override;
 

@@ -6,9 +6,9 @@
 
 #include "graphics/PainterContext.h"
 #include "graphics/TrackGraphs.h"
+#include "session/WorkSession.h"
 #include "settings/CSettings.h"
 #include "track/TrackDataSet.h"
-#include "track/TrackPositioning.h"
 #include "ui/HardwareKeys.h"
 #include "ui/SheetEvents.h"
 #include "ui/UpDownControl.h"
@@ -49,10 +49,10 @@ CPropertyPageView2::CPropertyPageView2(PageServices& services, platform::Clock& 
             [this](int delta) { RadiusStep(delta); });
 }
 
-void CPropertyPageView2::SetDataSet(DataSet* data)
+void CPropertyPageView2::SetWork(WorkSession* work)
 {
-    MeasurementPage::SetDataSet(data);
-    track_ = dynamic_cast<TrackDataSet*>(data);
+    MeasurementPage::SetWork(work);
+    track_ = work != nullptr ? work->Track() : nullptr;
 }
 
 void CPropertyPageView2::ResetDisplayState()
@@ -218,7 +218,6 @@ void CPropertyPageView2::ShowCurrentPosition()
 
 void CPropertyPageView2::AfterReading()
 {
-    RequestReadingPositions(*track_, currentIndex_, services_.positions, reinterpret_cast<WindowId>(this));
     shownReading_ = currentIndex_;
     currentIndex_ = track_->CurrentIndex();
 }
@@ -228,10 +227,9 @@ bool CPropertyPageView2::event(QEvent* event)
     const auto type = static_cast<uint32_t>(event->type());
     if (type != UM_READING_POSITION && type != UM_CURRENT_POSITION)
         return MeasurementPage::event(event);
-    if (track_ == nullptr)
+    if (work_ == nullptr)
         return true;
-    const PositionMessage& message = static_cast<PositionEvent*>(event)->message;
-    ApplyPositionMessage(*track_, message);
+    work_->ApplyPosition(static_cast<PositionEvent*>(event)->message);
     if (type == UM_CURRENT_POSITION && lastPaintTime_ != kPaintRunning &&
         clock_.Now() - lastPaintTime_ > kOverlayPeriodMs)
         RequestRepaint(false, true);

@@ -16,7 +16,7 @@ public:
 
     explicit CPropertyPageView2(PageServices& services, platform::Clock& clock = platform::SystemTicks());
 
-    void SetDataSet(DataSet* data) override;
+    void SetWork(WorkSession* work) override;
     void ResetDisplayState() override;
     void OnSetActive() override;
     void RadiusStep(int delta);

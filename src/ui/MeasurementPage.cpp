@@ -15,6 +15,7 @@
 #include "instrument/CInstrument.h"
 #include "platform/DeviceBattery.h"
 #include "settings/CSettings.h"
+#include "session/WorkSession.h"
 #include "survey/DataSet.h"
 #include "ui/HardwareKeys.h"
 #include "ui/OffThreadCall.h"
@@ -69,9 +70,11 @@ MeasurementPage::MeasurementPage(PageServices& services, QString title, std::spa
     layout_.Get<QLabel>(kDeviceBattery)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void MeasurementPage::SetDataSet(DataSet* data)
+void MeasurementPage::SetWork(WorkSession* work)
 {
-    data_ = data;
+    work_ = work;
+    data_ = work != nullptr ? &work->Data() : nullptr;
+    toldNotDurable_ = false;
 }
 
 QString MeasurementPage::TitleText() const
@@ -415,7 +418,7 @@ void MeasurementPage::ConnectionFailed()
 
 void MeasurementPage::StartAction()
 {
-    if (exchanging_ || (!seriesRunning_ && repaintPending_) || data_ == nullptr)
+    if (exchanging_ || (!seriesRunning_ && repaintPending_) || work_ == nullptr)
         return;
     CInstrument& instrument = services_.instrument;
     if (!instrument.IsConnected()) {
@@ -490,11 +493,11 @@ void MeasurementPage::TakeReading(bool fromSeries)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     OffThreadSource source(services_.instrument);
     exchanging_ = true;
-    const bool ok = data_->Measure(source);
+    const MeasureOutcome outcome = work_->Measure(source);
     exchanging_ = false;
     start->setEnabled(true);
     QApplication::restoreOverrideCursor();
-    if (!ok) {
+    if (outcome == MeasureOutcome::Failed) {
         if (fromSeries)
             StopSeries();
         OnMeasurementFailed();
@@ -502,6 +505,13 @@ void MeasurementPage::TakeReading(bool fromSeries)
         if (!fromSeries || active_)
             RestoreLayout();
         return;
+    }
+    if (outcome == MeasureOutcome::StoredInMemory && !toldNotDurable_) {
+        // The reading is good; only its copy on disk is missing, so say it once.
+        toldNotDurable_ = true;
+        services_.prompter.Ask("Показания не записываются в журнал (" + work_->Journal().Error() +
+                                   "). Они есть только в памяти: сохраните сессию.",
+                               "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
     }
     AfterReading();
     shownGraph_ = kNoGraph;

@@ -13,6 +13,7 @@
 #include "ui/PopupLabel.h"
 
 class DataSet;
+class WorkSession;
 
 // What the survey and the track page share: the canvas with its values, the cyclic graph
 // choice, the title and battery fields, the value label, the view menu, the keys and the
@@ -27,7 +28,8 @@ public:
 
     MeasurementPage(PageServices& services, QString title, std::span<const ControlSpec> controls);
 
-    virtual void SetDataSet(DataSet* data);
+    // The work whose readings the page takes and shows; null for none.
+    virtual void SetWork(WorkSession* work);
     virtual void ResetDisplayState() = 0;
 
     void OnSetActive() override;
@@ -91,6 +93,7 @@ protected:
     // Runs an instrument call on a worker thread, keeping the window alive.
     bool Exchange(const std::function<bool()>& call);
 
+    WorkSession* work_ = nullptr;
     DataSet* data_ = nullptr;
     uint32_t frequency_ = 1;
     uint32_t shownGraph_ = 0;
@@ -120,6 +123,7 @@ private:
     uint32_t seriesReadings_ = 0;
     bool exchanging_ = false;
     bool seriesTickDue_ = false;
+    bool toldNotDurable_ = false; // the operator knows readings stay in memory only
     std::function<void()> beep_;
     std::function<int()> readBattery_;
 };

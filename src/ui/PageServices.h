@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 class CGpsPositionService;
 class CInstrument;
@@ -19,4 +20,6 @@ struct PageServices {
     CNmeaParser& parser;
     CGpsPositionService& positions;
     QObject* sheet = nullptr;
+    // Where the crash journals of the work go; empty: the user's data directory.
+    std::string journalDirectory;
 };

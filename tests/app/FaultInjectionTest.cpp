@@ -20,16 +20,17 @@ namespace {
 
 class FaultInjection : public testing::Test {
 protected:
-    // lurctl with private settings and journal directories.
-    std::unique_ptr<ChildProcess> StartLurctl(const std::string& arguments)
+    // lurctl with private settings and journal directories; the journals go under
+    // `dataHome` when one is given.
+    std::unique_ptr<ChildProcess> StartLurctl(const std::string& arguments, const std::string& dataHome = "")
     {
         return std::make_unique<ChildProcess>(
             std::vector<std::string>{"/bin/sh", "-c", "exec " + Lurctl() + " " + arguments},
-            std::vector<std::string>{"XDG_DATA_HOME=" + data.path()});
+            std::vector<std::string>{"XDG_DATA_HOME=" + (dataHome.empty() ? data.path() : dataHome)});
     }
-    int RunLurctl(const std::string& arguments, std::string& out)
+    int RunLurctl(const std::string& arguments, std::string& out, const std::string& dataHome = "")
     {
-        auto child = StartLurctl(arguments);
+        auto child = StartLurctl(arguments, dataHome);
         const int status = child->Wait(120000);
         out = child->Output();
         return status;
@@ -103,15 +104,24 @@ protected:
 
 TEST_F(FaultInjection, TheInstrumentGoingAwayMidReplyEndsTheSurveyWithEveryEarlierReadingSaved)
 {
-    TempDir link;
-    auto instrument = StartLursim({"instrument", "--xsize", "5", "--pacing", "--vanish-after", "7"}, link);
+    // A journal that cannot be written keeps the readings in memory only; the instrument's
+    // failure must still end the survey.
+    const std::string noJournal = work.File("not-a-directory");
+    WriteFile(noJournal, "");
     const std::string cut = work.File("cut.lur");
     std::string out;
-    EXPECT_EQ(RunLurctl("survey --port '" + link.File("instrument") + "' --type map --x 5 --y 4 --out '" + cut + "'",
-                        out),
-              1);
-    EXPECT_NE(out.find("reading at index 7 failed: the instrument's line went dead"), std::string::npos) << out;
-    EXPECT_NE(Info(cut).find("measured: 7\n"), std::string::npos);
+    for (const std::string& dataHome : {std::string(), noJournal}) {
+        SCOPED_TRACE(dataHome);
+        TempDir link;
+        auto instrument = StartLursim({"instrument", "--xsize", "5", "--pacing", "--vanish-after", "7"}, link);
+        EXPECT_EQ(RunLurctl("survey --port '" + link.File("instrument") + "' --type map --x 5 --y 4 --out '" + cut +
+                                "'",
+                            out, dataHome),
+                  1);
+        EXPECT_NE(out.find("reading at index 7 failed: the instrument's line went dead"), std::string::npos) << out;
+        EXPECT_EQ(out.find("kept in memory only") != std::string::npos, !dataHome.empty()) << out;
+        EXPECT_NE(Info(cut).find("measured: 7\n"), std::string::npos);
+    }
 
     // The same readings as an instrument that stays gives.
     TempDir link2;

@@ -209,6 +209,28 @@ TEST_F(LurctlRender, ReportsWhyNothingWasDrawn)
     EXPECT_EQ(r.status, 1);
 }
 
+TEST_F(LurctlRender, StartsAtThePagesFrequencyAndNamesTheRealReason)
+{
+    auto data = testing_support::GroundSurvey(Settings(), 20, 6, 2.0f, 2.0f, 100);
+    for (size_t k = 0; k < data->RecordCount(); ++k) { // the instrument never measured frequency 1
+        MeasurementRecord record = data->Record(k);
+        record.bytes[168] &= 0xFE;
+        data->StoreRecord(k, record);
+    }
+    const std::string survey = dir.File("no-first-frequency.lur");
+    ASSERT_TRUE(SaveSession(*data, survey).ok);
+    const std::string png = dir.File("m.png");
+    Result r = Lurctl(config, "render '" + survey + "' --graph map --out '" + png + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    r = Lurctl(config, "render '" + survey + "' --graph map --frequency 1 --out '" + png + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("frequency 1 is not used"), std::string::npos) << r.out;
+    r = Lurctl(config, "render '" + TrackFile() + "' --graph map --radius 8 --pixel-size 60 --width 100 --height 50 "
+                                                 "--out '" + png + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("too small for one grid row"), std::string::npos) << r.out;
+}
+
 TEST_F(LurctlRender, TrackSessionsPaintTheTrackGraphs)
 {
     const std::string session = TrackFile();

@@ -103,16 +103,15 @@ protected:
     CGpsPositionService positions{poster, clock};
     FakeClockSetter clockSetter;
     RecordingPrompter prompter;
-    std::atomic<bool> running{false};
     ScriptedSource source{clock};
 };
 
 TEST_F(ReaderFixture, StopWhileWaitingForDataEndsAfterOneReadTimeout)
 {
     source.gated = true;
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
-    EXPECT_TRUE(running.load());
+    EXPECT_TRUE(reader.Running());
     EXPECT_FALSE(reader.Start()); // one reader at a time
     ASSERT_TRUE(source.WaitForReads(1)); // the thread now waits inside its first read
     EXPECT_TRUE(reader.RequestStop());
@@ -120,14 +119,14 @@ TEST_F(ReaderFixture, StopWhileWaitingForDataEndsAfterOneReadTimeout)
     reader.Stop();
     EXPECT_EQ(source.reads, 1); // no further read after the stop request
     EXPECT_EQ(clock.Now(), 1000u + ScriptedSource::kTimeoutMs);
-    EXPECT_FALSE(running.load());
+    EXPECT_FALSE(reader.Running());
     EXPECT_FALSE(source.IsOpen()); // the thread closed the port
     EXPECT_TRUE(prompter.asked.empty());
 }
 
 TEST_F(ReaderFixture, RequestStopReportsWhetherAReaderRan)
 {
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     EXPECT_FALSE(reader.RequestStop());
     ASSERT_TRUE(reader.Start());
     EXPECT_TRUE(reader.RequestStop());
@@ -140,10 +139,10 @@ TEST_F(ReaderFixture, RequestStopReportsWhetherAReaderRan)
 TEST_F(ReaderFixture, ReadErrorWhileRunningEndsByItself)
 {
     source.failWith = EIO;
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
     ASSERT_TRUE(source.WaitClosed()); // the thread ends by itself
-    EXPECT_FALSE(running.load());
+    EXPECT_FALSE(reader.Running());
     reader.Stop();
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].first, std::generic_category().message(EIO));
@@ -153,9 +152,9 @@ TEST_F(ReaderFixture, ReadErrorWhileRunningEndsByItself)
 
 TEST_F(ReaderFixture, ReadErrorAfterStopRequestIsSilent)
 {
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     source.failWith = EBADF;
-    source.onRead = [&] { running = false; }; // the stop lands while the read is pending
+    source.onRead = [&] { reader.RequestStop(); }; // the stop lands while the read is pending
     ASSERT_TRUE(reader.Start());
     ASSERT_TRUE(source.WaitForReads(1));
     reader.Stop();
@@ -167,7 +166,7 @@ TEST_F(ReaderFixture, VoidFixWithRecentDateSetsTheClockOnceAndDeliversNothing)
     const std::string rmcV = Sentence("GPRMC,120000.50,V,,,,,,,150307,,");
     source.chunks = {rmcV, rmcV, rmcV};
     positions.RequestPosition({kPage, 1, 1000});
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
     ASSERT_TRUE(source.WaitForReads(4));
     reader.Stop();
@@ -184,7 +183,7 @@ TEST_F(ReaderFixture, OldYearNeverSetsTheClockButFixesFlow)
     source.chunks = {Sentence("GPRMC,120000,A,5000.000,N,03000.000,E,0,0,010105,,"),
                      Sentence("GPRMC,120001,A,5000.060,N,03000.000,E,0,0,010105,,")};
     positions.RequestPosition({kPage, 1, 0});
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
     ASSERT_TRUE(poster.WaitFor(3));
     reader.Stop();
@@ -199,7 +198,7 @@ TEST_F(ReaderFixture, SeveralRmcInOneChunkGiveOneFix)
     source.chunks = {Sentence("GPRMC,120000,A,5000.000,N,03000.000,E,0,0,010105,,") +
                      Sentence("GPRMC,120001,A,5001.000,N,03000.000,E,0,0,010105,,")};
     positions.RequestPosition({kPage, 1, 0});
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
     ASSERT_TRUE(source.WaitForReads(3));
     reader.Stop();
@@ -221,7 +220,7 @@ TEST_F(ReaderFixture, DecodesAPseudoTerminalStreamEndToEnd)
     };
 
     positions.RequestPosition({kPage, 5, 1500});
-    GpsReader reader(serial, parser, positions, clockSetter, prompter, running, clock);
+    GpsReader reader(serial, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
     write("\r\n$GPGSV,3,1,1" + kGsa + Sentence("GPRMC,100000,A,5500.000,N,03700.000,E,1.0,90.0,010124,,"));
     ASSERT_TRUE(poster.WaitFor(2)); // the first fix answers the request and is the current one

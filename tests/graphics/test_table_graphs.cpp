@@ -183,11 +183,11 @@ TEST_F(TableGraphs, DegenerateTablesAndRectanglesAreRefusedOrClipped)
     EXPECT_EQ(DrawMapTable(ValueTable{1, 2, xs, ys, flat}, style, gridder, chart, surface, dc, PixelRect{0, 0, 40, 40}),
               GraphOutcome::NotPainted);
     EXPECT_EQ(DrawMapTable(ValueTable{2, 2, xs, ys, flat}, style, gridder, chart, surface, dc, PixelRect{5, 5, 5, 9}),
-              GraphOutcome::NotPainted);
+              GraphOutcome::TooSmall);
     // A run too short for one pixel of the profile.
     EXPECT_EQ(DrawSectionTable(ValueTable{2, 2, xs, ys, flat}, 1000, 1.0f, false, style, gridder, chart, surface, dc,
                                PixelRect{0, 0, 100, 40}),
-              GraphOutcome::NotPainted);
+              GraphOutcome::TooSmall);
     // Real scaling without any extent.
     const float same[] = {3.0f, 3.0f};
     style.realScaling = true;

@@ -218,7 +218,7 @@ TEST_F(TrackGraphs, HundredThousandReadingsPaint)
 TEST_F(TrackGraphs, DegenerateRectanglesAndPixelSizes)
 {
     auto data = GroundTrack(Settings(), 200);
-    EXPECT_EQ(PaintTrackMap(*data, Settings(), surface, dc, PixelRect{3, 3, 4, 4}, 7), GraphOutcome::NotPainted);
+    EXPECT_EQ(PaintTrackMap(*data, Settings(), surface, dc, PixelRect{3, 3, 4, 4}, 7), GraphOutcome::TooSmall);
     EXPECT_EQ(PaintTrackSection(*data, Settings(), surface, dc, PixelRect{3, 3, 4, 4}), GraphOutcome::Painted);
     EXPECT_EQ(PaintTrackMap(*data, Settings(), surface, dc, PixelRect{0, 0, 1 << 30, 50}, 7), GraphOutcome::NotPainted);
     Settings().pixelSize = 10;

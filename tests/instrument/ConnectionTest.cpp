@@ -1,7 +1,7 @@
-// Connecting the instrument and GPS ports, the GPS reader hand-off, and the radio left as found.
+// Connecting the instrument and GPS ports and the radio left as found (the GPS reader on a
+// real port: GpsReconnectTest).
 #include <gtest/gtest.h>
 
-#include "instrument/GpsReaderLink.h"
 #include "instrument/InstrumentRig.h"
 #include "instrument/PortMap.h"
 
@@ -9,26 +9,9 @@ namespace {
 
 class Connection : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        gpsReaderRunning = false;
-        PortMap::Instance().ClearOverrides();
-        SetGpsReaderStart([this](CSerialPort& port) {
-            ++readerStarts;
-            startedOn = &port;
-            return readerStartSucceeds;
-        });
-    }
-    void TearDown() override
-    {
-        SetGpsReaderStart({});
-        gpsReaderRunning = false;
-    }
+    void SetUp() override { PortMap::Instance().ClearOverrides(); }
 
     InstrumentRig rig;
-    int readerStarts = 0;
-    CSerialPort* startedOn = nullptr;
-    bool readerStartSucceeds = true;
 };
 
 TEST_F(Connection, ConnectOpensTheInstrumentPortAt9600)
@@ -42,7 +25,6 @@ TEST_F(Connection, ConnectOpensTheInstrumentPortAt9600)
     EXPECT_FALSE(rig.transport->line.parity);
     EXPECT_EQ(rig.transport->line.stopBits, 1);
     EXPECT_FALSE(rig.gpsTransport->IsOpen());
-    EXPECT_EQ(readerStarts, 0);
 }
 
 TEST_F(Connection, FailedOpenIsReported)
@@ -52,16 +34,12 @@ TEST_F(Connection, FailedOpenIsReported)
     EXPECT_FALSE(rig.instrument.IsConnected());
 }
 
-TEST_F(Connection, WithGpsBothPortsOpenAndTheReaderStarts)
+TEST_F(Connection, WithGpsBothPortsOpen)
 {
     rig.instrument.SetUseGps(true);
     ASSERT_TRUE(rig.instrument.Connect());
     EXPECT_EQ(rig.gpsTransport->device, "/dev/rfcomm8");
     EXPECT_EQ(rig.gpsTransport->line.baud, 4800u);
-    EXPECT_EQ(readerStarts, 1);
-    EXPECT_EQ(startedOn, &rig.gpsPort);
-    EXPECT_TRUE(gpsReaderRunning);
-    EXPECT_FALSE(rig.instrument.GpsReaderStartFailed());
     EXPECT_TRUE(rig.instrument.IsConnected());
 
     // A burst of sentences is read when the line goes quiet, not when 256 bytes have gathered.
@@ -90,22 +68,12 @@ TEST_F(Connection, WithGpsOnlyTheInstrumentPortOpenIsNotConnected)
     EXPECT_TRUE(rig.instrument.IsConnected());
 }
 
-TEST_F(Connection, ReaderThatCannotStartLeavesThePortOpenAndSaysSo)
+TEST_F(Connection, WithoutAReaderTheGpsPortStaysOpenAndSaysSo)
 {
-    readerStartSucceeds = false;
     rig.instrument.SetUseGps(true);
     EXPECT_TRUE(rig.instrument.Connect());
     EXPECT_TRUE(rig.instrument.GpsReaderStartFailed());
-    EXPECT_FALSE(gpsReaderRunning);
     EXPECT_TRUE(rig.gpsPort.IsOpen());
-}
-
-TEST_F(Connection, RunningReaderIsNotStartedTwice)
-{
-    gpsReaderRunning = true;
-    rig.instrument.SetUseGps(true);
-    EXPECT_TRUE(rig.instrument.Connect());
-    EXPECT_EQ(readerStarts, 0);
 }
 
 TEST_F(Connection, TrayTitleAsksForTheGpsDeviceWhileThePortOpens)
@@ -119,25 +87,21 @@ TEST_F(Connection, TrayTitleAsksForTheGpsDeviceWhileThePortOpens)
     EXPECT_EQ(rig.radio.titles[1], "My tray");
 }
 
-TEST_F(Connection, DisconnectClosesThePortsOrLeavesTheGpsPortToItsReader)
+TEST_F(Connection, DisconnectClosesBothPorts)
 {
     rig.instrument.SetUseGps(true);
     ASSERT_TRUE(rig.instrument.Connect());
     EXPECT_TRUE(rig.instrument.Disconnect());
     EXPECT_FALSE(rig.port.IsOpen());
-    EXPECT_FALSE(gpsReaderRunning);
-    EXPECT_TRUE(rig.gpsPort.IsOpen()); // the reader closes it when it ends
-
-    EXPECT_TRUE(rig.instrument.StopGps()); // no reader now: closes the port itself
     EXPECT_FALSE(rig.gpsPort.IsOpen());
 }
 
-TEST_F(Connection, ClearingTheGpsFlagStopsTheReader)
+TEST_F(Connection, ClearingTheGpsFlagClosesTheGpsPort)
 {
     EXPECT_FALSE(rig.instrument.SetUseGps(true));
     ASSERT_TRUE(rig.instrument.Connect());
     EXPECT_TRUE(rig.instrument.SetUseGps(false));
-    EXPECT_FALSE(gpsReaderRunning);
+    EXPECT_FALSE(rig.gpsPort.IsOpen());
     EXPECT_TRUE(rig.instrument.IsConnected()); // instrument port alone suffices now
 }
 
@@ -161,7 +125,7 @@ TEST(InstrumentRadio, LeftAsItWasFound)
         {
             CInstrument instrument(InstrumentLinks{
                 port, gps, settings, std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)),
-                clock});
+                clock, nullptr});
             EXPECT_EQ(instrument.RadioWasOn(), initial == 1);
             EXPECT_EQ(radio.platformMode, 1u);
         }
@@ -176,9 +140,8 @@ TEST(InstrumentRadio, DestructionClosesThePorts)
         platform::ManualClock clock;
         CInstrument instrument(InstrumentLinks{
             rig.port, rig.gpsPort, rig.settings,
-            std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(rig.radio)), clock});
+            std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(rig.radio)), clock, nullptr});
         instrument.SetUseGps(true);
-        SetGpsReaderStart({});
         instrument.Connect();
         EXPECT_TRUE(rig.port.IsOpen());
     }

@@ -33,10 +33,9 @@ TEST(GpsPort, ReaderDecodesTheSimulatedReceiverAndEndsWhenThePeerGoes)
     CGpsPositionService positions(poster);
     testing_support::FakeClockSetter clockSetter;
     testing_support::RecordingPrompter prompter;
-    std::atomic<bool> running{false};
     // A reading taken now makes the page the listener for the positions that follow.
     positions.RequestPosition({7, 1, platform::SystemTicks().Now()});
-    GpsReader reader(source, parser, positions, clockSetter, prompter, running);
+    GpsReader reader(source, parser, positions, clockSetter, prompter);
     ASSERT_TRUE(reader.Start());
 
     ASSERT_TRUE(poster.WaitFor(3));
@@ -51,7 +50,7 @@ TEST(GpsPort, ReaderDecodesTheSimulatedReceiverAndEndsWhenThePeerGoes)
     pty.Close();
     reader.Stop();
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_FALSE(running.load());
+    EXPECT_FALSE(reader.Running());
 }
 
 } // namespace

@@ -31,7 +31,7 @@ struct PtyRig {
     CSerialPort port, gpsPort;
     CInstrument instrument{InstrumentLinks{port, gpsPort, settings,
                                            std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)),
-                                           platform::SystemTicks()}};
+                                           platform::SystemTicks(), nullptr}};
 };
 
 class AgainstSimulator : public ::testing::Test {

@@ -22,7 +22,7 @@ struct InstrumentRig {
     }();
     CInstrument instrument{InstrumentLinks{
         port, gpsPort, settings,
-        std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)), clock}};
+        std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)), clock, nullptr}};
 
     // Opens the instrument port as Connect does.
     void ConnectPort() { instrument.Connect(); }

@@ -45,7 +45,7 @@ protected:
         EXPECT_TRUE(journal->Start(d));
         ScriptedSource source;
         for (int i = 0; i < 4; ++i)
-            EXPECT_TRUE(d.Measure(source));
+            EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
         ByteWriter file;
         d.Serialize(file, false);
         expected = file.Data();

@@ -27,7 +27,7 @@ protected:
         ScriptedSource source;
         for (int i = 0; i <= count; ++i) {
             if (i > 0) {
-                EXPECT_TRUE(d.Measure(source));
+                EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
             }
             ByteWriter file;
             d.Serialize(file, false);
@@ -194,8 +194,8 @@ TEST_F(JournalFaultTest, FullDiskFailsTheReadingButKeepsItAndEveryEarlierOne)
     d.SetJournal(journal.get());
     ASSERT_TRUE(journal->Start(d));
     ScriptedSource source;
-    ASSERT_TRUE(d.Measure(source));
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     const std::string beforeFailure = Serialized(d);
 
     // The disk fills up: writes to the journal now fail with ENOSPC.
@@ -205,12 +205,12 @@ TEST_F(JournalFaultTest, FullDiskFailsTheReadingButKeepsItAndEveryEarlierOne)
     ASSERT_GE(::dup2(full, journal->Descriptor()), 0);
     ::close(full);
 
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
     EXPECT_FALSE(journal->Durable());
     EXPECT_NE(journal->Error().find("No space"), std::string::npos) << journal->Error();
     EXPECT_EQ(d.CurrentIndex(), 3u) << "the reading is kept and the position moved on";
     EXPECT_EQ(d.Record(2).bytes, testing_support::SampleRecord(3).bytes);
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
 
     // A crash now recovers every reading made durable before the disk filled.
     RecoveryResult crashed = RecoverJournal(ReadFile(journal->Path()), Settings());
@@ -220,13 +220,13 @@ TEST_F(JournalFaultTest, FullDiskFailsTheReadingButKeepsItAndEveryEarlierOne)
 
     // A failed instrument is told apart from a failed journal.
     source.outcomes = {false};
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
     EXPECT_EQ(d.CurrentIndex(), 4u);
 
     // Space comes back: the next reading carries the queued ones to disk.
     ASSERT_GE(::dup2(saved, journal->Descriptor()), 0);
     ::close(saved);
-    EXPECT_TRUE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_TRUE(journal->Durable());
     EXPECT_EQ(journal->Error(), "");
     RecoveryResult recovered = RecoverJournal(ReadFile(journal->Path()), Settings());
@@ -249,7 +249,7 @@ TEST_F(JournalFaultTest, AJournalThatCannotStartFailsReadingsWithoutLosingThem)
     EXPECT_FALSE(blocked.Start(d));
     EXPECT_NE(blocked.Error().find("journal directory"), std::string::npos) << blocked.Error();
     ScriptedSource source;
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
     EXPECT_FALSE(blocked.Durable());
     EXPECT_TRUE(d.Modified());
     EXPECT_FALSE(d.Record(0).Empty());
@@ -266,13 +266,13 @@ TEST_F(JournalFaultTest, ChangedHeaderSettingsAreJournaledBeforeTheNextReading)
     d.SetJournal(journal.get());
     ASSERT_TRUE(journal->Start(d));
     ScriptedSource source;
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     const size_t before = JournalBytes().size();
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     const size_t readingEntry = JournalBytes().size() - before;
     Settings().reportedSerial = 9; // another instrument answered
     Settings().calibrationKey = {9, 2011, 5, 6};
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_GT(JournalBytes().size() - before, 2 * readingEntry) << "a settings entry came first";
     const std::string expected = Serialized(d);
     Settings().reportedSerial = 0;
@@ -310,13 +310,13 @@ TEST_F(JournalFaultTest, LivePositionsDoNotPassOffQueuedTrackReadingsAsDurable)
     d.SetJournal(journal.get());
     ASSERT_TRUE(journal->Start(d));
     ScriptedSource source;
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     const int saved = ::dup(journal->Descriptor());
     const int full = ::open("/dev/full", O_WRONLY);
     ASSERT_GE(full, 0);
     ASSERT_GE(::dup2(full, journal->Descriptor()), 0);
     ::close(full);
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
     EXPECT_EQ(d.RecordCount(), 2u);
     ASSERT_GE(::dup2(saved, journal->Descriptor()), 0);
     ::close(saved);
@@ -351,7 +351,7 @@ TEST_F(JournalFaultTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverythin
     d.SetJournal(journal.get());
     ASSERT_TRUE(journal->Start(d));
     ScriptedSource source;
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     const std::string first = journal->Path();
     const int full = ::open("/dev/full", O_WRONLY);
     ASSERT_GE(full, 0);
@@ -366,7 +366,7 @@ TEST_F(JournalFaultTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverythin
     const size_t enough = 2 * AcquisitionJournal::kMaxPendingBytes / entryBytes;
     size_t measures = 0;
     while (journal->Descriptor() >= 0 && measures < enough) {
-        EXPECT_FALSE(d.Measure(source));
+        EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
         ++measures;
     }
     ASSERT_LT(measures, enough) << "the queue was never given up";
@@ -374,7 +374,7 @@ TEST_F(JournalFaultTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverythin
     EXPECT_FALSE(journal->Durable());
     EXPECT_NE(journal->Error().find("journal directory"), std::string::npos) << journal->Error();
     EXPECT_EQ(d.RecordCount(), 14 * (measures + 1)) << "the data set keeps every reading";
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
     EXPECT_EQ(journal->Path(), first) << "the file that has the first readings is kept";
     const std::string movedFile = moved + first.substr(first.rfind('/'));
     RecoveryResult crashed = RecoverJournal(ReadFile(movedFile), Settings());
@@ -384,7 +384,7 @@ TEST_F(JournalFaultTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverythin
     // The directory is back: the next reading starts a file with everything, and the old one goes.
     ASSERT_EQ(::unlink(JournalDirectory().c_str()), 0);
     ASSERT_EQ(::rename(moved.c_str(), JournalDirectory().c_str()), 0);
-    EXPECT_TRUE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_TRUE(journal->Durable());
     EXPECT_NE(journal->Path(), first);
     EXPECT_NE(::access(first.c_str(), F_OK), 0);

@@ -47,7 +47,7 @@ protected:
                 Settings().reportedSerial = 43; // another instrument answered
                 d->PreviousPosition();
             }
-            EXPECT_TRUE(d->Measure(source));
+            EXPECT_EQ(d->Measure(source), MeasureOutcome::Stored);
         }
         return d;
     }
@@ -107,7 +107,7 @@ TEST_F(JournalRecoveryTest, TrackWithProvisionalFinalAndDroppedPositionsRecovers
         for (int i = 0; i < 4; ++i) {
             d.SetCurrentFix({55.0 + i * 1e-4, 37.0, 900u + uint32_t(i)});
             const uint32_t first = d.CurrentIndex();
-            ASSERT_TRUE(d.Measure(source));
+            ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
             for (uint32_t k = first; k < d.CurrentIndex(); ++k) {
                 GpsFix provisional = d.CurrentFix();
                 provisional.tick = d.FixAt(k).tick;
@@ -120,7 +120,7 @@ TEST_F(JournalRecoveryTest, TrackWithProvisionalFinalAndDroppedPositionsRecovers
         const uint32_t replacedTick = d.FixAt(1).tick;
         d.ResetPosition();
         d.NextPosition();
-        ASSERT_TRUE(d.Measure(source));
+        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
         EXPECT_FALSE(d.SetFix(1, {1, 1, replacedTick}));
         d.SetCurrentFix({56, 38, 5000});
 
@@ -155,12 +155,12 @@ TEST_F(JournalRecoveryTest, ReadingsAfterASaveStartAJournalHoldingTheWholeDataSe
     SurveyDataSet d(Settings());
     d.SetJournal(journal.get());
     ScriptedSource source;
-    ASSERT_TRUE(d.Measure(source)); // no Start(): the first commit starts the file
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored); // no Start(): the first commit starts the file
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     ASSERT_TRUE(SaveSession(d, dir.File("first.lur")).ok);
     EXPECT_EQ(journal->Path(), "");
     EXPECT_TRUE(ListJournals(JournalDirectory()).empty());
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     ASSERT_EQ(ListJournals(JournalDirectory()).size(), 1u);
 
     ByteWriter expected;
@@ -181,7 +181,7 @@ TEST_F(JournalRecoveryTest, DiscardRemovesTheFileAndSummaryDescribesIt)
     ASSERT_TRUE(journal->Start(d, 1'700'000'000));
     ScriptedSource source;
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(d.Measure(source));
+        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     const JournalSummary summary = SummarizeJournal(JournalBytes());
     EXPECT_TRUE(summary.begun);
     EXPECT_FALSE(summary.begin.track);
@@ -209,7 +209,7 @@ TEST_F(JournalRecoveryTest, AJournalStartedOverOnALongProfileOrATrackRecoversEve
     for (DataSet* d : {static_cast<DataSet*>(&profile), static_cast<DataSet*>(&track)}) {
         ScriptedSource source;
         for (size_t i = 0; i < SurveyDataSet::kOpenProfileStart + 5; ++i)
-            ASSERT_TRUE(d->Measure(source));
+            ASSERT_EQ(d->Measure(source), MeasureOutcome::Stored);
         d->SetJournal(journal.get());
         ASSERT_TRUE(journal->Start(*d));
         ByteWriter expected;

@@ -26,7 +26,7 @@ protected:
         auto d = std::make_unique<SurveyDataSet>(Settings());
         ScriptedSource source;
         for (int i = 0; i < readings; ++i)
-            EXPECT_TRUE(d->Measure(source));
+            EXPECT_EQ(d->Measure(source), MeasureOutcome::Stored);
         return d;
     }
     std::string Serialized(DataSet& d, bool clear = false)
@@ -138,7 +138,7 @@ TEST_F(SessionFileTest, ProfileReopensAsOpenEndedProfile)
     for (int i = 0; i < 22; ++i)
         survey->NextPosition();
     ScriptedSource source;
-    EXPECT_TRUE(survey->Measure(source));
+    EXPECT_EQ(survey->Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(survey->RecordCount(), 23u);
 }
 

@@ -123,11 +123,11 @@ TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
         d.NextPosition();
     EXPECT_EQ(d.Station(), 20u); // one past the last record
     EXPECT_FALSE(d.NextPosition());
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(d.RecordCount(), 21u);
     EXPECT_EQ(d.Record(20).TimeStamp(), SampleRecord(1).TimeStamp());
     EXPECT_EQ(d.Station(), 21u);
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(d.RecordCount(), 22u);
 
     // Station moves wrap past N, not past a fixed length.
@@ -144,7 +144,7 @@ TEST_F(SurveyDataSetTest, MeasureStoresInWalkingOrderAndOverwritesTheLastStation
     ScriptedSource source;
     EXPECT_FALSE(d.Modified());
     for (int i = 0; i < 5; ++i)
-        ASSERT_TRUE(d.Measure(source));
+        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_TRUE(d.Modified());
     EXPECT_EQ(d.RecordCount(), 4u);
     EXPECT_EQ(d.Record(0).bytes, SampleRecord(1).bytes);
@@ -154,7 +154,7 @@ TEST_F(SurveyDataSetTest, MeasureStoresInWalkingOrderAndOverwritesTheLastStation
 
     // A repeated reading at a station replaces the old one.
     d.ResetPosition();
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(d.Record(0).bytes, SampleRecord(6).bytes);
 }
 
@@ -163,14 +163,14 @@ TEST_F(SurveyDataSetTest, FailedReadingChangesNothing)
     SurveyDataSet d = Grid(kWorkMap, 3, 2);
     ScriptedSource source;
     source.outcomes = {false};
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
     EXPECT_FALSE(d.Modified());
     EXPECT_EQ(At(d), PS(0, 0));
     EXPECT_TRUE(d.Record(0).Empty());
 
     Settings().tracerModeOn = 1;
     source.outcomes = {false};
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
     EXPECT_EQ(source.series, 1);
     EXPECT_FALSE(d.Modified());
     EXPECT_EQ(At(d), PS(0, 0));
@@ -181,7 +181,7 @@ TEST_F(SurveyDataSetTest, TracerSeriesFillsFourteenStations)
     Settings().tracerModeOn = 1;
     SurveyDataSet d = Grid(kWorkMap, 3, 2);
     ScriptedSource source;
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(source.readings, 0);
     // Six stations: the first five get series records 1..5, the last one is overwritten
     // by every remaining record and keeps the fourteenth.
@@ -190,7 +190,7 @@ TEST_F(SurveyDataSetTest, TracerSeriesFillsFourteenStations)
     EXPECT_EQ(d.Record(5).bytes, SampleRecord(14).bytes);
 
     SurveyDataSet open = Grid(kWorkProfile, 0, 1);
-    ASSERT_TRUE(open.Measure(source));
+    ASSERT_EQ(open.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(open.Station(), 14u);
     EXPECT_EQ(open.RecordCount(), 20u);
     EXPECT_EQ(open.Record(13).bytes, SampleRecord(28).bytes);

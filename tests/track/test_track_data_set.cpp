@@ -25,7 +25,7 @@ TEST_F(TrackDataSetTest, ReadingsAppendWithZeroFixesStampedByTheirTick)
     EXPECT_EQ(d.CurrentFix().tick, 0u);
     ScriptedSource source;
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(d.Measure(source));
+        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_TRUE(d.Modified());
     EXPECT_EQ(d.RecordCount(), 3u);
     EXPECT_EQ(d.CurrentIndex(), 3u);
@@ -65,7 +65,7 @@ TEST_F(TrackDataSetTest, RemeasuringReplacesRecordAndFix)
     d.Measure(source);
     ASSERT_TRUE(d.SetFix(1, {55.0, 37.0, Tick(2)}));
     d.PreviousPosition();
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(d.RecordCount(), 2u);
     EXPECT_EQ(d.Record(1).bytes, SampleRecord(3).bytes);
     EXPECT_EQ(d.FixAt(1).tick, Tick(3));
@@ -81,7 +81,7 @@ TEST_F(TrackDataSetTest, FailedReadingChangesNothing)
     source.outcomes = {true, false};
     d.Measure(source);
     d.SetModified(false);
-    EXPECT_FALSE(d.Measure(source));
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
     EXPECT_EQ(d.RecordCount(), 1u);
     EXPECT_EQ(d.FixCount(), 1u);
     EXPECT_EQ(d.CurrentIndex(), 1u);
@@ -93,7 +93,7 @@ TEST_F(TrackDataSetTest, TracerSeriesStoresFourteenReadings)
     Settings().tracerModeOn = 1;
     TrackDataSet d(Settings());
     ScriptedSource source;
-    ASSERT_TRUE(d.Measure(source));
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(source.readings, 0);
     EXPECT_EQ(d.RecordCount(), 14u);
     EXPECT_EQ(d.CurrentIndex(), 14u);

@@ -37,7 +37,7 @@ TEST_F(TrackPositioningTest, AReadingHasTheLivePositionUntilItsOwnArrives)
     TrackDataSet track(Settings());
     positions.OnFix({55.0, 37.0, 990});
     track.SetCurrentFix({55.0, 37.0, 990});
-    ASSERT_TRUE(track.Measure(source));
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(RequestReadingPositions(track, 0, positions, kPage), 1u);
     EXPECT_EQ(track.FixAt(0).latitude, 55.0);
     EXPECT_EQ(track.FixAt(0).tick, 1001u);
@@ -54,7 +54,7 @@ TEST_F(TrackPositioningTest, AReadingHasTheLivePositionUntilItsOwnArrives)
 TEST_F(TrackPositioningTest, AReadingBeforeTheFirstFixTakesThatFixsPosition)
 {
     TrackDataSet track(Settings());
-    ASSERT_TRUE(track.Measure(source));
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
     RequestReadingPositions(track, 0, positions, kPage);
     EXPECT_EQ(track.FixAt(0).latitude, 0.0); // nothing known yet
     positions.OnFix({55.3, 37.6, 1500});
@@ -69,7 +69,7 @@ TEST_F(TrackPositioningTest, EveryReadingOfASeriesIsPlaced)
     Settings().tracerModeOn = 1;
     TrackDataSet track(Settings());
     positions.OnFix({10.0, 20.0, 1000});
-    ASSERT_TRUE(track.Measure(source));
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
     ASSERT_EQ(track.CurrentIndex(), uint32_t(kFrequencyCount));
     // Only the 16 newest requests wait; a series of 14 fits.
     EXPECT_EQ(RequestReadingPositions(track, 0, positions, kPage), uint32_t(kFrequencyCount));
@@ -83,11 +83,11 @@ TEST_F(TrackPositioningTest, AnAnswerForAReplacedReadingChangesNothing)
 {
     TrackDataSet track(Settings());
     positions.OnFix({1.0, 1.0, 1000});
-    ASSERT_TRUE(track.Measure(source));
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
     RequestReadingPositions(track, 0, positions, kPage);
     // The operator steps back and measures the same reading again before the answer.
     ASSERT_TRUE(track.PreviousPosition());
-    ASSERT_TRUE(track.Measure(source));
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
     RequestReadingPositions(track, 0, positions, kPage);
     positions.OnFix({3.0, 3.0, 1004});
 

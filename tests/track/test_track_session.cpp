@@ -84,7 +84,7 @@ TEST_F(TrackSessionTest, RoundTripGivesTickZeroFixesAndCursorZero)
     // The next reading replaces reading 0.
     ScriptedSource source;
     source.nextSeed = 50;
-    ASSERT_TRUE(track->Measure(source));
+    ASSERT_EQ(track->Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(track->RecordCount(), 3u);
     EXPECT_EQ(track->Record(0).bytes, SampleRecord(50).bytes);
 }

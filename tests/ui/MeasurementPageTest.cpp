@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "graphics/NoDataValue.h"
+#include "session/WorkSession.h"
 #include "support/ScriptedSource.h"
 #include "survey/DataSet.h"
 #include "ui/CPropertyPageView1.h"
@@ -25,7 +26,7 @@ protected:
         QCoreApplication::sendEvent(&Sheet(), &begin);
         ScriptedSource source;
         for (int i = 0; i < readings; ++i)
-            EXPECT_TRUE(Sheet().Data()->Measure(source));
+            EXPECT_EQ(MeasureOutcome::Stored, Sheet().Work()->Measure(source));
         CPropertyPageView1& view = Sheet().PageView1();
         view.OnSetActive();
         QApplication::processEvents();

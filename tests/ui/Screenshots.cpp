@@ -13,6 +13,7 @@
 #include "platform/ConfigDirectory.h"
 #include "settings/CSettings.h"
 #include "support/ScriptedSource.h"
+#include "session/WorkSession.h"
 #include "survey/DataSet.h"
 #include "ui/CLurControlSheet.h"
 #include "ui/CPropertyPageBase.h"
@@ -59,11 +60,12 @@ int main(int argc, char** argv)
     SettingsStoreLink link;
     CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, link,
                                            std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                                           platform::SystemTicks()}};
+                                           platform::SystemTicks(), nullptr}};
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions(poster);
-    PageServices services{settings, prompter, instrument, parser, positions};
+    PageServices services{settings, prompter, instrument, parser, positions, nullptr,
+                          QDir::tempPath().toStdString() + "/lurcontrol-screenshots/journal"};
     for (QSize size : {QSize(240, 320), QSize(1280, 800)}) {
         CLurControlSheet sheet(services);
         sheet.show();
@@ -75,7 +77,7 @@ int main(int argc, char** argv)
         QCoreApplication::sendEvent(&sheet, &begin);
         ScriptedSource source;
         for (int i = 0; i < 19; ++i)
-            sheet.Data()->Measure(source);
+            sheet.Work()->Measure(source);
         GrabAll(sheet, dir, "map", size);
         sheet.OnNew();
         settings.workType = kWorkGpsTrack;

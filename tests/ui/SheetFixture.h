@@ -24,7 +24,8 @@ protected:
     void SetUp() override
     {
         SettingsTest::SetUp();
-        services_ = std::make_unique<PageServices>(PageServices{Settings(), prompter, instrument, parser, positions});
+        services_ = std::make_unique<PageServices>(
+            PageServices{Settings(), prompter, instrument, parser, positions, nullptr, dir.File("journal")});
     }
     void TearDown() override
     {
@@ -49,7 +50,7 @@ protected:
     SettingsStoreLink link;
     CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, link,
                                            std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                                           platform::SystemTicks()}};
+                                           platform::SystemTicks(), nullptr}};
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions{poster};

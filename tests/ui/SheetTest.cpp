@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "session/WorkSession.h"
 #include "support/ScriptedSource.h"
 #include "survey/SessionFile.h"
 #include "survey/SurveyDataSet.h"
@@ -40,7 +41,7 @@ protected:
         Send(UM_BEGIN_WORK);
         ScriptedSource source;
         for (int i = 0; i < readings; ++i)
-            ASSERT_TRUE(Sheet().Data()->Measure(source));
+            ASSERT_EQ(MeasureOutcome::Stored, Sheet().Work()->Measure(source));
     }
     // A session file of the work type written by the core.
     std::string SessionFile(int32_t workType, const std::string& name)
@@ -55,7 +56,7 @@ protected:
             data = std::make_unique<SurveyDataSet>(Settings());
         ScriptedSource source;
         for (int i = 0; i < 3; ++i)
-            EXPECT_TRUE(data->Measure(source));
+            EXPECT_EQ(MeasureOutcome::Stored, data->Measure(source));
         const std::string path = dir.File(name);
         EXPECT_TRUE(SaveSession(*data, path).ok);
         return path;
