@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "graphics/SurveyGraphs.h"
 #include "session/WorkSession.h"
 #include "settings/CSettings.h"
 #include "survey/SurveyDataSet.h"
@@ -99,23 +98,9 @@ bool CPropertyPageView1::GraphAllowed(uint32_t graph) const
     }
 }
 
-GraphOutcome CPropertyPageView1::DrawGraph(uint32_t graph, DrawContext& dc, const PixelRect& rect)
+GraphPosition CPropertyPageView1::ShownPosition() const
 {
-    CSettings& s = services_.settings;
-    ValueSurface& canvas = DrawingCanvas();
-    const int f = static_cast<int>(frequency_) - 1;
-    switch (graph) {
-    case kMapGraph:
-        return DrawMap(*survey_, s, canvas, dc, rect, shownProfile_, shownStation_, f);
-    case kSectionGraph:
-        return DrawSection(*survey_, s, canvas, dc, rect, shownProfile_, shownStation_);
-    case kProfileCurveGraph:
-        return DrawProfileCurve(*survey_, s, canvas, dc, rect, shownProfile_, shownStation_, f);
-    case kSoundingGraph:
-        return DrawSoundingCurve(*survey_, s, canvas, rect, shownProfile_, shownStation_);
-    default:
-        return GraphOutcome::NotPainted;
-    }
+    return GraphPosition{shownProfile_, shownStation_, 0};
 }
 
 QString CPropertyPageView1::GraphTitle(uint32_t graph) const

@@ -22,7 +22,7 @@ public:
 protected:
     void DoDataExchange(DataExchange& dx) override;
     bool GraphAllowed(uint32_t graph) const override;
-    GraphOutcome DrawGraph(uint32_t graph, DrawContext& dc, const PixelRect& rect) override;
+    GraphPosition ShownPosition() const override;
     QString GraphTitle(uint32_t graph) const override;
     void KeepOrDropShownGraph() override;
     void MoveByKey(int code, bool autoRepeat) override;

@@ -5,7 +5,6 @@
 #include <QPainter>
 
 #include "graphics/PainterContext.h"
-#include "graphics/TrackGraphs.h"
 #include "session/WorkSession.h"
 #include "settings/CSettings.h"
 #include "track/TrackDataSet.h"
@@ -138,23 +137,9 @@ bool CPropertyPageView2::GraphAllowed(uint32_t graph) const
     }
 }
 
-GraphOutcome CPropertyPageView2::DrawGraph(uint32_t graph, DrawContext& dc, const PixelRect& rect)
+GraphPosition CPropertyPageView2::ShownPosition() const
 {
-    CSettings& s = services_.settings;
-    ValueSurface& canvas = DrawingCanvas();
-    const int f = static_cast<int>(frequency_) - 1;
-    switch (graph) {
-    case kMapGraph:
-        return PaintTrackMap(*track_, s, canvas, dc, rect, f);
-    case kSectionGraph:
-        return PaintTrackSection(*track_, s, canvas, dc, rect);
-    case kProfileCurveGraph:
-        return PaintTrackProfileCurve(*track_, s, canvas, dc, rect, f);
-    case kSoundingGraph:
-        return PaintLatestSoundingCurve(*track_, s, canvas, rect, shownReading_);
-    default:
-        return GraphOutcome::NotPainted;
-    }
+    return GraphPosition{0, 0, shownReading_};
 }
 
 QString CPropertyPageView2::GraphTitle(uint32_t graph) const

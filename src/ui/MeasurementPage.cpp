@@ -51,6 +51,20 @@ private:
     CInstrument& instrument_;
 };
 
+GraphKind KindOf(uint32_t graph)
+{
+    switch (graph) {
+    case MeasurementPage::kMapGraph:
+        return GraphKind::Map;
+    case MeasurementPage::kSectionGraph:
+        return GraphKind::Section;
+    case MeasurementPage::kProfileCurveGraph:
+        return GraphKind::ProfileCurve;
+    default:
+        return GraphKind::SoundingCurve;
+    }
+}
+
 void DefaultBeep()
 {
     QApplication::beep();
@@ -118,16 +132,7 @@ bool MeasurementPage::OnKillActive()
 
 void MeasurementPage::LoadFromSettings()
 {
-    const CSettings& s = services_.settings;
-    const int from = ((s.mapFrequencyNumber - 1) % kFrequencyCount + kFrequencyCount) % kFrequencyCount;
-    frequency_ = static_cast<uint32_t>(s.mapFrequencyNumber);
-    for (int k = 0; k < kFrequencyCount; ++k) {
-        const int index = (from + k) % kFrequencyCount;
-        if (s.usedFrequencies[static_cast<size_t>(index)] != 0) {
-            frequency_ = static_cast<uint32_t>(index + 1);
-            break;
-        }
-    }
+    frequency_ = static_cast<uint32_t>(PageFrequencyNumber(services_.settings));
 }
 
 void MeasurementPage::StoreToSettings()
@@ -257,7 +262,9 @@ void MeasurementPage::RebuildGraphs()
             for (uint32_t graph : {kMapGraph, kSectionGraph, kProfileCurveGraph, kSoundingGraph}) {
                 if (graph <= shownGraph_ || !GraphAllowed(graph))
                     continue;
-                if (DrawGraph(graph, painter.Context(), ToPixelRect(GraphRect(graph))) == GraphOutcome::Painted) {
+                const GraphRequest request{KindOf(graph), ShownPosition(), static_cast<int>(frequency_) - 1,
+                                           ToPixelRect(GraphRect(graph))};
+                if (PaintGraph(*data_, services_.settings, request, canvas_, painter.Context()) == GraphRefusal::None) {
                     shownGraph_ = graph;
                     title = GraphTitle(graph);
                     drawn = true;

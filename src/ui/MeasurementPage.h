@@ -6,7 +6,7 @@
 
 #include "graphics/DrawContext.h"
 #include "graphics/PixelRect.h"
-#include "graphics/TableGraphs.h"
+#include "graphics/GraphDispatch.h"
 #include "graphics/ValueSurface.h"
 #include "survey/ReadingSource.h"
 #include "ui/CPropertyPageBase.h"
@@ -58,7 +58,8 @@ public:
 protected:
     // The graph candidates of the page.
     virtual bool GraphAllowed(uint32_t graph) const = 0;
-    virtual GraphOutcome DrawGraph(uint32_t graph, DrawContext& dc, const PixelRect& rect) = 0;
+    // Where the graphs stand: the shown profile and station, or the shown reading.
+    virtual GraphPosition ShownPosition() const = 0;
     virtual QString GraphTitle(uint32_t graph) const = 0;
     virtual void KeepOrDropShownGraph() = 0;
     virtual void MoveByKey(int code, bool autoRepeat) = 0;
@@ -82,7 +83,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
-    ValueSurface& DrawingCanvas() { return canvas_; }
     void RequestRepaint(bool rebuild, bool progress);
     QRect GraphRect(uint32_t graph) const;
     PixelRect ToPixelRect(const QRect& rect) const;
