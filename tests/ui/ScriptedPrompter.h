@@ -34,7 +34,10 @@ public:
     {
         messages.push_back({std::move(text), answer});
     }
-    void ExpectMessageStart(std::string text) { messages.push_back({std::move(text), platform::PromptAnswer::Ok, true}); }
+    void ExpectMessageStart(std::string text, platform::PromptAnswer answer = platform::PromptAnswer::Ok)
+    {
+        messages.push_back({std::move(text), answer, true});
+    }
     void ExpectFile(std::optional<std::string> path) { files.push_back(std::move(path)); }
     void ExpectColour(uint32_t preset, std::optional<uint32_t> chosen) { colours.push_back({preset, chosen}); }
 

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <memory>
 
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
 #include "instrument/CInstrument.h"
+#include "instrument/GpsReaderControl.h"
 #include "instrument/RadioLeftAlone.h"
 #include "instrument/SettingsStoreLink.h"
 #include "settings/CSettings.h"
@@ -30,6 +32,7 @@ protected:
     void TearDown() override
     {
         sheet_.reset();
+        instrument.Disconnect();
         SettingsTest::TearDown();
     }
 
@@ -39,21 +42,30 @@ protected:
             sheet_ = std::make_unique<CLurControlSheet>(*services_);
             sheet_->resize(480, 640);
             sheet_->show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet_.get()));
         }
         return *sheet_;
     }
     PageServices& Services() { return *services_; }
 
+    // The machine's clock is never set from a test.
+    class NoClockSetter final : public SystemClockSetter {
+    public:
+        void SetUtc(std::chrono::system_clock::time_point) override {}
+    };
+
     ScriptedPrompter prompter;
+    CNmeaParser parser;
+    QtMessagePoster poster;
+    CGpsPositionService positions{poster};
+    NoClockSetter clockSetter;
+    GpsReaderControl reader{parser, positions, clockSetter, prompter};
     CSerialPort instrumentPort;
     CSerialPort gpsPort;
     SettingsStoreLink link;
     CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, link,
                                            std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                                           platform::SystemTicks(), nullptr}};
-    CNmeaParser parser;
-    QtMessagePoster poster;
-    CGpsPositionService positions{poster};
+                                           platform::SystemTicks(), &reader}};
 
 private:
     std::unique_ptr<PageServices> services_;
