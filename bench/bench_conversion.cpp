@@ -6,7 +6,7 @@
 
 #include "conversion/ReadingConversion.h"
 #include "settings/CSettings.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 
 namespace {

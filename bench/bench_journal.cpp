@@ -8,7 +8,7 @@
 #include "settings/CSettings.h"
 #include "support/ScriptedSource.h"
 #include "support/TempDir.h"
-#include "survey/AcquisitionJournal.h"
+#include "session/AcquisitionJournal.h"
 #include "survey/SurveyDataSet.h"
 
 namespace {

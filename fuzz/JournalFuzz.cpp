@@ -6,9 +6,9 @@
 
 #include "FuzzSettings.h"
 #include "survey/ByteStream.h"
-#include "survey/Crc32.h"
-#include "survey/JournalRecovery.h"
-#include "survey/SessionFile.h"
+#include "session/Crc32.h"
+#include "session/JournalRecovery.h"
+#include "session/SessionFile.h"
 
 namespace {
 

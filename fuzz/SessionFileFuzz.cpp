@@ -7,7 +7,7 @@
 
 #include "FuzzSettings.h"
 #include "survey/ByteStream.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "track/TrackDataSet.h"
 
 namespace {

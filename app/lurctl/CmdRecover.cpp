@@ -9,9 +9,9 @@
 #include "Commands.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
-#include "survey/AcquisitionJournal.h"
-#include "survey/JournalRecovery.h"
-#include "survey/SessionFile.h"
+#include "session/AcquisitionJournal.h"
+#include "session/JournalRecovery.h"
+#include "session/SessionFile.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "graphics/ValueSurface.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 
@@ -173,7 +173,7 @@ std::string Refused(GraphRefusal refusal, const RenderRequest& request, int freq
 // The progress views mark the current position: walk there from the first one.
 void MoveTo(DataSet& data, const RenderRequest& request)
 {
-    if (auto* survey = dynamic_cast<SurveyDataSet*>(&data)) {
+    if (auto* survey = AsSurvey(data)) {
         while (!(survey->Profile() == request.profile && survey->Station() == request.station) &&
                survey->NextPosition()) {
         }
@@ -225,8 +225,8 @@ int RunRender(const std::vector<std::string>& words)
     if (request.stretch)
         settings.realScaling = 0;
     const int frequencyNumber = static_cast<int>(request.frequency.value_or(PageFrequencyNumber(settings)));
-    auto* track = dynamic_cast<TrackDataSet*>(opened.dataSet.get());
-    auto* survey = dynamic_cast<SurveyDataSet*>(opened.dataSet.get());
+    auto* track = AsTrack(*opened.dataSet);
+    auto* survey = AsSurvey(*opened.dataSet);
     if (track && request.radius)
         track->ScatteredGridder().radius = static_cast<int32_t>(*request.radius);
     else if (track)

@@ -11,7 +11,7 @@
 #include "export/SessionExport.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "track/TrackProjection.h"
 
 const char* const kSessionUsage =

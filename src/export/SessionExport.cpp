@@ -76,8 +76,8 @@ ExportResult ExportSession(const DataSet& data, const CSettings& settings, Expor
                                    [&](const ExportFormatInfo& f) { return f.format == format; });
     if (info == formats.end())
         return {false, "this format does not suit a session of this work type"};
-    const auto* track = dynamic_cast<const TrackDataSet*>(&data);
-    const auto* survey = dynamic_cast<const SurveyDataSet*>(&data);
+    const auto* track = AsTrack(data);
+    const auto* survey = AsSurvey(data);
     if ((settings.workType == kWorkGpsTrack) != (track != nullptr) || (!track && !survey))
         return {false, "the data set does not match the settings' work type"};
     if (std::all_of(data.Records().begin(), data.Records().end(),

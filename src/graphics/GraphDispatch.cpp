@@ -80,9 +80,9 @@ GraphRefusal PaintGraph(DataSet& data, CSettings& settings, const GraphRequest& 
     if ((request.kind == GraphKind::Map || request.kind == GraphKind::ProfileCurve) &&
         !FrequencyUsed(settings, request.frequency))
         return GraphRefusal::FrequencyNotUsed;
-    if (auto* track = dynamic_cast<TrackDataSet*>(&data))
+    if (auto* track = AsTrack(data))
         return RefusalOf(PaintTrack(*track, settings, request, surface, dc));
-    if (auto* survey = dynamic_cast<SurveyDataSet*>(&data))
+    if (auto* survey = AsSurvey(data))
         return RefusalOf(PaintSurvey(*survey, settings, request, surface, dc));
     return GraphRefusal::TooFewReadings;
 }

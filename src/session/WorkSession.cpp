@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "session/CreateDataSet.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 #include "track/TrackPositioning.h"
@@ -16,8 +16,8 @@ WorkSession::WorkSession(CSettings& settings, std::string journalDirectory)
 WorkSession::WorkSession(CSettings& settings, std::unique_ptr<DataSet> dataSet, std::string journalDirectory)
     : journal_(std::move(journalDirectory), settings), dataSet_(std::move(dataSet))
 {
-    track_ = dynamic_cast<TrackDataSet*>(dataSet_.get());
-    survey_ = dynamic_cast<SurveyDataSet*>(dataSet_.get());
+    track_ = AsTrack(*dataSet_);
+    survey_ = AsSurvey(*dataSet_);
     dataSet_->SetJournal(&journal_);
 }
 

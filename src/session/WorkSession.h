@@ -6,7 +6,7 @@
 
 #include "gps/CGpsPositionService.h"
 #include "platform/FileIO.h"
-#include "survey/AcquisitionJournal.h"
+#include "session/AcquisitionJournal.h"
 #include "survey/DataSet.h"
 
 class CSettings;

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "graphics/SurfaceContext.h"
-#include "survey/AcquisitionJournal.h"
 
 bool DataSet::PaintProgress(DrawContext*, int, int, int, int) { return false; }
 

@@ -4,13 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "survey/DataSetJournal.h"
 #include "survey/MeasurementRecord.h"
 
-class AcquisitionJournal;
 class ByteWriter;
 class DibSurface;
 class DrawContext;
 class ReadingSource;
+
+enum class DataSetKind { Survey, Track };
 
 // What one Measure did.
 enum class MeasureOutcome {
@@ -20,7 +22,7 @@ enum class MeasureOutcome {
 };
 
 // Base of the survey and track data sets: modified flag, name and the growable record
-// array, used through the thirteen virtual operations below in this order. Owns its
+// array, used through the fourteen virtual operations below in this order. Owns its
 // records; UI thread only.
 class DataSet {
 public:
@@ -32,6 +34,7 @@ public:
     DataSet& operator=(const DataSet&) = delete;
 
     virtual ~DataSet() = default;
+    virtual DataSetKind Kind() const = 0;
     // Takes a reading at the current position and advances.
     virtual MeasureOutcome Measure(ReadingSource& instrument) = 0;
     // Paints the progress view into the rectangle; the base paints nothing.
@@ -60,8 +63,8 @@ public:
     const std::vector<MeasurementRecord>& Records() const { return records_; }
 
     // The crash journal fed with every stored reading and position; not owned, null for none.
-    void SetJournal(AcquisitionJournal* journal) { journal_ = journal; }
-    AcquisitionJournal* Journal() const { return journal_; }
+    void SetJournal(DataSetJournal* journal) { journal_ = journal; }
+    DataSetJournal* Journal() const { return journal_; }
 
     // Stores a record at `index`, growing the array with cleared records; false (nothing
     // changed) when the array cannot grow that far.
@@ -78,5 +81,5 @@ protected:
     bool modified_ = false;
     std::string name_;
     std::vector<MeasurementRecord> records_;
-    AcquisitionJournal* journal_ = nullptr;
+    DataSetJournal* journal_ = nullptr;
 };

@@ -6,7 +6,7 @@
 #include "settings/CSettings.h"
 #include "survey/ByteStream.h"
 #include "survey/ReadingSource.h"
-#include "survey/SessionFile.h"
+#include "survey/SessionLayout.h"
 #include "survey/SessionImage.h"
 
 namespace {
@@ -17,7 +17,7 @@ uint32_t NonNegative(int32_t v) { return v > 0 ? uint32_t(v) : 0; }
 
 } // namespace
 
-SurveyDataSet::SurveyDataSet(CSettings& settings) : settings_(settings)
+SurveyDataSet::SurveyDataSet(CSettings& settings, std::vector<MeasurementRecord> records) : settings_(settings)
 {
     xSize_ = NonNegative(settings.xSize);
     ySize_ = std::max<uint32_t>(1, NonNegative(settings.ySize));
@@ -35,7 +35,8 @@ SurveyDataSet::SurveyDataSet(CSettings& settings) : settings_(settings)
     ySize_ = xSize_ != 0 ? std::min<uint32_t>(ySize_, uint32_t(kMaxRecords / xSize_)) : 1;
     settings.gridStations = int32_t(xSize_);
     settings.gridProfiles = int32_t(ySize_);
-    records_.resize(xSize_ != 0 ? size_t(xSize_) * ySize_ : kOpenProfileStart);
+    records_ = std::move(records);
+    records_.resize(std::max(records_.size(), xSize_ != 0 ? size_t(xSize_) * ySize_ : kOpenProfileStart));
 }
 
 MeasureOutcome SurveyDataSet::Measure(ReadingSource& instrument)
@@ -243,7 +244,7 @@ bool SurveyDataSet::Serialize(ByteWriter& file, bool clearModified)
     return true;
 }
 
-std::unique_ptr<SurveyDataSet> SurveyDataSet::LoadSurveyBody(const SessionImage& image, CSettings& settings)
+std::unique_ptr<SurveyDataSet> SurveyDataSet::LoadSurveyBody(SessionImage image, CSettings& settings)
 {
     settings.sessionExtra1 = image.extra1;
     settings.sessionExtra2 = image.extra2;
@@ -259,10 +260,8 @@ std::unique_ptr<SurveyDataSet> SurveyDataSet::LoadSurveyBody(const SessionImage&
     } else {
         settings.workType = kWorkProfile;
     }
-    auto dataSet = std::make_unique<SurveyDataSet>(settings);
-    for (size_t k = 0; k < image.records.size(); ++k)
-        dataSet->StoreRecord(k, image.records[k]);
     AdoptUsedFrequencies(image.records, settings);
+    auto dataSet = std::make_unique<SurveyDataSet>(settings, std::move(image.records));
     dataSet->ResetPosition();
     dataSet->modified_ = false;
     return dataSet;

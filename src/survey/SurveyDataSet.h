@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "graphics/BilinearGridder.h"
 #include "survey/DataSet.h"
@@ -25,9 +26,11 @@ public:
     static constexpr size_t kOpenProfileStart = 20;
 
     // Grid from the settings' work type, sizes and steps; writes the effective grid back
-    // into the settings (gridStations, gridProfiles).
-    explicit SurveyDataSet(CSettings& settings);
+    // into the settings (gridStations, gridProfiles). Starts with `records` (those of a file),
+    // grown to the grid with empty ones.
+    explicit SurveyDataSet(CSettings& settings, std::vector<MeasurementRecord> records = {});
 
+    DataSetKind Kind() const override { return DataSetKind::Survey; }
     MeasureOutcome Measure(ReadingSource& instrument) override;
     // The station-progress grid of the band of six profiles around the current one.
     bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom) override;
@@ -62,7 +65,7 @@ public:
 
     // Builds the data set of a parsed survey session, applying its grid, steps, reserved
     // words and used frequencies to the settings.
-    static std::unique_ptr<SurveyDataSet> LoadSurveyBody(const SessionImage& image, CSettings& settings);
+    static std::unique_ptr<SurveyDataSet> LoadSurveyBody(SessionImage image, CSettings& settings);
 
 private:
     bool Measured(uint32_t p, uint32_t s) const;
@@ -76,3 +79,13 @@ private:
     float yStep_ = 0;
     BilinearGridder gridder_;
 };
+
+// The data set as a SurveyDataSet; null when it is of another kind.
+inline SurveyDataSet* AsSurvey(DataSet& dataSet)
+{
+    return dataSet.Kind() == DataSetKind::Survey ? static_cast<SurveyDataSet*>(&dataSet) : nullptr;
+}
+inline const SurveyDataSet* AsSurvey(const DataSet& dataSet)
+{
+    return dataSet.Kind() == DataSetKind::Survey ? static_cast<const SurveyDataSet*>(&dataSet) : nullptr;
+}

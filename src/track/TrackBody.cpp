@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "survey/ByteStream.h"
-#include "survey/DataSet.h"
-#include "survey/SessionFile.h"
+#include "survey/SessionImage.h"
+#include "survey/SessionLayout.h"
 
 namespace {
 

@@ -6,10 +6,9 @@
 
 #include "graphics/TrackView.h"
 #include "settings/CSettings.h"
-#include "survey/AcquisitionJournal.h"
 #include "survey/ByteStream.h"
 #include "survey/ReadingSource.h"
-#include "survey/SessionFile.h"
+#include "survey/SessionLayout.h"
 #include "survey/SessionImage.h"
 #include "track/TrackProjection.h"
 
@@ -195,14 +194,14 @@ bool TrackDataSet::Serialize(ByteWriter& file, bool clearModified)
     return true;
 }
 
-std::unique_ptr<TrackDataSet> TrackDataSet::LoadTrackBody(const SessionImage& image, CSettings& settings)
+std::unique_ptr<TrackDataSet> TrackDataSet::LoadTrackBody(SessionImage image, CSettings& settings)
 {
     settings.workType = kWorkGpsTrack;
     auto dataSet = std::make_unique<TrackDataSet>(settings);
-    dataSet->records_ = image.records;
-    dataSet->fixes_ = image.fixes;
-    dataSet->fixes_.resize(dataSet->records_.size());
     AdoptUsedFrequencies(image.records, settings);
+    dataSet->records_ = std::move(image.records);
+    dataSet->fixes_ = std::move(image.fixes);
+    dataSet->fixes_.resize(dataSet->records_.size());
     dataSet->ResetPosition();
     dataSet->modified_ = false;
     dataSet->ComputeTrack(false);

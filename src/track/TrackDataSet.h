@@ -24,6 +24,7 @@ class TrackDataSet : public DataSet {
 public:
     explicit TrackDataSet(CSettings& settings);
 
+    DataSetKind Kind() const override { return DataSetKind::Track; }
     MeasureOutcome Measure(ReadingSource& instrument) override;
     // The track view: reading positions, the live position and the current reading; false
     // without readings.
@@ -68,7 +69,7 @@ public:
 
     // Builds the data set of a parsed track session: work type 31, used frequencies from
     // the first measured record, fixes with tick 0, cursor 0, track computed.
-    static std::unique_ptr<TrackDataSet> LoadTrackBody(const SessionImage& image, CSettings& settings);
+    static std::unique_ptr<TrackDataSet> LoadTrackBody(SessionImage image, CSettings& settings);
 
 private:
     bool StoreReading(const MeasurementRecord& record);
@@ -82,3 +83,13 @@ private:
     RadiusGridder scatteredGridder_;
     BilinearGridder sectionGridder_;
 };
+
+// The data set as a TrackDataSet; null when it is of another kind.
+inline TrackDataSet* AsTrack(DataSet& dataSet)
+{
+    return dataSet.Kind() == DataSetKind::Track ? static_cast<TrackDataSet*>(&dataSet) : nullptr;
+}
+inline const TrackDataSet* AsTrack(const DataSet& dataSet)
+{
+    return dataSet.Kind() == DataSetKind::Track ? static_cast<const TrackDataSet*>(&dataSet) : nullptr;
+}

@@ -9,7 +9,7 @@
 #include "support/SettingsFixture.h"
 #include "support/SyntheticGround.h"
 #include "support/TempDir.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include <filesystem>
 #include <sstream>
 

@@ -4,7 +4,7 @@
 
 #include "session/WorkSession.h"
 #include "support/ScriptedSource.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 #include "ui/CPropertyPageView1.h"

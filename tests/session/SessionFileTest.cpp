@@ -6,7 +6,7 @@
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
 #include "support/ScriptedSource.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 
 using testing_support::PutChannel;

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "gps/GpsFix.h"
-#include "survey/JournalFormat.h"
+#include "session/JournalFormat.h"
+#include "survey/DataSetJournal.h"
 
 class CSettings;
-class DataSet;
 
 // Append-only, crash-safe log of one data set's acquisition, so that a flat battery or a
 // crash loses no reading: JournalRecovery rebuilds from it the data set that was in memory.
@@ -25,7 +25,7 @@ class DataSet;
 // thrown away on purpose); the next change then starts a new file holding everything
 // the data set holds. Not owned by the data set; it and the settings must outlive every
 // data set that points at it. UI thread only.
-class AcquisitionJournal {
+class AcquisitionJournal final : public DataSetJournal {
 public:
     // Unwritten entries kept at most (some thousands of readings).
     static constexpr size_t kMaxPendingBytes = size_t(1) << 20;
@@ -45,16 +45,16 @@ public:
     // is kept, and Start returns false with Error().
     bool Start(const DataSet& dataSet, std::time_t now = std::time(nullptr));
     // Removes the file; nothing is queued any more.
-    void Discard();
+    void Discard() override;
 
     // Hooks of the data sets. Queued until Commit().
-    void ReadingStored(const DataSet& dataSet, uint32_t index);
-    void FixStored(const DataSet& dataSet, uint32_t index);
+    void ReadingStored(const DataSet& dataSet, uint32_t index) override;
+    void FixStored(const DataSet& dataSet, uint32_t index) override;
     // The live position is written without a flush: a save does not keep it.
-    void CurrentFixChanged(const GpsFix& fix);
+    void CurrentFixChanged(const GpsFix& fix) override;
     // Writes and flushes everything queued, starting a file first when there is none.
     // True when everything handed over is on disk.
-    bool Commit(const DataSet& dataSet);
+    bool Commit(const DataSet& dataSet) override;
 
     bool Durable() const { return pending_.empty() && !needsStart_; }
     const std::string& Error() const { return error_; }

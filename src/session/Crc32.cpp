@@ -1,4 +1,4 @@
-#include "survey/Crc32.h"
+#include "session/Crc32.h"
 
 #include <array>
 

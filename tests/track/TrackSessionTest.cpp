@@ -6,7 +6,7 @@
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
 #include "support/ScriptedSource.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "track/TrackDataSet.h"
 
 using testing_support::PutChannel;

@@ -5,7 +5,7 @@
 #include "Commands.h"
 #include "support/ScriptedSource.h"
 #include "support/SettingsFixture.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 

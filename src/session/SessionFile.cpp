@@ -1,30 +1,17 @@
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 
 #include <cmath>
 #include <limits>
 
 #include "platform/CodePage.h"
 #include "settings/CSettings.h"
-#include "survey/AcquisitionJournal.h"
 #include "survey/ByteStream.h"
+#include "survey/SessionLayout.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackBody.h"
 #include "track/TrackDataSet.h"
 
 namespace {
-
-const char kMagic[4] = {'L', 'U', 'R', 0};
-
-void WriteText(ByteWriter& file, const std::string& utf8)
-{
-    std::string bytes = platform::Utf8ToCp1251(utf8);
-    if (bytes.size() > session::kTextFieldSize - 1)
-        bytes.resize(session::kTextFieldSize - 1);
-    char field[session::kTextFieldSize] = {};
-    field[0] = char(uint8_t(bytes.size()));
-    bytes.copy(field + 1, bytes.size());
-    file.Bytes(field, sizeof field);
-}
 
 std::string ReadText(ByteReader& file)
 {
@@ -65,26 +52,11 @@ std::string ParseSurveyBody(ByteReader& file, SessionImage& image)
 
 } // namespace
 
-void WriteSessionHeader(ByteWriter& file, const CSettings& settings)
-{
-    file.Bytes(kMagic, sizeof kMagic);
-    file.U16(1);
-    file.U16(0);
-    WriteText(file, settings.headerText1);
-    WriteText(file, settings.headerText2);
-    WriteText(file, settings.headerText3);
-    file.U8(settings.calibrationKey.day);
-    file.U8(settings.calibrationKey.month);
-    file.U16(settings.calibrationKey.year);
-    const uint16_t reported = uint16_t(settings.reportedSerial);
-    file.U16(reported != 0 ? reported : settings.calibrationKey.serial);
-}
-
 std::string ParseSession(std::string_view bytes, SessionImage& image)
 {
     ByteReader file(bytes);
     char magic[4] = {};
-    if (!file.Bytes(magic, 4) || std::string_view(magic, 4) != std::string_view(kMagic, 4))
+    if (!file.Bytes(magic, 4) || std::string_view(magic, 4) != std::string_view(session::kMagic, 4))
         return "not a session file";
     file.U16();
     file.U16();
@@ -104,15 +76,15 @@ std::string ParseSession(std::string_view bytes, SessionImage& image)
     return image.track ? ParseTrackBody(file, image) : ParseSurveyBody(file, image);
 }
 
-std::unique_ptr<DataSet> ApplySession(const SessionImage& image, CSettings& settings)
+std::unique_ptr<DataSet> ApplySession(SessionImage image, CSettings& settings)
 {
-    settings.headerText1 = image.texts[0];
-    settings.headerText2 = image.texts[1];
-    settings.headerText3 = image.texts[2];
+    settings.headerText1 = std::move(image.texts[0]);
+    settings.headerText2 = std::move(image.texts[1]);
+    settings.headerText3 = std::move(image.texts[2]);
     settings.InstallSet(image.key);
     if (image.track)
-        return TrackDataSet::LoadTrackBody(image, settings);
-    return SurveyDataSet::LoadSurveyBody(image, settings);
+        return TrackDataSet::LoadTrackBody(std::move(image), settings);
+    return SurveyDataSet::LoadSurveyBody(std::move(image), settings);
 }
 
 OpenSessionResult OpenSession(const std::string& path, CSettings& settings)
@@ -130,7 +102,8 @@ OpenSessionResult OpenSession(const std::string& path, CSettings& settings)
         result.error = path + ": " + problem;
         return result;
     }
-    result.dataSet = ApplySession(image, settings);
+    bytes = std::string(); // the records now live in the image
+    result.dataSet = ApplySession(std::move(image), settings);
     return result;
 }
 
@@ -143,7 +116,7 @@ platform::FileResult SaveSession(DataSet& dataSet, const std::string& path)
         dataSet.SetModified(false);
         dataSet.SetName(path);
         // The file now holds every reading; the next one starts a new journal.
-        if (AcquisitionJournal* journal = dataSet.Journal())
+        if (DataSetJournal* journal = dataSet.Journal())
             journal->Discard();
     }
     return result;

@@ -1,4 +1,4 @@
-#include "survey/AcquisitionJournal.h"
+#include "session/AcquisitionJournal.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -37,10 +37,10 @@ journal::Begin BeginOf(const DataSet& dataSet, const CSettings& settings, std::t
 {
     journal::Begin begin;
     begin.created = int64_t(now);
-    if (dynamic_cast<const TrackDataSet*>(&dataSet)) {
+    if (AsTrack(dataSet)) {
         begin.track = true;
         begin.workType = kWorkGpsTrack;
-    } else if (const auto* survey = dynamic_cast<const SurveyDataSet*>(&dataSet)) {
+    } else if (const auto* survey = AsSurvey(dataSet)) {
         begin.xSize = survey->XSize();
         begin.ySize = survey->YSize();
         const bool profileType = settings.workType == kWorkLimitedProfile || settings.workType == kWorkProfile;
@@ -55,17 +55,17 @@ journal::Reading ReadingOf(const DataSet& dataSet, uint32_t index)
     reading.index = index;
     reading.record = dataSet.Record(index);
     reading.positionA = dataSet.CurrentIndex();
-    if (const auto* track = dynamic_cast<const TrackDataSet*>(&dataSet)) {
+    if (const auto* track = AsTrack(dataSet)) {
         if (index < track->FixCount())
             reading.fix = track->FixAt(index);
-    } else if (const auto* survey = dynamic_cast<const SurveyDataSet*>(&dataSet)) {
+    } else if (const auto* survey = AsSurvey(dataSet)) {
         reading.positionA = survey->Profile();
         reading.positionB = survey->Station();
     }
     return reading;
 }
 
-bool IsTrack(const DataSet& dataSet) { return dynamic_cast<const TrackDataSet*>(&dataSet) != nullptr; }
+bool IsTrack(const DataSet& dataSet) { return dataSet.Kind() == DataSetKind::Track; }
 
 std::string ErrorText(const std::string& what, const std::string& path, int error)
 {
@@ -123,7 +123,7 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     journal::AppendEntry(pending_, journal::kState, journal::EncodeState(state_));
     const bool track = IsTrack(dataSet);
     const size_t count = dataSet.RecordCount();
-    const auto* survey = dynamic_cast<const SurveyDataSet*>(&dataSet);
+    const auto* survey = AsSurvey(dataSet);
     const bool openProfile = survey && survey->XSize() == 0;
     // Empty survey records need no entry, except the last one of a grown open profile.
     std::vector<uint32_t> entries;
@@ -141,7 +141,7 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
         journal::AppendEntry(pending_, track ? journal::kTrackReading : journal::kSurveyReading,
                              journal::EncodeReading(reading, track));
     }
-    if (const auto* trackSet = dynamic_cast<const TrackDataSet*>(&dataSet))
+    if (const auto* trackSet = AsTrack(dataSet))
         journal::AppendEntry(pending_, journal::kCurrentFix, journal::EncodeCurrentFix(trackSet->CurrentFix()));
 
     const bool written = Flush(true);
@@ -217,7 +217,7 @@ void AcquisitionJournal::ReadingStored(const DataSet& dataSet, uint32_t index)
 
 void AcquisitionJournal::FixStored(const DataSet& dataSet, uint32_t index)
 {
-    const auto* track = dynamic_cast<const TrackDataSet*>(&dataSet);
+    const auto* track = AsTrack(dataSet);
     if (!track || index >= track->FixCount())
         return;
     if (fd_ < 0) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "survey/DataSet.h"
-#include "survey/JournalFormat.h"
+#include "session/JournalFormat.h"
 
 class CSettings;
 

@@ -1,4 +1,4 @@
-#include "survey/JournalRecovery.h"
+#include "session/JournalRecovery.h"
 
 #include <algorithm>
 #include <dirent.h>

@@ -1,11 +1,11 @@
-#include "survey/JournalFormat.h"
+#include "session/JournalFormat.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "survey/ByteStream.h"
-#include "survey/Crc32.h"
+#include "session/Crc32.h"
 
 namespace journal {
 namespace {

@@ -8,7 +8,7 @@
 #include "support/SessionBytes.h"
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
-#include "survey/SessionFile.h"
+#include "session/SessionFile.h"
 #include "support/RecordBuilder.h"
 #include "survey/SurveyDataSet.h"
 
