@@ -343,6 +343,10 @@ void CLurControlSheet::OnOpen()
         Report("Ошибка: неверный формат файла.");
         return;
     }
+    // The page takes up the settings of the file before it is left again, so its old
+    // values (the work type above all) cannot overwrite them.
+    if (page != nullptr)
+        page->OnSetActive();
     RemoveAllPages();
     CloseWork();
     opened.dataSet->SetName(*path);
@@ -410,6 +414,8 @@ void CLurControlSheet::OfferRecovery()
             Report("Журнал не читается: " + recovered.problem);
             continue;
         }
+        if (CPropertyPageBase* page = ActivePage())
+            page->OnSetActive();
         RemoveAllPages();
         CloseWork();
         AttachWork(std::make_unique<WorkSession>(services_.settings, std::move(recovered.dataSet), JournalDirectory()));
