@@ -1,6 +1,7 @@
 #pragma once
 #include <QBasicTimer>
 #include <QImage>
+#include <QPainter>
 #include <cstdint>
 #include <functional>
 
@@ -69,7 +70,7 @@ protected:
     // After the repaint request of a reading: the end of the work, the profile-start beeps.
     virtual void CheckEndOfWork();
     void EndOfWork();
-    virtual void PaintOverlay(QImage& frame);
+    virtual void PaintOverlay(QPainter& window);
     virtual void AddViewMenuItems(class QMenu& menu);
     virtual void OnViewCommand(int command);
 
