@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QStackedWidget>
@@ -34,6 +35,7 @@
 #include "ui/SessionCommands.h"
 #include "ui/SessionExportCommand.h"
 #include "ui/SheetEvents.h"
+#include "ui/WorkTypeNames.h"
 
 namespace {
 
@@ -401,9 +403,12 @@ void CLurControlSheet::OfferRecovery()
         const JournalSummary summary = SummarizeJournal(bytes);
         if (!summary.begun || summary.readings == 0)
             continue;
-        const std::string question = "Найдены несохранённые показания прошлой работы (" +
-                                     std::to_string(summary.readings) + ", " + path +
-                                     "). Восстановить их?";
+        const QString begun = QDateTime::fromSecsSinceEpoch(summary.begin.created).toString("dd.MM.yyyy HH:mm");
+        const std::string question = QString("Найдены несохранённые показания прошлой работы (%1, начата %2, "
+                                             "показаний: %3). Восстановить их?")
+                                         .arg(WorkTypeName(summary.begin.workType), begun)
+                                         .arg(summary.readings)
+                                         .toStdString();
         if (services_.prompter.Ask(question, "", platform::PromptButtons::YesNo, platform::PromptIcon::Question) !=
             platform::PromptAnswer::Yes)
             continue;
