@@ -65,15 +65,20 @@ GraphKind KindOf(uint32_t graph)
     }
 }
 
-void DefaultBeep()
-{
-    QApplication::beep();
-}
-
 } // namespace
 
 MeasurementPage::MeasurementPage(PageServices& services, QString title, std::span<const ControlSpec> controls)
-    : CPropertyPageBase(services, std::move(title), controls, DialogLayout::Scaling::Fill), beep_(DefaultBeep),
+    : CPropertyPageBase(services, std::move(title), controls, DialogLayout::Scaling::Fill),
+      beep_([this] {
+          QApplication::beep();
+          // Field laptops are often muted: the page flashes as well.
+          flashing_ = true;
+          update();
+          QTimer::singleShot(kFlashMs, this, [this] {
+              flashing_ = false;
+              update();
+          });
+      }),
       readBattery_([] { return platform::DeviceBatteryPercent(); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -313,6 +318,10 @@ void MeasurementPage::paintEvent(QPaintEvent*)
     painter.drawImage(0, 0, frame);
     // Over the window, not the canvas: the canvas keeps the graph's values for tapping.
     PaintOverlay(painter);
+    if (flashing_) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(rect(), Qt::white);
+    }
     layout_.Get<QLabel>(kDeviceBattery)
         ->setText(deviceBattery_ >= 0 && deviceBattery_ <= 100 ? QString("%1%").arg(deviceBattery_) : QString());
 }

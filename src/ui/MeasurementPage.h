@@ -26,6 +26,7 @@ public:
     static constexpr int kSeriesTimerId = 1;
     static constexpr int kStatusTimerId = 101;
     static constexpr int kStatusPollMs = 10000;
+    static constexpr int kFlashMs = 80;
 
     MeasurementPage(PageServices& services, QString title, std::span<const ControlSpec> controls);
 
@@ -124,6 +125,7 @@ private:
     uint32_t seriesReadings_ = 0;
     bool exchanging_ = false;
     bool seriesTickDue_ = false;
+    bool flashing_ = false;
     bool toldNotDurable_ = false; // the operator knows readings stay in memory only
     std::function<void()> beep_;
     std::function<int()> readBattery_;
