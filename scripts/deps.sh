@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev fonts-liberation
+  qt6-base-dev qt6-translations-l10n libgl-dev fonts-liberation
   libgdal-dev gdal-bin
 )
 missing=()

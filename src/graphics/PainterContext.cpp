@@ -86,9 +86,30 @@ void PainterContext::LineTo(int x, int y)
 
 void PainterContext::Ellipse(const PixelRect& box)
 {
+    if (box.right <= box.left || box.bottom <= box.top)
+        return;
     // An aliased outline of a w × h rectangle covers w + 1 × h + 1 pixels; keep it inside the box.
-    if (box.right > box.left && box.bottom > box.top)
-        painter_.drawEllipse(QRect(box.left, box.top, box.Width() - 1, box.Height() - 1));
+    const QRect outline(0, 0, box.Width() - 1, box.Height() - 1);
+    if (box.Width() > kStampSide || box.Height() > kStampSide || painter_.pen().style() != Qt::SolidLine) {
+        painter_.drawEllipse(outline.translated(box.left, box.top));
+        return;
+    }
+    // Tracks mark thousands of readings with the same small circle: draw it once, then copy
+    // it. Aliased drawing at whole pixels looks the same wherever it is put.
+    const StampKey key{box.Width(), box.Height(), painter_.pen().color().rgba(), painter_.pen().width(),
+                       painter_.brush().style() == Qt::NoBrush ? 0u : painter_.brush().color().rgba(),
+                       painter_.brush().style() != Qt::NoBrush};
+    if (!(key == stampKey_) || stamp_.isNull()) {
+        stamp_ = QImage(box.Width() + 2 * kStampMargin, box.Height() + 2 * kStampMargin,
+                        QImage::Format_ARGB32_Premultiplied);
+        stamp_.fill(Qt::transparent);
+        QPainter stampPainter(&stamp_);
+        stampPainter.setPen(painter_.pen());
+        stampPainter.setBrush(painter_.brush());
+        stampPainter.drawEllipse(outline.translated(kStampMargin, kStampMargin));
+        stampKey_ = key;
+    }
+    painter_.drawImage(box.left - kStampMargin, box.top - kStampMargin, stamp_);
 }
 
 void PainterContext::TextOut(int x, int y, const std::string& utf8)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QPoint>
 
@@ -27,7 +28,20 @@ public:
     static QColor ToQColor(Colour colour);
 
 private:
+    static constexpr int kStampSide = 16;
+    static constexpr int kStampMargin = 2; // room for a pen wider than one pixel
+    struct StampKey {
+        int width = 0, height = 0;
+        QRgb pen = 0;
+        int penWidth = 0;
+        QRgb brush = 0;
+        bool filled = false;
+        bool operator==(const StampKey&) const = default;
+    };
+
     QPainter& painter_;
+    QImage stamp_;
+    StampKey stampKey_;
     QPen pen_;
     QColor textColour_;
     QPoint current_;

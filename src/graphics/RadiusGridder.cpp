@@ -63,44 +63,20 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
 
     const float cell = std::min((maxX - minX) / static_cast<float>(nx - 1),
                                 (maxY - minY) / static_cast<float>(ny - 1));
-    const float reach = static_cast<float>(radius) * cell;
     // Extents so far apart (or so large) that a cell has no usable size.
     if (!(cell > 0.0f) || !std::isfinite(cell))
         return false;
-
-    // The grid is worked in bands of rows small enough to stay in the cache, each summed in
-    // buffers of its own; within a band the points still come in their order, so every cell
-    // sums exactly as point by point over the whole grid.
-    const size_t width = static_cast<size_t>(nx);
-    const long long bandRows = std::max(1, 65536 / nx);
-    const size_t bandCells = width * static_cast<size_t>(std::min(static_cast<long long>(ny), bandRows));
-    std::unique_ptr<float[]> sums(new (std::nothrow) float[bandCells]);
-    std::unique_ptr<float[]> weights(new (std::nothrow) float[bandCells]);
-    if (!sums || !weights)
-        return false;
-
-    // The cone's weight by city-block distance in cells; the table covers ordinary radii, and
-    // larger ones (settings allow anything) fall back to working each weight out.
-    const long long span = static_cast<long long>(radius) - 1; // largest |dr| + |dc|
-    auto weightAt = [&](long long steps) { return 1.0f - static_cast<float>(steps) * cell / reach; };
-    constexpr long long kTableLimit = 4096;
-    const bool tabled = span < kTableLimit;
-    std::unique_ptr<float[]> table;
-    if (tabled && span >= 0) {
-        table.reset(new (std::nothrow) float[static_cast<size_t>(span) + 1]);
-        if (!table)
-            return false;
-        for (long long k = 0; k <= span; ++k)
-            table[k] = weightAt(k);
-    }
 
     // Where each point sits, in cells; points too far out to reach the grid are dropped.
     struct Seat {
         long long c0, r0;
         float value;
     };
+    const long long span = static_cast<long long>(radius) - 1; // largest |dr| + |dc| reached
     std::unique_ptr<Seat[]> seats(new (std::nothrow) Seat[static_cast<size_t>(n)]);
-    if (!seats)
+    std::unique_ptr<double[]> sumKinks(new (std::nothrow) double[static_cast<size_t>(nx)]);
+    std::unique_ptr<long long[]> weightKinks(new (std::nothrow) long long[static_cast<size_t>(nx)]);
+    if (!seats || !sumKinks || !weightKinks)
         return false;
     const double limit = static_cast<double>(radius) + std::max(nx, ny);
     size_t seated = 0;
@@ -112,51 +88,52 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
         if (fc < limit && fr < limit)
             seats[seated++] = {static_cast<long long>(fc), static_cast<long long>(fr), v[k]};
     }
+    std::sort(seats.get(), seats.get() + seated, [](const Seat& a, const Seat& b) { return a.r0 < b.r0; });
 
-    // Nothing can fail from here on: the output may be touched.
-    for (long long bandTop = 0; bandTop < ny; bandTop += bandRows) {
-        const long long bandBottom = std::min(static_cast<long long>(ny), bandTop + bandRows) - 1;
-        const size_t bandSize = static_cast<size_t>(bandBottom - bandTop + 1) * width;
-        std::fill(sums.get(), sums.get() + bandSize, 0.0f);
-        std::fill(weights.get(), weights.get() + bandSize, 0.0f);
-        for (size_t k = 0; k < seated; ++k) {
-            const long long c0 = seats[k].c0;
-            const long long r0 = seats[k].r0;
-            const float value = seats[k].value;
-            const long long rFirst = std::max(bandTop, r0 - span);
-            const long long rLast = std::min(bandBottom, r0 + span);
-            for (long long r = rFirst; r <= rLast; ++r) {
-                const long long dr = r < r0 ? r0 - r : r - r0;
-                const long long rest = span - dr;
-                const long long cFirst = std::max(0LL, c0 - rest);
-                const long long cLast = std::min(static_cast<long long>(nx) - 1, c0 + rest);
-                float* outRow = sums.get() + static_cast<size_t>(r - bandTop) * width;
-                float* weightRow = weights.get() + static_cast<size_t>(r - bandTop) * width;
-                if (tabled) {
-                    // Split at the point's column so that both halves walk the table one way.
-                    const float* cone = table.get() + dr;
-                    for (long long c = cFirst; c <= std::min(c0, cLast); ++c) {
-                        const float w = cone[c0 - c];
-                        outRow[c] += value * w;
-                        weightRow[c] += w;
-                    }
-                    for (long long c = std::max(c0 + 1, cFirst); c <= cLast; ++c) {
-                        const float w = cone[c - c0];
-                        outRow[c] += value * w;
-                        weightRow[c] += w;
-                    }
-                } else {
-                    for (long long c = cFirst; c <= cLast; ++c) {
-                        const float w = weightAt(dr + (c < c0 ? c0 - c : c - c0));
-                        outRow[c] += value * w;
-                        weightRow[c] += w;
-                    }
-                }
+    // A point's cone weight 1 − (|dr| + |dc|) / radius is, along one row, radius⁻¹ times a
+    // triangle t(c) = rest + 1 − |c − c0| (rest = span − |dr|) that reaches 0 just past the
+    // diamond. A triangle is three kinks of its second difference, so a row is the kinks of
+    // every point reaching it, summed up twice. The common factor cancels in the mean, and
+    // the weights, whole numbers now, are summed exactly: a cell no point reaches stays 0.
+    // Kinks left of the grid go into the running value and slope the row starts with.
+    size_t first = 0;
+    for (long long r = 0; r < ny; ++r) {
+        std::fill(sumKinks.get(), sumKinks.get() + nx, 0.0);
+        std::fill(weightKinks.get(), weightKinks.get() + nx, 0LL);
+        double sumSlope = 0, sumValue = 0;
+        long long weightSlope = 0, weightValue = 0;
+        auto kink = [&](long long at, long long m, float value) {
+            if (at >= nx)
+                return;
+            if (at < 0) {
+                weightSlope += m;
+                weightValue += m * -at;
+                sumSlope += static_cast<double>(m) * value;
+                sumValue += static_cast<double>(m) * value * static_cast<double>(-at);
+                return;
             }
+            weightKinks[at] += m;
+            sumKinks[at] += static_cast<double>(m) * value;
+        };
+        while (first < seated && seats[first].r0 < r - span)
+            ++first;
+        for (size_t k = first; k < seated && seats[k].r0 <= r + span; ++k) {
+            const Seat& seat = seats[k];
+            const long long rest = span - (seat.r0 > r ? seat.r0 - r : r - seat.r0);
+            if (seat.c0 - rest >= nx)
+                continue;
+            kink(seat.c0 - rest, 1, seat.value);
+            kink(seat.c0 + 1, -2, seat.value);
+            kink(seat.c0 + rest + 2, 1, seat.value);
         }
-        float* bandOut = out + static_cast<size_t>(bandTop) * width;
-        for (size_t i = 0; i < bandSize; ++i)
-            bandOut[i] = weights[i] != 0.0f ? sums[i] / weights[i] : kNoDataValue;
+        float* row = out + static_cast<size_t>(r) * static_cast<size_t>(nx);
+        for (long long c = 0; c < nx; ++c) {
+            weightSlope += weightKinks[c];
+            weightValue += weightSlope;
+            sumSlope += sumKinks[c];
+            sumValue += sumSlope;
+            row[c] = weightValue > 0 ? static_cast<float>(sumValue / static_cast<double>(weightValue)) : kNoDataValue;
+        }
     }
     return true;
 }

@@ -1,6 +1,9 @@
 #include "ui/CLurControlApp.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
@@ -70,6 +73,10 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
     QApplication::setApplicationName("LurControl");
     QApplication::setOrganizationName("Dalmar");
     InstallSurfacePainters();
+    // Qt's own dialogs (files, colours) speak the program's language when its translation is there.
+    QTranslator qtTranslation;
+    if (qtTranslation.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslation);
 
     QtPrompter prompter;
     CSettings& settings = CSettings::Instance();

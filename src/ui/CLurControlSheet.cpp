@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QStackedWidget>
@@ -34,6 +35,7 @@
 #include "ui/SessionCommands.h"
 #include "ui/SessionExportCommand.h"
 #include "ui/SheetEvents.h"
+#include "ui/WorkTypeNames.h"
 
 namespace {
 
@@ -343,6 +345,10 @@ void CLurControlSheet::OnOpen()
         Report("Ошибка: неверный формат файла.");
         return;
     }
+    // The page takes up the settings of the file before it is left again, so its old
+    // values (the work type above all) cannot overwrite them.
+    if (page != nullptr)
+        page->OnSetActive();
     RemoveAllPages();
     CloseWork();
     opened.dataSet->SetName(*path);
@@ -397,9 +403,12 @@ void CLurControlSheet::OfferRecovery()
         const JournalSummary summary = SummarizeJournal(bytes);
         if (!summary.begun || summary.readings == 0)
             continue;
-        const std::string question = "Найдены несохранённые показания прошлой работы (" +
-                                     std::to_string(summary.readings) + ", " + path +
-                                     "). Восстановить их?";
+        const QString begun = QDateTime::fromSecsSinceEpoch(summary.begin.created).toString("dd.MM.yyyy HH:mm");
+        const std::string question = QString("Найдены несохранённые показания прошлой работы (%1, начата %2, "
+                                             "показаний: %3). Восстановить их?")
+                                         .arg(WorkTypeName(summary.begin.workType), begun)
+                                         .arg(summary.readings)
+                                         .toStdString();
         if (services_.prompter.Ask(question, "", platform::PromptButtons::YesNo, platform::PromptIcon::Question) !=
             platform::PromptAnswer::Yes)
             continue;
@@ -410,6 +419,8 @@ void CLurControlSheet::OfferRecovery()
             Report("Журнал не читается: " + recovered.problem);
             continue;
         }
+        if (CPropertyPageBase* page = ActivePage())
+            page->OnSetActive();
         RemoveAllPages();
         CloseWork();
         AttachWork(std::make_unique<WorkSession>(services_.settings, std::move(recovered.dataSet), JournalDirectory()));

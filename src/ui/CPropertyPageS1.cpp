@@ -8,6 +8,7 @@
 #include "settings/CSettings.h"
 #include "survey/Calibration.h"
 #include "ui/CalibrationKeyText.h"
+#include "ui/WorkTypeNames.h"
 
 namespace {
 
@@ -51,8 +52,6 @@ constexpr ControlSpec kControls[] = {
     {1010, ControlKind::DefaultButton, "Далее >>", 100, 150, 56, 16},
 };
 
-constexpr int kModeIds[] = {kWorkMap, kWorkLimitedProfile, kWorkProfile, kWorkGpsTrack};
-const char* const kModeNames[] = {"Карта", "Ограниченный профиль", "Профиль", "GPS трек"};
 
 } // namespace
 
@@ -60,8 +59,8 @@ CPropertyPageS1::CPropertyPageS1(PageServices& services)
     : CPropertyPageBase(services, "Основные настройки", kControls)
 {
     QComboBox* modes = ModeList();
-    for (size_t i = 0; i < std::size(kModeIds); ++i)
-        modes->addItem(QString::fromUtf8(kModeNames[i]), kModeIds[i]);
+    for (size_t i = 0; i < std::size(kWorkTypeIds); ++i)
+        modes->addItem(QString::fromUtf8(kWorkTypeNames[i]), kWorkTypeIds[i]);
     modes->setCurrentIndex(0);
     DeviceList()->setInsertPolicy(QComboBox::InsertAlphabetically);
     layout_.Control(kTracerBox)->hide();

@@ -228,12 +228,11 @@ void CPropertyPageView2::paintEvent(QPaintEvent* event)
     lastPaintTime_ = clock_.Now();
 }
 
-void CPropertyPageView2::PaintOverlay(QImage& frame)
+void CPropertyPageView2::PaintOverlay(QPainter& window)
 {
     if (track_ == nullptr || services_.settings.showGpsTrack == 0)
         return;
-    QPainter painter(&frame);
-    PainterContext dc(painter);
+    PainterContext dc(window);
     const QRect area = GraphRect(kMapGraph);
     track_->PaintProgress(&dc, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
 }

@@ -36,7 +36,7 @@ protected:
     void MoveByKey(int code, bool autoRepeat) override;
     void ShowCurrentPosition() override;
     void AfterReading() override;
-    void PaintOverlay(QImage& frame) override;
+    void PaintOverlay(QPainter& window) override;
     void AddViewMenuItems(QMenu& menu) override;
     void OnViewCommand(int command) override;
     void paintEvent(QPaintEvent* event) override;

@@ -65,15 +65,20 @@ GraphKind KindOf(uint32_t graph)
     }
 }
 
-void DefaultBeep()
-{
-    QApplication::beep();
-}
-
 } // namespace
 
 MeasurementPage::MeasurementPage(PageServices& services, QString title, std::span<const ControlSpec> controls)
-    : CPropertyPageBase(services, std::move(title), controls, DialogLayout::Scaling::Fill), beep_(DefaultBeep),
+    : CPropertyPageBase(services, std::move(title), controls, DialogLayout::Scaling::Fill),
+      beep_([this] {
+          QApplication::beep();
+          // Field laptops are often muted: the page flashes as well.
+          flashing_ = true;
+          update();
+          QTimer::singleShot(kFlashMs, this, [this] {
+              flashing_ = false;
+              update();
+          });
+      }),
       readBattery_([] { return platform::DeviceBatteryPercent(); })
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -307,16 +312,21 @@ void MeasurementPage::paintEvent(QPaintEvent*)
             data_->PaintToBitmap(&canvas_, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
         }
     }
-    QImage frame(reinterpret_cast<const uchar*>(canvas_.Bits()), canvas_.Width(), canvas_.Height(),
-                 canvas_.BytesPerLine(), QImage::Format_RGB32);
-    QImage shown = frame.copy();
-    PaintOverlay(shown);
-    QPainter(this).drawImage(0, 0, shown);
+    const QImage frame(reinterpret_cast<const uchar*>(canvas_.Bits()), canvas_.Width(), canvas_.Height(),
+                       canvas_.BytesPerLine(), QImage::Format_RGB32);
+    QPainter painter(this);
+    painter.drawImage(0, 0, frame);
+    // Over the window, not the canvas: the canvas keeps the graph's values for tapping.
+    PaintOverlay(painter);
+    if (flashing_) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.fillRect(rect(), Qt::white);
+    }
     layout_.Get<QLabel>(kDeviceBattery)
         ->setText(deviceBattery_ >= 0 && deviceBattery_ <= 100 ? QString("%1%").arg(deviceBattery_) : QString());
 }
 
-void MeasurementPage::PaintOverlay(QImage&) {}
+void MeasurementPage::PaintOverlay(QPainter&) {}
 
 void MeasurementPage::PenAt(QPoint point)
 {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QBasicTimer>
 #include <QImage>
+#include <QPainter>
 #include <cstdint>
 #include <functional>
 
@@ -25,6 +26,7 @@ public:
     static constexpr int kSeriesTimerId = 1;
     static constexpr int kStatusTimerId = 101;
     static constexpr int kStatusPollMs = 10000;
+    static constexpr int kFlashMs = 80;
 
     MeasurementPage(PageServices& services, QString title, std::span<const ControlSpec> controls);
 
@@ -69,7 +71,7 @@ protected:
     // After the repaint request of a reading: the end of the work, the profile-start beeps.
     virtual void CheckEndOfWork();
     void EndOfWork();
-    virtual void PaintOverlay(QImage& frame);
+    virtual void PaintOverlay(QPainter& window);
     virtual void AddViewMenuItems(class QMenu& menu);
     virtual void OnViewCommand(int command);
 
@@ -123,6 +125,7 @@ private:
     uint32_t seriesReadings_ = 0;
     bool exchanging_ = false;
     bool seriesTickDue_ = false;
+    bool flashing_ = false;
     bool toldNotDurable_ = false; // the operator knows readings stay in memory only
     std::function<void()> beep_;
     std::function<int()> readBattery_;

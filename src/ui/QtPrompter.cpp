@@ -1,5 +1,6 @@
 #include "ui/QtPrompter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -89,6 +90,12 @@ platform::PromptAnswer QtPrompter::Ask(const std::string& text, const std::strin
         return platform::PromptAnswer::Ok;
     }
     QMessageBox box(ToQt(icon), title, message, ToQt(buttons), owner_);
+    // The operator's language, whether or not Qt's own translations are installed.
+    const std::pair<QMessageBox::StandardButton, const char*> texts[] = {
+        {QMessageBox::Yes, "Да"}, {QMessageBox::No, "Нет"}, {QMessageBox::Cancel, "Отмена"}, {QMessageBox::Ok, "ОК"}};
+    for (const auto& [button, text] : texts)
+        if (QAbstractButton* shown = box.button(button))
+            shown->setText(QString::fromUtf8(text));
     return FromQt(box.exec());
 }
 

@@ -209,10 +209,10 @@ TEST_F(MeasurementCycleTest, ReadingsOfAProgramThatDiedAreOfferedAtTheNextStart)
     Sheet().ReleaseData(); // gone without saving or closing, as a killed program is
     Settings().workType = kWorkProfile;
 
-    prompter.ExpectMessageStart("Найдены несохранённые показания прошлой работы (4, ", PromptAnswer::No);
+    prompter.ExpectMessageStart("Найдены несохранённые показания прошлой работы (Карта, начата ", PromptAnswer::No);
     Sheet().OfferRecovery();
     EXPECT_EQ(nullptr, Sheet().Data()); // declined, and kept for the next time
-    prompter.ExpectMessageStart("Найдены несохранённые показания прошлой работы (4, ", PromptAnswer::Yes);
+    prompter.ExpectMessageStart("Найдены несохранённые показания прошлой работы (Карта, начата ", PromptAnswer::Yes);
     Sheet().OfferRecovery();
     ASSERT_NE(nullptr, Sheet().Data());
     EXPECT_EQ(kWorkMap, Settings().workType);

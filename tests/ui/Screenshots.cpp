@@ -2,6 +2,8 @@
 // over a small simulated-looking survey and track: build/default/tests/ui/ui_screenshots DIR
 #include <QApplication>
 #include <QDir>
+#include <QThread>
+#include <optional>
 #include <cstdio>
 
 #include "graphics/SurfacePainter.h"
@@ -12,15 +14,25 @@
 #include "gps/CNmeaParser.h"
 #include "platform/ConfigDirectory.h"
 #include "settings/CSettings.h"
-#include "support/ScriptedSource.h"
 #include "session/WorkSession.h"
 #include "survey/DataSet.h"
 #include "ui/CLurControlSheet.h"
 #include "ui/CPropertyPageBase.h"
 #include "ui/QtMessagePoster.h"
 #include "ui/SheetEvents.h"
+#include "ui/CPropertyPageView1.h"
+#include "ui/CPropertyPageView2.h"
+#include "ui/CPropertyPageS1.h"
+#include "instrument/GpsReaderControl.h"
+#include "instrument/PortMap.h"
+#include "sim/SimulatedField.h"
 
 namespace {
+
+class NoClockSetter final : public SystemClockSetter {
+public:
+    void SetUtc(std::chrono::system_clock::time_point) override {}
+};
 
 class SilentPrompter final : public platform::Prompter {
 public:
@@ -44,6 +56,39 @@ void GrabAll(CLurControlSheet& sheet, const QString& dir, const QString& state, 
     }
 }
 
+// Takes readings as the operator does: Start, once the last one is drawn.
+void TakeReadings(MeasurementPage& page, int count, SimulatedField* follow)
+{
+    for (int k = 0; k < count; ++k) {
+        if (follow != nullptr) {
+            // The operator walks on between readings; the instrument reads the ground below.
+            for (int wait = 0; wait < 10; ++wait) {
+                QThread::msleep(10);
+                QApplication::processEvents();
+            }
+            follow->PlaceInstrumentAtReceiver();
+        }
+        page.repaint();
+        page.StartAction();
+    }
+    QApplication::processEvents();
+}
+
+std::unique_ptr<SimulatedField> StartField(const InstrumentOptions& instrument, std::optional<GpsSimulatorOptions> gps)
+{
+    auto field = std::make_unique<SimulatedField>(instrument, gps);
+    std::string error;
+    if (!field->Start(error)) {
+        std::fprintf(stderr, "ui_screenshots: %s\n", error.c_str());
+        std::exit(1);
+    }
+    const CSettings& settings = CSettings::Instance();
+    PortMap::Instance().SetOverride(static_cast<unsigned>(settings.btInboundPort), field->InstrumentPath());
+    if (gps)
+        PortMap::Instance().SetOverride(static_cast<unsigned>(settings.btOutboundPort), field->GpsPath());
+    return field;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -52,38 +97,59 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     const QString dir = argc > 1 ? argv[1] : "docs/screenshots";
     QDir().mkpath(dir);
-    platform::SetConfigDirectoryOverride(QDir::tempPath().toStdString() + "/lurcontrol-screenshots");
+    const std::string work = QDir::tempPath().toStdString() + "/lurcontrol-screenshots";
+    QDir(QString::fromStdString(work)).removeRecursively();
+    platform::SetConfigDirectoryOverride(work);
     InstallSurfacePainters();
     SilentPrompter prompter;
     CSettings& settings = CSettings::Instance();
+    CNmeaParser parser;
+    QtMessagePoster poster;
+    CGpsPositionService positions(poster);
+    NoClockSetter clockSetter;
+    GpsReaderControl reader(parser, positions, clockSetter, prompter);
     CSerialPort instrumentPort, gpsPort;
     SettingsStoreLink link;
     CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, link,
                                            std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                                           platform::SystemTicks(), nullptr}};
-    CNmeaParser parser;
-    QtMessagePoster poster;
-    CGpsPositionService positions(poster);
-    PageServices services{settings, prompter, instrument, parser, positions, nullptr,
-                          QDir::tempPath().toStdString() + "/lurcontrol-screenshots/journal"};
+                                           platform::SystemTicks(), &reader}};
+    PageServices services{settings, prompter, instrument, parser, positions, nullptr, work + "/journal"};
     for (QSize size : {QSize(240, 320), QSize(1280, 800)}) {
         CLurControlSheet sheet(services);
+        sheet.resize(size);
         sheet.show();
         GrabAll(sheet, dir, "setup", size);
+
+        // A map of 10 x 5 stations 1 m apart over the simulated pipe and block.
         settings.workType = kWorkMap;
-        settings.xSize = 8;
-        settings.ySize = 4;
+        settings.xSize = 10;
+        settings.ySize = 5;
+        settings.xStep = settings.yStep = 1;
+        InstrumentOptions ground;
+        ground.walk = {10, 1.0, 1.0};
+        ground.ground = ground.ground.PlacedIn(9, 4);
+        auto field = StartField(ground, std::nullopt);
         SheetEvent begin(UM_BEGIN_WORK);
+        sheet.PageS1().OnSetActive(); // as if chosen there
         QCoreApplication::sendEvent(&sheet, &begin);
-        ScriptedSource source;
-        for (int i = 0; i < 19; ++i)
-            sheet.Work()->Measure(source);
+        TakeReadings(sheet.PageView1(), 33, nullptr);
         GrabAll(sheet, dir, "map", size);
         sheet.OnNew();
+        instrument.Disconnect();
+
+        // A track walked along the simulated survey lines.
+        GpsSimulatorOptions gps;
+        gps.rateHz = 10;
+        gps.timeFactor = 30;
+        field = StartField(InstrumentOptions{}, gps);
         settings.workType = kWorkGpsTrack;
+        sheet.PageS1().OnSetActive();
         QCoreApplication::sendEvent(&sheet, &begin);
+        TakeReadings(sheet.PageView2(), 60, field.get());
         GrabAll(sheet, dir, "track", size);
-        sheet.ReleaseData();
+        sheet.OnNew();
+        instrument.Disconnect();
+        PortMap::Instance().ClearOverrides();
     }
     return 0;
 }

@@ -98,10 +98,15 @@ TEST_F(SheetStateTest, BeginWorkShowsThePagesOfTheWorkType)
 TEST_F(SheetStateTest, OpenBringsThePagesOfTheFilesWorkType)
 {
     const std::string survey = SessionFile(kWorkMap, "map.lur");
-    Settings().workType = kWorkGpsTrack;
-    Sheet();
-    Send(UM_BEGIN_WORK);
+    const std::string track = SessionFile(kWorkGpsTrack, "track.lur");
+    Settings().workType = kWorkMap;
+    Sheet(); // on "Основные настройки", whose mode says map
+    prompter.ExpectFile(track);
+    Sheet().OnOpen();
     EXPECT_EQ(kTrack, Titles());
+    EXPECT_EQ(2, Sheet().ActiveIndex());
+    EXPECT_EQ(kWorkGpsTrack, Settings().workType);
+    EXPECT_EQ(3u, Sheet().Data()->RecordCount());
     prompter.ExpectFile(survey);
     Sheet().OnOpen();
     EXPECT_EQ(kSurvey, Titles());

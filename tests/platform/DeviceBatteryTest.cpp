@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/DeviceBattery.h"
+#include "support/TempDir.h"
+
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+struct Supply {
+    const char* name;
+    const char* type;
+    const char* capacity; // nullptr: no capacity file
+};
+
+int PercentOf(std::initializer_list<Supply> supplies)
+{
+    TempDir root;
+    for (const Supply& s : supplies) {
+        const std::string dir = root.File(s.name);
+        std::filesystem::create_directories(dir);
+        WriteFile(dir + "/type", std::string(s.type) + "\n");
+        if (s.capacity != nullptr)
+            WriteFile(dir + "/capacity", s.capacity);
+    }
+    return platform::DeviceBatteryPercent(root.path());
+}
+
+TEST(DeviceBattery, TheFirstReadableBatteryGivesThePercentage)
+{
+    EXPECT_EQ(87, PercentOf({{"AC", "Mains", "100\n"}, {"BAT0", "Battery", "87\n"}}));
+    EXPECT_EQ(40, PercentOf({{"BAT1", "Battery", "90\n"}, {"BAT0", "Battery", "40\n"}})); // BAT0 first
+    EXPECT_EQ(55, PercentOf({{"BAT0", "Battery", "garbage"}, {"BAT1", "Battery", "55"}}));
+}
+
+TEST(DeviceBattery, WithoutABatteryTheChargeIsUnknown)
+{
+    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({}));
+    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({{"AC", "Mains", "100"}}));
+    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({{"BAT0", "Battery", nullptr}}));
+    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({{"BAT0", "Battery", "150"}}));
+    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({{"BAT0", "Battery", "-5"}}));
+    EXPECT_EQ(platform::kBatteryUnknown, platform::DeviceBatteryPercent("/nonexistent/power_supply"));
+}
+
+} // namespace
