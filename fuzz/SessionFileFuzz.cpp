@@ -28,7 +28,7 @@ std::string SavedAndChecked(DataSet& dataSet)
     for (size_t k = 0; k < image.records.size(); ++k)
         if (!SameRecord(image.records[k], dataSet.Record(k)))
             std::abort();
-    if (auto* track = dynamic_cast<TrackDataSet*>(&dataSet)) {
+    if (auto* track = AsTrack(dataSet)) {
         if (!image.track || track->FixCount() != image.fixes.size())
             std::abort();
         for (size_t k = 0; k < image.fixes.size(); ++k)

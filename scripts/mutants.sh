@@ -201,8 +201,8 @@ try:
         print(f"[{i}/{len(sample)}] {verdict:<13} {describe(m)}", flush=True)
 finally:
     restore()
-    # Executables left built from a mutant are rebuilt from the restored tree.
-    subprocess.run(["cmake", "--build", str(build), "-j", jobs], stdout=subprocess.DEVNULL)
+# Executables left built from a mutant are rebuilt from the restored tree.
+subprocess.run(["cmake", "--build", str(build), "-j", jobs], stdout=subprocess.DEVNULL)
 compiled = counts["killed"] + counts["survived"]
 rate = 100 * counts["killed"] / compiled if compiled else 0
 print(f"summary: killed {counts['killed']} / compiled {compiled} ({rate:.1f}%), survived {counts['survived']}, "
