@@ -48,7 +48,8 @@ std::string ParseSurveyBody(ByteReader& file, SessionImage& image)
     image.records.resize(size_t(count));
     // The records lie back to back, as they do in memory: one copy.
     static_assert(std::is_trivially_copyable_v<MeasurementRecord>);
-    file.Bytes(image.records.data(), image.records.size() * MeasurementRecord::kSize);
+    if (!image.records.empty()) // an empty vector's data() may be null, which memcpy must not see
+        file.Bytes(image.records.data(), image.records.size() * MeasurementRecord::kSize);
     return {};
 }
 
