@@ -29,8 +29,8 @@ enum : int {
 
 constexpr ControlSpec kControls[] = {
     {1031, ControlKind::GroupBox, "Единицы измерения", 2, 2, 156, 70},
-    {kAdcUnits, ControlKind::Radio, "Кванты АЦП", 8, 12, 68, 10},
-    {kApparentUnits, ControlKind::Radio, "Кажущиеся величины", 78, 12, 78, 10},
+    {kAdcUnits, ControlKind::Radio, "Кванты АЦП", 8, 12, 60, 10},
+    {kApparentUnits, ControlKind::Radio, "Кажущиеся величины", 68, 12, 90, 10},
     {kSubtractZero, ControlKind::CheckBox, "Вычитание нуля", 8, 24, 146, 10},
     {kPhaseCorrection, ControlKind::CheckBox, "Фазовая коррекция", 8, 35, 146, 10},
     {kNormalizeCurrent, ControlKind::CheckBox, "Нормировка на ток", 8, 46, 146, 10},

@@ -128,7 +128,7 @@ void DialogLayout::Arrange(QSize size)
         origin_ = QPoint(std::max(0, (size.width() - used) / 2), 0);
     }
     QFont font = page_.font();
-    font.setPixelSize(std::max(9, static_cast<int>(std::lround(scale_ * 7.0))));
+    font.setPixelSize(std::max(8, static_cast<int>(std::lround(scale_ * 6.2))));
     page_.setFont(font);
     for (const Placed& placed : controls_)
         placed.widget->setGeometry(Scaled(placed.spec));
