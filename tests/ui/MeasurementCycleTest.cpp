@@ -2,6 +2,7 @@
 // pseudo-terminals: real serial I/O, the series timer driven by hand.
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "instrument/PortMap.h"
 #include "session/WorkSession.h"
@@ -29,10 +30,11 @@ protected:
         PortMap::Instance().ClearOverrides();
     }
     // A simulated instrument on the configured instrument port.
-    std::unique_ptr<InstrumentSimulator> StartInstrument(InstrumentFaults faults = {})
+    std::unique_ptr<InstrumentSimulator> StartInstrument(InstrumentFaults faults = {}, uint32_t delayMs = 0)
     {
         InstrumentOptions options;
         options.faults = faults;
+        options.measurementDelayMs = delayMs;
         auto simulator = std::make_unique<InstrumentSimulator>(options, BuiltInCalibrationSet());
         EXPECT_TRUE(simulator->Start());
         PortMap::Instance().SetOverride(static_cast<unsigned>(Settings().btInboundPort), simulator->DevicePath());
@@ -90,6 +92,23 @@ TEST_F(MeasurementCycleTest, AMapSurveyRunsFromStartToTheEndOfWork)
     EXPECT_EQ("1", view.FieldText(1042).toStdString()); // left on the last station
     EXPECT_EQ("0", view.FieldText(1047).toStdString());
     EXPECT_TRUE(Sheet().Data()->Modified());
+}
+
+TEST_F(MeasurementCycleTest, TheWindowStaysAliveWhileTheInstrumentMeasures)
+{
+    const auto simulator = StartInstrument({}, 300);
+    CPropertyPageView1& view = BeginMap(10, 2);
+    Start(view); // connected, one reading
+    bool ran = false;
+    size_t measuredMeanwhile = 0;
+    QTimer::singleShot(50, [&] {
+        ran = true;
+        measuredMeanwhile = Measured();
+    });
+    Start(view);
+    EXPECT_TRUE(ran); // messages were handled during the exchange...
+    EXPECT_EQ(1u, measuredMeanwhile); // ...before its reading was stored
+    EXPECT_EQ(2u, Measured());
 }
 
 TEST_F(MeasurementCycleTest, ATimedSeriesStopsOnItsCountAndKeepsCountingThroughADelayChange)
