@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <set>
+#include <sstream>
 
 #include "platform/Registry.h"
 #include "settings/CSettings.h"
@@ -14,6 +16,98 @@ using testing_support::WriteFile;
 namespace {
 
 const std::string kSection = "software\\Dalmar\\LurControl\\Default values";
+
+// Every persisted value, written out here rather than taken from the code, so that a value
+// missing from the store, renamed or given another default fails.
+struct IntValue {
+    const char* name;
+    int32_t CSettings::*field;
+    int32_t byDefault;
+};
+const IntValue kIntValues[] = {
+    {"Work type", &CSettings::workType, 2},
+    {"xSize", &CSettings::xSize, 20},
+    {"ySize", &CSettings::ySize, 10},
+    {"Режим трассоискателя включён", &CSettings::tracerModeOn, 0},
+    {"Bluetooth virtual inbound COM port number", &CSettings::btInboundPort, 5},
+    {"Bluetooth virtual outbound COM port number", &CSettings::btOutboundPort, 8},
+    {"", &CSettings::gpsBaudId, 79},
+    {"Normalized to current", &CSettings::normalizeToCurrent, 0},
+    {"Normalized to frequency", &CSettings::normalizeToFrequency, 0},
+    {"Phase equalization", &CSettings::phaseEqualization, 0},
+    {"Substract undercompensation", &CSettings::subtractUndercompensation, 0},
+    {"Signal channel is current", &CSettings::signalChannelIsCurrent, 0},
+    {"Unit measure", &CSettings::unitMeasure, 0},
+    {"Signal component", &CSettings::signalComponent, 1},
+    {"Apparent value (omh or siemen)", &CSettings::apparentValueKind, 0},
+    {"Apply signal filter", &CSettings::applySignalFilter, 0},
+    {"Minimum number of stations for a profile curve", &CSettings::minStationsProfileCurve, 4},
+    {"Minimum number of stations for a profile", &CSettings::minStationsSection, 4},
+    {"Minimum number of profiles for an area", &CSettings::minProfilesMap, 3},
+    {"Show probe curves", &CSettings::showSoundingCurve, 1},
+    {"Show profile curves", &CSettings::showProfileCurve, 0},
+    {"Show profiles", &CSettings::showSection, 1},
+    {"Show areas", &CSettings::showMap, 1},
+    {"Filter profile curve", &CSettings::filterProfileCurve, 0},
+    {"Проф. кривая: профиль %u, частота %u", &CSettings::pixelSize, 1},
+    {"Manual area color chart ranges", &CSettings::manualMapRange, 0},
+    {"Manual profile color chart ranges", &CSettings::manualSectionRange, 0},
+    {"Measurement timer mode is on", &CSettings::timerModeOn, 0},
+    {"Measurement timer delay", &CSettings::timerDelayMs, 3500},
+    {"Measurement timer count", &CSettings::timerCount, 0},
+    {"Number of measurements to show", &CSettings::pointsToShow, 0},
+    {"Minimum number of measurements to show scattered data map", &CSettings::minPointsScatteredMap, 4},
+    {"Frequency number for the area graphics", &CSettings::mapFrequencyNumber, 1},
+    {"Use real scaling to paint graphics", &CSettings::realScaling, 1},
+    {"Show grid", &CSettings::showGrid, 0},
+    {"Show scale marks", &CSettings::showScaleMarks, 1},
+    {"Показывать GPS трек", &CSettings::showGpsTrack, 1},
+    {"Radius value used in GPS Track view", &CSettings::gpsTrackRadius, 50},
+};
+struct FloatValue {
+    const char* name;
+    float CSettings::*field;
+    float byDefault;
+};
+const FloatValue kFloatValues[] = {
+    {"xStep", &CSettings::xStep, 1.0f},
+    {"yStep", &CSettings::yStep, 1.0f},
+    {"Frequency power value in frequency-normalized inpase signal", &CSettings::inphasePower, 2.5f},
+    {"Frequency power value in frequency-normalized module signal", &CSettings::modulePower, 2.0f},
+    {"Frequency power value in frequency-normalized quadrature signal", &CSettings::quadraturePower, 2.0f},
+    {"Depth scale factor", &CSettings::depthScaleFactor, 10.0f},
+};
+const std::pair<const char*, float> kChartLimits[] = {
+    {"Area color chart minimum value", -10.0f},
+    {"Area color chart maximum value", 10.0f},
+    {"Profile color chart minimum value", -10.0f},
+    {"Profile color chart maximum value", 10.0f},
+};
+
+// The value names of the settings section in a saved file.
+std::set<std::string> StoredNames(const std::string& text)
+{
+    std::set<std::string> names;
+    std::istringstream lines(text);
+    bool inSection = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("["))
+            inSection = line == "[" + kSection + "]";
+        else if (inSection && line.starts_with("@="))
+            names.insert("");
+        else if (inSection && line.starts_with("\""))
+            names.insert(line.substr(1, line.find("\"=") - 1));
+    }
+    return names;
+}
+
+std::string DwordBytes(int32_t value)
+{
+    std::string b(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        b[i] = char(uint32_t(value) >> (8 * i));
+    return b;
+}
 
 class SettingsTest : public ::testing::Test {
 protected:
@@ -39,6 +133,14 @@ protected:
         std::memcpy(b, &f, 4);
         return std::string(b, 4);
     }
+    static void ExpectStored(const platform::Registry& r, const std::string& name, platform::RegistryValue::Kind kind,
+                             const std::string& bytes)
+    {
+        const platform::RegistryValue* value = r.Find(kSection, name);
+        ASSERT_NE(value, nullptr) << name;
+        EXPECT_EQ(value->kind, kind) << name;
+        EXPECT_EQ(value->bytes, bytes) << name;
+    }
     static uint32_t Bits(float f)
     {
         uint32_t u;
@@ -49,51 +151,82 @@ protected:
     TempDir dir;
 };
 
-TEST_F(SettingsTest, EmptyStoreGivesTheDefaults)
-{
-    CSettings& s = CSettings::Instance();
-    EXPECT_TRUE(s.Problems().empty());
-    EXPECT_EQ(s.workType, 2);
-    EXPECT_EQ(s.xSize, 20);
-    EXPECT_EQ(s.ySize, 10);
-    EXPECT_EQ(s.xStep, 1.0f);
-    for (int32_t used : s.usedFrequencies)
-        EXPECT_EQ(used, 1);
-    EXPECT_EQ(s.btInboundPort, 5);
-    EXPECT_EQ(s.btOutboundPort, 8);
-    EXPECT_EQ(s.gpsBaudId, 79);
-    EXPECT_EQ(s.GpsBaudRate(), 9600);
-    EXPECT_EQ(s.signalComponent, 1);
-    EXPECT_EQ(s.inphasePower, 2.5f);
-    EXPECT_EQ(s.filterThreshold, 0.5);
-    EXPECT_EQ(s.depthScaleFactor, 10.0f);
-    EXPECT_EQ(s.timerDelayMs, 3500);
-    EXPECT_EQ(s.pixelSize, 1);
-    EXPECT_EQ(s.realScaling, 1);
-    EXPECT_EQ(s.gpsTrackRadius, 50);
-    EXPECT_EQ(s.colourB, 0x000000FFu);
-    EXPECT_EQ(s.mapChart.Stops().size(), 15u);
-    EXPECT_EQ(s.mapChart.Stops().front(), 0x0000FFu);
-    EXPECT_EQ(s.sectionChart.GetRange(), std::make_pair(-10.0f, 10.0f));
-    EXPECT_EQ(s.registrySection, "Default values");
-    // With no calibration file the built-in set is installed and its key adopted.
-    EXPECT_EQ(s.calibrationKey, kBuiltInCalibrationKey);
-    EXPECT_EQ(s.currentCalibration.F[13], 250.004);
-}
-
-TEST_F(SettingsTest, EveryPersistedFieldSurvivesSaveAndLoad)
+TEST_F(SettingsTest, DefaultsAreStoredUnderTheirNamesAndKinds)
 {
     {
         CSettings& s = CSettings::Instance();
-        int32_t n = 100;
-        float f = 0.1f;
-        for (const auto& v : CSettings::PersistedValues()) {
-            if (v.intField)
-                s.*v.intField = n++;
-            if (v.floatField)
-                s.*v.floatField = (f *= -3.3f);
+        EXPECT_TRUE(s.Problems().empty());
+        for (const IntValue& v : kIntValues)
+            EXPECT_EQ(s.*v.field, v.byDefault) << v.name;
+        for (const FloatValue& v : kFloatValues)
+            EXPECT_EQ(s.*v.field, v.byDefault) << v.name;
+        for (int32_t used : s.usedFrequencies)
+            EXPECT_EQ(used, 1);
+        EXPECT_EQ(s.GpsBaudRate(), 9600);
+        EXPECT_EQ(s.filterThreshold, 0.5);
+        EXPECT_EQ(s.colourB, 0x000000FFu);
+        EXPECT_EQ(s.mapChart.Stops().size(), 15u);
+        EXPECT_EQ(s.mapChart.Stops().front(), 0x0000FFu);
+        EXPECT_EQ(s.sectionChart.GetRange(), std::make_pair(-10.0f, 10.0f));
+        EXPECT_EQ(s.registrySection, "Default values");
+        // With no calibration file the built-in set is installed and its key adopted.
+        EXPECT_EQ(s.calibrationKey, kBuiltInCalibrationKey);
+        EXPECT_EQ(s.currentCalibration.F[13], 250.004);
+    }
+    CSettings::Release();
+
+    std::vector<std::string> problems;
+    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    std::set<std::string> expected = {"Used frequences", "LUR serial number", "The last calibration data was used",
+                                      "Area color chart", "Profile color chart"};
+    for (const IntValue& v : kIntValues) {
+        ExpectStored(r, v.name, platform::RegistryValue::Kind::Dword, DwordBytes(v.byDefault));
+        expected.insert(v.name);
+    }
+    for (const FloatValue& v : kFloatValues) {
+        ExpectStored(r, v.name, platform::RegistryValue::Kind::Binary, FloatBytes(v.byDefault));
+        expected.insert(v.name);
+    }
+    for (const auto& [name, limit] : kChartLimits) {
+        ExpectStored(r, name, platform::RegistryValue::Kind::Binary, FloatBytes(limit));
+        expected.insert(name);
+    }
+    ExpectStored(r, "Used frequences", platform::RegistryValue::Kind::Binary, std::string(14, '\x01'));
+    ExpectStored(r, "LUR serial number", platform::RegistryValue::Kind::Dword, DwordBytes(9));
+    ExpectStored(r, "The last calibration data was used", platform::RegistryValue::Kind::Dword,
+                 DwordBytes(0x07D7021C));
+    for (const char* chart : {"Area color chart", "Profile color chart"}) {
+        ASSERT_NE(r.Find(kSection, chart), nullptr) << chart;
+        EXPECT_EQ(r.Find(kSection, chart)->bytes.size(), 60u) << chart;
+    }
+    // Nothing is stored under a name outside the table.
+    EXPECT_EQ(StoredNames(ReadFile(dir.File("settings.reg"))), expected);
+}
+
+TEST_F(SettingsTest, EveryValueIsReadAndWrittenUnderItsName)
+{
+    // Distinct values, so a value read into or written from the wrong field shows.
+    auto loaded = [](size_t i) { return int32_t(1000 + i); };
+    auto saved = [](size_t i) { return int32_t(-2000 - int32_t(i)); };
+    auto loadedFloat = [](size_t i) { return -0.1f * std::pow(3.3f, float(i)); };
+    auto savedFloat = [](size_t i) { return std::nextafter(1.0f + float(i), 100.0f); }; // bits decimal text could lose
+    WriteStore([&](platform::Registry& r) {
+        for (size_t i = 0; i < std::size(kIntValues); ++i)
+            r.SetDword(kSection, kIntValues[i].name, uint32_t(loaded(i)));
+        for (size_t i = 0; i < std::size(kFloatValues); ++i)
+            r.SetBinary(kSection, kFloatValues[i].name, FloatBytes(loadedFloat(i)));
+    });
+    {
+        CSettings& s = CSettings::Instance();
+        EXPECT_TRUE(s.Problems().empty());
+        for (size_t i = 0; i < std::size(kIntValues); ++i) {
+            EXPECT_EQ(s.*kIntValues[i].field, loaded(i)) << kIntValues[i].name;
+            s.*kIntValues[i].field = saved(i);
         }
-        s.xStep = std::nextafter(1.0f, 2.0f); // a bit pattern that decimal text could lose
+        for (size_t i = 0; i < std::size(kFloatValues); ++i) {
+            EXPECT_EQ(Bits(s.*kFloatValues[i].field), Bits(loadedFloat(i))) << kFloatValues[i].name;
+            s.*kFloatValues[i].field = savedFloat(i);
+        }
         s.usedFrequencies = {1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 1, 1, 0};
         s.mapChart.LoadPreset(1);
         s.mapChart.SetRange(-3.25f, 1e-7f);
@@ -103,20 +236,15 @@ TEST_F(SettingsTest, EveryPersistedFieldSurvivesSaveAndLoad)
     }
     CSettings::Release();
 
+    std::vector<std::string> problems;
+    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    for (size_t i = 0; i < std::size(kIntValues); ++i)
+        ExpectStored(r, kIntValues[i].name, platform::RegistryValue::Kind::Dword, DwordBytes(saved(i)));
+    for (size_t i = 0; i < std::size(kFloatValues); ++i)
+        ExpectStored(r, kFloatValues[i].name, platform::RegistryValue::Kind::Binary, FloatBytes(savedFloat(i)));
+
     CSettings& s = CSettings::Instance();
     EXPECT_TRUE(s.Problems().empty());
-    int32_t n = 100;
-    float f = 0.1f;
-    for (const auto& v : CSettings::PersistedValues()) {
-        if (v.intField) {
-            EXPECT_EQ(s.*v.intField, n++) << v.name;
-        }
-        if (v.floatField && v.floatField != &CSettings::xStep)
-            EXPECT_EQ(Bits(s.*v.floatField), Bits(f *= -3.3f)) << v.name;
-        else if (v.floatField)
-            f *= -3.3f;
-    }
-    EXPECT_EQ(Bits(s.xStep), Bits(std::nextafter(1.0f, 2.0f)));
     EXPECT_EQ(s.usedFrequencies, (std::array<int32_t, 14>{1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 1, 1, 0}));
     EXPECT_EQ(s.mapChart.Stops().front(), 0x800000u);
     EXPECT_EQ(s.mapChart.GetRange(), std::make_pair(-3.25f, 1e-7f));
@@ -124,30 +252,6 @@ TEST_F(SettingsTest, EveryPersistedFieldSurvivesSaveAndLoad)
     EXPECT_EQ(s.sectionChart.GetRange(), std::make_pair(100.0f, 200.5f));
     // The store has no set of serial 1234, so the built-in one is installed again.
     EXPECT_EQ(s.calibrationKey, kBuiltInCalibrationKey);
-}
-
-TEST_F(SettingsTest, StoredValuesUseTheirExactNamesAndKinds)
-{
-    {
-        CSettings& s = CSettings::Instance();
-        s.gpsBaudId = 85;
-        s.pixelSize = 7;
-        s.calibrationKey = {9, 2007, 2, 28};
-    }
-    CSettings::Release();
-    std::vector<std::string> problems;
-    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
-    ASSERT_NE(r.Find(kSection, ""), nullptr);
-    EXPECT_EQ(r.Find(kSection, "")->bytes, std::string("\x55\x00\x00\x00", 4));
-    ASSERT_NE(r.Find(kSection, "Проф. кривая: профиль %u, частота %u"), nullptr);
-    EXPECT_EQ(r.Find(kSection, "Проф. кривая: профиль %u, частота %u")->bytes, std::string("\x07\0\0\0", 4));
-    EXPECT_EQ(r.Find(kSection, "Pixel detalization"), nullptr);
-    EXPECT_EQ(r.Find(kSection, "The last calibration data was used")->bytes, std::string("\x1C\x02\xD7\x07", 4));
-    EXPECT_EQ(r.Find(kSection, "LUR serial number")->bytes, std::string("\x09\0\0\0", 4));
-    EXPECT_EQ(r.Find(kSection, "xStep")->kind, platform::RegistryValue::Kind::Binary);
-    EXPECT_EQ(r.Find(kSection, "xStep")->bytes, FloatBytes(1.0f));
-    EXPECT_EQ(r.Find(kSection, "Used frequences")->bytes, std::string(14, '\x01'));
-    EXPECT_EQ(r.Find(kSection, "Area color chart")->bytes.size(), 60u);
 }
 
 TEST_F(SettingsTest, ChartRangesAreTakenOnlyWhenMinimumIsBelowMaximum)
