@@ -3,6 +3,8 @@
 #include <csignal>
 #include <filesystem>
 #include <limits>
+#include <random>
+#include <set>
 #include <sys/resource.h>
 
 #include "support/SessionBytes.h"
@@ -220,9 +222,21 @@ TEST_F(SessionFaultTest, OversizedFileIsNotRead)
 }
 
 // A save cut short at any byte, as by a full disk, fails and leaves the previous file as
-// it was and nothing beside it.
+// it was and nothing beside it. Every cut point would take a synced save each; the ends,
+// each field boundary of the header, each record boundary and a fixed random sample do.
 TEST_F(SessionFaultTest, ASaveCutAtAnyByteKeepsThePreviousFile)
 {
+    const size_t size = 828 + 4 * 180;
+    std::set<size_t> cuts = {0, 1, 2, size - 2, size - 1};
+    const size_t headerFields[] = {4, 6, 8, 264, 520, 776, 778, 780, 784, 788, 796, 800, 804, 812, 824};
+    for (size_t boundary : headerFields)
+        cuts.insert({boundary - 1, boundary, boundary + 1});
+    for (size_t record = 828; record < size; record += 180)
+        cuts.insert({record - 1, record, record + 1});
+    std::mt19937 random(12);
+    for (int i = 0; i < 16; ++i)
+        cuts.insert(std::uniform_int_distribution<size_t>(0, size - 1)(random));
+
     Settings().workType = kWorkMap;
     Settings().xSize = 2;
     Settings().ySize = 2;
@@ -236,8 +250,7 @@ TEST_F(SessionFaultTest, ASaveCutAtAnyByteKeepsThePreviousFile)
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN); // the write fails instead
-    const size_t size = 828 + 4 * 180;
-    for (rlim_t cut = 0; cut < size; ++cut) {
+    for (rlim_t cut : cuts) {
         rlimit limit = saved;
         limit.rlim_cur = cut;
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
