@@ -201,29 +201,85 @@ TEST(NmeaParser, SingleConstellationTalkersChangeNothingButTheCount)
     EXPECT_TRUE(SameData(Decode(other), expected));
 }
 
-TEST(NmeaParser, RmcDatePivot)
-{
-    EXPECT_EQ(Decode(Sentence("GPRMC,000000,A,,,,,,,010169,,")).year, 2069);
-    EXPECT_EQ(Decode(Sentence("GPRMC,000000,A,,,,,,,010170,,")).year, 1970);
-    EXPECT_EQ(Decode(Sentence("GPRMC,000000,A,,,,,,,311299,,")).year, 1999);
-    EXPECT_EQ(Decode(Sentence("GPRMC,000000,A,,,,,,,010100,,")).year, 2000);
-}
+// One field after `before` and then `input` were fed: what a sentence sets, keeps or clears.
+struct FieldCase {
+    std::string before;
+    std::string input;
+    const char* field;
+    double (*get)(const GpsData&);
+    double expected;
+};
+#define FIELD(f) #f, [](const GpsData& d) { return double(d.f); }
 
-TEST(NmeaParser, RmcEmptyFieldsKeepOrClearAsDefined)
+TEST(NmeaParser, FieldsSetKeptOrClearedBySentence)
 {
-    platform::ManualClock clock;
-    CNmeaParser parser(clock);
-    FeedAll(parser, kRmc);
-    const GpsData d = FeedAll(parser, Sentence("GPRMC,,,,,,,,,,,"));
-    EXPECT_EQ(d.rmcHour, 12);      // time kept
-    EXPECT_EQ(d.rmcStatus, 'V');   // status absent means void
-    EXPECT_DOUBLE_EQ(d.rmcLatitude, 48.1173); // kept
-    EXPECT_DOUBLE_EQ(d.speedKnots, 0);
-    EXPECT_DOUBLE_EQ(d.courseDegrees, 0);
-    EXPECT_EQ(d.year, 1994);       // date kept
-    EXPECT_DOUBLE_EQ(d.magneticVariation, 0);
-    EXPECT_EQ(d.rmcCount, 2u);
+    const std::string pivot = "GPRMC,000000,A,,,,,,,";
+    const std::string emptyRmc = Sentence("GPRMC,,,,,,,,,,,");
+    // Short time, letters for a latitude, a lone hemisphere, a five-digit date.
+    const std::string malformed = Sentence("GPRMC,1235,A,ab07.0,S,1,W,x,,23039,,");
+    const std::string nonNumbers = Sentence("GPGGA,123520,48inf,N,011nan,E,1,08,inf,nan,M,,,,") +
+                                   Sentence("GPRMC,123520,A,4807.038,N,01131.000,E,inf,-nan,230394,,");
+    const std::string emptyGga = Sentence("GPGGA,,,,,,,,,,,,,,");
+    const std::string twoDigits = Sentence("GPGGA,120000,,,,,1,123,1.0,1.0,M,,,,") + Sentence("GPGSA,A,2,7,123,,,,,,,,,,,,,");
+    const std::string fullLast = Sentence("GPGSV,3,3,10,01,40,083,46,02,17,308,41,03,1,2,3,04,5,6,7");
+    const std::string shortLast = Sentence("GPGSV,3,3,10,21,40,083,46,22,17,308,");
+    const std::string ninth = Sentence("GPGSV,8,9,36,90,1,2,3,91,1,2,3,92,1,2,3,93,1,2,70000");
+    const FieldCase cases[] = {
+        {"", Sentence(pivot + "010169,,"), FIELD(year), 2069},
+        {"", Sentence(pivot + "010170,,"), FIELD(year), 1970},
+        {"", Sentence(pivot + "311299,,"), FIELD(year), 1999},
+        {"", Sentence(pivot + "010100,,"), FIELD(year), 2000},
+        {kRmc, emptyRmc, FIELD(rmcHour), 12},
+        {kRmc, emptyRmc, FIELD(rmcStatus), 'V'}, // status absent means void
+        {kRmc, emptyRmc, FIELD(rmcLatitude), 48.1173},
+        {kRmc, emptyRmc, FIELD(speedKnots), 0},
+        {kRmc, emptyRmc, FIELD(courseDegrees), 0},
+        {kRmc, emptyRmc, FIELD(year), 1994},
+        {kRmc, emptyRmc, FIELD(magneticVariation), 0},
+        {kRmc, emptyRmc, FIELD(rmcCount), 2},
+        {kRmc, malformed, FIELD(rmcHour), 12},
+        {kRmc, malformed, FIELD(rmcSecond), 19},
+        {kRmc, malformed, FIELD(rmcLatitude), 48.1173}, // not replaced, and not flipped by 'S'
+        {kRmc, malformed, FIELD(rmcLongitude), 11.0 + 31.0 / 60}, // not flipped by 'W'
+        {kRmc, malformed, FIELD(speedKnots), 0},
+        {kRmc, malformed, FIELD(day), 23},
+        {kRmc, malformed, FIELD(rmcCount), 2},
+        {kGga, nonNumbers, FIELD(ggaLatitude), 48.1173},
+        {kGga, nonNumbers, FIELD(hdop), 0.9},
+        {kGga, nonNumbers, FIELD(altitude), 545.4},
+        {kGga, nonNumbers, FIELD(verticalSpeed), 0},
+        {kGga, nonNumbers, FIELD(speedKnots), 0},
+        {kGga, nonNumbers, FIELD(courseDegrees), 0},
+        {kGga, emptyGga, FIELD(fixQuality), 0}, // absent quality is 0
+        {kGga, emptyGga, FIELD(satellitesUsed), 8},
+        {kGga, emptyGga, FIELD(hdop), 0.9},
+        {kGga, emptyGga, FIELD(altitude), 545.4},
+        {kGga, emptyGga, FIELD(ggaHour), 12},
+        // Two-digit fields use their first two characters.
+        {"", twoDigits, FIELD(satellitesUsed), 12},
+        {"", twoDigits, FIELD(fixType), 2},
+        {"", twoDigits, FIELD(usedPrn[0]), 7},
+        {"", twoDigits, FIELD(usedPrn[1]), 12},
+        {"", twoDigits, FIELD(pdop), 0},
+        // The last GSV message stores its missing blocks as zero.
+        {fullLast, shortLast, FIELD(satellitesInView), 10},
+        {fullLast, shortLast, FIELD(satellites[8].prn), 21},
+        {fullLast, shortLast, FIELD(satellites[9].prn), 22},
+        {fullLast, shortLast, FIELD(satellites[9].snr), 0},
+        {fullLast, shortLast, FIELD(satellites[10].prn), 0},
+        {fullLast, shortLast, FIELD(satellites[11].azimuth), 0},
+        {"", ninth, FIELD(satellites[32].prn), 90},
+        {"", ninth, FIELD(satellites[35].prn), 93},
+        {"", ninth, FIELD(satellites[35].snr), 65535}, // saturated, not wrapped
+    };
+    for (const FieldCase& c : cases) {
+        platform::ManualClock clock;
+        CNmeaParser parser(clock);
+        FeedAll(parser, c.before);
+        EXPECT_DOUBLE_EQ(c.get(FeedAll(parser, c.input)), c.expected) << c.field << " after " << c.input;
+    }
 }
+#undef FIELD
 
 TEST(NmeaParser, HemispheresAndMilliseconds)
 {
@@ -241,37 +297,6 @@ TEST(NmeaParser, HemispheresAndMilliseconds)
     }
 }
 
-TEST(NmeaParser, MalformedNumbersAreTreatedAsAbsent)
-{
-    platform::ManualClock clock;
-    CNmeaParser parser(clock);
-    FeedAll(parser, kRmc);
-    // Short time, letters for a latitude, a lone hemisphere, a five-digit date.
-    const GpsData d = FeedAll(parser, Sentence("GPRMC,1235,A,ab07.0,S,1,W,x,,23039,,"));
-    EXPECT_EQ(d.rmcHour, 12);
-    EXPECT_EQ(d.rmcSecond, 19);
-    EXPECT_DOUBLE_EQ(d.rmcLatitude, 48.1173);          // not replaced, and not flipped by 'S'
-    EXPECT_DOUBLE_EQ(d.rmcLongitude, 11.0 + 31.0 / 60); // not flipped by 'W'
-    EXPECT_DOUBLE_EQ(d.speedKnots, 0);
-    EXPECT_EQ(d.day, 23);
-    EXPECT_EQ(d.rmcCount, 2u);
-}
-
-TEST(NmeaParser, NonNumbersNeverBecomeInfinityOrNan)
-{
-    platform::ManualClock clock;
-    CNmeaParser parser(clock);
-    FeedAll(parser, kGga);
-    const GpsData d = FeedAll(parser, Sentence("GPGGA,123520,48inf,N,011nan,E,1,08,inf,nan,M,,,,") +
-                                          Sentence("GPRMC,123520,A,4807.038,N,01131.000,E,inf,-nan,230394,,"));
-    EXPECT_DOUBLE_EQ(d.ggaLatitude, 48.1173); // kept
-    EXPECT_DOUBLE_EQ(d.hdop, 0.9);
-    EXPECT_DOUBLE_EQ(d.altitude, 545.4);
-    EXPECT_DOUBLE_EQ(d.verticalSpeed, 0);
-    EXPECT_DOUBLE_EQ(d.speedKnots, 0);
-    EXPECT_DOUBLE_EQ(d.courseDegrees, 0);
-}
-
 TEST(NmeaParser, VerticalSpeedAcrossMidnight)
 {
     platform::ManualClock clock;
@@ -285,30 +310,6 @@ TEST(NmeaParser, VerticalSpeedAcrossMidnight)
     d = FeedAll(parser, Sentence("GPGGA,000011,,,,,1,05,1.0,100.0,M,,,,"));
     EXPECT_DOUBLE_EQ(d.verticalSpeed, -1.0);
     EXPECT_EQ(d.ggaCount, 4u);
-}
-
-TEST(NmeaParser, GgaAbsentFields)
-{
-    platform::ManualClock clock;
-    CNmeaParser parser(clock);
-    FeedAll(parser, kGga);
-    const GpsData d = FeedAll(parser, Sentence("GPGGA,,,,,,,,,,,,,,"));
-    EXPECT_EQ(d.fixQuality, 0);    // absent quality is 0
-    EXPECT_EQ(d.satellitesUsed, 8); // kept
-    EXPECT_DOUBLE_EQ(d.hdop, 0.9);
-    EXPECT_DOUBLE_EQ(d.altitude, 545.4);
-    EXPECT_EQ(d.ggaHour, 12);
-}
-
-TEST(NmeaParser, TwoDigitFieldsUseTheFirstTwoCharacters)
-{
-    const GpsData d = Decode(Sentence("GPGGA,120000,,,,,1,123,1.0,1.0,M,,,,") +
-                             Sentence("GPGSA,A,2,7,123,,,,,,,,,,,,,"));
-    EXPECT_EQ(d.satellitesUsed, 12);
-    EXPECT_EQ(d.fixType, 2);
-    EXPECT_EQ(d.usedPrn[0], 7);
-    EXPECT_EQ(d.usedPrn[1], 12);
-    EXPECT_DOUBLE_EQ(d.pdop, 0); // absent
 }
 
 TEST(NmeaParser, GsvRangeChecks)
@@ -325,28 +326,6 @@ TEST(NmeaParser, GsvRangeChecks)
         EXPECT_EQ(d.gsvCount, c.decoded ? 1u : 0u) << c.head;
         EXPECT_EQ(d.sentenceCount, 1u) << c.head;
     }
-}
-
-TEST(NmeaParser, GsvLastMessageStoresMissingBlocksAsZero)
-{
-    platform::ManualClock clock;
-    CNmeaParser parser(clock);
-    FeedAll(parser, Sentence("GPGSV,3,3,10,01,40,083,46,02,17,308,41,03,1,2,3,04,5,6,7"));
-    const GpsData d = FeedAll(parser, Sentence("GPGSV,3,3,10,21,40,083,46,22,17,308,"));
-    EXPECT_EQ(d.satellitesInView, 10);
-    EXPECT_EQ(d.satellites[8].prn, 21);
-    EXPECT_EQ(d.satellites[9].prn, 22);
-    EXPECT_EQ(d.satellites[9].snr, 0);
-    EXPECT_EQ(d.satellites[10].prn, 0);
-    EXPECT_EQ(d.satellites[11].azimuth, 0);
-}
-
-TEST(NmeaParser, GsvNinthMessageFillsTheLastEntries)
-{
-    const GpsData d = Decode(Sentence("GPGSV,8,9,36,90,1,2,3,91,1,2,3,92,1,2,3,93,1,2,70000"));
-    EXPECT_EQ(d.satellites[32].prn, 90);
-    EXPECT_EQ(d.satellites[35].prn, 93);
-    EXPECT_EQ(d.satellites[35].snr, 65535); // saturated, not wrapped
 }
 
 TEST(NmeaParser, FeedWithoutDestinationStillDecodes)
