@@ -105,74 +105,57 @@ TEST(SimulatedInstrument, ReadingsFollowTheWalkOrAGivenPosition)
     EXPECT_EQ(Send(instrument, kRead2005).at(0), overPipe); // the position stays fixed
 }
 
-TEST(SimulatedInstrumentFaults, NoAnswer)
-{
-    InstrumentOptions options;
-    options.faults.noAnswer = true;
-    SimulatedInstrument instrument = Make(options);
-    EXPECT_TRUE(Send(instrument, kRead2005).empty());
-    EXPECT_TRUE(Send(instrument, kBattery).empty());
-    EXPECT_EQ(instrument.CommandCount(), 2u);
-}
+// One command and what comes back: the reply's size (0: none), its serial and presence
+// bytes when given, and whether the instrument has gone.
+struct FaultStep {
+    const Bytes* command;
+    size_t size;
+    int serial = -1;
+    int presence = -1; // bytes 168 and 169
+    bool vanished = false;
+};
+struct FaultCase {
+    const char* name;
+    InstrumentFaults faults;
+    std::vector<FaultStep> steps;
+    uint8_t serial = 9;
+};
 
-TEST(SimulatedInstrumentFaults, ReplyCutShort)
+TEST(SimulatedInstrumentFaults, EachFaultShowsInTheReplies)
 {
-    InstrumentOptions options;
-    options.faults.cutReplyTo = 175;
-    SimulatedInstrument instrument = Make(options);
-    EXPECT_EQ(Send(instrument, kRead2005).at(0).size(), 175u);
-    EXPECT_EQ(Send(instrument, kBattery).at(0).size(), 2u); // shorter replies are whole
-}
-
-TEST(SimulatedInstrumentFaults, EmptyReplyKeepsTheSerialNumber)
-{
-    InstrumentOptions options;
-    options.faults.emptyReply = true;
-    options.serial = 33;
-    SimulatedInstrument instrument = Make(options);
-    Bytes reply = Send(instrument, kRead2005).at(0);
-    ASSERT_EQ(reply.size(), 176u);
-    EXPECT_EQ(reply[168], 0);
-    EXPECT_EQ(reply[169], 0);
-    EXPECT_EQ(reply[175], 33);
-}
-
-TEST(SimulatedInstrumentFaults, NoiseBeforeTheReply)
-{
-    InstrumentOptions options;
-    SimulatedInstrument clean = Make(options);
-    options.faults.garbageBeforeReply = 5;
-    SimulatedInstrument noisy = Make(options);
-    Bytes reference = Send(clean, kRead2005).at(0);
-    Bytes reply = Send(noisy, kRead2005).at(0);
-    ASSERT_EQ(reply.size(), 181u);
-    EXPECT_EQ(Bytes(reply.begin() + 5, reply.end()), reference);
-}
-
-TEST(SimulatedInstrumentFaults, SerialNumberChangesAfterNReadings)
-{
-    InstrumentOptions options;
-    options.faults.serialChangeAfter = 2;
-    options.faults.changedSerial = 44;
-    SimulatedInstrument instrument = Make(options);
-    EXPECT_EQ(Send(instrument, kRead2005).at(0)[175], 9);
-    EXPECT_EQ(Send(instrument, kBattery).at(0).size(), 2u); // not a reading
-    EXPECT_EQ(Send(instrument, kSeries).at(0)[175], 9);
-    EXPECT_EQ(Send(instrument, kRead2005).at(0)[175], 44);
-    EXPECT_EQ(Send(instrument, kRead2005).at(0)[175], 44);
-}
-
-TEST(SimulatedInstrumentFaults, VanishesHalfwayThroughTheReplyAfterNReadings)
-{
-    InstrumentOptions options;
-    options.faults.vanishAfter = 2;
-    SimulatedInstrument instrument = Make(options);
-    const size_t whole = Send(instrument, kRead2005).at(0).size();
-    EXPECT_EQ(Send(instrument, kBattery).at(0).size(), 2u);
-    EXPECT_EQ(Send(instrument, kRead2005).at(0).size(), whole);
-    EXPECT_FALSE(instrument.Vanished());
-    EXPECT_EQ(Send(instrument, kRead2005).at(0).size(), whole / 2);
-    EXPECT_TRUE(instrument.Vanished());
+    const FaultCase cases[] = {
+        {"no answer", {.noAnswer = true}, {{&kRead2005, 0}, {&kBattery, 0}}},
+        // Shorter replies are whole.
+        {"reply cut short", {.cutReplyTo = 175}, {{&kRead2005, 175}, {&kBattery, 2}}},
+        {"empty reply keeps the serial", {.emptyReply = true}, {{&kRead2005, 176, 33, 0}}, 33},
+        // The battery is not a reading; the series is.
+        {"serial changes after two readings",
+         {.serialChangeAfter = 2, .changedSerial = 44},
+         {{&kRead2005, 176, 9}, {&kBattery, 2}, {&kSeries, 176, 9}, {&kRead2005, 176, 44}, {&kRead2005, 176, 44}}},
+        {"vanishes halfway through the third reading",
+         {.vanishAfter = 2},
+         {{&kRead2005, 176}, {&kBattery, 2}, {&kRead2005, 176}, {&kRead2005, 88, -1, -1, true}}},
+    };
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstrumentOptions options;
+        options.faults = c.faults;
+        options.serial = c.serial;
+        SimulatedInstrument instrument = Make(options);
+        for (size_t k = 0; k < c.steps.size(); ++k) {
+            const FaultStep& step = c.steps[k];
+            const std::vector<Bytes> replies = Send(instrument, *step.command);
+            ASSERT_EQ(replies.empty() ? 0 : replies.at(0).size(), step.size) << k;
+            if (step.serial >= 0) {
+                EXPECT_EQ(replies[0][175], step.serial) << k;
+            }
+            if (step.presence >= 0) {
+                EXPECT_EQ(replies[0][168] | replies[0][169] << 8, step.presence) << k;
+            }
+            EXPECT_EQ(instrument.Vanished(), step.vanished) << k;
+        }
+        EXPECT_EQ(instrument.CommandCount(), c.steps.size());
+    }
 }
 
 } // namespace
