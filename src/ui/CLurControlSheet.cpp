@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cerrno>
 #include <cstdio>
@@ -44,6 +45,8 @@ const char* const kSessionFilter = "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*|
 // Every control must stay readable: the hand-held's own screen is the smallest we lay out for.
 constexpr int kMinimumWidth = 240;
 constexpr int kMinimumHeight = 320;
+// How soon an exit asked for during a reading is tried again.
+constexpr int kRetryMs = 100;
 
 // Readable before we try to parse it, so "cannot open" and "not a session" tell apart.
 std::string OpenProblem(const std::string& path)
@@ -376,8 +379,17 @@ void CLurControlSheet::OnExit()
     QCoreApplication::exit(0);
 }
 
+bool CLurControlSheet::ExchangeRunning() const
+{
+    return view1_->Exchanging() || view2_->Exchanging();
+}
+
 void CLurControlSheet::Terminate()
 {
+    if (ExchangeRunning()) {
+        QTimer::singleShot(kRetryMs, this, &CLurControlSheet::Terminate);
+        return;
+    }
     if (CPropertyPageBase* page = ActivePage())
         page->OnKillActive();
     exitRequested_ = true;
@@ -452,6 +464,10 @@ void CLurControlSheet::closeEvent(QCloseEvent* event)
     }
     // The title bar's close button is Exit: ask to save first.
     event->ignore();
+    if (ExchangeRunning()) {
+        QTimer::singleShot(kRetryMs, this, &CLurControlSheet::close);
+        return;
+    }
     OnExit();
 }
 
