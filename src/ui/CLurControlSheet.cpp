@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cerrno>
@@ -376,7 +377,10 @@ void CLurControlSheet::OnExit()
     CloseWork();
     exitRequested_ = true;
     close();
-    QCoreApplication::exit(0);
+    // Ends the program's event loop with exit code 0; without one running (tests) there is
+    // nothing to end, and asking would make the next loop return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 bool CLurControlSheet::ExchangeRunning() const
@@ -394,7 +398,10 @@ void CLurControlSheet::Terminate()
         page->OnKillActive();
     exitRequested_ = true;
     close();
-    QCoreApplication::exit(0);
+    // Ends the program's event loop with exit code 0; without one running (tests) there is
+    // nothing to end, and asking would make the next loop return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 void CLurControlSheet::ReleaseData()
@@ -407,7 +414,7 @@ void CLurControlSheet::ReleaseData()
 void CLurControlSheet::OfferRecovery()
 {
     for (const std::string& path : ListJournals(JournalDirectory())) {
-        if (work_)
+        if (work_ || exitRequested_)
             return;
         std::string bytes;
         if (!platform::ReadWholeFile(path, kMaxJournalBytes, bytes).ok)
