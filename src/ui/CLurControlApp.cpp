@@ -127,8 +127,12 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
         const auto terminationWatch = WatchTerminationSignals(sheet);
         sheet.resize(480, 640);
         sheet.show();
-        ReportSettingsProblems(settings, prompter);
-        sheet.OfferRecovery();
+        // Inside the event loop, so that SIGTERM while a question is open still ends the program.
+        QTimer::singleShot(0, &sheet, [&] {
+            ReportSettingsProblems(settings, prompter);
+            if (!sheet.ExitRequested())
+                sheet.OfferRecovery();
+        });
         exitCode = QApplication::exec();
 
         // Shutdown, in order: the data set, the GPS reader and the instrument, then the

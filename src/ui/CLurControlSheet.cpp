@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cerrno>
 #include <cstdio>
@@ -44,6 +46,8 @@ const char* const kSessionFilter = "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*|
 // Every control must stay readable: the hand-held's own screen is the smallest we lay out for.
 constexpr int kMinimumWidth = 240;
 constexpr int kMinimumHeight = 320;
+// How soon an exit asked for during a reading is tried again.
+constexpr int kRetryMs = 100;
 
 // Readable before we try to parse it, so "cannot open" and "not a session" tell apart.
 std::string OpenProblem(const std::string& path)
@@ -373,16 +377,31 @@ void CLurControlSheet::OnExit()
     CloseWork();
     exitRequested_ = true;
     close();
-    QCoreApplication::exit(0);
+    // Ends the program's event loop with exit code 0; without one running (tests) there is
+    // nothing to end, and asking would make the next loop return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+}
+
+bool CLurControlSheet::ExchangeRunning() const
+{
+    return view1_->Exchanging() || view2_->Exchanging();
 }
 
 void CLurControlSheet::Terminate()
 {
+    if (ExchangeRunning()) {
+        QTimer::singleShot(kRetryMs, this, &CLurControlSheet::Terminate);
+        return;
+    }
     if (CPropertyPageBase* page = ActivePage())
         page->OnKillActive();
     exitRequested_ = true;
     close();
-    QCoreApplication::exit(0);
+    // Ends the program's event loop with exit code 0; without one running (tests) there is
+    // nothing to end, and asking would make the next loop return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 void CLurControlSheet::ReleaseData()
@@ -395,7 +414,7 @@ void CLurControlSheet::ReleaseData()
 void CLurControlSheet::OfferRecovery()
 {
     for (const std::string& path : ListJournals(JournalDirectory())) {
-        if (work_)
+        if (work_ || exitRequested_)
             return;
         std::string bytes;
         if (!platform::ReadWholeFile(path, kMaxJournalBytes, bytes).ok)
@@ -452,6 +471,10 @@ void CLurControlSheet::closeEvent(QCloseEvent* event)
     }
     // The title bar's close button is Exit: ask to save first.
     event->ignore();
+    if (ExchangeRunning()) {
+        QTimer::singleShot(kRetryMs, this, &CLurControlSheet::close);
+        return;
+    }
     OnExit();
 }
 

@@ -86,6 +86,8 @@ private:
     void Report(const std::string& text);
     MeasurementPage* ActiveMeasurementPage() const;
     bool RouteKey(QKeyEvent* key);
+    // A reading is being taken: what would end the work waits until it is stored.
+    bool ExchangeRunning() const;
 
     PageServices services_;
     std::unique_ptr<WorkSession> work_;

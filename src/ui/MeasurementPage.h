@@ -47,6 +47,8 @@ public:
     QString TitleText() const;
     QString FieldText(int id) const;
     bool SeriesRunning() const { return seriesRunning_; }
+    // An instrument exchange is under way: the work must not go away meanwhile.
+    bool Exchanging() const { return exchanging_; }
     bool RepaintPending() const { return repaintPending_; }
     const ValueSurface& Canvas() const { return canvas_; }
     const PopupLabel& Tooltip() const { return tooltip_; }
@@ -88,7 +90,6 @@ protected:
     void RequestRepaint(bool rebuild, bool progress);
     QRect GraphRect(uint32_t graph) const;
     PixelRect ToPixelRect(const QRect& rect) const;
-    bool Exchanging() const { return exchanging_; }
     void Beep() const;
     // Brings the full-screen layout back after a message box.
     void RestoreLayout();

@@ -111,6 +111,18 @@ TEST_F(MeasurementCycleTest, TheWindowStaysAliveWhileTheInstrumentMeasures)
     EXPECT_EQ(2u, Measured());
 }
 
+TEST_F(MeasurementCycleTest, ClosingTheWindowDuringAReadingWaitsForIt)
+{
+    const auto simulator = StartInstrument({}, 300);
+    CPropertyPageView1& view = BeginMap(10, 2);
+    QTimer::singleShot(50, &Sheet(), [this] { Sheet().close(); }); // the window manager's close
+    Start(view);
+    EXPECT_EQ(1u, Measured()); // the reading was stored, the work still there
+    EXPECT_FALSE(Sheet().ExitRequested());
+    prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
+    QTRY_VERIFY_WITH_TIMEOUT(Sheet().ExitRequested(), 2000);
+}
+
 TEST_F(MeasurementCycleTest, ATimedSeriesStopsOnItsCountAndKeepsCountingThroughADelayChange)
 {
     const auto simulator = StartInstrument();
