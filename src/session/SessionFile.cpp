@@ -96,6 +96,7 @@ OpenSessionResult OpenSession(const std::string& path, CSettings& settings)
     std::string bytes;
     const platform::FileResult read = platform::ReadWholeFile(path, session::kMaxFileSize, bytes);
     if (!read.ok) {
+        result.unreadable = true;
         result.error = read.error;
         return result;
     }

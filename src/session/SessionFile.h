@@ -17,6 +17,7 @@ class CSettings;
 std::string ParseSession(std::string_view bytes, SessionImage& image);
 
 struct OpenSessionResult {
+    bool unreadable = false; // the file could not be read at all (else it is no session)
     std::unique_ptr<DataSet> dataSet; // null when the file was refused
     std::string error;
 };

@@ -10,9 +10,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <new>
 
 #include "gps/CGpsPositionService.h"
@@ -48,17 +46,6 @@ constexpr int kMinimumWidth = 240;
 constexpr int kMinimumHeight = 320;
 // How soon an exit asked for during a reading is tried again.
 constexpr int kRetryMs = 100;
-
-// Readable before we try to parse it, so "cannot open" and "not a session" tell apart.
-std::string OpenProblem(const std::string& path)
-{
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return std::strerror(errno != 0 ? errno : EIO);
-    std::fclose(file);
-    return {};
-}
 
 } // namespace
 
@@ -334,10 +321,6 @@ void CLurControlSheet::OnOpen()
     const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
     if (!path)
         return;
-    if (const std::string problem = OpenProblem(*path); !problem.empty()) {
-        Report("Ошибка открытия файла: " + problem);
-        return;
-    }
     CPropertyPageBase* page = ActivePage();
     if (page != nullptr)
         page->OnKillActive();
@@ -346,7 +329,7 @@ void CLurControlSheet::OnOpen()
     if (!opened.dataSet) {
         if (page != nullptr)
             page->OnSetActive();
-        Report("Ошибка: неверный формат файла.");
+        Report(opened.unreadable ? "Ошибка открытия файла: " + opened.error : "Ошибка: неверный формат файла.");
         return;
     }
     // The page takes up the settings of the file before it is left again, so its old

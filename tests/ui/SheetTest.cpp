@@ -130,7 +130,7 @@ TEST_F(SheetStateTest, OpeningAFileThatIsNotASessionKeepsTheWork)
 
     prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
     prompter.ExpectFile(dir.File("missing.lur"));
-    prompter.ExpectMessage("Ошибка открытия файла: No such file or directory");
+    prompter.ExpectMessageStart("Ошибка открытия файла: Cannot open");
     Sheet().OnOpen();
     EXPECT_EQ(before, Sheet().Data());
 }
