@@ -46,8 +46,7 @@ bool CPropertyPageBase::OnKillActive()
     if (!UpdateData(true))
         return false;
     StoreToSettings();
-    if (services_.sheet != nullptr && services_.sheet->isWidgetType())
-        static_cast<QWidget*>(services_.sheet)->setFocus();
+    FocusSheet();
     return true;
 }
 
@@ -58,6 +57,12 @@ bool CPropertyPageBase::OnApply()
     StoreToSettings();
     ExitCommand();
     return true;
+}
+
+void CPropertyPageBase::FocusSheet()
+{
+    if (services_.sheet != nullptr && services_.sheet->isWidgetType())
+        static_cast<QWidget*>(services_.sheet)->setFocus();
 }
 
 void CPropertyPageBase::OnMeasurementFailed()

@@ -55,6 +55,8 @@ protected:
     // Delivers a private message to the sheet now (a sent message).
     void SendToSheet(uint32_t message, uintptr_t wParam = 0);
     void ExitCommand();
+    // The keyboard focus goes to the sheet (its keys are the page keys).
+    void FocusSheet();
     QAction* ExecMenu(QMenu& menu, QPoint pagePoint);
     // "Далее >>": validate, store and ask the sheet to begin work.
     void BeginWorkCommand();

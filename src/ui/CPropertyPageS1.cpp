@@ -53,6 +53,12 @@ constexpr ControlSpec kControls[] = {
 };
 
 
+// How the device list names a set.
+QString KeyText(const CalibrationKey& key)
+{
+    return QString::fromStdString(FormatCalibrationKey(key));
+}
+
 } // namespace
 
 CPropertyPageS1::CPropertyPageS1(PageServices& services)
@@ -71,10 +77,7 @@ CPropertyPageS1::CPropertyPageS1(PageServices& services)
         connect(layout_.Get<QCheckBox>(kFirstFrequencyBox + i), &QCheckBox::clicked, this,
                 [this, i] { OnFrequencyClicked(i); });
     connect(layout_.Get<QCheckBox>(kAllBox), &QCheckBox::clicked, this, &CPropertyPageS1::OnAllClicked);
-    connect(DeviceList(), &QComboBox::activated, this, [this] {
-        if (services_.sheet != nullptr && services_.sheet->isWidgetType())
-            static_cast<QWidget*>(services_.sheet)->setFocus();
-    });
+    connect(DeviceList(), &QComboBox::activated, this, &CPropertyPageS1::FocusSheet);
     connect(layout_.Get<QPushButton>(1025), &QPushButton::clicked, this, &CPropertyPageS1::OnAdd);
     connect(layout_.Get<QPushButton>(1026), &QPushButton::clicked, this, &CPropertyPageS1::OnRemove);
     connect(layout_.Get<QPushButton>(1010), &QPushButton::clicked, this, &CPropertyPageS1::BeginWorkCommand);
@@ -128,7 +131,7 @@ void CPropertyPageS1::SelectCurrentDevice(QComboBox* list)
 {
     CalibrationKey key = services_.settings.calibrationKey;
     services_.settings.calibrations.SelectSet(key);
-    const QString wanted = DeviceText(key);
+    const QString wanted = KeyText(key);
     for (int i = 0; i < list->count(); ++i) {
         if (list->itemText(i).startsWith(wanted)) {
             list->setCurrentIndex(i);
@@ -240,10 +243,10 @@ void CPropertyPageS1::FillDeviceList()
     }
     QStringList texts;
     for (const auto& entry : sets)
-        texts << DeviceText(entry.first);
+        texts << KeyText(entry.first);
     texts.sort();
     list->addItems(texts);
-    list->setCurrentIndex(list->findText(DeviceText(current)));
+    list->setCurrentIndex(list->findText(KeyText(current)));
 }
 
 void CPropertyPageS1::OnAdd()

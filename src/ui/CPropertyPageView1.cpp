@@ -49,7 +49,7 @@ void CPropertyPageView1::SetWork(WorkSession* work)
 
 void CPropertyPageView1::ResetDisplayState()
 {
-    shownProfile_ = shownStation_ = lastProfile_ = lastStation_ = 0;
+    shownProfile_ = shownStation_ = lastProfile_ = 0;
     shownGraph_ = 0;
     lastFrequency_ = 0;
     redrawProgress_ = rebuildGraphs_ = repaintPending_ = true;
@@ -128,7 +128,6 @@ void CPropertyPageView1::KeepOrDropShownGraph()
     else if (shownGraph_ == kProfileCurveGraph && lastFrequency_ != frequency_)
         shownGraph_ = kSectionGraph;
     lastProfile_ = shownProfile_;
-    lastStation_ = shownStation_;
     lastFrequency_ = frequency_;
 }
 

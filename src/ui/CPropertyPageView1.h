@@ -39,5 +39,4 @@ private:
     uint32_t shownProfile_ = 0;
     uint32_t shownStation_ = 0;
     uint32_t lastProfile_ = 0;
-    uint32_t lastStation_ = 0;
 };

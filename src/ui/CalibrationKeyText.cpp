@@ -2,11 +2,6 @@
 
 #include <cstdio>
 
-QString DeviceText(const CalibrationKey& key)
-{
-    return QString::asprintf("LUR %hu, %.02d/%.02d/%hu", key.serial, key.day, key.month, key.year);
-}
-
 std::optional<CalibrationKey> ParseDeviceText(const QString& text)
 {
     int serial = 0, day = 0, month = 0, year = 0;
