@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "settings/CSettings.h"
+#include "ui/SettingsFields.h"
 
 namespace {
 
@@ -98,38 +98,28 @@ void CPropertyPageW1::DoDataExchange(DataExchange& dx)
     dx.Check(layout_.Get<QCheckBox>(kCurrentChannel), signalChannelIsCurrent_);
 }
 
-void CPropertyPageW1::LoadFromSettings()
+void CPropertyPageW1::CopyFields(bool store)
 {
-    const CSettings& s = services_.settings;
-    normalizeToCurrent_ = s.normalizeToCurrent;
-    normalizeToFrequency_ = s.normalizeToFrequency;
-    phaseEqualization_ = s.phaseEqualization;
-    subtractUndercompensation_ = s.subtractUndercompensation;
-    inphasePower_ = s.inphasePower;
-    modulePower_ = s.modulePower;
-    quadraturePower_ = s.quadraturePower;
-    applySignalFilter_ = s.applySignalFilter;
-    signalChannelIsCurrent_ = s.signalChannelIsCurrent;
-    unitMeasure_ = s.unitMeasure;
-    signalComponent_ = s.signalComponent;
-    apparentValueKind_ = s.apparentValueKind;
-}
-
-void CPropertyPageW1::StoreToSettings()
-{
-    CSettings& s = services_.settings;
-    s.normalizeToCurrent = normalizeToCurrent_;
-    s.normalizeToFrequency = normalizeToFrequency_;
-    s.phaseEqualization = phaseEqualization_;
-    s.subtractUndercompensation = subtractUndercompensation_;
-    s.inphasePower = inphasePower_;
-    s.modulePower = modulePower_;
-    s.quadraturePower = quadraturePower_;
-    s.applySignalFilter = applySignalFilter_;
-    s.signalChannelIsCurrent = signalChannelIsCurrent_;
-    s.unitMeasure = unitMeasure_;
-    s.signalComponent = signalComponent_;
-    s.apparentValueKind = apparentValueKind_;
+    using Field = SettingsField<CPropertyPageW1, int32_t>;
+    using FloatField = SettingsField<CPropertyPageW1, float>;
+    const Field flags[] = {
+        {&CSettings::normalizeToCurrent, &CPropertyPageW1::normalizeToCurrent_},
+        {&CSettings::normalizeToFrequency, &CPropertyPageW1::normalizeToFrequency_},
+        {&CSettings::phaseEqualization, &CPropertyPageW1::phaseEqualization_},
+        {&CSettings::subtractUndercompensation, &CPropertyPageW1::subtractUndercompensation_},
+        {&CSettings::applySignalFilter, &CPropertyPageW1::applySignalFilter_},
+        {&CSettings::signalChannelIsCurrent, &CPropertyPageW1::signalChannelIsCurrent_},
+        {&CSettings::unitMeasure, &CPropertyPageW1::unitMeasure_},
+        {&CSettings::signalComponent, &CPropertyPageW1::signalComponent_},
+        {&CSettings::apparentValueKind, &CPropertyPageW1::apparentValueKind_},
+    };
+    const FloatField powers[] = {
+        {&CSettings::inphasePower, &CPropertyPageW1::inphasePower_},
+        {&CSettings::modulePower, &CPropertyPageW1::modulePower_},
+        {&CSettings::quadraturePower, &CPropertyPageW1::quadraturePower_},
+    };
+    CopySettingsFields(services_.settings, *this, flags, store);
+    CopySettingsFields(services_.settings, *this, powers, store);
 }
 
 void CPropertyPageW1::UpdateControls()

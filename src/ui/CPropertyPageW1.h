@@ -11,12 +11,13 @@ public:
     explicit CPropertyPageW1(PageServices& services);
 
 protected:
-    void LoadFromSettings() override;
-    void StoreToSettings() override;
+    void LoadFromSettings() override { CopyFields(false); }
+    void StoreToSettings() override { CopyFields(true); }
     void UpdateControls() override;
     void DoDataExchange(DataExchange& dx) override;
 
 private:
+    void CopyFields(bool store);
     void SetRadioField(int32_t& field, int32_t value);
     void ToggleField(int32_t& field);
 

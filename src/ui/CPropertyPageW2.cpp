@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "graphics/PainterContext.h"
-#include "settings/CSettings.h"
+#include "ui/SettingsFields.h"
 #include "ui/UpDownControl.h"
 
 namespace {
@@ -156,50 +156,39 @@ void CPropertyPageW2::DoDataExchange(DataExchange& dx)
     dx.PositiveInt(edit(kMinMap), minProfilesMap_, 2, kCountLimit);
 }
 
-void CPropertyPageW2::LoadFromSettings()
+void CPropertyPageW2::CopyFields(bool store)
 {
-    const CSettings& s = services_.settings;
-    depthScaleFactor_ = s.depthScaleFactor;
-    minStationsProfileCurve_ = s.minStationsProfileCurve;
-    minStationsSection_ = s.minStationsSection;
-    minProfilesMap_ = s.minProfilesMap;
-    showSoundingCurve_ = s.showSoundingCurve;
-    showProfileCurve_ = s.showProfileCurve;
-    filterProfileCurve_ = s.filterProfileCurve;
-    showSection_ = s.showSection;
-    showMap_ = s.showMap;
-    pixelSize_ = s.pixelSize;
-    std::tie(mapMinimum_, mapMaximum_) = s.mapChart.GetRange();
-    std::tie(sectionMinimum_, sectionMaximum_) = s.sectionChart.GetRange();
-    manualMapRange_ = s.manualMapRange;
-    manualSectionRange_ = s.manualSectionRange;
-    timerModeOn_ = s.timerModeOn;
-    timerDelayMs_ = s.timerDelayMs;
-    timerCount_ = s.timerCount;
-    pointsToShow_ = s.pointsToShow;
-}
-
-void CPropertyPageW2::StoreToSettings()
-{
+    using Field = SettingsField<CPropertyPageW2, int32_t>;
+    const Field fields[] = {
+        {&CSettings::minStationsProfileCurve, &CPropertyPageW2::minStationsProfileCurve_},
+        {&CSettings::minStationsSection, &CPropertyPageW2::minStationsSection_},
+        {&CSettings::minProfilesMap, &CPropertyPageW2::minProfilesMap_},
+        {&CSettings::showSoundingCurve, &CPropertyPageW2::showSoundingCurve_},
+        {&CSettings::showProfileCurve, &CPropertyPageW2::showProfileCurve_},
+        {&CSettings::filterProfileCurve, &CPropertyPageW2::filterProfileCurve_},
+        {&CSettings::showSection, &CPropertyPageW2::showSection_},
+        {&CSettings::showMap, &CPropertyPageW2::showMap_},
+        {&CSettings::pixelSize, &CPropertyPageW2::pixelSize_},
+        {&CSettings::manualMapRange, &CPropertyPageW2::manualMapRange_},
+        {&CSettings::manualSectionRange, &CPropertyPageW2::manualSectionRange_},
+        {&CSettings::timerModeOn, &CPropertyPageW2::timerModeOn_},
+        {&CSettings::timerDelayMs, &CPropertyPageW2::timerDelayMs_},
+        {&CSettings::timerCount, &CPropertyPageW2::timerCount_},
+        {&CSettings::pointsToShow, &CPropertyPageW2::pointsToShow_},
+    };
+    const SettingsField<CPropertyPageW2, float> depth[] = {
+        {&CSettings::depthScaleFactor, &CPropertyPageW2::depthScaleFactor_}};
     CSettings& s = services_.settings;
-    s.depthScaleFactor = depthScaleFactor_;
-    s.minStationsProfileCurve = minStationsProfileCurve_;
-    s.minStationsSection = minStationsSection_;
-    s.minProfilesMap = minProfilesMap_;
-    s.showSoundingCurve = showSoundingCurve_;
-    s.showProfileCurve = showProfileCurve_;
-    s.filterProfileCurve = filterProfileCurve_;
-    s.showSection = showSection_;
-    s.showMap = showMap_;
-    s.pixelSize = pixelSize_;
-    s.mapChart.SetRange(mapMinimum_, mapMaximum_);
-    s.sectionChart.SetRange(sectionMinimum_, sectionMaximum_);
-    s.manualMapRange = manualMapRange_;
-    s.manualSectionRange = manualSectionRange_;
-    s.timerModeOn = timerModeOn_;
-    s.timerDelayMs = timerDelayMs_;
-    s.timerCount = timerCount_;
-    s.pointsToShow = pointsToShow_;
+    CopySettingsFields(s, *this, fields, store);
+    CopySettingsFields(s, *this, depth, store);
+    // The ranges go through the charts, which take a pair only when minimum < maximum.
+    if (store) {
+        s.mapChart.SetRange(mapMinimum_, mapMaximum_);
+        s.sectionChart.SetRange(sectionMinimum_, sectionMaximum_);
+    } else {
+        std::tie(mapMinimum_, mapMaximum_) = s.mapChart.GetRange();
+        std::tie(sectionMinimum_, sectionMaximum_) = s.sectionChart.GetRange();
+    }
 }
 
 void CPropertyPageW2::UpdateControls()

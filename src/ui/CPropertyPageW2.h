@@ -32,14 +32,15 @@ public:
     int CellWidth(int strip, size_t n) const;
 
 protected:
-    void LoadFromSettings() override;
-    void StoreToSettings() override;
+    void LoadFromSettings() override { CopyFields(false); }
+    void StoreToSettings() override { CopyFields(true); }
     void UpdateControls() override;
     void DoDataExchange(DataExchange& dx) override;
     void OnTapAndHold(QPoint point) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void CopyFields(bool store);
     void Spin(int edit, int delta);
     void ToggleField(int32_t& field);
     ColorChart& ChartOf(int strip);
