@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc)" --target ui_screenshots >&2
+cmake --build --preset default -j "$(nproc)" --target lurcontrol_screenshots >&2
 rm -f docs/screenshots/*.png
-build/default/tests/ui/ui_screenshots docs/screenshots
+build/default/app/screenshots/lurcontrol_screenshots docs/screenshots

@@ -1,5 +1,5 @@
-// Grabs every page of the window program at the hand-held's size and a laptop's, offscreen,
-// over a small simulated-looking survey and track: build/default/tests/ui/ui_screenshots DIR
+// Grabs every page of the window program at the hand-held's size and a laptop's, offscreen, over
+// a map survey and a GPS track taken through the simulators: lurcontrol_screenshots DIR
 #include <QApplication>
 #include <QDir>
 #include <QThread>
