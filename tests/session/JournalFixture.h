@@ -1,22 +1,23 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
-#include "settings/CSettings.h"
-#include "support/ScriptedSource.h"
-#include "support/SettingsFixture.h"
 #include "session/AcquisitionJournal.h"
-#include "survey/ByteStream.h"
 #include "session/Crc32.h"
 #include "session/JournalRecovery.h"
 #include "session/SessionFile.h"
+#include "settings/CSettings.h"
+#include "support/ScriptedSource.h"
+#include "support/SettingsFixture.h"
+#include "survey/ByteStream.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 
 namespace testing_support {
 
-// Settings in a temporary directory and a journal writing into its "journal" folder.
 class JournalTest : public SettingsTest {
 protected:
     void SetUp() override
@@ -29,50 +30,50 @@ protected:
         journal.reset();
         SettingsTest::TearDown();
     }
-
     std::string JournalDirectory() const { return dir.File("journal"); }
+    std::string JournalBytes() const { return ReadFile(journal->Path()); }
 
-    // Settings a save writes, all different from the defaults, so recovery must restore them.
+    // All different from the defaults, so recovery must restore them.
     void DistinctHeader()
     {
         Settings().headerText1 = "Участок 7";
         Settings().headerText2 = "north field";
-        Settings().headerText3.clear();
         Settings().sessionExtra1 = 11;
         Settings().sessionExtra2 = -3;
         Settings().xStep = 2.5f;
         Settings().yStep = 10.0f;
         Settings().reportedSerial = 42;
     }
-
-    // Settings put elsewhere after the crash: recovery must not depend on them.
+    // Settings changed after the crash: recovery must not depend on them.
     void ScrambleSettings()
     {
         Settings().workType = kWorkProfile;
         Settings().xSize = 99;
         Settings().ySize = 7;
-        Settings().xStep = 1;
-        Settings().yStep = 1;
+        Settings().xStep = Settings().yStep = 1;
         Settings().headerText1 = "other";
-        Settings().sessionExtra1 = 0;
-        Settings().reportedSerial = 0;
+        Settings().sessionExtra1 = Settings().reportedSerial = 0;
     }
-
-    std::string JournalBytes() const { return ReadFile(journal->Path()); }
-
-    // Recovers `bytes` and saves the result; the saved bytes.
-    std::string RecoverAndSave(const std::string& bytes, const std::string& name, RecoveryResult* out = nullptr)
+    static std::string Serialized(const DataSet& d)
     {
-        RecoveryResult result = RecoverJournal(bytes, Settings());
-        EXPECT_TRUE(result.dataSet) << result.problem;
-        if (!result.dataSet)
-            return {};
-        EXPECT_TRUE(result.dataSet->Modified());
-        const std::string path = dir.File(name);
-        EXPECT_TRUE(SaveSession(*result.dataSet, path).ok);
-        if (out)
-            *out = std::move(result);
-        return ReadFile(path);
+        ByteWriter file;
+        const_cast<DataSet&>(d).Serialize(file, false);
+        return file.Data();
+    }
+    // Makes journal writes fail with ENOSPC; the descriptor to put back, or -1.
+    int FillDisk()
+    {
+        const int saved = ::dup(journal->Descriptor());
+        const int full = ::open("/dev/full", O_WRONLY);
+        EXPECT_GE(full, 0);
+        EXPECT_GE(::dup2(full, journal->Descriptor()), 0);
+        ::close(full);
+        return saved;
+    }
+    void FreeDisk(int saved)
+    {
+        EXPECT_GE(::dup2(saved, journal->Descriptor()), 0);
+        ::close(saved);
     }
 
     std::unique_ptr<AcquisitionJournal> journal;
