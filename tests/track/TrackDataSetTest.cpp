@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "support/SettingsFixture.h"
 #include "support/ScriptedSource.h"
+#include "support/SettingsFixture.h"
 #include "track/TrackDataSet.h"
 
 using testing_support::SampleRecord;
@@ -12,35 +12,47 @@ namespace {
 
 class TrackDataSetTest : public testing_support::SettingsTest {
 protected:
-    // Stamp of the n-th scripted reading.
-    static uint32_t Tick(uint32_t n) { return SampleRecord(n).TimeStamp(); }
+    static uint32_t Tick(uint32_t n) { return SampleRecord(n).TimeStamp(); } // of the n-th scripted reading
+    ScriptedSource source;
 };
 
 } // namespace
 
 TEST_F(TrackDataSetTest, ReadingsAppendWithZeroFixesStampedByTheirTick)
 {
-    TrackDataSet d(Settings());
-    EXPECT_EQ(d.RecordCount(), 0u);
-    EXPECT_EQ(d.CurrentFix().tick, 0u);
-    ScriptedSource source;
-    for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
-    EXPECT_TRUE(d.Modified());
-    EXPECT_EQ(d.RecordCount(), 3u);
-    EXPECT_EQ(d.CurrentIndex(), 3u);
-    ASSERT_EQ(d.FixCount(), 3u);
-    for (uint32_t k = 0; k < 3; ++k) {
-        EXPECT_EQ(d.FixAt(k).tick, Tick(k + 1));
-        EXPECT_EQ(d.FixAt(k).latitude, 0.0);
-        EXPECT_EQ(d.FixAt(k).longitude, 0.0);
+    for (const int tracer : {0, 1}) {
+        SCOPED_TRACE(tracer);
+        Settings().tracerModeOn = tracer;
+        ScriptedSource scripted;
+        TrackDataSet d(Settings());
+        EXPECT_EQ(d.CurrentFix().tick, 0u);
+        const uint32_t count = tracer ? 14 : 3;
+        for (int i = 0; i < (tracer ? 1 : 3); ++i)
+            ASSERT_EQ(d.Measure(scripted), MeasureOutcome::Stored);
+        EXPECT_EQ(scripted.readings, tracer ? 0 : 3);
+        EXPECT_TRUE(d.Modified());
+        EXPECT_EQ(d.RecordCount(), count);
+        EXPECT_EQ(d.CurrentIndex(), count);
+        ASSERT_EQ(d.FixCount(), count);
+        for (uint32_t k = 0; k < count; ++k) {
+            EXPECT_EQ(d.FixAt(k).tick, Tick(k + 1));
+            EXPECT_EQ(d.FixAt(k).latitude, 0.0);
+            EXPECT_EQ(d.FixAt(k).longitude, 0.0);
+        }
+        // A failed reading changes nothing.
+        d.SetModified(false);
+        scripted.outcomes = {false};
+        EXPECT_EQ(d.Measure(scripted), MeasureOutcome::Failed);
+        EXPECT_EQ(d.RecordCount(), count);
+        EXPECT_EQ(d.FixCount(), count);
+        EXPECT_EQ(d.CurrentIndex(), count);
+        EXPECT_FALSE(d.Modified());
     }
 }
 
 TEST_F(TrackDataSetTest, CursorMovesAndAliases)
 {
     TrackDataSet d(Settings());
-    ScriptedSource source;
     d.Measure(source);
     d.Measure(source);
     EXPECT_FALSE(d.NextPosition()); // cursor at N
@@ -57,54 +69,9 @@ TEST_F(TrackDataSetTest, CursorMovesAndAliases)
     EXPECT_EQ(d.CurrentIndex(), 0u);
 }
 
-TEST_F(TrackDataSetTest, RemeasuringReplacesRecordAndFix)
-{
-    TrackDataSet d(Settings());
-    ScriptedSource source;
-    d.Measure(source);
-    d.Measure(source);
-    ASSERT_TRUE(d.SetFix(1, {55.0, 37.0, Tick(2)}));
-    d.PreviousPosition();
-    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
-    EXPECT_EQ(d.RecordCount(), 2u);
-    EXPECT_EQ(d.Record(1).bytes, SampleRecord(3).bytes);
-    EXPECT_EQ(d.FixAt(1).tick, Tick(3));
-    EXPECT_EQ(d.FixAt(1).latitude, 0.0);
-    // The late answer for the replaced reading finds nothing.
-    EXPECT_FALSE(d.SetFix(1, {55.5, 37.5, Tick(2)}));
-}
-
-TEST_F(TrackDataSetTest, FailedReadingChangesNothing)
-{
-    TrackDataSet d(Settings());
-    ScriptedSource source;
-    source.outcomes = {true, false};
-    d.Measure(source);
-    d.SetModified(false);
-    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
-    EXPECT_EQ(d.RecordCount(), 1u);
-    EXPECT_EQ(d.FixCount(), 1u);
-    EXPECT_EQ(d.CurrentIndex(), 1u);
-    EXPECT_FALSE(d.Modified());
-}
-
-TEST_F(TrackDataSetTest, TracerSeriesStoresFourteenReadings)
-{
-    Settings().tracerModeOn = 1;
-    TrackDataSet d(Settings());
-    ScriptedSource source;
-    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
-    EXPECT_EQ(source.readings, 0);
-    EXPECT_EQ(d.RecordCount(), 14u);
-    EXPECT_EQ(d.CurrentIndex(), 14u);
-    for (uint32_t k = 0; k < 14; ++k)
-        EXPECT_EQ(d.FixAt(k).tick, Tick(k + 1));
-}
-
 TEST_F(TrackDataSetTest, LatePositionsFindTheirReadingByTick)
 {
     TrackDataSet d(Settings());
-    ScriptedSource source;
     for (int i = 0; i < 4; ++i)
         d.Measure(source);
     // Provisional position, then the interpolated one.
@@ -127,15 +94,20 @@ TEST_F(TrackDataSetTest, TrackIsProjectedAboutTheFirstFix)
     TrackDataSet d(Settings());
     d.ComputeTrack(true);
     EXPECT_TRUE(d.Track().empty());
+    d.Measure(source);
+    d.SetFix(0, {50.0, 10.0, Tick(1)});
+    d.ComputeTrack(false);
+    ASSERT_EQ(d.Track().size(), 2u);
+    EXPECT_EQ(d.Track()[1].east, 0.0f) << "without a live fix the last point repeats the last reading";
+    EXPECT_EQ(d.Track()[1].north, 0.0f);
 
-    ScriptedSource source;
-    for (int i = 0; i < 3; ++i)
-        d.Measure(source);
+    d.Measure(source);
+    d.Measure(source);
     d.SetFix(0, {60.0, 30.0, Tick(1)});
     d.SetFix(1, {60.001, 30.002, Tick(2)});
     // Reading 2 keeps its zero fix.
     d.SetCurrentFix({60.002, 29.999, 5});
-
+    EXPECT_EQ(d.CurrentFix().tick, 5u);
     const double pi = 3.14159265358979323846;
     const double my = pi / 180 * 6371000.0;
     const double mx = std::cos(60.0 * pi / 180) * my;
@@ -149,25 +121,7 @@ TEST_F(TrackDataSetTest, TrackIsProjectedAboutTheFirstFix)
     EXPECT_NEAR(d.Track()[2].north, -60.0 * my, 1.0);
     EXPECT_NEAR(d.Track()[3].east, -0.001 * mx, 1e-3);
     EXPECT_NEAR(d.Track()[3].north, 0.002 * my, 1e-3);
-
-    // Without a live fix the last point repeats the last reading.
     d.ComputeTrack(false);
     EXPECT_EQ(d.Track()[3].east, d.Track()[2].east);
     EXPECT_EQ(d.Track()[3].north, d.Track()[2].north);
-}
-
-TEST_F(TrackDataSetTest, SingleReadingTrack)
-{
-    TrackDataSet d(Settings());
-    ScriptedSource source;
-    d.Measure(source);
-    d.SetFix(0, {50.0, 10.0, Tick(1)});
-    d.ComputeTrack(false);
-    ASSERT_EQ(d.Track().size(), 2u);
-    EXPECT_EQ(d.Track()[1].east, 0.0f);
-    EXPECT_EQ(d.Track()[1].north, 0.0f);
-    d.SetCurrentFix({50.0, 10.001, 7});
-    EXPECT_EQ(d.CurrentFix().tick, 7u);
-    d.ComputeTrack(true);
-    EXPECT_GT(d.Track()[1].east, 50.0f);
 }

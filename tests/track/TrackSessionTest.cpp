@@ -2,16 +2,14 @@
 
 #include <limits>
 
+#include "session/SessionFile.h"
+#include "support/ScriptedSource.h"
 #include "support/SessionBytes.h"
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
-#include "support/ScriptedSource.h"
-#include "session/SessionFile.h"
 #include "track/TrackDataSet.h"
 
-using testing_support::PutChannel;
 using testing_support::SampleRecord;
-using testing_support::WriteFile;
 
 namespace {
 
@@ -27,6 +25,12 @@ protected:
         d->SetFix(2, {55.76, 37.62, SampleRecord(3).TimeStamp()});
         return d;
     }
+    static std::string Serialized(DataSet& d, bool clear = false)
+    {
+        ByteWriter w;
+        EXPECT_TRUE(d.Serialize(w, clear));
+        return w.Data();
+    }
 };
 
 } // namespace
@@ -37,7 +41,6 @@ TEST_F(TrackSessionTest, TrackFileIsByteExact)
     Settings().reportedSerial = 12;
     auto d = ThreeReadings();
     const CalibrationKey key = Settings().calibrationKey;
-
     SessionBytes expected(1388);
     expected.Header("", "\xD2\xF0\xE0\xF1\xF1\xE0", "", key.day, key.month, key.year, 12);
     expected.Put16(782, 1);
@@ -51,21 +54,24 @@ TEST_F(TrackSessionTest, TrackFileIsByteExact)
         expected.PutF64(980 + 196 * k, lon[k]);
         expected.PutF64(988 + 196 * k, lat[k]);
     }
-    ByteWriter w;
-    ASSERT_TRUE(d->Serialize(w, true));
-    EXPECT_EQ(w.Data(), expected.bytes);
+    EXPECT_EQ(Serialized(*d, true), expected.bytes);
     EXPECT_FALSE(d->Modified());
+    TrackDataSet empty(Settings());
+    EXPECT_EQ(Serialized(empty).size(), 800u);
+    SessionImage image;
+    ASSERT_EQ(ParseSession(Serialized(empty), image), "");
+    const auto loaded = ApplySession(image, Settings());
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->RecordCount(), 0u);
 }
 
 TEST_F(TrackSessionTest, RoundTripGivesTickZeroFixesAndCursorZero)
 {
     auto d = ThreeReadings();
-    const std::string path = dir.File("track.lur");
-    ASSERT_TRUE(SaveSession(*d, path).ok);
+    ASSERT_TRUE(SaveSession(*d, dir.File("track.lur")).ok);
     Settings().workType = kWorkMap;
     Settings().usedFrequencies.fill(0);
-
-    OpenSessionResult opened = OpenSession(path, Settings());
+    OpenSessionResult opened = OpenSession(dir.File("track.lur"), Settings());
     auto* track = dynamic_cast<TrackDataSet*>(opened.dataSet.get());
     ASSERT_TRUE(track) << opened.error;
     EXPECT_EQ(Settings().workType, kWorkGpsTrack);
@@ -79,8 +85,7 @@ TEST_F(TrackSessionTest, RoundTripGivesTickZeroFixesAndCursorZero)
     EXPECT_EQ(track->CurrentIndex(), 0u);
     EXPECT_FALSE(track->Modified());
     EXPECT_EQ(track->Track().size(), 4u); // computed on loading
-    // A late answer can no longer move a loaded fix.
-    EXPECT_FALSE(track->SetFix(2, {1, 1, SampleRecord(3).TimeStamp()}));
+    EXPECT_FALSE(track->SetFix(2, {1, 1, SampleRecord(3).TimeStamp()})) << "a late answer can no longer move it";
     // The next reading replaces reading 0.
     ScriptedSource source;
     source.nextSeed = 50;
@@ -99,29 +104,25 @@ TEST_F(TrackSessionTest, BodyWithoutCoordinatesYieldsZeroFixes)
     b.Put32(792, 2);
     b.Put32(796, 800);
     MeasurementRecord r;
-    PutChannel(r, 4, 1, 2, 3, 4);
+    testing_support::PutChannel(r, 4, 1, 2, 3, 4);
     b.PutRecord(800, r);
     b.PutRecord(980, SampleRecord(9));
-    const std::string path = dir.File("nofix.lur");
-    WriteFile(path, b.bytes);
-    OpenSessionResult opened = OpenSession(path, Settings());
+    testing_support::WriteFile(dir.File("nofix.lur"), b.bytes);
+    OpenSessionResult opened = OpenSession(dir.File("nofix.lur"), Settings());
     auto* track = dynamic_cast<TrackDataSet*>(opened.dataSet.get());
     ASSERT_TRUE(track) << opened.error;
     EXPECT_EQ(track->RecordCount(), 2u);
     EXPECT_EQ(track->Record(1).bytes, SampleRecord(9).bytes);
     EXPECT_EQ(track->FixAt(1).latitude, 0.0);
     EXPECT_EQ(track->FixAt(1).longitude, 0.0);
-    const std::array<int32_t, 14> used{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(Settings().usedFrequencies, used);
+    EXPECT_EQ(Settings().usedFrequencies, (std::array<int32_t, 14>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(TrackSessionTest, ImpossibleCoordinatesBecomeNoPosition)
 {
     auto d = ThreeReadings();
-    ByteWriter w;
-    d->Serialize(w, false);
     SessionBytes b(0);
-    b.bytes = w.Data();
+    b.bytes = Serialized(*d);
     b.PutF64(988, std::numeric_limits<double>::infinity()); // latitude of reading 0
     b.PutF64(980 + 196 * 2, 400.0);                          // longitude of reading 2
     SessionImage image;
@@ -129,17 +130,4 @@ TEST_F(TrackSessionTest, ImpossibleCoordinatesBecomeNoPosition)
     EXPECT_EQ(image.fixes[0].latitude, 0.0);
     EXPECT_EQ(image.fixes[0].longitude, 0.0);
     EXPECT_EQ(image.fixes[2].latitude, 0.0);
-}
-
-TEST_F(TrackSessionTest, EmptyTrackRoundTrips)
-{
-    TrackDataSet d(Settings());
-    ByteWriter w;
-    d.Serialize(w, false);
-    EXPECT_EQ(w.Data().size(), 800u);
-    SessionImage image;
-    ASSERT_EQ(ParseSession(w.Data(), image), "");
-    auto loaded = ApplySession(image, Settings());
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->RecordCount(), 0u);
 }
