@@ -1,8 +1,22 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
 #include <functional>
 #include <limits>
-#include <sys/stat.h>
+#include <memory>
+#include <unistd.h>
 
-#include "JournalFixture.h"
+#include "Commands.h"
+#include "session/AcquisitionJournal.h"
+#include "session/Crc32.h"
+#include "session/JournalRecovery.h"
+#include "session/SessionFile.h"
+#include "settings/CSettings.h"
+#include "support/ScriptedSource.h"
+#include "support/SettingsFixture.h"
+#include "survey/ByteStream.h"
+#include "survey/SurveyDataSet.h"
+#include "track/TrackDataSet.h"
 
 using testing_support::ReadFile;
 using testing_support::SameRecords;
@@ -10,16 +24,72 @@ using testing_support::WriteFile;
 
 namespace {
 
-class JournalRecoveryTest : public testing_support::JournalTest {
+class JournalTest : public testing_support::SettingsTest {
 protected:
+    void SetUp() override
+    {
+        SettingsTest::SetUp();
+        journal = std::make_unique<AcquisitionJournal>(JournalDirectory(), Settings());
+    }
+    void TearDown() override
+    {
+        journal.reset();
+        SettingsTest::TearDown();
+    }
+    std::string JournalDirectory() const { return dir.File("journal"); }
+    std::string JournalBytes() const { return ReadFile(journal->Path()); }
+    static bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+    // All different from the defaults, so recovery must restore them.
+    void DistinctHeader()
+    {
+        Settings().headerText1 = "Участок 7";
+        Settings().headerText2 = "north field";
+        Settings().sessionExtra1 = 11;
+        Settings().sessionExtra2 = -3;
+        Settings().xStep = 2.5f;
+        Settings().yStep = 10.0f;
+        Settings().reportedSerial = 42;
+    }
+    // Settings changed after the crash: recovery must not depend on them.
+    void ScrambleSettings()
+    {
+        Settings().workType = kWorkProfile;
+        Settings().xSize = 99;
+        Settings().ySize = 7;
+        Settings().xStep = Settings().yStep = 1;
+        Settings().headerText1 = "other";
+        Settings().sessionExtra1 = Settings().reportedSerial = 0;
+    }
+    static std::string Serialized(const DataSet& d)
+    {
+        ByteWriter file;
+        const_cast<DataSet&>(d).Serialize(file, false);
+        return file.Data();
+    }
+    // Makes journal writes fail with ENOSPC; the descriptor to put back.
+    int FillDisk()
+    {
+        const int saved = ::dup(journal->Descriptor());
+        const int full = ::open("/dev/full", O_WRONLY);
+        EXPECT_GE(full, 0);
+        EXPECT_GE(::dup2(full, journal->Descriptor()), 0);
+        ::close(full);
+        return saved;
+    }
+    void FreeDisk(int saved)
+    {
+        EXPECT_GE(::dup2(saved, journal->Descriptor()), 0);
+        ::close(saved);
+    }
+
     // Saves normally; returns the journal as it stood just before, and the saved file.
     std::pair<std::string, std::string> SaveNormally(DataSet& d)
     {
         EXPECT_TRUE(journal->Durable()) << journal->Error();
         const std::string bytes = JournalBytes(), path = journal->Path();
         EXPECT_TRUE(SaveSession(d, dir.File("a.lur")).ok);
-        struct stat st {};
-        EXPECT_NE(::stat(path.c_str(), &st), 0) << "a save removes the journal";
+        EXPECT_FALSE(Exists(path)) << "a save removes the journal";
         return {bytes, ReadFile(dir.File("a.lur"))};
     }
     // Recovers `bytes` and saves the result; the saved bytes.
@@ -59,11 +129,47 @@ protected:
         frame.U32(Crc32(frame.Data().data(), frame.Data().size()));
         return frame.Data();
     }
+
+    std::unique_ptr<AcquisitionJournal> journal;
+};
+
+class CmdRecoverTest : public JournalTest {
+protected:
+    int Run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "recover");
+        args.insert(args.end(), {"--journal-dir", JournalDirectory()});
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int status = RunSession(args);
+        err = testing::internal::GetCapturedStderr();
+        out = testing::internal::GetCapturedStdout();
+        return status;
+    }
+    // A limited profile of 6 stations with 4 readings, left journaled as by a crash.
+    std::string CrashedProfile()
+    {
+        Settings().workType = kWorkLimitedProfile;
+        Settings().xSize = 6;
+        DistinctHeader();
+        SurveyDataSet d(Settings());
+        d.SetJournal(journal.get());
+        EXPECT_TRUE(journal->Start(d));
+        ScriptedSource source;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
+        expected = Serialized(d);
+        const std::string path = journal->Path();
+        journal.reset(); // the program dies: the file stays
+        ScrambleSettings();
+        return path;
+    }
+    std::string out, err, expected;
 };
 
 } // namespace
 
-TEST_F(JournalRecoveryTest, SurveysRecoverTheFileANormalSaveWrites)
+TEST_F(JournalTest, SurveysRecoverTheFileANormalSaveWrites)
 {
     const struct {
         const char* what;
@@ -113,7 +219,7 @@ TEST_F(JournalRecoveryTest, SurveysRecoverTheFileANormalSaveWrites)
     }
 }
 
-TEST_F(JournalRecoveryTest, TrackWithProvisionalFinalAndDroppedPositionsRecovers)
+TEST_F(JournalTest, TrackWithProvisionalFinalAndDroppedPositionsRecovers)
 {
     for (const bool tracer : {false, true}) {
         SCOPED_TRACE(tracer);
@@ -161,7 +267,7 @@ TEST_F(JournalRecoveryTest, TrackWithProvisionalFinalAndDroppedPositionsRecovers
 
 // A journal started over holds every reading with one position; replay used to stop at
 // the first reading of a long open profile or of a track, beyond what had been replayed.
-TEST_F(JournalRecoveryTest, JournalsStartedOverRecoverEverything)
+TEST_F(JournalTest, JournalsStartedOverRecoverEverything)
 {
     Settings().workType = kWorkMap;
     Settings().xSize = 3;
@@ -195,7 +301,7 @@ TEST_F(JournalRecoveryTest, JournalsStartedOverRecoverEverything)
     }
 }
 
-TEST_F(JournalRecoveryTest, ATornLastEntryIsIgnored)
+TEST_F(JournalTest, ATornLastEntryIsIgnored)
 {
     std::vector<std::string> expected;
     const std::string bytes = MapJournal(4, expected);
@@ -218,7 +324,7 @@ TEST_F(JournalRecoveryTest, ATornLastEntryIsIgnored)
     EXPECT_EQ(Serialized(*whole.dataSet), expected[4]);
 }
 
-TEST_F(JournalRecoveryTest, DamageInTheMiddleEndsRecoveryThere)
+TEST_F(JournalTest, DamageInTheMiddleEndsRecoveryThere)
 {
     std::vector<std::string> expected;
     const std::string bytes = MapJournal(4, expected);
@@ -273,7 +379,7 @@ TEST_F(JournalRecoveryTest, DamageInTheMiddleEndsRecoveryThere)
     }
 }
 
-TEST_F(JournalRecoveryTest, HostileHeadersGiveNoDataSet)
+TEST_F(JournalTest, HostileHeadersGiveNoDataSet)
 {
     const std::string header = journal::FileHeader();
     const auto begin = [&](uint32_t workType, uint32_t x, uint32_t y) {
@@ -316,7 +422,7 @@ TEST(JournalFormat, FramingIsPinned)
     EXPECT_EQ(out.substr(7), std::string({char(crc), char(crc >> 8), char(crc >> 16), char(crc >> 24)}));
 }
 
-TEST_F(JournalRecoveryTest, FullDiskFailsTheReadingButKeepsItAndEveryEarlierOne)
+TEST_F(JournalTest, FullDiskFailsTheReadingButKeepsItAndEveryEarlierOne)
 {
     Settings().workType = kWorkProfile;
     SurveyDataSet d(Settings());
@@ -353,7 +459,7 @@ TEST_F(JournalRecoveryTest, FullDiskFailsTheReadingButKeepsItAndEveryEarlierOne)
     EXPECT_EQ(Serialized(*recovered.dataSet), Serialized(d));
 }
 
-TEST_F(JournalRecoveryTest, LivePositionsDoNotPassOffQueuedTrackReadingsAsDurable)
+TEST_F(JournalTest, LivePositionsDoNotPassOffQueuedTrackReadingsAsDurable)
 {
     TrackDataSet d(Settings());
     d.SetJournal(journal.get());
@@ -374,7 +480,7 @@ TEST_F(JournalRecoveryTest, LivePositionsDoNotPassOffQueuedTrackReadingsAsDurabl
     EXPECT_EQ(static_cast<const TrackDataSet&>(*result.dataSet).CurrentFix().tick, 10u);
 }
 
-TEST_F(JournalRecoveryTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverything)
+TEST_F(JournalTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverything)
 {
     Settings().workType = kWorkProfile;
     Settings().tracerModeOn = 1; // fourteen readings a measure fill the queue sooner
@@ -406,9 +512,54 @@ TEST_F(JournalRecoveryTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEveryt
     ASSERT_EQ(::rename(moved.c_str(), JournalDirectory().c_str()), 0);
     EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_TRUE(journal->Durable());
-    EXPECT_NE(::access(first.c_str(), F_OK), 0);
+    EXPECT_FALSE(Exists(first));
     const RecoveryResult recovered = RecoverJournal(JournalBytes(), Settings());
     ASSERT_TRUE(recovered.dataSet);
     EXPECT_EQ(recovered.problem, "");
     EXPECT_TRUE(SameRecords(recovered.dataSet->Records(), d.Records()));
+}
+
+TEST_F(CmdRecoverTest, ListsThenRecoversAndRemovesTheJournal)
+{
+    const std::string path = CrashedProfile();
+    ASSERT_EQ(Run({}), 0) << err;
+    for (const std::string& line : {path, std::string("work type: limited profile (3)"), std::string("readings: 4"),
+                                    std::string("time span: ")})
+        EXPECT_NE(out.find(line), std::string::npos) << out;
+    // A target that exists or cannot be written keeps the journal.
+    WriteFile(dir.File("taken.lur"), "precious");
+    EXPECT_EQ(Run({path, "--out", dir.File("taken.lur")}), 1);
+    EXPECT_NE(err.find("exists"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(dir.File("taken.lur")), "precious");
+    EXPECT_EQ(Run({path, "--out", dir.File("no/such/dir/x.lur")}), 1);
+    EXPECT_NE(err.find("the journal is kept"), std::string::npos) << err;
+    EXPECT_EQ(Run({path}), 2); // --out missing
+    ASSERT_TRUE(Exists(path));
+
+    ASSERT_EQ(Run({path, "--out", dir.File("recovered.lur")}), 0) << err;
+    EXPECT_NE(out.find("recovered 4 readings (4 measured records)"), std::string::npos) << out;
+    EXPECT_EQ(ReadFile(dir.File("recovered.lur")), expected);
+    EXPECT_FALSE(Exists(path));
+    ASSERT_EQ(Run({}), 0);
+    EXPECT_NE(out.find("no journals to recover"), std::string::npos) << out;
+}
+
+TEST_F(CmdRecoverTest, DamagedJournalsAreReportedNotSaved)
+{
+    const std::string path = CrashedProfile();
+    std::string bytes = ReadFile(path);
+    bytes.resize(bytes.size() - 10); // torn last reading
+    WriteFile(path, bytes);
+    WriteFile(dir.File("journal/junk.lurj"), "not a journal at all");
+    ASSERT_EQ(Run({}), 0);
+    EXPECT_NE(out.find("readings: 3"), std::string::npos) << out;
+    EXPECT_NE(out.find("damaged after the last reading above: the last entry is cut short"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("nothing to recover: not an acquisition journal"), std::string::npos) << out;
+    EXPECT_EQ(Run({dir.File("journal/junk.lurj"), "--out", dir.File("junk.lur")}), 1);
+    EXPECT_NE(err.find("not an acquisition journal"), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir.File("junk.lur")));
+    ASSERT_EQ(Run({path, "--out", dir.File("torn.lur")}), 0) << err;
+    EXPECT_NE(out.find("recovered 3 readings"), std::string::npos) << out;
+    EXPECT_NE(out.find("damaged after them"), std::string::npos) << out;
 }
