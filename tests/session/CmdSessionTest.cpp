@@ -1,18 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "Commands.h"
+#include "session/SessionFile.h"
 #include "support/ScriptedSource.h"
 #include "support/SettingsFixture.h"
-#include "session/SessionFile.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
-
-using testing::internal::CaptureStderr;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStderr;
-using testing::internal::GetCapturedStdout;
 
 // Provided by lurctl's main in the program.
 int UsageError(const std::string& command, const std::string& message)
@@ -25,20 +18,12 @@ namespace {
 
 class CmdSessionTest : public testing_support::SettingsTest {
 protected:
-    int Run(const std::vector<std::string>& args, std::string& out)
+    int Run(const std::vector<std::string>& args)
     {
-        CaptureStdout();
+        testing::internal::CaptureStdout();
         const int status = RunSession(args);
-        out = GetCapturedStdout();
+        out = testing::internal::GetCapturedStdout();
         return status;
-    }
-    std::vector<std::string> Lines(const std::string& text)
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(text);
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
     }
     // A 3 × 2 map with stations (0,0), (0,2), (1,2) and (1,0) measured, only channels 0 and 2.
     std::string MapFile()
@@ -55,42 +40,30 @@ protected:
             r.SetTimeStamp(5000 + index);
             d.StoreRecord(index, r);
         }
-        const std::string path = dir.File("map.lur");
-        EXPECT_TRUE(SaveSession(d, path).ok);
-        return path;
+        EXPECT_TRUE(SaveSession(d, dir.File("map.lur")).ok);
+        return dir.File("map.lur");
     }
+    std::string out;
 };
 
 } // namespace
 
-TEST_F(CmdSessionTest, ExportNamesStationsInWalkingOrderAndUsedFrequencies)
+TEST_F(CmdSessionTest, ExportAndInfoOfAMap)
 {
     const std::string path = MapFile();
     const CalibrationSet& c = BuiltInCalibrationSet();
-    std::string out;
-    ASSERT_EQ(Run({"export", path, "--format", "csv", "--units", "adc", "--component", "quadrature"}, out), 0);
-    const std::vector<std::string> lines = Lines(out);
-    ASSERT_EQ(lines.size(), 5u);
+    ASSERT_EQ(Run({"export", path, "--format", "csv", "--units", "adc", "--component", "quadrature"}), 0);
     char header[128];
     std::snprintf(header, sizeof header, "index,profile,station,time_ms,serial,%.6g kHz,%.6g kHz", c.F[0], c.F[2]);
-    EXPECT_EQ(lines[0], header);
-    EXPECT_EQ(lines[1], "0,0,0,5000,4,1,-1");
-    EXPECT_EQ(lines[2], "2,0,2,5002,4,3,-1");
-    EXPECT_EQ(lines[3], "3,1,2,5003,4,4,-1");
-    EXPECT_EQ(lines[4], "5,1,0,5005,4,6,-1");
-}
+    // Stations in walking order, only the frequencies used.
+    EXPECT_EQ(out, std::string(header) + "\n0,0,0,5000,4,1,-1\n2,0,2,5002,4,3,-1\n3,1,2,5003,4,4,-1\n5,1,0,5005,4,6,-1\n");
 
-TEST_F(CmdSessionTest, InfoSummarisesWithoutChangingSettings)
-{
-    const std::string path = MapFile();
     Settings().workType = kWorkProfile;
-    std::string out;
-    ASSERT_EQ(Run({"info", path}, out), 0);
-    EXPECT_NE(out.find("work type: map (2)"), std::string::npos) << out;
-    EXPECT_NE(out.find("grid: 3 stations x 2 profiles"), std::string::npos);
-    EXPECT_NE(out.find("records: 6\nmeasured: 4"), std::string::npos);
-    EXPECT_NE(out.find("time span: 5000 .. 5005 ms"), std::string::npos);
-    EXPECT_EQ(Settings().workType, kWorkProfile);
+    ASSERT_EQ(Run({"info", path}), 0);
+    for (const char* line : {"work type: map (2)", "grid: 3 stations x 2 profiles", "records: 6\nmeasured: 4",
+                             "time span: 5000 .. 5005 ms"})
+        EXPECT_NE(out.find(line), std::string::npos) << out;
+    EXPECT_EQ(Settings().workType, kWorkProfile) << "info changes no settings";
 }
 
 TEST_F(CmdSessionTest, TrackInfoGivesTheExtent)
@@ -101,24 +74,21 @@ TEST_F(CmdSessionTest, TrackInfoGivesTheExtent)
         d.Measure(source);
     d.SetFix(0, {0.0, 10.0, d.FixAt(0).tick});
     d.SetFix(1, {0.001, 10.0, d.FixAt(1).tick}); // 111.2 m north; reading 2 has no position
-    const std::string path = dir.File("track.lur");
-    ASSERT_TRUE(SaveSession(d, path).ok);
-    std::string out;
-    ASSERT_EQ(Run({"info", path}, out), 0);
+    ASSERT_TRUE(SaveSession(d, dir.File("track.lur")).ok);
+    ASSERT_EQ(Run({"info", dir.File("track.lur")}), 0);
     EXPECT_NE(out.find("extent: 0.0 m east-west x 111.2 m north-south"), std::string::npos) << out;
 }
 
 TEST_F(CmdSessionTest, BadInputIsReported)
 {
     const std::string path = MapFile();
-    std::string out;
-    CaptureStderr();
-    EXPECT_EQ(Run({"export", path, "--format", "xml"}, out), 2);
-    EXPECT_EQ(Run({"export", path, "--units", "volts"}, out), 2);
-    EXPECT_EQ(Run({"export", path, "--resistivity", "--conductivity"}, out), 2);
-    EXPECT_EQ(Run({"info"}, out), 2);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run({"export", path, "--format", "xml"}), 2);
+    EXPECT_EQ(Run({"export", path, "--units", "volts"}), 2);
+    EXPECT_EQ(Run({"export", path, "--resistivity", "--conductivity"}), 2);
+    EXPECT_EQ(Run({"info"}), 2);
     testing_support::WriteFile(dir.File("short.lur"), "LUR");
-    EXPECT_EQ(Run({"info", dir.File("short.lur")}, out), 1);
-    const std::string errors = GetCapturedStderr();
+    EXPECT_EQ(Run({"info", dir.File("short.lur")}), 1);
+    const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find("not a session file"), std::string::npos) << errors;
 }

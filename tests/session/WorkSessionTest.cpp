@@ -1,5 +1,3 @@
-// The work session: the data set of the work type, its journal from begin to save or close,
-// and the positions of track readings.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,42 +12,26 @@
 
 namespace {
 
-constexpr WindowId kPage = 7;
-
 class WorkSessionTest : public testing_support::SettingsTest {
 protected:
     std::string JournalDirectory() const { return dir.File("journal"); }
-    static bool Exists(const std::string& path) { return !path.empty() && ::access(path.c_str(), F_OK) == 0; }
-
     ScriptedSource source;
 };
 
-TEST_F(WorkSessionTest, CreatesTheDataSetOfTheWorkType)
-{
-    const struct {
-        int32_t workType;
-        bool track;
-    } cases[] = {{kWorkMap, false}, {kWorkLimitedProfile, false}, {kWorkProfile, false}, {kWorkGpsTrack, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.workType);
-        Settings().workType = c.workType;
-        WorkSession work(Settings(), JournalDirectory());
-        EXPECT_EQ(work.Track() != nullptr, c.track);
-        EXPECT_EQ(work.Survey() != nullptr, !c.track);
-        EXPECT_EQ(work.Data().Journal(), &work.Journal());
-    }
-}
-
-TEST_F(WorkSessionTest, TellsAFailedInstrumentFromAReadingKeptInMemoryOnly)
+TEST_F(WorkSessionTest, AJournalThatCannotStartKeepsReadingsInMemoryUntilSaved)
 {
     testing_support::WriteFile(JournalDirectory(), "a file where the directory should be");
     Settings().workType = kWorkProfile;
     WorkSession work(Settings(), JournalDirectory());
     EXPECT_FALSE(work.Begin());
+    EXPECT_NE(work.Journal().Error().find("journal directory"), std::string::npos) << work.Journal().Error();
     EXPECT_EQ(work.Measure(source), MeasureOutcome::StoredInMemory);
+    EXPECT_FALSE(work.Data().Record(0).Empty());
     source.outcomes = {false};
     EXPECT_EQ(work.Measure(source), MeasureOutcome::Failed);
     EXPECT_EQ(work.Data().CurrentIndex(), 1u);
+    ASSERT_TRUE(work.Save(dir.File("saved.lur")).ok);
+    EXPECT_TRUE(work.Journal().Durable()) << "nothing is pending after a save";
 }
 
 TEST_F(WorkSessionTest, SaveOrCloseRemoveTheJournalAndAnythingElseKeepsIt)
@@ -57,26 +39,21 @@ TEST_F(WorkSessionTest, SaveOrCloseRemoveTheJournalAndAnythingElseKeepsIt)
     Settings().workType = kWorkMap;
     Settings().xSize = 3;
     Settings().ySize = 2;
-    const struct {
-        const char* end;
-        bool journalKept;
-    } cases[] = {{"save", false}, {"close", false}, {"none", true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.end);
+    for (const std::string end : {"save", "close", "none"}) {
+        SCOPED_TRACE(end);
         std::string journal;
         {
             WorkSession work(Settings(), JournalDirectory());
             ASSERT_TRUE(work.Begin());
             ASSERT_EQ(work.Measure(source), MeasureOutcome::Stored);
             journal = work.Journal().Path();
-            ASSERT_TRUE(Exists(journal));
-            if (c.end == std::string("save")) {
+            ASSERT_EQ(::access(journal.c_str(), F_OK), 0);
+            if (end == "save")
                 ASSERT_TRUE(work.Save(dir.File("s.lur")).ok);
-            } else if (c.end == std::string("close")) {
+            else if (end == "close")
                 work.Close();
-            }
         }
-        EXPECT_EQ(Exists(journal), c.journalKept);
+        EXPECT_EQ(::access(journal.c_str(), F_OK) == 0, end == "none");
         ::unlink(journal.c_str());
     }
 }
@@ -91,8 +68,7 @@ TEST_F(WorkSessionTest, TrackReadingsAskForTheirPositionsAndTakeTheAnswers)
     WorkSession work(Settings(), JournalDirectory());
     ASSERT_EQ(work.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(work.OutstandingPositions(), 0u); // not connected: nothing asked
-
-    work.ConnectPositions(positions, kPage);
+    work.ConnectPositions(positions, 7);
     positions.OnFix({55.0, 37.0, 900});
     work.Track()->SetCurrentFix({55.0, 37.0, 900}); // as its message would
     ASSERT_EQ(work.Measure(source), MeasureOutcome::Stored);
@@ -105,7 +81,7 @@ TEST_F(WorkSessionTest, TrackReadingsAskForTheirPositionsAndTakeTheAnswers)
         changed |= work.ApplyPosition(message);
     EXPECT_TRUE(changed);
     EXPECT_EQ(work.OutstandingPositions(), 0u);
-    TrackDataSet& track = *work.Track();
+    const TrackDataSet& track = *work.Track();
     EXPECT_EQ(track.CurrentFix().latitude, 56.0);
     EXPECT_EQ(track.FixAt(14).latitude, 55.0); // its request was dropped: the live position stays
     EXPECT_GT(track.FixAt(41).latitude, 55.0); // interpolated between the fixes

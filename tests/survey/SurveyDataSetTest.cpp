@@ -3,13 +3,15 @@
 #include <utility>
 #include <vector>
 
-#include "support/SettingsFixture.h"
 #include "support/ScriptedSource.h"
+#include "support/SettingsFixture.h"
 #include "survey/SurveyDataSet.h"
 
 using testing_support::SampleRecord;
 
 namespace {
+
+using PS = std::pair<uint32_t, uint32_t>;
 
 class SurveyDataSetTest : public testing_support::SettingsTest {
 protected:
@@ -20,12 +22,13 @@ protected:
         Settings().ySize = ySize;
         return SurveyDataSet(Settings());
     }
-    std::pair<uint32_t, uint32_t> At(const SurveyDataSet& d) { return {d.Profile(), d.Station()}; }
-    // Marks (p, s) measured.
-    void Measure(SurveyDataSet& d, uint32_t p, uint32_t s) { d.StoreRecord(d.IndexOf(p, s), SampleRecord(p * 100 + s)); }
+    static PS At(const SurveyDataSet& d) { return {d.Profile(), d.Station()}; }
+    static void Measure(SurveyDataSet& d, uint32_t p, uint32_t s)
+    {
+        d.StoreRecord(d.IndexOf(p, s), SampleRecord(p * 100 + s));
+    }
+    ScriptedSource source;
 };
-
-using PS = std::pair<uint32_t, uint32_t>;
 
 void ExpectSpan(const GridSpan& span, bool found, uint32_t first, uint32_t last)
 {
@@ -43,29 +46,22 @@ TEST_F(SurveyDataSetTest, SerpentineStorageOrderOfASmallGrid)
     const std::vector<PS> order{{0, 0}, {0, 1}, {0, 2}, {1, 2}, {1, 1}, {1, 0}};
     for (uint32_t i = 0; i < order.size(); ++i)
         EXPECT_EQ(d.IndexOf(order[i].first, order[i].second), i);
-
-    // Walking forward visits the storage indices in order and stops at the end.
+    // Walking forward visits the storage indices in order and stops at the end; and back.
     std::vector<PS> walked{At(d)};
     while (d.NextPosition())
         walked.push_back(At(d));
     EXPECT_EQ(walked, order);
     EXPECT_EQ(At(d), PS(1, 0));
-    EXPECT_FALSE(d.NextPosition());
-    EXPECT_EQ(At(d), PS(1, 0));
-
-    // And back again.
     std::vector<PS> back{At(d)};
     while (d.PreviousPosition())
         back.push_back(At(d));
     EXPECT_EQ(back, std::vector<PS>(order.rbegin(), order.rend()));
-    EXPECT_FALSE(d.PreviousPosition());
     EXPECT_EQ(At(d), PS(0, 0));
 }
 
 TEST_F(SurveyDataSetTest, StationAndProfileMovesWrap)
 {
     SurveyDataSet d = Grid(kWorkMap, 3, 4);
-    EXPECT_EQ(d.YStep(), Settings().yStep);
     EXPECT_TRUE(d.PreviousStation());
     EXPECT_EQ(At(d), PS(0, 2));
     EXPECT_TRUE(d.NextStation());
@@ -86,30 +82,28 @@ TEST_F(SurveyDataSetTest, StationAndProfileMovesWrap)
 TEST_F(SurveyDataSetTest, WorkTypesShapeTheGridAndReportIt)
 {
     Settings().yStep = 2.5f;
-    SurveyDataSet map = Grid(kWorkMap, 4, 3);
-    EXPECT_EQ(map.RecordCount(), 12u);
-    EXPECT_EQ(map.YStep(), 2.5f);
-    EXPECT_EQ(Settings().gridStations, 4);
-    EXPECT_EQ(Settings().gridProfiles, 3);
-
-    SurveyDataSet limited = Grid(kWorkLimitedProfile, 10, 7);
-    EXPECT_EQ(limited.XSize(), 10u);
-    EXPECT_EQ(limited.YSize(), 1u);
-    EXPECT_EQ(limited.YStep(), 0.0f);
-    EXPECT_EQ(limited.RecordCount(), 10u);
-    EXPECT_EQ(Settings().gridProfiles, 1);
-
-    SurveyDataSet profile = Grid(kWorkProfile, 10, 7);
-    EXPECT_EQ(profile.XSize(), 0u);
-    EXPECT_EQ(profile.RecordCount(), 20u);
-    EXPECT_EQ(Settings().gridStations, 0);
-}
-
-TEST_F(SurveyDataSetTest, HostileGridSettingsStayBounded)
-{
-    SurveyDataSet negative = Grid(kWorkMap, -5, -3);
-    EXPECT_EQ(negative.XSize(), 0u);
-    EXPECT_EQ(negative.YSize(), 1u);
+    const struct {
+        int32_t workType, x, y;
+        uint32_t xSize, ySize;
+        size_t records;
+        float yStep;
+        int32_t stations, profiles;
+    } cases[] = {
+        {kWorkMap, 4, 3, 4, 3, 12, 2.5f, 4, 3},
+        {kWorkLimitedProfile, 10, 7, 10, 1, 10, 0.0f, 10, 1},
+        {kWorkProfile, 10, 7, 0, 1, 20, 0.0f, 0, 1},
+        {kWorkMap, -5, -3, 0, 1, 20, 2.5f, 0, 1}, // hostile settings stay bounded
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.x);
+        const SurveyDataSet d = Grid(c.workType, c.x, c.y);
+        EXPECT_EQ(d.XSize(), c.xSize);
+        EXPECT_EQ(d.YSize(), c.ySize);
+        EXPECT_EQ(d.RecordCount(), c.records);
+        EXPECT_EQ(d.YStep(), c.yStep);
+        EXPECT_EQ(Settings().gridStations, c.stations);
+        EXPECT_EQ(Settings().gridProfiles, c.profiles);
+    }
     SurveyDataSet huge = Grid(kWorkMap, 100000, 100000);
     EXPECT_LE(huge.RecordCount(), DataSet::kMaxRecords);
     EXPECT_EQ(huge.RecordCount(), size_t(huge.XSize()) * huge.YSize());
@@ -118,7 +112,6 @@ TEST_F(SurveyDataSetTest, HostileGridSettingsStayBounded)
 TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
 {
     SurveyDataSet d = Grid(kWorkProfile, 20, 10);
-    ScriptedSource source;
     for (uint32_t s = 0; s < 20; ++s)
         d.NextPosition();
     EXPECT_EQ(d.Station(), 20u); // one past the last record
@@ -129,7 +122,6 @@ TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
     EXPECT_EQ(d.Station(), 21u);
     ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(d.RecordCount(), 22u);
-
     // Station moves wrap past N, not past a fixed length.
     EXPECT_TRUE(d.NextStation());
     EXPECT_EQ(d.Station(), 0u);
@@ -141,8 +133,11 @@ TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
 TEST_F(SurveyDataSetTest, MeasureStoresInWalkingOrderAndOverwritesTheLastStation)
 {
     SurveyDataSet d = Grid(kWorkMap, 2, 2);
-    ScriptedSource source;
-    EXPECT_FALSE(d.Modified());
+    source.outcomes = {false};
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
+    EXPECT_FALSE(d.Modified()) << "a failed reading changes nothing";
+    EXPECT_EQ(At(d), PS(0, 0));
+    EXPECT_TRUE(d.Record(0).Empty());
     for (int i = 0; i < 5; ++i)
         ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_TRUE(d.Modified());
@@ -151,36 +146,21 @@ TEST_F(SurveyDataSetTest, MeasureStoresInWalkingOrderAndOverwritesTheLastStation
     EXPECT_EQ(d.Record(2).bytes, SampleRecord(3).bytes); // (1, 1)
     EXPECT_EQ(d.Record(3).bytes, SampleRecord(5).bytes); // reading 4 overwritten by reading 5
     EXPECT_EQ(At(d), PS(1, 0));
-
     // A repeated reading at a station replaces the old one.
     d.ResetPosition();
     ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(d.Record(0).bytes, SampleRecord(6).bytes);
 }
 
-TEST_F(SurveyDataSetTest, FailedReadingChangesNothing)
+TEST_F(SurveyDataSetTest, TracerSeriesFillsFourteenStations)
 {
-    SurveyDataSet d = Grid(kWorkMap, 3, 2);
-    ScriptedSource source;
-    source.outcomes = {false};
-    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
-    EXPECT_FALSE(d.Modified());
-    EXPECT_EQ(At(d), PS(0, 0));
-    EXPECT_TRUE(d.Record(0).Empty());
-
     Settings().tracerModeOn = 1;
+    SurveyDataSet d = Grid(kWorkMap, 3, 2);
     source.outcomes = {false};
     EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
     EXPECT_EQ(source.series, 1);
     EXPECT_FALSE(d.Modified());
     EXPECT_EQ(At(d), PS(0, 0));
-}
-
-TEST_F(SurveyDataSetTest, TracerSeriesFillsFourteenStations)
-{
-    Settings().tracerModeOn = 1;
-    SurveyDataSet d = Grid(kWorkMap, 3, 2);
-    ScriptedSource source;
     ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(source.readings, 0);
     // Six stations: the first five get series records 1..5, the last one is overwritten
@@ -188,7 +168,6 @@ TEST_F(SurveyDataSetTest, TracerSeriesFillsFourteenStations)
     for (uint32_t i = 0; i < 5; ++i)
         EXPECT_EQ(d.Record(i).bytes, SampleRecord(i + 1).bytes);
     EXPECT_EQ(d.Record(5).bytes, SampleRecord(14).bytes);
-
     SurveyDataSet open = Grid(kWorkProfile, 0, 1);
     ASSERT_EQ(open.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(open.Station(), 14u);
@@ -196,7 +175,7 @@ TEST_F(SurveyDataSetTest, TracerSeriesFillsFourteenStations)
     EXPECT_EQ(open.Record(13).bytes, SampleRecord(28).bytes);
 }
 
-TEST_F(SurveyDataSetTest, StationRuns)
+TEST_F(SurveyDataSetTest, StationRunsAndProfileBlocks)
 {
     SurveyDataSet d = Grid(kWorkMap, 6, 3);
     for (uint32_t s : {1u, 2u, 3u, 5u})
@@ -205,42 +184,29 @@ TEST_F(SurveyDataSetTest, StationRuns)
     EXPECT_EQ(d.StationRunLength(1, 3), 3u);
     EXPECT_EQ(d.StationRunLength(1, 5), 1u);
     EXPECT_EQ(d.StationRunLength(1, 99), 1u); // clamped to the last station, 5
-
     // An unmeasured station between measured neighbours is no run.
     EXPECT_FALSE(d.FindStationRun(1, 4).found);
     EXPECT_EQ(d.FindStationRun(1, 4).last, 4u);
     EXPECT_EQ(d.StationRunLength(1, 4), 0u);
     ExpectSpan(d.FindStationRun(3, 0), false, 1, 0); // past the last profile
-
-    // Runs of an open profile span its records.
     SurveyDataSet open = Grid(kWorkProfile, 0, 1);
     for (uint32_t s = 0; s < 20; ++s)
         Measure(open, 0, s);
-    EXPECT_EQ(open.StationRunLength(0, 25), 20u);
-}
+    EXPECT_EQ(open.StationRunLength(0, 25), 20u) << "runs of an open profile span its records";
 
-TEST_F(SurveyDataSetTest, ProfileBlocks)
-{
-    SurveyDataSet d = Grid(kWorkMap, 3, 5);
-    auto complete = [&](uint32_t p) {
+    SurveyDataSet blocks = Grid(kWorkMap, 3, 5);
+    EXPECT_FALSE(blocks.FindProfileBlock(0, 0).found);
+    EXPECT_EQ(blocks.ProfileBlockLength(2, 0), 0u);
+    for (uint32_t p : {0u, 1u, 3u})
         for (uint32_t s = 0; s < 3; ++s)
-            Measure(d, p, s);
-    };
-    complete(0);
-    complete(1);
-    Measure(d, 2, 0); // profile 2 incomplete
-    complete(3);
-
-    ExpectSpan(d.FindProfileBlock(1, 0), true, 0, 1);
+            Measure(blocks, p, s);
+    Measure(blocks, 2, 0); // profile 2 incomplete
+    ExpectSpan(blocks.FindProfileBlock(1, 0), true, 0, 1);
     // The current profile is incomplete but those below are: the block ends below it.
-    ExpectSpan(d.FindProfileBlock(2, 0), true, 0, 1);
+    ExpectSpan(blocks.FindProfileBlock(2, 0), true, 0, 1);
     // Profile 3 is complete on its own; profile 2 below it breaks the block.
-    EXPECT_EQ(d.ProfileBlockLength(3, 0), 1u);
-    ExpectSpan(d.FindProfileBlock(4, 1), true, 3, 3);
-
-    SurveyDataSet empty = Grid(kWorkMap, 3, 5);
-    EXPECT_FALSE(empty.FindProfileBlock(0, 0).found);
-    EXPECT_EQ(empty.ProfileBlockLength(2, 0), 0u);
+    EXPECT_EQ(blocks.ProfileBlockLength(3, 0), 1u);
+    ExpectSpan(blocks.FindProfileBlock(4, 1), true, 3, 3);
 }
 
 TEST_F(SurveyDataSetTest, DefaultNameIsTheLocalTimeOnceThenKept)

@@ -1,5 +1,4 @@
-// Positions of track readings as the track page obtains them: the live position at once,
-// then the position interpolated in time by the GPS side.
+// Positions of track readings: the live position at once, then the one interpolated in time.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,7 +16,7 @@ constexpr WindowId kPage = 42;
 
 class TrackPositioningTest : public testing_support::SettingsTest {
 protected:
-    // Hands every posted message to the data set; returns how many changed it.
+    // Hands every posted message to the data set; how many changed it.
     int Deliver(TrackDataSet& track)
     {
         int changed = 0;
@@ -25,7 +24,6 @@ protected:
             changed += ApplyPositionMessage(track, m) ? 1 : 0;
         return changed;
     }
-
     platform::ManualClock clock{500};
     PositionQueue queue;
     CGpsPositionService positions{queue, clock};
@@ -41,7 +39,6 @@ TEST_F(TrackPositioningTest, AReadingHasTheLivePositionUntilItsOwnArrives)
     EXPECT_EQ(RequestReadingPositions(track, 0, positions, kPage), 1u);
     EXPECT_EQ(track.FixAt(0).latitude, 55.0);
     EXPECT_EQ(track.FixAt(0).tick, 1001u);
-
     positions.OnFix({55.21, 37.42, 1011});
     EXPECT_EQ(Deliver(track), 2); // the reading's position and the live one
     // 11 of the 21 ms between the fixes.
@@ -70,7 +67,6 @@ TEST_F(TrackPositioningTest, EveryReadingOfASeriesIsPlaced)
     TrackDataSet track(Settings());
     positions.OnFix({10.0, 20.0, 1000});
     ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
-    ASSERT_EQ(track.CurrentIndex(), uint32_t(kFrequencyCount));
     // Only the 16 newest requests wait; a series of 14 fits.
     EXPECT_EQ(RequestReadingPositions(track, 0, positions, kPage), uint32_t(kFrequencyCount));
     positions.OnFix({10.0, 21.4, 1014});
@@ -88,9 +84,10 @@ TEST_F(TrackPositioningTest, AnAnswerForAReplacedReadingChangesNothing)
     // The operator steps back and measures the same reading again before the answer.
     ASSERT_TRUE(track.PreviousPosition());
     ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    EXPECT_EQ(track.RecordCount(), 1u);
+    EXPECT_EQ(track.Record(0).bytes, testing_support::SampleRecord(2).bytes);
     RequestReadingPositions(track, 0, positions, kPage);
     positions.OnFix({3.0, 3.0, 1004});
-
     std::vector<PositionMessage> messages = queue.Take(std::chrono::milliseconds(0));
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_FALSE(ApplyPositionMessage(track, messages[0])); // for the replaced reading, stamped 1001

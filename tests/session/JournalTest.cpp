@@ -1,0 +1,565 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <unistd.h>
+
+#include "Commands.h"
+#include "session/AcquisitionJournal.h"
+#include "session/Crc32.h"
+#include "session/JournalRecovery.h"
+#include "session/SessionFile.h"
+#include "settings/CSettings.h"
+#include "support/ScriptedSource.h"
+#include "support/SettingsFixture.h"
+#include "survey/ByteStream.h"
+#include "survey/SurveyDataSet.h"
+#include "track/TrackDataSet.h"
+
+using testing_support::ReadFile;
+using testing_support::SameRecords;
+using testing_support::WriteFile;
+
+namespace {
+
+class JournalTest : public testing_support::SettingsTest {
+protected:
+    void SetUp() override
+    {
+        SettingsTest::SetUp();
+        journal = std::make_unique<AcquisitionJournal>(JournalDirectory(), Settings());
+    }
+    void TearDown() override
+    {
+        journal.reset();
+        SettingsTest::TearDown();
+    }
+    std::string JournalDirectory() const { return dir.File("journal"); }
+    std::string JournalBytes() const { return ReadFile(journal->Path()); }
+    static bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+    // All different from the defaults, so recovery must restore them.
+    void DistinctHeader()
+    {
+        Settings().headerText1 = "Участок 7";
+        Settings().headerText2 = "north field";
+        Settings().sessionExtra1 = 11;
+        Settings().sessionExtra2 = -3;
+        Settings().xStep = 2.5f;
+        Settings().yStep = 10.0f;
+        Settings().reportedSerial = 42;
+    }
+    // Settings changed after the crash: recovery must not depend on them.
+    void ScrambleSettings()
+    {
+        Settings().workType = kWorkProfile;
+        Settings().xSize = 99;
+        Settings().ySize = 7;
+        Settings().xStep = Settings().yStep = 1;
+        Settings().headerText1 = "other";
+        Settings().sessionExtra1 = Settings().reportedSerial = 0;
+    }
+    static std::string Serialized(const DataSet& d)
+    {
+        ByteWriter file;
+        const_cast<DataSet&>(d).Serialize(file, false);
+        return file.Data();
+    }
+    // Makes journal writes fail with ENOSPC; the descriptor to put back.
+    int FillDisk()
+    {
+        const int saved = ::dup(journal->Descriptor());
+        const int full = ::open("/dev/full", O_WRONLY);
+        EXPECT_GE(full, 0);
+        EXPECT_GE(::dup2(full, journal->Descriptor()), 0);
+        ::close(full);
+        return saved;
+    }
+    void FreeDisk(int saved)
+    {
+        EXPECT_GE(::dup2(saved, journal->Descriptor()), 0);
+        ::close(saved);
+    }
+
+    // Saves normally; returns the journal as it stood just before, and the saved file.
+    std::pair<std::string, std::string> SaveNormally(DataSet& d)
+    {
+        EXPECT_TRUE(journal->Durable()) << journal->Error();
+        const std::string bytes = JournalBytes(), path = journal->Path();
+        EXPECT_TRUE(SaveSession(d, dir.File("a.lur")).ok);
+        EXPECT_FALSE(Exists(path)) << "a save removes the journal";
+        return {bytes, ReadFile(dir.File("a.lur"))};
+    }
+    // Recovers `bytes` and saves the result; the saved bytes.
+    std::string RecoverAndSave(const std::string& bytes, RecoveryResult& result)
+    {
+        result = RecoverJournal(bytes, Settings());
+        EXPECT_TRUE(result.dataSet) << result.problem;
+        if (!result.dataSet)
+            return {};
+        EXPECT_TRUE(result.dataSet->Modified());
+        EXPECT_TRUE(SaveSession(*result.dataSet, dir.File("b.lur")).ok);
+        return ReadFile(dir.File("b.lur"));
+    }
+    // A 3 × 3 map journal of `count` readings; `expected[i]` is the data set after i readings.
+    std::string MapJournal(int count, std::vector<std::string>& expected)
+    {
+        Settings().workType = kWorkMap;
+        Settings().xSize = Settings().ySize = 3;
+        SurveyDataSet d(Settings());
+        d.SetJournal(journal.get());
+        EXPECT_TRUE(journal->Start(d));
+        ScriptedSource source;
+        expected = {Serialized(d)};
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
+            expected.push_back(Serialized(d));
+        }
+        return JournalBytes();
+    }
+    // A payload framed by hand, with a correct checksum.
+    static std::string Frame(uint8_t type, const std::string& payload)
+    {
+        ByteWriter frame;
+        frame.U32(uint32_t(payload.size()));
+        frame.U8(type);
+        frame.Bytes(payload.data(), payload.size());
+        frame.U32(Crc32(frame.Data().data(), frame.Data().size()));
+        return frame.Data();
+    }
+
+    std::unique_ptr<AcquisitionJournal> journal;
+};
+
+class CmdRecoverTest : public JournalTest {
+protected:
+    int Run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "recover");
+        args.insert(args.end(), {"--journal-dir", JournalDirectory()});
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const int status = RunSession(args);
+        err = testing::internal::GetCapturedStderr();
+        out = testing::internal::GetCapturedStdout();
+        return status;
+    }
+    // A limited profile of 6 stations with 4 readings, left journaled as by a crash.
+    std::string CrashedProfile()
+    {
+        Settings().workType = kWorkLimitedProfile;
+        Settings().xSize = 6;
+        DistinctHeader();
+        SurveyDataSet d(Settings());
+        d.SetJournal(journal.get());
+        EXPECT_TRUE(journal->Start(d));
+        ScriptedSource source;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
+        expected = Serialized(d);
+        const std::string path = journal->Path();
+        journal.reset(); // the program dies: the file stays
+        ScrambleSettings();
+        return path;
+    }
+    std::string out, err, expected;
+};
+
+} // namespace
+
+TEST_F(JournalTest, SurveysRecoverTheFileANormalSaveWrites)
+{
+    const struct {
+        const char* what;
+        int32_t workType, xSize, ySize, tracer;
+        int count;
+    } cases[] = {
+        {"map", kWorkMap, 3, 4, 0, 9},
+        {"limited profile overwriting its last station", kWorkLimitedProfile, 5, 1, 0, 8},
+        {"open profile grown past its first array", kWorkProfile, 20, 1, 0, 26},
+        {"tracer series on a map", kWorkMap, 4, 5, 1, 2},
+        // More stations than an open profile starts with: only open profiles log their last record.
+        {"large map", kWorkMap, 50, 40, 0, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Settings().workType = c.workType;
+        Settings().xSize = c.xSize;
+        Settings().ySize = c.ySize;
+        Settings().tracerModeOn = c.tracer;
+        DistinctHeader();
+        SurveyDataSet d(Settings());
+        d.SetJournal(journal.get());
+        EXPECT_TRUE(journal->Start(d));
+        ScriptedSource source;
+        for (int i = 0; i < c.count; ++i) {
+            if (i == c.count / 2) {
+                Settings().reportedSerial = 43; // another instrument answered
+                d.PreviousPosition();
+            }
+            EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
+        }
+        const size_t readings = size_t(c.count) * (c.tracer ? 14 : 1);
+        EXPECT_EQ(SummarizeJournal(JournalBytes()).readings, readings);
+        const auto [bytes, saved] = SaveNormally(d);
+        ScrambleSettings();
+        RecoveryResult result;
+        EXPECT_EQ(RecoverAndSave(bytes, result), saved);
+        EXPECT_EQ(result.readings, readings);
+        EXPECT_EQ(result.problem, "");
+        const auto* r = dynamic_cast<const SurveyDataSet*>(result.dataSet.get());
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->Profile(), d.Profile());
+        EXPECT_EQ(r->Station(), d.Station());
+        EXPECT_EQ(Settings().workType, c.workType);
+        EXPECT_EQ(Settings().headerText1, "Участок 7");
+        EXPECT_EQ(Settings().reportedSerial, 43);
+    }
+}
+
+TEST_F(JournalTest, TrackWithProvisionalFinalAndDroppedPositionsRecovers)
+{
+    for (const bool tracer : {false, true}) {
+        SCOPED_TRACE(tracer);
+        Settings().tracerModeOn = tracer;
+        DistinctHeader();
+        TrackDataSet d(Settings());
+        d.SetJournal(journal.get());
+        ASSERT_TRUE(journal->Start(d));
+        ScriptedSource source;
+        for (int i = 0; i < 4; ++i) {
+            d.SetCurrentFix({55.0 + i * 1e-4, 37.0, 900u + uint32_t(i)});
+            const uint32_t first = d.CurrentIndex();
+            ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+            for (uint32_t k = first; k < d.CurrentIndex(); ++k) {
+                const uint32_t tick = d.FixAt(k).tick;
+                d.SetFix(k, {d.CurrentFix().latitude, d.CurrentFix().longitude, tick}); // provisional
+                if (k % 2 == 0)
+                    d.SetFix(k, {55.5, 37.5 + k * 1e-5, tick}); // final
+            }
+        }
+        // Re-measure reading 1; the late answer for the replaced reading is dropped.
+        const uint32_t replacedTick = d.FixAt(1).tick;
+        d.ResetPosition();
+        d.NextPosition();
+        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+        EXPECT_FALSE(d.SetFix(1, {1, 1, replacedTick}));
+        d.SetCurrentFix({56, 38, 5000});
+
+        const auto [bytes, saved] = SaveNormally(d);
+        ScrambleSettings();
+        RecoveryResult result;
+        EXPECT_EQ(RecoverAndSave(bytes, result), saved);
+        const auto* r = dynamic_cast<const TrackDataSet*>(result.dataSet.get());
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(Settings().workType, kWorkGpsTrack);
+        ASSERT_EQ(r->FixCount(), d.FixCount());
+        for (size_t k = 0; k < d.FixCount(); ++k)
+            EXPECT_EQ(r->FixAt(k).tick, d.FixAt(k).tick) << k; // the file keeps no ticks
+        EXPECT_EQ(r->CurrentIndex(), d.CurrentIndex());
+        EXPECT_EQ(r->CurrentFix().latitude, 56.0);
+        EXPECT_EQ(r->CurrentFix().tick, 5000u);
+        EXPECT_EQ(r->Track().size(), r->RecordCount() + 1);
+    }
+}
+
+// A journal started over holds every reading with one position; replay used to stop at
+// the first reading of a long open profile or of a track, beyond what had been replayed.
+TEST_F(JournalTest, JournalsStartedOverRecoverEverything)
+{
+    Settings().workType = kWorkMap;
+    Settings().xSize = 3;
+    Settings().ySize = 2;
+    SurveyDataSet map(Settings());
+    Settings().workType = kWorkProfile;
+    SurveyDataSet profile(Settings());
+    TrackDataSet track(Settings());
+    const std::pair<DataSet*, size_t> cases[] = {
+        {&map, 2}, {&profile, SurveyDataSet::kOpenProfileStart + 5}, {&track, SurveyDataSet::kOpenProfileStart + 5}};
+    for (const auto& [d, readings] : cases) {
+        ScriptedSource source;
+        d->SetJournal(journal.get());
+        // No Start(): the first commit starts the file; after a save, the next reading starts a new one.
+        for (size_t i = 0; i < readings; ++i)
+            ASSERT_EQ(d->Measure(source), MeasureOutcome::Stored);
+        ASSERT_TRUE(SaveSession(*d, dir.File("first.lur")).ok);
+        EXPECT_EQ(journal->Path(), "");
+        EXPECT_TRUE(ListJournals(JournalDirectory()).empty());
+        ASSERT_EQ(d->Measure(source), MeasureOutcome::Stored);
+        ASSERT_EQ(ListJournals(JournalDirectory()).size(), 1u);
+        ScrambleSettings();
+        const RecoveryResult result = RecoverJournal(JournalBytes(), Settings());
+        ASSERT_TRUE(result.dataSet);
+        EXPECT_EQ(result.problem, "");
+        EXPECT_EQ(result.readings, readings + 1);
+        EXPECT_EQ(result.dataSet->CurrentIndex(), d->CurrentIndex());
+        EXPECT_EQ(Serialized(*result.dataSet), Serialized(*d));
+        journal->Discard();
+        d->SetJournal(nullptr);
+    }
+}
+
+TEST_F(JournalTest, ATornLastEntryIsIgnored)
+{
+    std::vector<std::string> expected;
+    const std::string bytes = MapJournal(4, expected);
+    journal::EntryCursor cursor(bytes);
+    journal::Entry entry;
+    size_t lastStart = cursor.IntactBytes();
+    for (size_t end = lastStart; cursor.Next(entry); end = cursor.IntactBytes())
+        lastStart = end;
+    ASSERT_EQ(cursor.IntactBytes(), bytes.size());
+    for (size_t cut = lastStart; cut < bytes.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const RecoveryResult result = RecoverJournal(std::string_view(bytes).substr(0, cut), Settings());
+        ASSERT_TRUE(result.dataSet);
+        EXPECT_EQ(result.readings, 3u);
+        EXPECT_EQ(result.problem.empty(), cut == lastStart) << result.problem;
+        EXPECT_EQ(Serialized(*result.dataSet), expected[3]);
+    }
+    const RecoveryResult whole = RecoverJournal(bytes, Settings());
+    EXPECT_EQ(whole.readings, 4u);
+    EXPECT_EQ(Serialized(*whole.dataSet), expected[4]);
+}
+
+TEST_F(JournalTest, DamageInTheMiddleEndsRecoveryThere)
+{
+    std::vector<std::string> expected;
+    const std::string bytes = MapJournal(4, expected);
+    journal::EntryCursor cursor(bytes);
+    journal::Entry entry;
+    for (int i = 0; i < 3; ++i) // begin, state, first reading
+        ASSERT_TRUE(cursor.Next(entry));
+    const size_t second = cursor.IntactBytes();
+    const auto insert = [&](const std::string& frame) { return [&, frame](std::string& b) { b.insert(second, frame); }; };
+    const auto outside = [&](uint32_t index, uint32_t p, uint32_t s) {
+        journal::Reading r{};
+        r.record = testing_support::SampleRecord(50);
+        r.index = index;
+        r.positionA = p;
+        r.positionB = s;
+        return insert(Frame(journal::kSurveyReading, journal::EncodeReading(r, false)));
+    };
+    journal::State nan, infinite;
+    nan.xStep = std::numeric_limits<float>::quiet_NaN(); // found by fuzzing: saved a file that did not open
+    infinite.yStep = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* what;
+        std::function<void(std::string&)> apply;
+        const char* problem;
+        bool exact = true; // false: the refused reading's record is left in; only its position is refused
+    } damages[] = {
+        {"flipped payload byte", [&](std::string& b) { b[second + 40] ^= 1; }, "checksum mismatch"},
+        {"huge length", [&](std::string& b) { b.replace(second, 4, "\xff\xff\xff\x7f", 4); }, "impossible entry length"},
+        {"garbage", [&](std::string& b) { b.replace(second, 200, std::string(200, '\xA5')); }, "impossible entry length"},
+        {"unknown type", insert(Frame(99, "x")), "unknown type"},
+        {"empty reading", insert(Frame(journal::kSurveyReading, "")), "malformed"},
+        {"track reading in a survey", insert(Frame(journal::kTrackReading, "")), "malformed"},
+        {"index past the end", outside(9, 0, 0), "outside the data set"},
+        {"index -1", outside(0xFFFFFFFF, 0, 0), "outside the data set"},
+        {"profile past the end", outside(2, 3, 0), "outside the data set", false},
+        {"station past the end", outside(2, 0, 3), "outside the data set", false},
+        {"NaN step", insert(Frame(journal::kState, journal::EncodeState(nan))), "settings entry is malformed"},
+        {"infinite step", insert(Frame(journal::kState, journal::EncodeState(infinite))), "settings entry is malformed"},
+    };
+    for (const auto& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        std::string damaged = bytes;
+        damage.apply(damaged);
+        const RecoveryResult result = RecoverJournal(damaged, Settings());
+        ASSERT_TRUE(result.dataSet);
+        EXPECT_EQ(result.readings, 1u);
+        EXPECT_NE(result.problem.find(damage.problem), std::string::npos) << result.problem;
+        EXPECT_EQ(result.dataSet->RecordCount(), 9u);
+        if (damage.exact) {
+            EXPECT_EQ(Serialized(*result.dataSet), expected[1]);
+        }
+    }
+}
+
+TEST_F(JournalTest, HostileHeadersGiveNoDataSet)
+{
+    const std::string header = journal::FileHeader();
+    const auto begin = [&](uint32_t workType, uint32_t x, uint32_t y) {
+        journal::Begin b;
+        b.workType = workType;
+        b.xSize = x;
+        b.ySize = y;
+        return header + Frame(journal::kBegin, journal::EncodeBegin(b)) + Frame(journal::kState, journal::EncodeState({}));
+    };
+    const std::pair<std::string, const char*> cases[] = {
+        {"", "not an acquisition journal"},
+        {std::string("LURJ\x02\0\0\0", 8), "version 2"},
+        {header, "does not begin"},
+        {header + Frame(journal::kBegin, journal::EncodeBegin({})), "does not begin"}, // no settings entry
+        {begin(kWorkMap, 1u << 20, 1u << 20), "impossible grid"},
+        {begin(77, 3, 1), "impossible grid"},
+        {begin(kWorkMap, 0, 197120), "impossible grid"}, // found by fuzzing: saved a file that did not open
+        {header + Frame(journal::kBegin, "\x01") + Frame(journal::kState, journal::EncodeState({})), "does not begin"},
+        {header + Frame(journal::kBegin, journal::EncodeBegin({})) + Frame(journal::kState, "\xff\xff"),
+         "does not begin"},
+    };
+    for (const auto& [bytes, problem] : cases) {
+        SCOPED_TRACE(problem);
+        const RecoveryResult result = RecoverJournal(bytes, Settings());
+        EXPECT_FALSE(result.dataSet);
+        EXPECT_NE(result.problem.find(problem), std::string::npos) << result.problem;
+        EXPECT_FALSE(SummarizeJournal(bytes).readings);
+    }
+}
+
+TEST(JournalFormat, FramingIsPinned)
+{
+    EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926u); // the standard check value
+    EXPECT_EQ(journal::FileHeader(), std::string("LURJ\x01\0\0\0", 8));
+    std::string out;
+    journal::AppendEntry(out, journal::kCurrentFix, "ab");
+    ASSERT_EQ(out.size(), 11u);
+    EXPECT_EQ(out.substr(0, 7), std::string("\x02\0\0\0\x06" "ab", 7));
+    const uint32_t crc = Crc32(out.data(), 7);
+    EXPECT_EQ(out.substr(7), std::string({char(crc), char(crc >> 8), char(crc >> 16), char(crc >> 24)}));
+}
+
+TEST_F(JournalTest, FullDiskFailsTheReadingButKeepsItAndEveryEarlierOne)
+{
+    Settings().workType = kWorkProfile;
+    SurveyDataSet d(Settings());
+    d.SetJournal(journal.get());
+    ASSERT_TRUE(journal->Start(d));
+    ScriptedSource source;
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    const std::string beforeFailure = Serialized(d);
+    const int saved = FillDisk();
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
+    EXPECT_FALSE(journal->Durable());
+    EXPECT_NE(journal->Error().find("No space"), std::string::npos) << journal->Error();
+    EXPECT_EQ(d.CurrentIndex(), 3u) << "the reading is kept and the position moved on";
+    EXPECT_EQ(d.Record(2).bytes, testing_support::SampleRecord(3).bytes);
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
+    // A crash now recovers every reading made durable before the disk filled.
+    RecoveryResult crashed = RecoverJournal(JournalBytes(), Settings());
+    ASSERT_TRUE(crashed.dataSet);
+    EXPECT_EQ(crashed.readings, 2u);
+    EXPECT_EQ(Serialized(*crashed.dataSet), beforeFailure);
+    source.outcomes = {false};
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed) << "a failed instrument is told apart";
+    EXPECT_EQ(d.CurrentIndex(), 4u);
+    // Space comes back: the next reading carries the queued ones to disk.
+    FreeDisk(saved);
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    EXPECT_TRUE(journal->Durable());
+    EXPECT_EQ(journal->Error(), "");
+    RecoveryResult recovered = RecoverJournal(JournalBytes(), Settings());
+    ASSERT_TRUE(recovered.dataSet);
+    EXPECT_EQ(recovered.readings, 5u);
+    EXPECT_EQ(recovered.problem, "");
+    EXPECT_EQ(Serialized(*recovered.dataSet), Serialized(d));
+}
+
+TEST_F(JournalTest, LivePositionsDoNotPassOffQueuedTrackReadingsAsDurable)
+{
+    TrackDataSet d(Settings());
+    d.SetJournal(journal.get());
+    ASSERT_TRUE(journal->Start(d));
+    ScriptedSource source;
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    const int saved = FillDisk();
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
+    FreeDisk(saved);
+    d.SetCurrentFix({55, 37, 10}); // written without a flush: must not count
+    EXPECT_FALSE(journal->Durable());
+    EXPECT_TRUE(d.SetFix(1, {55.1, 37.1, d.FixAt(1).tick})); // a flushed change carries everything
+    EXPECT_TRUE(journal->Durable());
+    const RecoveryResult result = RecoverJournal(JournalBytes(), Settings());
+    ASSERT_TRUE(result.dataSet);
+    EXPECT_EQ(result.readings, 2u);
+    EXPECT_EQ(Serialized(*result.dataSet), Serialized(d));
+    EXPECT_EQ(static_cast<const TrackDataSet&>(*result.dataSet).CurrentFix().tick, 10u);
+}
+
+TEST_F(JournalTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverything)
+{
+    Settings().workType = kWorkProfile;
+    Settings().tracerModeOn = 1; // fourteen readings a measure fill the queue sooner
+    SurveyDataSet d(Settings());
+    d.SetJournal(journal.get());
+    ASSERT_TRUE(journal->Start(d));
+    ScriptedSource source;
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    const std::string first = journal->Path();
+    ::close(FillDisk());
+    // The directory cannot take a new file either: the queue is given up, not kept.
+    const std::string moved = dir.File("moved");
+    ASSERT_EQ(::rename(JournalDirectory().c_str(), moved.c_str()), 0);
+    WriteFile(JournalDirectory(), "a file where the directory should be");
+    const size_t entryBytes = 14 * (journal::kEntryOverhead + 180);
+    const size_t enough = 2 * AcquisitionJournal::kMaxPendingBytes / entryBytes;
+    size_t measures = 0;
+    for (; journal->Descriptor() >= 0 && measures < enough; ++measures)
+        EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
+    ASSERT_LT(measures, enough) << "the queue was never given up";
+    EXPECT_GT(measures, AcquisitionJournal::kMaxPendingBytes / (2 * entryBytes));
+    EXPECT_NE(journal->Error().find("journal directory"), std::string::npos) << journal->Error();
+    EXPECT_EQ(d.RecordCount(), 14 * (measures + 1)) << "the data set keeps every reading";
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
+    EXPECT_EQ(journal->Path(), first) << "the file that has the first readings is kept";
+    EXPECT_EQ(RecoverJournal(ReadFile(moved + first.substr(first.rfind('/'))), Settings()).readings, 14u);
+    // The directory is back: the next reading starts a file with everything, and the old one goes.
+    ASSERT_EQ(::unlink(JournalDirectory().c_str()), 0);
+    ASSERT_EQ(::rename(moved.c_str(), JournalDirectory().c_str()), 0);
+    EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    EXPECT_TRUE(journal->Durable());
+    EXPECT_FALSE(Exists(first));
+    const RecoveryResult recovered = RecoverJournal(JournalBytes(), Settings());
+    ASSERT_TRUE(recovered.dataSet);
+    EXPECT_EQ(recovered.problem, "");
+    EXPECT_TRUE(SameRecords(recovered.dataSet->Records(), d.Records()));
+}
+
+TEST_F(CmdRecoverTest, ListsThenRecoversAndRemovesTheJournal)
+{
+    const std::string path = CrashedProfile();
+    ASSERT_EQ(Run({}), 0) << err;
+    for (const std::string& line : {path, std::string("work type: limited profile (3)"), std::string("readings: 4"),
+                                    std::string("time span: ")})
+        EXPECT_NE(out.find(line), std::string::npos) << out;
+    // A target that exists or cannot be written keeps the journal.
+    WriteFile(dir.File("taken.lur"), "precious");
+    EXPECT_EQ(Run({path, "--out", dir.File("taken.lur")}), 1);
+    EXPECT_NE(err.find("exists"), std::string::npos) << err;
+    EXPECT_EQ(ReadFile(dir.File("taken.lur")), "precious");
+    EXPECT_EQ(Run({path, "--out", dir.File("no/such/dir/x.lur")}), 1);
+    EXPECT_NE(err.find("the journal is kept"), std::string::npos) << err;
+    EXPECT_EQ(Run({path}), 2); // --out missing
+    ASSERT_TRUE(Exists(path));
+
+    ASSERT_EQ(Run({path, "--out", dir.File("recovered.lur")}), 0) << err;
+    EXPECT_NE(out.find("recovered 4 readings (4 measured records)"), std::string::npos) << out;
+    EXPECT_EQ(ReadFile(dir.File("recovered.lur")), expected);
+    EXPECT_FALSE(Exists(path));
+    ASSERT_EQ(Run({}), 0);
+    EXPECT_NE(out.find("no journals to recover"), std::string::npos) << out;
+}
+
+TEST_F(CmdRecoverTest, DamagedJournalsAreReportedNotSaved)
+{
+    const std::string path = CrashedProfile();
+    std::string bytes = ReadFile(path);
+    bytes.resize(bytes.size() - 10); // torn last reading
+    WriteFile(path, bytes);
+    WriteFile(dir.File("journal/junk.lurj"), "not a journal at all");
+    ASSERT_EQ(Run({}), 0);
+    EXPECT_NE(out.find("readings: 3"), std::string::npos) << out;
+    EXPECT_NE(out.find("damaged after the last reading above: the last entry is cut short"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("nothing to recover: not an acquisition journal"), std::string::npos) << out;
+    EXPECT_EQ(Run({dir.File("journal/junk.lurj"), "--out", dir.File("junk.lur")}), 1);
+    EXPECT_NE(err.find("not an acquisition journal"), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir.File("junk.lur")));
+    ASSERT_EQ(Run({path, "--out", dir.File("torn.lur")}), 0) << err;
+    EXPECT_NE(out.find("recovered 3 readings"), std::string::npos) << out;
+    EXPECT_NE(out.find("damaged after them"), std::string::npos) << out;
+}
