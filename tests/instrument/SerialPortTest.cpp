@@ -44,7 +44,7 @@ TEST(SerialPort, EveryByteValuePassesUnchangedBothWays)
     EXPECT_EQ(peer.Receive(256), all);
 }
 
-TEST(SerialPort, ReadReturnsWhatIsThereWithoutWaitingPastItsTimeout)
+TEST(SerialPort, ReadWithoutWaitReturnsWhatIsThereAndPurgeDiscardsIt)
 {
     PtyPeer peer;
     CSerialPort port;
@@ -54,67 +54,46 @@ TEST(SerialPort, ReadReturnsWhatIsThereWithoutWaitingPastItsTimeout)
     size_t n = 99;
     EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
     EXPECT_EQ(n, 0u);
-
     peer.Send({1, 2, 3});
     ASSERT_TRUE(peer.WaitDelivered());
-    EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
-    EXPECT_EQ(n, 3u);
-}
-
-TEST(SerialPort, PurgeDiscardsPendingInput)
-{
-    PtyPeer peer;
-    CSerialPort port;
-    SerialTimeouts noWait = NoWait();
-    ASSERT_TRUE(port.Open(peer.Path(), nullptr, &noWait, 9600));
-    peer.Send({9, 9, 9, 9});
-    ASSERT_TRUE(peer.WaitDelivered());
+    EXPECT_TRUE(port.Read(buffer, 2, n));
+    EXPECT_EQ(n, 2u);
     EXPECT_TRUE(port.Purge());
-    uint8_t buffer[8];
-    size_t n = 0;
     EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
     EXPECT_EQ(n, 0u);
 }
 
-TEST(SerialPort, PeerHangingUpEndsAPendingReadPromptly)
+// A read may wait 2760 ms; the peer hanging up or a close from another thread ends it.
+TEST(SerialPort, HangUpOrCloseEndsAPendingReadPromptly)
 {
-    PtyPeer peer;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600)); // a read may wait 2760 ms
-    auto start = std::chrono::steady_clock::now();
-    auto reading = std::async(std::launch::async, [&] {
-        uint8_t buffer[176];
+    for (bool hangUp : {true, false}) {
+        SCOPED_TRACE(hangUp ? "hang-up" : "close");
+        PtyPeer peer;
+        CSerialPort port;
+        ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600));
+        std::promise<void> started;
+        const auto start = std::chrono::steady_clock::now();
+        auto reading = std::async(std::launch::async, [&] {
+            uint8_t buffer[176];
+            size_t n = 0;
+            started.set_value();
+            return port.Read(buffer, sizeof buffer, n);
+        });
+        started.get_future().wait();
+        if (hangUp)
+            peer.HangUp();
+        else
+            EXPECT_TRUE(port.Close());
+        EXPECT_FALSE(reading.get());
+        EXPECT_LT(MsSince(start), 1000.0);
+        EXPECT_TRUE(port.LinkLost());
+        if (!hangUp) {
+            EXPECT_FALSE(port.IsOpen());
+        }
+        uint8_t byte;
         size_t n = 0;
-        return port.Read(buffer, sizeof buffer, n);
-    });
-    peer.HangUp();
-    EXPECT_FALSE(reading.get());
-    EXPECT_LT(MsSince(start), 1000.0);
-    EXPECT_TRUE(port.LinkLost());
-    uint8_t byte;
-    size_t n = 0;
-    EXPECT_FALSE(port.Read(&byte, 1, n)); // and stays failed, at once
-}
-
-TEST(SerialPort, ClosingFromAnotherThreadEndsAPendingReadPromptly)
-{
-    PtyPeer peer;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600));
-    std::promise<void> started;
-    auto start = std::chrono::steady_clock::now();
-    auto reading = std::async(std::launch::async, [&] {
-        uint8_t buffer[176];
-        size_t n = 0;
-        started.set_value();
-        return port.Read(buffer, sizeof buffer, n);
-    });
-    started.get_future().wait();
-    EXPECT_TRUE(port.Close());
-    EXPECT_FALSE(reading.get());
-    EXPECT_LT(MsSince(start), 1000.0);
-    EXPECT_FALSE(port.IsOpen());
-    EXPECT_TRUE(port.LinkLost());
+        EXPECT_FALSE(port.Read(&byte, 1, n)); // and stays failed, at once
+    }
 }
 
 TEST(SerialPort, OpeningAnOpenPortReopensIt)
