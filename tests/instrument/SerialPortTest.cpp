@@ -1,19 +1,68 @@
 // The serial port over real pseudo-terminals, and the port map.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <future>
 #include <numeric>
+#include <poll.h>
+#include <stdexcept>
 #include <thread>
+#include <unistd.h>
 
 #include "instrument/CSerialPort.h"
 #include "instrument/PortMap.h"
-#include "instrument/PtyPeer.h"
 #include "platform/Registry.h"
+#include "sim/PseudoTerminal.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+// The far end of the line, driven by the test.
+class PtyPeer {
+public:
+    PtyPeer()
+    {
+        if (!pty_.Create())
+            throw std::runtime_error("no pseudo-terminal");
+    }
+    const std::string& Path() const { return pty_.SlavePath(); }
+    // Exactly `count` bytes from the program, or fewer when `timeoutMs` passes first.
+    Bytes Receive(size_t count, int timeoutMs = 2000)
+    {
+        Bytes bytes;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (bytes.size() < count && std::chrono::steady_clock::now() < end) {
+            pollfd p{pty_.MasterFd(), POLLIN, 0};
+            uint8_t buffer[512];
+            if (::poll(&p, 1, 10) > 0) {
+                const ssize_t n = ::read(pty_.MasterFd(), buffer, std::min(sizeof buffer, count - bytes.size()));
+                bytes.insert(bytes.end(), buffer, buffer + std::max<ssize_t>(n, 0));
+            }
+        }
+        return bytes;
+    }
+    void Send(const Bytes& bytes) { ASSERT_EQ(::write(pty_.MasterFd(), bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void HangUp() { pty_.Close(); }
+    // Until bytes sent are readable on the program's side.
+    bool WaitDelivered()
+    {
+        const int fd = ::open(Path().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        pollfd p{fd, POLLIN, 0};
+        const bool ready = fd >= 0 && ::poll(&p, 1, 2000) > 0 && (p.revents & POLLIN);
+        ::close(fd);
+        return ready;
+    }
+
+private:
+    PseudoTerminal pty_;
+};
+
+double MsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 SerialTimeouts NoWait()
 {

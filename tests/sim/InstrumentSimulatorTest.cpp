@@ -5,12 +5,16 @@
 #include <thread>
 
 #include "instrument/CSerialPort.h"
-#include "instrument/PtyPeer.h"
 #include "sim/InstrumentSimulator.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+double MsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 const Bytes kRead{0x02, 0xF1, 0x02, 0x02, 0x00, 0xF5, 0x3F, 0xFF, 0x03};
 const Bytes kBattery{0x02, 0xF1, 0x07, 0x01, 0x00, 0xF9, 0x00, 0x03};
