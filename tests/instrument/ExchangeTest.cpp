@@ -1,5 +1,6 @@
 // The command exchange over a fake port on a manual clock: assembly, stamps, the 40 000 ms
-// limit, and what a reply does to records and calibration.
+// limit, and what a reply does to records and calibration. Not-connected, stale input and
+// whole-reply assembly are checked for any input by fuzz_instrument_reply.
 #include <gtest/gtest.h>
 
 #include "instrument/InstrumentRig.h"
@@ -11,86 +12,52 @@ using Bytes = std::vector<uint8_t>;
 class Exchange : public ::testing::Test {
 protected:
     void SetUp() override { rig.ConnectPort(); }
+    bool Read(std::vector<FakeTransport::Piece> reply)
+    {
+        rig.transport->QueueReply(std::move(reply));
+        return rig.instrument.RequestReading(record, true);
+    }
     InstrumentRig rig;
+    MeasurementRecord record{};
 };
 
-TEST_F(Exchange, NothingIsSentWhenNotConnected)
+TEST_F(Exchange, StampIsTheMidpointOfWriteAndFirstPieceAndWraps)
 {
-    InstrumentRig idle;
-    MeasurementRecord record{};
-    std::array<MeasurementRecord, kFrequencyCount> series{};
-    uint32_t volts = 0;
-    EXPECT_FALSE(idle.instrument.RequestReading(record, true));
-    EXPECT_FALSE(idle.instrument.RequestSeries(series));
-    EXPECT_FALSE(idle.instrument.ReadBatteryVoltage(volts));
-    EXPECT_TRUE(idle.transport->events.empty());
-    EXPECT_EQ(idle.clock.Now(), 1000u);
-}
-
-TEST_F(Exchange, PurgesThenWritesOnceThenReads)
-{
-    rig.transport->AddStale({0x55, 0x66, 0x77}); // left over from an abandoned exchange
-    Bytes reply = ReadingReply(0xFF, 0x3F, 9);
-    rig.transport->QueueReply({{40, reply}});
-    MeasurementRecord record{};
-    ASSERT_TRUE(rig.instrument.RequestReading(record, true));
-    ASSERT_GE(rig.transport->events.size(), 3u);
-    EXPECT_EQ(rig.transport->events[0], "purge");
-    EXPECT_EQ(rig.transport->events[1], "write");
-    EXPECT_EQ(rig.transport->events[2], "read");
-    EXPECT_EQ(rig.transport->writes.size(), 1u);
+    const Bytes reply = ReadingReply(0x01, 0x20, 9);
+    ASSERT_TRUE(Read({{300, Slice(reply, 0, 10)}, {50, Slice(reply, 10, 100)}, {50, Slice(reply, 100, 176)}}));
     EXPECT_EQ(Bytes(record.bytes.begin(), record.bytes.begin() + 176), reply);
-}
-
-TEST_F(Exchange, ReplyInPiecesIsAssembledAndStampedAtTheFirstPiece)
-{
-    Bytes reply = ReadingReply(0x01, 0x20, 9);
-    rig.transport->QueueReply({{300, Slice(reply, 0, 10)}, {50, Slice(reply, 10, 100)}, {50, Slice(reply, 100, 176)}});
-    MeasurementRecord record{};
-    ASSERT_TRUE(rig.instrument.RequestReading(record, true));
-    EXPECT_EQ(Bytes(record.bytes.begin(), record.bytes.begin() + 176), reply);
-    // t0 = 1000 after the write, t1 = 1300 at the first piece: stamp at the midpoint.
     EXPECT_EQ(record.TimeStamp(), 1150u);
+    rig.clock.Set(0xFFFFFF00);
+    ASSERT_TRUE(Read({{0x200, reply}}));
+    EXPECT_EQ(record.TimeStamp(), 0xFFFFFF00u + 0x100u);
 }
 
 TEST_F(Exchange, ReadsAskForTheMissingBytesWithTheirTimeouts)
 {
-    Bytes reply = ReadingReply(0x01, 0x00, 9);
-    rig.transport->QueueReply({{0, Slice(reply, 0, 100)}, {5000, Slice(reply, 100, 176)}});
-    MeasurementRecord record{};
-    ASSERT_TRUE(rig.instrument.RequestReading(record, true));
+    const Bytes reply = ReadingReply(0x01, 0x00, 9);
+    ASSERT_TRUE(Read({{0, Slice(reply, 0, 100)}, {5000, Slice(reply, 100, 176)}}));
     const auto& waits = rig.transport->readWaits;
     ASSERT_GE(waits.size(), 2u);
-    EXPECT_EQ(waits[0].totalMs, 10u * 176 + 1000); // all 176 bytes
-    EXPECT_EQ(waits[1].totalMs, 10u * 76 + 1000);  // the 76 still missing
+    EXPECT_EQ(waits[0].totalMs, 10u * 176 + 1000);
+    EXPECT_EQ(waits[1].totalMs, 10u * 76 + 1000);
     EXPECT_EQ(waits[0].intervalMs, 0u);
 }
 
-TEST_F(Exchange, StampWrapsWithTheTickCount)
+TEST_F(Exchange, LimitIsFortyThousandMsFromTheWrite)
 {
-    rig.clock.Set(0xFFFFFF00);
-    rig.transport->QueueReply({{0x200, ReadingReply(0x01, 0x00, 9)}});
-    MeasurementRecord record{};
-    ASSERT_TRUE(rig.instrument.RequestReading(record, true));
-    EXPECT_EQ(record.TimeStamp(), 0xFFFFFF00u + 0x100u);
-}
+    ASSERT_TRUE(Read({{39990, ReadingReply(0x01, 0x00, 9)}}));
+    EXPECT_EQ(record.TimeStamp(), 1000u + 39990 / 2);
 
-TEST_F(Exchange, IncompleteReplyFailsFortyThousandMsAfterTheWrite)
-{
-    rig.transport->QueueReply({{30000, Slice(ReadingReply(0x01, 0x00, 9), 0, 175)}});
-    MeasurementRecord record{};
+    // The last byte came at 30 000 ms; the limit still counts from the write.
+    rig.clock.Set(1000);
     record.bytes.fill(0xAB);
-    EXPECT_FALSE(rig.instrument.RequestReading(record, true));
-    uint32_t elapsed = rig.clock.Now() - 1000;
-    EXPECT_GT(elapsed, 40000u);
-    // Measured from the write, not from the last byte (which came at 30 000 ms).
-    EXPECT_LE(elapsed, 40000u + 10 * 1 + 1000 + 10);
+    EXPECT_FALSE(Read({{30000, Slice(ReadingReply(0x01, 0x00, 9), 0, 175)}}));
+    EXPECT_GT(rig.clock.Now() - 1000, 40000u);
+    EXPECT_LE(rig.clock.Now() - 1000, 40000u + 10 * 1 + 1000 + 10);
     for (uint8_t b : record.bytes)
         ASSERT_EQ(b, 0xAB); // a partial reply never reaches the record
-}
 
-TEST_F(Exchange, NoAnswerFailsAfterTheLimit)
-{
+    rig.clock.Set(1000);
     uint32_t volts = 12345;
     EXPECT_FALSE(rig.instrument.ReadBatteryVoltage(volts));
     EXPECT_EQ(volts, 12345u);
@@ -98,18 +65,9 @@ TEST_F(Exchange, NoAnswerFailsAfterTheLimit)
     EXPECT_LT(rig.clock.Now() - 1000, 40000u + 1020 + 10);
 }
 
-TEST_F(Exchange, ReplyJustInsideTheLimitIsTaken)
-{
-    rig.transport->QueueReply({{39990, ReadingReply(0x01, 0x00, 9)}});
-    MeasurementRecord record{};
-    EXPECT_TRUE(rig.instrument.RequestReading(record, true));
-    EXPECT_EQ(record.TimeStamp(), 1000u + 39990 / 2);
-}
-
-TEST_F(Exchange, FailedOrShortWriteEndsAtOnce)
+TEST_F(Exchange, FailedWriteShortWriteOrHangUpEndsAtOnce)
 {
     rig.transport->failWrite = true;
-    MeasurementRecord record{};
     EXPECT_FALSE(rig.instrument.RequestReading(record, true));
     rig.transport->failWrite = false;
     rig.transport->writeLimit = 8;
@@ -117,40 +75,28 @@ TEST_F(Exchange, FailedOrShortWriteEndsAtOnce)
     for (const std::string& e : rig.transport->events)
         EXPECT_NE(e, "read");
     EXPECT_EQ(rig.clock.Now(), 1000u);
-}
 
-TEST_F(Exchange, PeerHangingUpEndsTheExchangeAtOnce)
-{
+    rig.transport->writeLimit = SIZE_MAX;
     rig.transport->hangUpWhenDone = true;
-    rig.transport->QueueReply({{100, Slice(ReadingReply(0x01, 0x00, 9), 0, 90)}});
-    MeasurementRecord record{};
-    EXPECT_FALSE(rig.instrument.RequestReading(record, true));
+    EXPECT_FALSE(Read({{100, Slice(ReadingReply(0x01, 0x00, 9), 0, 90)}}));
     EXPECT_EQ(rig.clock.Now(), 1100u);
 }
 
 TEST_F(Exchange, PresenceBitsDecideSuccess)
 {
-    MeasurementRecord record{};
     // Only bits 6 and 7 of the high presence byte: an empty reply.
-    rig.transport->QueueReply({{10, ReadingReply(0x00, 0xC0, 7)}});
-    EXPECT_FALSE(rig.instrument.RequestReading(record, true));
-    EXPECT_EQ(record.bytes[175], 7);     // the record holds the reply anyway
+    EXPECT_FALSE(Read({{10, ReadingReply(0x00, 0xC0, 7)}}));
+    EXPECT_EQ(record.bytes[175], 7); // the record holds the reply anyway
     EXPECT_EQ(record.TimeStamp(), 1005u);
     EXPECT_TRUE(rig.settings.installed.empty()); // an empty record adopts nothing
     EXPECT_EQ(rig.settings.reportedSerial, 0);
-
-    rig.transport->QueueReply({{10, ReadingReply(0x00, 0x20, 0)}}); // frequency 13 only
-    EXPECT_TRUE(rig.instrument.RequestReading(record, true));
+    EXPECT_TRUE(Read({{10, ReadingReply(0x00, 0x20, 0)}})); // frequency 13 only
     EXPECT_TRUE(record.ChannelPresent(13));
 }
 
 TEST_F(Exchange, SerialNumberAdoption)
 {
-    MeasurementRecord record{};
-    auto read = [&](uint8_t serial) {
-        rig.transport->QueueReply({{10, ReadingReply(0x01, 0x00, serial)}});
-        return rig.instrument.RequestReading(record, true);
-    };
+    auto read = [&](uint8_t serial) { return Read({{10, ReadingReply(0x01, 0x00, serial)}}); };
     rig.settings.key = {3, 2010, 6, 15};
     ASSERT_TRUE(read(0));
     EXPECT_TRUE(rig.settings.installed.empty());
@@ -170,43 +116,37 @@ TEST_F(Exchange, SerialNumberAdoption)
 
 TEST_F(Exchange, SeriesSpreadsStampsBetweenCommandAndReply)
 {
-    Bytes reply = ReadingReply(0xFF, 0x3F, 12);
-    rig.transport->QueueReply({{1300, reply}});
+    const Bytes reply = ReadingReply(0xFF, 0x3F, 12);
     std::array<MeasurementRecord, kFrequencyCount> records{};
+    rig.transport->QueueReply({{10, Slice(reply, 0, 170)}});
+    records[3].bytes.fill(0x42);
+    EXPECT_FALSE(rig.instrument.RequestSeries(records));
+    EXPECT_EQ(records[3].bytes[0], 0x42); // a failed series leaves the records alone
+    EXPECT_EQ(records[0].bytes[168], 0);
+
+    rig.clock.Set(1000);
+    rig.transport->QueueReply({{1300, reply}});
     ASSERT_TRUE(rig.instrument.RequestSeries(records));
     for (size_t k = 0; k < records.size(); ++k) {
         SCOPED_TRACE(k);
         EXPECT_EQ(records[k].TimeStamp(), 1000u + 100 * k);
         EXPECT_EQ(Bytes(records[k].bytes.begin(), records[k].bytes.begin() + 12), Slice(reply, 12 * k, 12 * k + 12));
-        for (size_t b = 12; b < 168; ++b)
-            ASSERT_EQ(records[k].bytes[b], 0);
-        EXPECT_EQ(records[k].bytes[168], 0x01);
-        for (size_t b = 169; b < 176; ++b)
-            ASSERT_EQ(records[k].bytes[b], 0); // serial number included
+        for (size_t b = 12; b < 176; ++b)
+            ASSERT_EQ(records[k].bytes[b], b == 168 ? 0x01 : 0); // serial number included
     }
     EXPECT_TRUE(rig.settings.installed.empty());
 
     rig.transport->QueueReply({{20, reply}});
     ASSERT_TRUE(rig.instrument.RequestSeries(records));
-    uint32_t t0 = rig.clock.Now() - 20;
+    const uint32_t t0 = rig.clock.Now() - 20;
     for (uint32_t k = 0; k < kFrequencyCount; ++k)
         EXPECT_EQ(records[k].TimeStamp(), t0 + 20 * k / 13);
 }
 
-TEST_F(Exchange, FailedSeriesLeavesRecordsUntouched)
-{
-    rig.transport->QueueReply({{10, Slice(ReadingReply(0xFF, 0x3F, 12), 0, 170)}});
-    std::array<MeasurementRecord, kFrequencyCount> records{};
-    records[3].bytes.fill(0x42);
-    EXPECT_FALSE(rig.instrument.RequestSeries(records));
-    EXPECT_EQ(records[3].bytes[0], 0x42);
-    EXPECT_EQ(records[0].bytes[168], 0);
-}
-
 TEST_F(Exchange, BatteryVoltage)
 {
-    rig.transport->QueueReply({{30, {0x01}}, {30, {0x9A}}});
     uint32_t volts = 0;
+    rig.transport->QueueReply({{30, {0x01}}, {30, {0x9A}}});
     ASSERT_TRUE(rig.instrument.ReadBatteryVoltage(volts));
     EXPECT_EQ(volts, 410u);
     rig.transport->QueueReply({{0, {0xFF, 0xFF}}});

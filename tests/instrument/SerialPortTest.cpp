@@ -1,19 +1,68 @@
 // The serial port over real pseudo-terminals, and the port map.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <future>
 #include <numeric>
+#include <poll.h>
+#include <stdexcept>
 #include <thread>
+#include <unistd.h>
 
 #include "instrument/CSerialPort.h"
 #include "instrument/PortMap.h"
-#include "instrument/PtyPeer.h"
 #include "platform/Registry.h"
+#include "sim/PseudoTerminal.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+// The far end of the line, driven by the test.
+class PtyPeer {
+public:
+    PtyPeer()
+    {
+        if (!pty_.Create())
+            throw std::runtime_error("no pseudo-terminal");
+    }
+    const std::string& Path() const { return pty_.SlavePath(); }
+    // Exactly `count` bytes from the program, or fewer when `timeoutMs` passes first.
+    Bytes Receive(size_t count, int timeoutMs = 2000)
+    {
+        Bytes bytes;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (bytes.size() < count && std::chrono::steady_clock::now() < end) {
+            pollfd p{pty_.MasterFd(), POLLIN, 0};
+            uint8_t buffer[512];
+            if (::poll(&p, 1, 10) > 0) {
+                const ssize_t n = ::read(pty_.MasterFd(), buffer, std::min(sizeof buffer, count - bytes.size()));
+                bytes.insert(bytes.end(), buffer, buffer + std::max<ssize_t>(n, 0));
+            }
+        }
+        return bytes;
+    }
+    void Send(const Bytes& bytes) { ASSERT_EQ(::write(pty_.MasterFd(), bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void HangUp() { pty_.Close(); }
+    // Until bytes sent are readable on the program's side.
+    bool WaitDelivered()
+    {
+        const int fd = ::open(Path().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        pollfd p{fd, POLLIN, 0};
+        const bool ready = fd >= 0 && ::poll(&p, 1, 2000) > 0 && (p.revents & POLLIN);
+        ::close(fd);
+        return ready;
+    }
+
+private:
+    PseudoTerminal pty_;
+};
+
+double MsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 SerialTimeouts NoWait()
 {
@@ -44,7 +93,7 @@ TEST(SerialPort, EveryByteValuePassesUnchangedBothWays)
     EXPECT_EQ(peer.Receive(256), all);
 }
 
-TEST(SerialPort, ReadReturnsWhatIsThereWithoutWaitingPastItsTimeout)
+TEST(SerialPort, ReadWithoutWaitReturnsWhatIsThereAndPurgeDiscardsIt)
 {
     PtyPeer peer;
     CSerialPort port;
@@ -54,67 +103,46 @@ TEST(SerialPort, ReadReturnsWhatIsThereWithoutWaitingPastItsTimeout)
     size_t n = 99;
     EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
     EXPECT_EQ(n, 0u);
-
     peer.Send({1, 2, 3});
     ASSERT_TRUE(peer.WaitDelivered());
-    EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
-    EXPECT_EQ(n, 3u);
-}
-
-TEST(SerialPort, PurgeDiscardsPendingInput)
-{
-    PtyPeer peer;
-    CSerialPort port;
-    SerialTimeouts noWait = NoWait();
-    ASSERT_TRUE(port.Open(peer.Path(), nullptr, &noWait, 9600));
-    peer.Send({9, 9, 9, 9});
-    ASSERT_TRUE(peer.WaitDelivered());
+    EXPECT_TRUE(port.Read(buffer, 2, n));
+    EXPECT_EQ(n, 2u);
     EXPECT_TRUE(port.Purge());
-    uint8_t buffer[8];
-    size_t n = 0;
     EXPECT_TRUE(port.Read(buffer, sizeof buffer, n));
     EXPECT_EQ(n, 0u);
 }
 
-TEST(SerialPort, PeerHangingUpEndsAPendingReadPromptly)
+// A read may wait 2760 ms; the peer hanging up or a close from another thread ends it.
+TEST(SerialPort, HangUpOrCloseEndsAPendingReadPromptly)
 {
-    PtyPeer peer;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600)); // a read may wait 2760 ms
-    auto start = std::chrono::steady_clock::now();
-    auto reading = std::async(std::launch::async, [&] {
-        uint8_t buffer[176];
+    for (bool hangUp : {true, false}) {
+        SCOPED_TRACE(hangUp ? "hang-up" : "close");
+        PtyPeer peer;
+        CSerialPort port;
+        ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600));
+        std::promise<void> started;
+        const auto start = std::chrono::steady_clock::now();
+        auto reading = std::async(std::launch::async, [&] {
+            uint8_t buffer[176];
+            size_t n = 0;
+            started.set_value();
+            return port.Read(buffer, sizeof buffer, n);
+        });
+        started.get_future().wait();
+        if (hangUp)
+            peer.HangUp();
+        else
+            EXPECT_TRUE(port.Close());
+        EXPECT_FALSE(reading.get());
+        EXPECT_LT(MsSince(start), 1000.0);
+        EXPECT_TRUE(port.LinkLost());
+        if (!hangUp) {
+            EXPECT_FALSE(port.IsOpen());
+        }
+        uint8_t byte;
         size_t n = 0;
-        return port.Read(buffer, sizeof buffer, n);
-    });
-    peer.HangUp();
-    EXPECT_FALSE(reading.get());
-    EXPECT_LT(MsSince(start), 1000.0);
-    EXPECT_TRUE(port.LinkLost());
-    uint8_t byte;
-    size_t n = 0;
-    EXPECT_FALSE(port.Read(&byte, 1, n)); // and stays failed, at once
-}
-
-TEST(SerialPort, ClosingFromAnotherThreadEndsAPendingReadPromptly)
-{
-    PtyPeer peer;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(peer.Path(), nullptr, nullptr, 9600));
-    std::promise<void> started;
-    auto start = std::chrono::steady_clock::now();
-    auto reading = std::async(std::launch::async, [&] {
-        uint8_t buffer[176];
-        size_t n = 0;
-        started.set_value();
-        return port.Read(buffer, sizeof buffer, n);
-    });
-    started.get_future().wait();
-    EXPECT_TRUE(port.Close());
-    EXPECT_FALSE(reading.get());
-    EXPECT_LT(MsSince(start), 1000.0);
-    EXPECT_FALSE(port.IsOpen());
-    EXPECT_TRUE(port.LinkLost());
+        EXPECT_FALSE(port.Read(&byte, 1, n)); // and stays failed, at once
+    }
 }
 
 TEST(SerialPort, OpeningAnOpenPortReopensIt)

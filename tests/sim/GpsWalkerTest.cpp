@@ -23,28 +23,25 @@ GpsWalker LShape()
     return GpsWalker({{0, 0}, {d, 0}, {d, d}});
 }
 
-TEST(GpsWalker, WalksAtWalkingSpeedAlongTheLegs)
+// 200 m out: at the end at 166.7 s, back at the start at 333.3 s.
+TEST(GpsWalker, WalksTheLegsAtWalkingSpeedAndTurnsBack)
 {
     const GpsWalker w = LShape();
     EXPECT_DOUBLE_EQ(w.SpeedMps(), 1.2);
     EXPECT_NEAR(Metres(w.PositionAt(0), w.PositionAt(50)), 60.0, 1e-6);
-    EXPECT_NEAR(w.CourseAt(10), 0.0, 1e-9);
-    EXPECT_NEAR(w.CourseAt(100), 90.0, 1e-9);
-    // At 125 s: 150 m walked, 50 m along the eastward leg.
-    const GeoPoint p = w.PositionAt(125);
+    const GeoPoint p = w.PositionAt(125); // 150 m walked, 50 m along the eastward leg
     EXPECT_NEAR(p.latitude * kMetresPerDegree, 100.0, 1e-6);
     EXPECT_NEAR(p.longitude * kMetresPerDegree, 50.0, 1e-6);
-}
-
-TEST(GpsWalker, TurnsBackAtTheEnd)
-{
-    const GpsWalker w = LShape(); // 200 m: the end at 166.7 s, back at the start at 333.3 s
-    const GeoPoint end = w.PositionAt(200.0 / 1.2);
-    EXPECT_NEAR(end.longitude * kMetresPerDegree, 100.0, 1e-6);
-    EXPECT_NEAR(w.CourseAt(180), 270.0, 1e-9); // walking back west
-    EXPECT_NEAR(w.CourseAt(300), 180.0, 1e-9); // then south
+    EXPECT_NEAR(w.PositionAt(200.0 / 1.2).longitude * kMetresPerDegree, 100.0, 1e-6);
+    const std::pair<double, double> courses[] = {{10, 0}, {100, 90}, {180, 270}, {300, 180}};
+    for (auto [t, course] : courses)
+        EXPECT_NEAR(w.CourseAt(t), course, 1e-9) << t;
     EXPECT_NEAR(Metres(w.PositionAt(400.0 / 1.2), {0, 0}), 0.0, 1e-6);
     EXPECT_NEAR(Metres(w.PositionAt(10), w.PositionAt(10 + 400.0 / 1.2)), 0.0, 1e-6);
+
+    const GpsWalker rectangle = GpsWalker::Default(); // 360 m around
+    EXPECT_NEAR(Metres(rectangle.PositionAt(0), rectangle.PositionAt(360.0 / 1.2)), 0.0, 1e-6);
+    EXPECT_NEAR(Metres(rectangle.PositionAt(0), rectangle.PositionAt(100)), 120.0, 1e-6);
 }
 
 TEST(GpsWalker, DegeneratePathsStandStill)
@@ -52,19 +49,11 @@ TEST(GpsWalker, DegeneratePathsStandStill)
     const GpsWalker single({{55.0, 37.0}});
     EXPECT_DOUBLE_EQ(single.PositionAt(100).latitude, 55.0);
     EXPECT_DOUBLE_EQ(single.SpeedMps(), 0);
-    const GpsWalker none({});
-    EXPECT_DOUBLE_EQ(none.PositionAt(5).longitude, 0);
+    EXPECT_DOUBLE_EQ(GpsWalker({}).PositionAt(5).longitude, 0);
     const GpsWalker same({{1, 1}, {1, 1}});
     EXPECT_DOUBLE_EQ(same.PositionAt(5).latitude, 1);
     EXPECT_DOUBLE_EQ(same.CourseAt(5), 0);
     EXPECT_DOUBLE_EQ(LShape().PositionAt(-5).latitude, 0); // before the start: at the start
-}
-
-TEST(GpsWalker, DefaultPathIsAClosedRectangle)
-{
-    const GpsWalker w = GpsWalker::Default();
-    EXPECT_NEAR(Metres(w.PositionAt(0), w.PositionAt(360.0 / 1.2)), 0.0, 1e-6); // 360 m around
-    EXPECT_NEAR(Metres(w.PositionAt(0), w.PositionAt(100)), 120.0, 1e-6);
 }
 
 } // namespace

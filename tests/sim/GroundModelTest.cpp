@@ -84,62 +84,43 @@ TEST(SimulatedChannel, ConvertsBackToItsConductivityInEveryComponent)
         }
 }
 
-TEST(SimulatedChannel, HighFrequenciesResolveWell)
+TEST(SimulatedChannel, HighFrequenciesResolveWellAndValuesStayIn24Bits)
 {
     const CalibrationSet& c = BuiltInCalibrationSet();
     ChannelValues raw = SimulatedChannel(c, 13, 0.02);
     EXPECT_NEAR(Apparent(c, 13, raw, kQuadrature), 0.02, 0.0002);
     EXPECT_NEAR(Apparent(c, 13, raw, kModule), 0.02, 0.0002);
-}
-
-TEST(SimulatedChannel, CurrentIsTheAirMeasurementsAndValuesStayIn24Bits)
-{
-    const CalibrationSet& c = BuiltInCalibrationSet();
-    ChannelValues raw = SimulatedChannel(c, 0, 0.02);
+    raw = SimulatedChannel(c, 0, 0.02); // the current is the air measurement's
     EXPECT_EQ(raw[2], 33428);
     EXPECT_EQ(raw[3], 0);
-    ChannelValues huge = SimulatedChannel(c, 13, 1e9);
-    for (int32_t v : huge) {
+    for (int32_t v : SimulatedChannel(c, 13, 1e9)) {
         EXPECT_LE(v, 8388607);
         EXPECT_GE(v, -8388608);
     }
     // Nonsense in gives the plain undercompensation, not garbage.
-    ChannelValues bad = SimulatedChannel(c, 3, std::nan(""));
-    EXPECT_EQ(bad[0] >> 7, -148);
+    EXPECT_EQ(SimulatedChannel(c, 3, std::nan(""))[0] >> 7, -148);
     CalibrationSet noGeometry = c;
     noGeometry.r1 = 0;
     EXPECT_EQ(SimulatedChannel(noGeometry, 3, 0.02)[0] >> 7, -148);
 }
 
-TEST(GroundModel, FarFromTheBodiesEveryFrequencySeesTheBackground)
-{
-    GroundModel ground;
-    const CalibrationSet& c = BuiltInCalibrationSet();
-    for (int i = 0; i < kFrequencyCount; ++i)
-        EXPECT_NEAR(ground.ApparentConductivity(c, i, 200, 200), ground.background, 1e-12);
-}
-
-TEST(GroundModel, ThePipeRaisesConductivityAboveIt)
+// Background far away; the pipe raises every frequency above it; the block, deep, shows at
+// low frequencies only (frequency 0 senses around 10 m, 13 around 1 m).
+TEST(GroundModel, BodiesShowWhereAndHowDeepTheyAre)
 {
     GroundModel ground;
     const CalibrationSet& c = BuiltInCalibrationSet();
     for (int i = 0; i < kFrequencyCount; ++i) {
-        double over = ground.ApparentConductivity(c, i, ground.pipeX, 100);
-        double beside = ground.ApparentConductivity(c, i, ground.pipeX + 6, 100);
-        EXPECT_GT(over, beside) << i;
-        EXPECT_GT(beside, ground.background - 1e-12) << i;
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(ground.ApparentConductivity(c, i, 200, 200), ground.background, 1e-12);
+        const double over = ground.ApparentConductivity(c, i, ground.pipeX, 100);
+        const double beside = ground.ApparentConductivity(c, i, ground.pipeX + 6, 100);
+        EXPECT_GT(over, beside);
+        EXPECT_GT(beside, ground.background - 1e-12);
     }
-}
-
-TEST(GroundModel, TheBlockShowsAtLowFrequenciesOnly)
-{
-    GroundModel ground;
     ground.pipeConductivity = 0;
-    const CalibrationSet& c = BuiltInCalibrationSet();
-    double deep = ground.ApparentConductivity(c, 0, 50, 15);   // senses around 10 m
-    double shallow = ground.ApparentConductivity(c, 13, 50, 15); // senses around 1 m
-    EXPECT_LT(deep, 0.6 * ground.background);
-    EXPECT_NEAR(shallow, ground.background, 0.05 * ground.background);
+    EXPECT_LT(ground.ApparentConductivity(c, 0, 50, 15), 0.6 * ground.background);
+    EXPECT_NEAR(ground.ApparentConductivity(c, 13, 50, 15), ground.background, 0.05 * ground.background);
     EXPECT_DOUBLE_EQ(ground.Conductivity(50, 15, 10), ground.blockConductivity);
     EXPECT_DOUBLE_EQ(ground.Conductivity(50, 40, 10), ground.background);
 }

@@ -22,54 +22,37 @@ SimulatedInstrument Make(InstrumentOptions options = {})
     return SimulatedInstrument(options, BuiltInCalibrationSet());
 }
 
+// The mask, serial, ground values and battery reach the instrument object over a pseudo-terminal
+// in InstrumentPtyTest; here what it does not look at.
 TEST(SimulatedInstrument, AnswersEachCommandWithItsReply)
 {
     SimulatedInstrument instrument = Make();
     auto replies = Send(instrument, kRead2005);
     ASSERT_EQ(replies.size(), 1u);
-    ASSERT_EQ(replies[0].size(), 176u);
-    EXPECT_EQ(replies[0][168], 0x05);
-    EXPECT_EQ(replies[0][169], 0x20);
-    EXPECT_EQ(replies[0][175], 9);
     // Blocks of frequencies not asked for stay zero; asked ones carry the current.
     EXPECT_EQ(Bytes(replies[0].begin() + 12, replies[0].begin() + 24), Bytes(12, 0));
     EXPECT_NE(Bytes(replies[0].begin() + 6, replies[0].begin() + 9), Bytes(3, 0));
-
     replies = Send(instrument, kReadAllMask); // bits 14 and 15 of the mask mean nothing
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0][168], 0xFF);
     EXPECT_EQ(replies[0][169], 0x3F);
-
     replies = Send(instrument, kSeries);
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(replies[0].size(), 176u);
     EXPECT_EQ(replies[0][169], 0x3F);
-
-    replies = Send(instrument, kBattery);
-    ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(replies[0], (Bytes{0x01, 0x9A}));
+    EXPECT_EQ(Send(instrument, kBattery).at(0), (Bytes{0x01, 0x9A}));
     EXPECT_EQ(instrument.ReadingCount(), 3u);
     EXPECT_EQ(instrument.CommandCount(), 4u);
 }
 
-TEST(SimulatedInstrument, FramesMayArriveInPiecesOrTogether)
+// Frames may arrive in pieces or together; noise and malformed frames are skipped.
+TEST(SimulatedInstrument, FindsFramesInTheByteStream)
 {
     SimulatedInstrument instrument = Make();
     for (size_t k = 0; k + 1 < kBattery.size(); ++k)
         EXPECT_TRUE(Send(instrument, {kBattery[k]}).empty());
     EXPECT_EQ(Send(instrument, {kBattery.back()}).size(), 1u);
 
-    Bytes two = kBattery;
-    two.insert(two.end(), kRead2005.begin(), kRead2005.end());
-    auto replies = Send(instrument, two);
-    ASSERT_EQ(replies.size(), 2u);
-    EXPECT_EQ(replies[0].size(), 2u);
-    EXPECT_EQ(replies[1].size(), 176u);
-}
-
-TEST(SimulatedInstrument, NoiseAndMalformedFramesAreSkipped)
-{
-    SimulatedInstrument instrument = Make();
     Bytes stream{0x00, 0x02, 0x02, 0xF1, 0xFF};
     // The series frame with the summed header is not what the instrument takes.
     stream.insert(stream.end(), {0x02, 0xF1, 0x0A, 0x02, 0x00, 0xFD, 0xFF, 0xFF, 0x03});
@@ -78,10 +61,12 @@ TEST(SimulatedInstrument, NoiseAndMalformedFramesAreSkipped)
     stream.insert(stream.end(), {0x02, 0xF1, 0x07, 0x01, 0x00, 0xF9, 0x00, 0x04});
     stream.insert(stream.end(), {0x02, 0xF1, 0x05, 0x01, 0x00, 0xF7, 0x00, 0x03});
     stream.insert(stream.end(), kBattery.begin(), kBattery.end());
+    stream.insert(stream.end(), kRead2005.begin(), kRead2005.end());
     auto replies = Send(instrument, stream);
-    ASSERT_EQ(replies.size(), 1u);
+    ASSERT_EQ(replies.size(), 2u);
     EXPECT_EQ(replies[0], (Bytes{0x01, 0x9A}));
-    EXPECT_EQ(instrument.ReadingCount(), 0u);
+    EXPECT_EQ(replies[1].size(), 176u);
+    EXPECT_EQ(instrument.ReadingCount(), 1u);
 }
 
 TEST(SimulatedInstrument, ReadingsFollowTheWalkOrAGivenPosition)
