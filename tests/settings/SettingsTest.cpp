@@ -141,12 +141,6 @@ protected:
         EXPECT_EQ(value->kind, kind) << name;
         EXPECT_EQ(value->bytes, bytes) << name;
     }
-    static uint32_t Bits(float f)
-    {
-        uint32_t u;
-        std::memcpy(&u, &f, 4);
-        return u;
-    }
 
     TempDir dir;
 };
@@ -224,7 +218,7 @@ TEST_F(SettingsTest, EveryValueIsReadAndWrittenUnderItsName)
             s.*kIntValues[i].field = saved(i);
         }
         for (size_t i = 0; i < std::size(kFloatValues); ++i) {
-            EXPECT_EQ(Bits(s.*kFloatValues[i].field), Bits(loadedFloat(i))) << kFloatValues[i].name;
+            EXPECT_EQ(FloatBytes(s.*kFloatValues[i].field), FloatBytes(loadedFloat(i))) << kFloatValues[i].name;
             s.*kFloatValues[i].field = savedFloat(i);
         }
         s.usedFrequencies = {1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 1, 1, 0};
@@ -262,15 +256,14 @@ TEST_F(SettingsTest, ChartRangesAreTakenOnlyWhenMinimumIsBelowMaximum)
         r.SetBinary(kSection, "Profile color chart maximum value", FloatBytes(3.0f));
         r.SetBinary(kSection, "Profile color chart", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A", 10));
     });
-    CSettings& s = CSettings::Instance();
-    EXPECT_EQ(s.mapChart.GetRange(), std::make_pair(-10.0f, 10.0f));
-    // A missing minimum defaults to 1.0 for the profile chart, above the stored 3.0? No: 1 < 3.
-    EXPECT_EQ(s.sectionChart.GetRange(), std::make_pair(1.0f, 3.0f));
-    EXPECT_EQ(s.sectionChart.Stops(), (std::vector<Colour>{0x04030201, 0x08070605, 0x00000A09}));
-}
-
-TEST_F(SettingsTest, InvertedOrMissingProfileRangeKeepsThePreviousRange)
-{
+    {
+        CSettings& s = CSettings::Instance();
+        EXPECT_EQ(s.mapChart.GetRange(), std::make_pair(-10.0f, 10.0f));
+        // A missing profile minimum reads as 1.0, below the stored 3.0.
+        EXPECT_EQ(s.sectionChart.GetRange(), std::make_pair(1.0f, 3.0f));
+        EXPECT_EQ(s.sectionChart.Stops(), (std::vector<Colour>{0x04030201, 0x08070605, 0x00000A09}));
+    }
+    CSettings::Release();
     WriteStore([&](platform::Registry& r) {
         r.SetBinary(kSection, "Area color chart minimum value", FloatBytes(7.0f));
         r.SetBinary(kSection, "Area color chart maximum value", FloatBytes(3.0f));
@@ -334,12 +327,9 @@ TEST_F(SettingsTest, UnreadableValuesKeepDefaultsAreReportedAndTheFileIsBackedUp
 
 TEST_F(SettingsTest, TruncatedFileFallsBackToDefaultsForWhatIsMissing)
 {
-    std::string full;
-    {
-        CSettings::Instance().timerCount = 9;
-    }
+    CSettings::Instance().timerCount = 9;
     CSettings::Release();
-    full = ReadFile(dir.File("settings.reg"));
+    const std::string full = ReadFile(dir.File("settings.reg"));
     for (size_t cut : {size_t(0), size_t(10), full.size() / 2, full.size() - 3}) {
         WriteFile(dir.File("settings.reg"), full.substr(0, cut));
         CSettings& s = CSettings::Instance();
