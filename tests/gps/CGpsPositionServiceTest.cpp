@@ -136,13 +136,6 @@ TEST_F(PositionService, SlotsAreUsedInTurnAndTheEightyFirstReusesSlotOne)
     EXPECT_DOUBLE_EQ(service.Slot(81).latitude, 0.0);
 }
 
-TEST_F(PositionService, NoListenerNoCurrentPosition)
-{
-    service.OnFix({1.0, 1.0, 100});
-    EXPECT_TRUE(poster.posted.empty());
-    EXPECT_TRUE(service.HasFix());
-}
-
 TEST_F(PositionService, ResetForgetsEverything)
 {
     service.OnFix({10.0, 0.0, 1000});
@@ -161,9 +154,12 @@ TEST_F(PositionService, ResetForgetsEverything)
 
 TEST_F(PositionService, LatestRequestWindowBecomesTheListener)
 {
+    service.OnFix({1.0, 1.0, 100});
+    EXPECT_TRUE(poster.posted.empty()); // no listener yet: no current position
+    EXPECT_TRUE(service.HasFix());
     service.RequestPosition({kPage, 1, 0});
     service.RequestPosition({kPage + 1, 2, 0});
-    service.OnFix({1.0, 1.0, 100});
+    service.OnFix({1.0, 1.0, 200});
     EXPECT_EQ(poster.posted.back().message.message, UM_CURRENT_POSITION);
     EXPECT_EQ(poster.posted.back().window, kPage + 1);
 }
