@@ -59,20 +59,6 @@ ConversionSettings FilterOn()
 const std::array<int32_t, kFrequencyCount> kFlat{100, 100, 100, 100, 100, 100, 100,
                                                  100, 100, 100, 100, 100, 100, 100};
 
-} // namespace
-
-TEST(FrequencyFilter, IdentityCalibrationGivesRawValues)
-{
-    ConversionSettings s = FilterOn();
-    s.applySignalFilter = 0;
-    std::array<float, kFrequencyCount> out{};
-    ConvertSpectrum(s, IdentityCalibration(), Spectrum(kFlat), out);
-    for (float v : out)
-        EXPECT_NEAR(v, 100.0f, 1e-3f);
-}
-
-namespace {
-
 struct Expect {
     int index;
     float value;
@@ -114,6 +100,16 @@ const FilterCase kFilterCases[] = {
 };
 
 } // namespace
+
+TEST(FrequencyFilter, IdentityCalibrationGivesRawValues)
+{
+    ConversionSettings s = FilterOn();
+    s.applySignalFilter = 0;
+    std::array<float, kFrequencyCount> out{};
+    ConvertSpectrum(s, IdentityCalibration(), Spectrum(kFlat), out);
+    for (float v : out)
+        EXPECT_NEAR(v, 100.0f, 1e-3f);
+}
 
 TEST(FrequencyFilter, Cases)
 {

@@ -60,15 +60,15 @@ public:
         readHappened.notify_all();
         return true;
     }
-    bool WaitClosed()
+    template <class Done>
+    bool WaitUntil(Done done)
     {
         std::unique_lock guard(mutex);
-        return readHappened.wait_for(guard, seconds(20), [&] { return !open; });
+        return readHappened.wait_for(guard, seconds(20), done);
     }
     bool WaitForReads(int count)
     {
-        std::unique_lock guard(mutex);
-        return readHappened.wait_for(guard, seconds(20), [&] { return reads >= count; });
+        return WaitUntil([&] { return reads >= count; });
     }
 
     void OpenGate()
@@ -130,7 +130,7 @@ TEST_F(ReaderFixture, ReadErrorWhileRunningEndsByItself)
     source.failWith = EIO;
     GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
-    ASSERT_TRUE(source.WaitClosed()); // the thread ends by itself
+    ASSERT_TRUE(source.WaitUntil([&] { return !source.open; })); // the thread ends by itself
     EXPECT_FALSE(reader.Running());
     reader.Stop();
     ASSERT_EQ(prompter.asked.size(), 1u);

@@ -19,11 +19,14 @@ const std::string kSection = "software\\Dalmar\\LurControl\\Default values";
 
 // Every persisted value, written out here rather than taken from the code, so that a value
 // missing from the store, renamed or given another default fails.
-struct IntValue {
+template <class T>
+struct Value {
     const char* name;
-    int32_t CSettings::*field;
-    int32_t byDefault;
+    T CSettings::*field;
+    T byDefault;
 };
+using IntValue = Value<int32_t>;
+using FloatValue = Value<float>;
 const IntValue kIntValues[] = {
     {"Work type", &CSettings::workType, 2},
     {"xSize", &CSettings::xSize, 20},
@@ -63,11 +66,6 @@ const IntValue kIntValues[] = {
     {"Show scale marks", &CSettings::showScaleMarks, 1},
     {"Показывать GPS трек", &CSettings::showGpsTrack, 1},
     {"Radius value used in GPS Track view", &CSettings::gpsTrackRadius, 50},
-};
-struct FloatValue {
-    const char* name;
-    float CSettings::*field;
-    float byDefault;
 };
 const FloatValue kFloatValues[] = {
     {"xStep", &CSettings::xStep, 1.0f},
