@@ -7,10 +7,9 @@
 
 #include "platform/Registry.h"
 #include "settings/CSettings.h"
-#include "support/TempDir.h"
+#include "support/SettingsFixture.h"
 
 using testing_support::ReadFile;
-using testing_support::TempDir;
 using testing_support::WriteFile;
 
 namespace {
@@ -107,17 +106,8 @@ std::string DwordBytes(int32_t value)
     return b;
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public testing_support::SettingsTest {
 protected:
-    void SetUp() override
-    {
-        CSettings::SetEnvironment({dir.File("settings.reg"), dir.File("LurCalibration.ini"), {}});
-    }
-    void TearDown() override
-    {
-        CSettings::Release();
-        CSettings::SetEnvironment({});
-    }
     // Writes a settings file holding what `fill` puts into the section.
     void WriteStore(const std::function<void(platform::Registry&)>& fill)
     {
@@ -139,8 +129,11 @@ protected:
         EXPECT_EQ(value->kind, kind) << name;
         EXPECT_EQ(value->bytes, bytes) << name;
     }
-
-    TempDir dir;
+    platform::Registry Stored()
+    {
+        std::vector<std::string> problems;
+        return platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    }
 };
 
 TEST_F(SettingsTest, DefaultsAreStoredUnderTheirNamesAndKinds)
@@ -167,8 +160,7 @@ TEST_F(SettingsTest, DefaultsAreStoredUnderTheirNamesAndKinds)
     }
     CSettings::Release();
 
-    std::vector<std::string> problems;
-    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    const platform::Registry r = Stored();
     std::set<std::string> expected = {"Used frequences", "LUR serial number", "The last calibration data was used",
                                       "Area color chart", "Profile color chart"};
     for (const IntValue& v : kIntValues) {
@@ -228,8 +220,7 @@ TEST_F(SettingsTest, EveryValueIsReadAndWrittenUnderItsName)
     }
     CSettings::Release();
 
-    std::vector<std::string> problems;
-    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    const platform::Registry r = Stored();
     for (size_t i = 0; i < std::size(kIntValues); ++i)
         ExpectStored(r, kIntValues[i].name, platform::RegistryValue::Kind::Dword, DwordBytes(saved(i)));
     for (size_t i = 0; i < std::size(kFloatValues); ++i)
@@ -289,8 +280,7 @@ TEST_F(SettingsTest, SerialIsReducedTo16BitsAndFlagsToZeroOrOne)
         EXPECT_EQ(s.usedFrequencies[2], 0);
     }
     CSettings::Release();
-    std::vector<std::string> problems;
-    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    const platform::Registry r = Stored();
     EXPECT_EQ(r.Find(kSection, "Used frequences")->bytes[3], '\x01');
     EXPECT_EQ(r.Find(kSection, "LUR serial number")->bytes, std::string("\x11\0\0\0", 4));
 }
