@@ -278,16 +278,15 @@ TEST(NmeaParser, FieldsSetKeptOrClearedBySentence)
 
 TEST(NmeaParser, HemispheresAndMilliseconds)
 {
-    const auto rmcAt = [](const std::string& time) {
-        return Decode(Sentence("GPRMC," + time + ",A,3345.5000,S,07030.0000,W,0,0,010107,1.5,E"));
-    };
-    const GpsData d = rmcAt("123519.5");
-    EXPECT_DOUBLE_EQ(d.rmcLatitude, -(33 + 45.5 / 60));
-    EXPECT_DOUBLE_EQ(d.rmcLongitude, -70.5);
-    EXPECT_DOUBLE_EQ(d.magneticVariation, 1.5);
     const std::pair<const char*, uint16_t> cases[] = {{"123519.5", 500}, {"123519.25", 250}, {"123519.123", 123},
                                                       {"123519.1234", 123}, {"123519.", 0}, {"123519", 0}};
-    for (auto [time, ms] : cases) EXPECT_EQ(rmcAt(time).rmcMillisecond, ms) << time;
+    for (auto [time, ms] : cases) {
+        const GpsData d = Decode(Sentence("GPRMC," + std::string(time) + ",A,3345.5000,S,07030.0000,W,0,0,010107,1.5,E"));
+        EXPECT_EQ(d.rmcMillisecond, ms) << time;
+        EXPECT_DOUBLE_EQ(d.rmcLatitude, -(33 + 45.5 / 60)) << time;
+        EXPECT_DOUBLE_EQ(d.rmcLongitude, -70.5) << time;
+        EXPECT_DOUBLE_EQ(d.magneticVariation, 1.5) << time;
+    }
 }
 
 TEST(NmeaParser, VerticalSpeedAcrossMidnight)
