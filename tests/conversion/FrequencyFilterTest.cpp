@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "conversion/ReadingConversion.h"
 #include "support/RecordBuilder.h"
@@ -57,6 +59,46 @@ ConversionSettings FilterOn()
 const std::array<int32_t, kFrequencyCount> kFlat{100, 100, 100, 100, 100, 100, 100,
                                                  100, 100, 100, 100, 100, 100, 100};
 
+struct Expect {
+    int index;
+    float value;
+    float tolerance = 1e-3f;
+};
+
+struct FilterCase {
+    const char* name;
+    std::vector<std::pair<int, int32_t>> values; // changed from kFlat
+    std::array<int32_t, kFrequencyCount> used;
+    int32_t unitMeasure;
+    int32_t filter;
+    std::vector<Expect> spectrum; // out[index] of ConvertSpectrum
+    std::vector<Expect> single;   // ConvertReadingFiltered(index)
+};
+
+const std::array<int32_t, kFrequencyCount> kAll{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+const std::array<int32_t, kFrequencyCount> kNo4No8{1, 1, 1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1};
+
+// A value departing from the mean m of its used neighbours (two each side, inside the range) by
+// more than 0.5·min(value, m) takes that mean.
+const FilterCase kFilterCases[] = {
+    // 1000 is replaced; 120 departs by 20 <= 50 and stays; 5 sees the unfiltered spike:
+    // mean (100+100+1000+100)/4 = 325, |100 - 325| > 50, so a good value takes the mean.
+    {"Spike", {{6, 1000}, {9, 120}}, kAll, 1, 1, {{6, 100}, {9, 120}, {5, 325}}, {{6, 100}, {5, 325}}},
+    // 3 and 10 would move the means of 0 and 13 if they counted.
+    {"Ends", {{0, 10}, {1, 300}, {2, 300}, {3, 100000}, {13, 10}, {12, 500}, {11, 700}, {10, 100000}}, kAll, 1, 1,
+     {{0, 300}, {13, 600}}, {{0, 300}, {13, 600}}},
+    // An unused spike is no neighbour; an unused frequency is 0 and takes its neighbours' mean.
+    {"UnusedFiltered", {{4, 5000}}, kNo4No8, 1, 1, {{3, 100}, {5, 100}, {4, 100}, {8, 100}}, {}},
+    // Unfiltered it stays 0; the single-index form converts it anyway.
+    {"UnusedUnfiltered", {{4, 5000}}, kNo4No8, 1, 0, {{4, 0, 0}}, {{4, 5000, 1e-2f}}},
+    {"FewerThanTwoNeighbours", {{7, 9000}}, {0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0}, 1, 1, {}, {{7, 9000, 1e-2f}}},
+    // The threshold 0.5·(-100) is negative, so even |-100 - (-100)| = 0 exceeds it; 5 takes
+    // the mean of 3, 4, 6, 7.
+    {"Negative", {{6, -100}, {5, -90}, {7, -110}, {4, -100}, {8, -100}}, kAll, 1, 1, {{6, -100}},
+     {{5, (100 - 100 - 100 - 110) / 4.0f}}},
+    {"InstrumentUnitsUnfiltered", {{6, 1000}}, kAll, 0, 1, {{6, 1000, 0}}, {{6, 1000, 0}}},
+};
+
 } // namespace
 
 TEST(FrequencyFilter, IdentityCalibrationGivesRawValues)
@@ -69,101 +111,22 @@ TEST(FrequencyFilter, IdentityCalibrationGivesRawValues)
         EXPECT_NEAR(v, 100.0f, 1e-3f);
 }
 
-TEST(FrequencyFilter, SpikeIsReplacedByNeighbourMeanAndModestValueKept)
+TEST(FrequencyFilter, Cases)
 {
-    auto values = kFlat;
-    values[6] = 1000; // departs by 900 > 0.5·min(1000, m)
-    values[9] = 120;  // neighbours 100, 100, 100, 100: |120 - 100| = 20 <= 50
-    const MeasurementRecord r = Spectrum(values);
-    std::array<float, kFrequencyCount> out{};
-    ConvertSpectrum(FilterOn(), IdentityCalibration(), r, out);
-    EXPECT_NEAR(out[6], 100.0f, 1e-3f);
-    EXPECT_NEAR(out[9], 120.0f, 1e-3f);
-    // Neighbours of 5 are 3, 4, 6, 7 with the unfiltered spike: mean (100+100+1000+100)/4.
-    // |100 - 325| = 225 > 50, so even a good value next to a spike takes the mean.
-    EXPECT_NEAR(out[5], 325.0f, 1e-3f);
-    EXPECT_NEAR(ConvertReadingFiltered(FilterOn(), IdentityCalibration(), r, 6), 100.0f, 1e-3f);
-    EXPECT_NEAR(ConvertReadingFiltered(FilterOn(), IdentityCalibration(), r, 5), 325.0f, 1e-3f);
-}
-
-TEST(FrequencyFilter, EndsUseOnlyNeighboursInsideTheRange)
-{
-    auto values = kFlat;
-    values[0] = 10;
-    values[1] = 300;
-    values[2] = 300;
-    values[3] = 100000; // would move the mean of frequency 0 if it counted
-    values[13] = 10;
-    values[12] = 500;
-    values[11] = 700;
-    values[10] = 100000;
-    const MeasurementRecord r = Spectrum(values);
-    std::array<float, kFrequencyCount> out{};
-    ConvertSpectrum(FilterOn(), IdentityCalibration(), r, out);
-    EXPECT_NEAR(out[0], 300.0f, 1e-3f);
-    EXPECT_NEAR(out[13], 600.0f, 1e-3f);
-    EXPECT_NEAR(ConvertReadingFiltered(FilterOn(), IdentityCalibration(), r, 0), 300.0f, 1e-3f);
-    EXPECT_NEAR(ConvertReadingFiltered(FilterOn(), IdentityCalibration(), r, 13), 600.0f, 1e-3f);
-}
-
-TEST(FrequencyFilter, UnusedFrequenciesAreZeroAndNotNeighbours)
-{
-    auto values = kFlat;
-    values[4] = 5000;
-    const MeasurementRecord r = Spectrum(values);
-    ConversionSettings s = FilterOn();
-    s.usedFrequencies[4] = 0; // its spike no longer counts for 2, 3, 5, 6
-    s.usedFrequencies[8] = 0;
-    std::array<float, kFrequencyCount> out{};
-    ConvertSpectrum(s, IdentityCalibration(), r, out);
-    EXPECT_NEAR(out[3], 100.0f, 1e-3f);
-    EXPECT_NEAR(out[5], 100.0f, 1e-3f);
-    // An unused frequency is 0 and then takes the mean of its used neighbours.
-    EXPECT_NEAR(out[4], 100.0f, 1e-3f);
-    EXPECT_NEAR(out[8], 100.0f, 1e-3f);
-    // Without the filter it stays 0; the single-index form converts it anyway.
-    s.applySignalFilter = 0;
-    ConvertSpectrum(s, IdentityCalibration(), r, out);
-    EXPECT_EQ(out[4], 0.0f);
-    EXPECT_NEAR(ConvertReadingFiltered(s, IdentityCalibration(), r, 4), 5000.0f, 1e-2f);
-}
-
-TEST(FrequencyFilter, FewerThanTwoNeighboursKeepsTheValue)
-{
-    auto values = kFlat;
-    values[7] = 9000;
-    const MeasurementRecord r = Spectrum(values);
-    ConversionSettings s = FilterOn();
-    s.usedFrequencies = {0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 0};
-    EXPECT_NEAR(ConvertReadingFiltered(s, IdentityCalibration(), r, 7), 9000.0f, 1e-2f);
-}
-
-TEST(FrequencyFilter, NegativeValuesAreAlwaysReplaced)
-{
-    auto values = kFlat;
-    values[6] = -100;
-    values[5] = -90;
-    values[7] = -110;
-    values[4] = -100;
-    values[8] = -100;
-    const MeasurementRecord r = Spectrum(values);
-    // |-100 - (-100)| = 0 > 0.5·(-100) holds: the threshold is negative.
-    std::array<float, kFrequencyCount> out{};
-    ConvertSpectrum(FilterOn(), IdentityCalibration(), r, out);
-    EXPECT_NEAR(out[6], -100.0f, 1e-3f);
-    EXPECT_NEAR(ConvertReadingFiltered(FilterOn(), IdentityCalibration(), r, 5), (100 - 100 - 100 - 110) / 4.0f, // 3, 4, 6, 7
-                1e-3f);
-}
-
-TEST(FrequencyFilter, HasNoEffectOnInstrumentUnits)
-{
-    auto values = kFlat;
-    values[6] = 1000;
-    const MeasurementRecord r = Spectrum(values);
-    ConversionSettings s = FilterOn();
-    s.unitMeasure = 0;
-    std::array<float, kFrequencyCount> out{};
-    ConvertSpectrum(s, IdentityCalibration(), r, out);
-    EXPECT_EQ(out[6], 1000.0f);
-    EXPECT_EQ(ConvertReadingFiltered(s, IdentityCalibration(), r, 6), 1000.0f);
+    for (const FilterCase& c : kFilterCases) {
+        auto values = kFlat;
+        for (auto [i, v] : c.values) values[size_t(i)] = v;
+        const MeasurementRecord r = Spectrum(values);
+        ConversionSettings s = FilterOn();
+        s.usedFrequencies = c.used;
+        s.unitMeasure = c.unitMeasure;
+        s.applySignalFilter = c.filter;
+        std::array<float, kFrequencyCount> out{};
+        ConvertSpectrum(s, IdentityCalibration(), r, out);
+        for (const Expect& e : c.spectrum)
+            EXPECT_NEAR(out[size_t(e.index)], e.value, e.tolerance) << c.name << " out[" << e.index << "]";
+        for (const Expect& e : c.single)
+            EXPECT_NEAR(ConvertReadingFiltered(s, IdentityCalibration(), r, e.index), e.value, e.tolerance)
+                << c.name << " single " << e.index;
+    }
 }

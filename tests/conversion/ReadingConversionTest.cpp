@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "conversion/ReadingConversion.h"
 #include "support/RecordBuilder.h"
@@ -85,7 +86,7 @@ TEST(ConvertReading, EmptyRecordOrMissingChannelIsZeroInEveryMode)
         }
 }
 
-TEST(ConvertReading, InstrumentUnitsWithoutCorrectionsAreShiftedRawValues)
+TEST(ConvertReading, InstrumentUnitsWithoutCorrectionsAreRawValuesSignalShifted)
 {
     const CalibrationSet c = TestCalibration();
     const MeasurementRecord r = TestRecord();
@@ -97,18 +98,13 @@ TEST(ConvertReading, InstrumentUnitsWithoutCorrectionsAreShiftedRawValues)
     PutChannel(minusOne, 0, -1, -8388608, 0, 0);
     EXPECT_DOUBLE_EQ(ConvertReading(Adc(1), c, minusOne, 0), -1.0);
     EXPECT_DOUBLE_EQ(ConvertReading(Adc(2), c, minusOne, 0), -65536.0);
-}
 
-TEST(ConvertReading, CurrentChannelIsNeverShifted)
-{
-    ConversionSettings s = Adc(1);
-    s.signalChannelIsCurrent = 1;
-    const CalibrationSet c = TestCalibration();
-    EXPECT_DOUBLE_EQ(ConvertReading(s, c, TestRecord(), 3), 30000.0);
-    s.signalComponent = 2;
-    EXPECT_DOUBLE_EQ(ConvertReading(s, c, TestRecord(), 3), -40000.0);
-    s.signalComponent = 0;
-    EXPECT_DOUBLE_EQ(ConvertReading(s, c, TestRecord(), 3), 50000.0);
+    // The current channel is never shifted.
+    for (auto [component, expected] : {std::pair{1, 30000.0}, {2, -40000.0}, {0, 50000.0}}) {
+        ConversionSettings s = Adc(component);
+        s.signalChannelIsCurrent = 1;
+        EXPECT_DOUBLE_EQ(ConvertReading(s, c, r, 3), expected) << component;
+    }
 }
 
 TEST(ConvertReading, InstrumentUnitCorrectionsInOrder)

@@ -4,32 +4,25 @@
 
 #include <vector>
 
+#include "gps/GpsTestDoubles.h"
+
 namespace {
 
-struct Posted {
-    WindowId window;
-    PositionMessage message;
-};
-
-class RecordingPoster : public MessagePoster {
-public:
-    void Post(WindowId window, const PositionMessage& message) override { posted.push_back({window, message}); }
-    std::vector<Posted> posted;
-};
-
+using Posted = std::pair<WindowId, PositionMessage>;
 constexpr WindowId kPage = 0x1234;
 
 class PositionService : public testing::Test {
 protected:
     platform::ManualClock clock{5000};
-    RecordingPoster poster;
+    testing_support::RecordingPoster poster;
     CGpsPositionService service{poster, clock};
 
-    std::vector<Posted> Readings() const
+    std::vector<Posted> Posts() { return poster.Copy(); }
+    std::vector<Posted> Readings()
     {
         std::vector<Posted> out;
-        for (const Posted& p : poster.posted)
-            if (p.message.message == UM_READING_POSITION) out.push_back(p);
+        for (const Posted& p : Posts())
+            if (p.second.message == UM_READING_POSITION) out.push_back(p);
         return out;
     }
 };
@@ -39,17 +32,18 @@ TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixsPosition)
     service.RequestPosition({kPage, 7, 4000});
     EXPECT_FALSE(service.HasFix());
     service.OnFix({55.5, 37.5, 6000});
-    ASSERT_EQ(poster.posted.size(), 2u);
-    const Posted& reading = poster.posted[0];
-    EXPECT_EQ(reading.window, kPage);
-    EXPECT_EQ(reading.message.message, UM_READING_POSITION);
-    EXPECT_EQ(reading.message.wParam, 7u);
-    EXPECT_EQ(reading.message.fix.tick, 4000u); // the request's, so the reading takes it
-    EXPECT_DOUBLE_EQ(reading.message.fix.latitude, 55.5);
-    const Posted& current = poster.posted[1];
-    EXPECT_EQ(current.message.message, UM_CURRENT_POSITION);
-    EXPECT_EQ(current.message.wParam, 0u);
-    EXPECT_EQ(current.window, kPage);
+    const auto posted = Posts();
+    ASSERT_EQ(posted.size(), 2u);
+    const Posted& reading = posted[0];
+    EXPECT_EQ(reading.first, kPage);
+    EXPECT_EQ(reading.second.message, UM_READING_POSITION);
+    EXPECT_EQ(reading.second.wParam, 7u);
+    EXPECT_EQ(reading.second.fix.tick, 4000u); // the request's, so the reading takes it
+    EXPECT_DOUBLE_EQ(reading.second.fix.latitude, 55.5);
+    const Posted& current = posted[1];
+    EXPECT_EQ(current.second.message, UM_CURRENT_POSITION);
+    EXPECT_EQ(current.second.wParam, 0u);
+    EXPECT_EQ(current.first, kPage);
     EXPECT_TRUE(service.HasFix());
 }
 
@@ -66,10 +60,10 @@ TEST_F(PositionService, InterpolatesAndExtrapolatesInTime)
     const double lon[] = {21.0, 23.0, 19.0};
     const uint32_t tick[] = {1500, 2500, 500};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(r[i].message.wParam, static_cast<uintptr_t>(i + 1));
-        EXPECT_DOUBLE_EQ(r[i].message.fix.latitude, lat[i]) << i;
-        EXPECT_DOUBLE_EQ(r[i].message.fix.longitude, lon[i]) << i;
-        EXPECT_EQ(r[i].message.fix.tick, tick[i]) << i;
+        EXPECT_EQ(r[i].second.wParam, static_cast<uintptr_t>(i + 1));
+        EXPECT_DOUBLE_EQ(r[i].second.fix.latitude, lat[i]) << i;
+        EXPECT_DOUBLE_EQ(r[i].second.fix.longitude, lon[i]) << i;
+        EXPECT_EQ(r[i].second.fix.tick, tick[i]) << i;
     }
 }
 
@@ -83,8 +77,8 @@ TEST_F(PositionService, InterpolatesAcrossTickWrap)
     service.OnFix({12.0, 0.0, 0x000003E8u});          // 1000 ms after it
     const auto r = Readings();
     ASSERT_EQ(r.size(), 2u);
-    EXPECT_DOUBLE_EQ(r[0].message.fix.latitude, 10.5);
-    EXPECT_DOUBLE_EQ(r[1].message.fix.latitude, 11.5);
+    EXPECT_DOUBLE_EQ(r[0].second.fix.latitude, 10.5);
+    EXPECT_DOUBLE_EQ(r[1].second.fix.latitude, 11.5);
 }
 
 TEST_F(PositionService, FixesWithTheSameTickLeaveRequestsWaiting)
@@ -96,7 +90,7 @@ TEST_F(PositionService, FixesWithTheSameTickLeaveRequestsWaiting)
     service.OnFix({12.0, 0.0, 2000}); // last fix is now the second one at 1000
     const auto r = Readings();
     ASSERT_EQ(r.size(), 1u);
-    EXPECT_DOUBLE_EQ(r[0].message.fix.latitude, 11.1);
+    EXPECT_DOUBLE_EQ(r[0].second.fix.latitude, 11.1);
 }
 
 TEST_F(PositionService, RequestsWithoutWindowAreDropped)
@@ -107,7 +101,7 @@ TEST_F(PositionService, RequestsWithoutWindowAreDropped)
     service.OnFix({11.0, 0.0, 2000});
     const auto r = Readings();
     ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].message.wParam, 2u);
+    EXPECT_EQ(r[0].second.wParam, 2u);
     service.OnFix({12.0, 0.0, 3000});
     EXPECT_EQ(Readings().size(), 1u); // nothing left waiting
 }
@@ -118,7 +112,7 @@ TEST_F(PositionService, SeventeenthRequestPushesOutTheFirst)
     service.OnFix({1.0, 1.0, 200});
     const auto r = Readings();
     ASSERT_EQ(r.size(), 16u);
-    for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(r[i].message.wParam, i + 2); // oldest first, 1 lost
+    for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(r[i].second.wParam, i + 2); // oldest first, 1 lost
 }
 
 TEST_F(PositionService, SlotsAreUsedInTurnAndTheEightyFirstReusesSlotOne)
@@ -126,21 +120,15 @@ TEST_F(PositionService, SlotsAreUsedInTurnAndTheEightyFirstReusesSlotOne)
     service.RequestPosition({kPage, 0, 0});
     // Delivery 1 answers the request, then one current position per fix.
     for (uint32_t i = 1; i <= 80; ++i) service.OnFix({static_cast<double>(i), 0.0, i * 1000});
-    ASSERT_EQ(poster.posted.size(), 81u);
-    for (uint32_t i = 0; i < 80; ++i) EXPECT_EQ(poster.posted[i].message.slot, i + 1) << i;
-    EXPECT_EQ(poster.posted[80].message.slot, 1u);
+    const auto posted = Posts();
+    ASSERT_EQ(posted.size(), 81u);
+    for (uint32_t i = 0; i < 80; ++i) EXPECT_EQ(posted[i].second.slot, i + 1) << i;
+    EXPECT_EQ(posted[80].second.slot, 1u);
     EXPECT_DOUBLE_EQ(service.Slot(1).latitude, 80.0); // overwritten by the 81st delivery
     EXPECT_DOUBLE_EQ(service.Slot(2).latitude, 1.0);
     EXPECT_DOUBLE_EQ(service.Slot(80).latitude, 79.0);
     EXPECT_DOUBLE_EQ(service.Slot(0).latitude, 0.0); // out of range reads as zero
     EXPECT_DOUBLE_EQ(service.Slot(81).latitude, 0.0);
-}
-
-TEST_F(PositionService, NoListenerNoCurrentPosition)
-{
-    service.OnFix({1.0, 1.0, 100});
-    EXPECT_TRUE(poster.posted.empty());
-    EXPECT_TRUE(service.HasFix());
 }
 
 TEST_F(PositionService, ResetForgetsEverything)
@@ -150,22 +138,25 @@ TEST_F(PositionService, ResetForgetsEverything)
     service.Reset();
     EXPECT_FALSE(service.HasFix());
     service.OnFix({20.0, 0.0, 2000});
-    EXPECT_TRUE(poster.posted.empty()); // request dropped, listener cleared
+    EXPECT_TRUE(Posts().empty()); // request dropped, listener cleared
     service.RequestPosition({kPage, 2, 2500});
     service.OnFix({30.0, 0.0, 3000});
     const auto r = Readings();
     ASSERT_EQ(r.size(), 1u);
-    EXPECT_DOUBLE_EQ(r[0].message.fix.latitude, 25.0); // interpolated from the fix after Reset
-    EXPECT_EQ(poster.posted.front().message.slot, 1u); // slots restart after Reset
+    EXPECT_DOUBLE_EQ(r[0].second.fix.latitude, 25.0); // interpolated from the fix after Reset
+    EXPECT_EQ(Posts().front().second.slot, 1u); // slots restart after Reset
 }
 
 TEST_F(PositionService, LatestRequestWindowBecomesTheListener)
 {
+    service.OnFix({1.0, 1.0, 100});
+    EXPECT_TRUE(Posts().empty()); // no listener yet: no current position
+    EXPECT_TRUE(service.HasFix());
     service.RequestPosition({kPage, 1, 0});
     service.RequestPosition({kPage + 1, 2, 0});
-    service.OnFix({1.0, 1.0, 100});
-    EXPECT_EQ(poster.posted.back().message.message, UM_CURRENT_POSITION);
-    EXPECT_EQ(poster.posted.back().window, kPage + 1);
+    service.OnFix({1.0, 1.0, 200});
+    EXPECT_EQ(Posts().back().second.message, UM_CURRENT_POSITION);
+    EXPECT_EQ(Posts().back().first, kPage + 1);
 }
 
 } // namespace

@@ -60,15 +60,15 @@ public:
         readHappened.notify_all();
         return true;
     }
-    bool WaitClosed()
+    template <class Done>
+    bool WaitUntil(Done done)
     {
         std::unique_lock guard(mutex);
-        return readHappened.wait_for(guard, seconds(20), [&] { return !open; });
+        return readHappened.wait_for(guard, seconds(20), done);
     }
     bool WaitForReads(int count)
     {
-        std::unique_lock guard(mutex);
-        return readHappened.wait_for(guard, seconds(20), [&] { return reads >= count; });
+        return WaitUntil([&] { return reads >= count; });
     }
 
     void OpenGate()
@@ -110,6 +110,7 @@ TEST_F(ReaderFixture, StopWhileWaitingForDataEndsAfterOneReadTimeout)
 {
     source.gated = true;
     GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
+    EXPECT_FALSE(reader.RequestStop()); // no reader ran
     ASSERT_TRUE(reader.Start());
     EXPECT_TRUE(reader.Running());
     EXPECT_FALSE(reader.Start()); // one reader at a time
@@ -124,41 +125,26 @@ TEST_F(ReaderFixture, StopWhileWaitingForDataEndsAfterOneReadTimeout)
     EXPECT_TRUE(prompter.asked.empty());
 }
 
-TEST_F(ReaderFixture, RequestStopReportsWhetherAReaderRan)
-{
-    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
-    EXPECT_FALSE(reader.RequestStop());
-    ASSERT_TRUE(reader.Start());
-    EXPECT_TRUE(reader.RequestStop());
-    reader.Stop();
-    source.open = true;
-    ASSERT_TRUE(reader.Start()); // may run again after a stop
-    reader.Stop();
-}
-
-TEST_F(ReaderFixture, ReadErrorWhileRunningEndsByItself)
+TEST_F(ReaderFixture, ReadErrorEndsTheReaderAndIsReportedUnlessAStopWasRequested)
 {
     source.failWith = EIO;
     GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
-    ASSERT_TRUE(source.WaitClosed()); // the thread ends by itself
+    ASSERT_TRUE(source.WaitUntil([&] { return !source.open; })); // the thread ends by itself
     EXPECT_FALSE(reader.Running());
     reader.Stop();
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(prompter.asked[0].first, std::generic_category().message(EIO));
     EXPECT_EQ(prompter.asked[0].second, "Ошибка GPS");
     EXPECT_TRUE(prompter.errorIcon);
-}
 
-TEST_F(ReaderFixture, ReadErrorAfterStopRequestIsSilent)
-{
-    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
+    source.open = true;
     source.failWith = EBADF;
     source.onRead = [&] { reader.RequestStop(); }; // the stop lands while the read is pending
     ASSERT_TRUE(reader.Start());
-    ASSERT_TRUE(source.WaitForReads(1));
+    ASSERT_TRUE(source.WaitForReads(2));
     reader.Stop();
-    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_EQ(prompter.asked.size(), 1u); // nothing more reported
 }
 
 TEST_F(ReaderFixture, VoidFixWithRecentDateSetsTheClockOnceAndDeliversNothing)
@@ -178,33 +164,22 @@ TEST_F(ReaderFixture, VoidFixWithRecentDateSetsTheClockOnceAndDeliversNothing)
     EXPECT_FALSE(positions.HasFix());
 }
 
-TEST_F(ReaderFixture, OldYearNeverSetsTheClockButFixesFlow)
+TEST_F(ReaderFixture, OldYearNeverSetsTheClockAndSeveralRmcInOneChunkGiveOneFix)
 {
-    source.chunks = {Sentence("GPRMC,120000,A,5000.000,N,03000.000,E,0,0,010105,,"),
-                     Sentence("GPRMC,120001,A,5000.060,N,03000.000,E,0,0,010105,,")};
+    source.chunks = {Sentence("GPRMC,120000,A,5000.000,N,03000.000,E,0,0,010105,,") +
+                         Sentence("GPRMC,120001,A,5001.000,N,03000.000,E,0,0,010105,,"),
+                     Sentence("GPRMC,120002,A,5000.060,N,03000.000,E,0,0,010105,,")};
     positions.RequestPosition({kPage, 1, 0});
     GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
     ASSERT_TRUE(reader.Start());
-    ASSERT_TRUE(poster.WaitFor(3));
+    ASSERT_TRUE(source.WaitForReads(4));
     reader.Stop();
     EXPECT_TRUE(clockSetter.Times().empty());
     const auto posted = poster.Copy();
+    ASSERT_EQ(posted.size(), 3u); // the request's answer and one current position per chunk
     EXPECT_EQ(posted[0].second.message, UM_READING_POSITION);
+    EXPECT_NEAR(posted[1].second.fix.latitude, 50 + 1 / 60.0, 1e-12); // the chunk's last RMC
     EXPECT_DOUBLE_EQ(posted[2].second.fix.latitude, 50.001);
-}
-
-TEST_F(ReaderFixture, SeveralRmcInOneChunkGiveOneFix)
-{
-    source.chunks = {Sentence("GPRMC,120000,A,5000.000,N,03000.000,E,0,0,010105,,") +
-                     Sentence("GPRMC,120001,A,5001.000,N,03000.000,E,0,0,010105,,")};
-    positions.RequestPosition({kPage, 1, 0});
-    GpsReader reader(source, parser, positions, clockSetter, prompter, clock);
-    ASSERT_TRUE(reader.Start());
-    ASSERT_TRUE(source.WaitForReads(3));
-    reader.Stop();
-    const auto posted = poster.Copy();
-    ASSERT_EQ(posted.size(), 2u); // the request's answer and one current position
-    EXPECT_NEAR(posted[1].second.fix.latitude, 50 + 1 / 60.0, 1e-12);
 }
 
 TEST_F(ReaderFixture, DecodesAPseudoTerminalStreamEndToEnd)

@@ -29,21 +29,18 @@ int PercentOf(std::initializer_list<Supply> supplies)
     return platform::DeviceBatteryPercent(root.path());
 }
 
-TEST(DeviceBattery, TheFirstReadableBatteryGivesThePercentage)
+TEST(DeviceBattery, TheFirstReadableBatteryGivesThePercentageElseUnknown)
 {
+    constexpr int kUnknown = platform::kBatteryUnknown;
     EXPECT_EQ(87, PercentOf({{"AC", "Mains", "100\n"}, {"BAT0", "Battery", "87\n"}}));
     EXPECT_EQ(40, PercentOf({{"BAT1", "Battery", "90\n"}, {"BAT0", "Battery", "40\n"}})); // BAT0 first
     EXPECT_EQ(55, PercentOf({{"BAT0", "Battery", "garbage"}, {"BAT1", "Battery", "55"}}));
-}
-
-TEST(DeviceBattery, WithoutABatteryTheChargeIsUnknown)
-{
-    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({}));
-    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({{"AC", "Mains", "100"}}));
-    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({{"BAT0", "Battery", nullptr}}));
-    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({{"BAT0", "Battery", "150"}}));
-    EXPECT_EQ(platform::kBatteryUnknown, PercentOf({{"BAT0", "Battery", "-5"}}));
-    EXPECT_EQ(platform::kBatteryUnknown, platform::DeviceBatteryPercent("/nonexistent/power_supply"));
+    EXPECT_EQ(kUnknown, PercentOf({}));
+    EXPECT_EQ(kUnknown, PercentOf({{"AC", "Mains", "100"}}));
+    EXPECT_EQ(kUnknown, PercentOf({{"BAT0", "Battery", nullptr}}));
+    EXPECT_EQ(kUnknown, PercentOf({{"BAT0", "Battery", "150"}}));
+    EXPECT_EQ(kUnknown, PercentOf({{"BAT0", "Battery", "-5"}}));
+    EXPECT_EQ(kUnknown, platform::DeviceBatteryPercent("/nonexistent/power_supply"));
 }
 
 } // namespace

@@ -7,10 +7,9 @@
 
 #include "platform/Registry.h"
 #include "settings/CSettings.h"
-#include "support/TempDir.h"
+#include "support/SettingsFixture.h"
 
 using testing_support::ReadFile;
-using testing_support::TempDir;
 using testing_support::WriteFile;
 
 namespace {
@@ -19,11 +18,14 @@ const std::string kSection = "software\\Dalmar\\LurControl\\Default values";
 
 // Every persisted value, written out here rather than taken from the code, so that a value
 // missing from the store, renamed or given another default fails.
-struct IntValue {
+template <class T>
+struct Value {
     const char* name;
-    int32_t CSettings::*field;
-    int32_t byDefault;
+    T CSettings::*field;
+    T byDefault;
 };
+using IntValue = Value<int32_t>;
+using FloatValue = Value<float>;
 const IntValue kIntValues[] = {
     {"Work type", &CSettings::workType, 2},
     {"xSize", &CSettings::xSize, 20},
@@ -63,11 +65,6 @@ const IntValue kIntValues[] = {
     {"Show scale marks", &CSettings::showScaleMarks, 1},
     {"Показывать GPS трек", &CSettings::showGpsTrack, 1},
     {"Radius value used in GPS Track view", &CSettings::gpsTrackRadius, 50},
-};
-struct FloatValue {
-    const char* name;
-    float CSettings::*field;
-    float byDefault;
 };
 const FloatValue kFloatValues[] = {
     {"xStep", &CSettings::xStep, 1.0f},
@@ -109,17 +106,8 @@ std::string DwordBytes(int32_t value)
     return b;
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public testing_support::SettingsTest {
 protected:
-    void SetUp() override
-    {
-        CSettings::SetEnvironment({dir.File("settings.reg"), dir.File("LurCalibration.ini"), {}});
-    }
-    void TearDown() override
-    {
-        CSettings::Release();
-        CSettings::SetEnvironment({});
-    }
     // Writes a settings file holding what `fill` puts into the section.
     void WriteStore(const std::function<void(platform::Registry&)>& fill)
     {
@@ -141,14 +129,11 @@ protected:
         EXPECT_EQ(value->kind, kind) << name;
         EXPECT_EQ(value->bytes, bytes) << name;
     }
-    static uint32_t Bits(float f)
+    platform::Registry Stored()
     {
-        uint32_t u;
-        std::memcpy(&u, &f, 4);
-        return u;
+        std::vector<std::string> problems;
+        return platform::Registry::LoadFile(dir.File("settings.reg"), problems);
     }
-
-    TempDir dir;
 };
 
 TEST_F(SettingsTest, DefaultsAreStoredUnderTheirNamesAndKinds)
@@ -175,8 +160,7 @@ TEST_F(SettingsTest, DefaultsAreStoredUnderTheirNamesAndKinds)
     }
     CSettings::Release();
 
-    std::vector<std::string> problems;
-    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    const platform::Registry r = Stored();
     std::set<std::string> expected = {"Used frequences", "LUR serial number", "The last calibration data was used",
                                       "Area color chart", "Profile color chart"};
     for (const IntValue& v : kIntValues) {
@@ -224,7 +208,7 @@ TEST_F(SettingsTest, EveryValueIsReadAndWrittenUnderItsName)
             s.*kIntValues[i].field = saved(i);
         }
         for (size_t i = 0; i < std::size(kFloatValues); ++i) {
-            EXPECT_EQ(Bits(s.*kFloatValues[i].field), Bits(loadedFloat(i))) << kFloatValues[i].name;
+            EXPECT_EQ(FloatBytes(s.*kFloatValues[i].field), FloatBytes(loadedFloat(i))) << kFloatValues[i].name;
             s.*kFloatValues[i].field = savedFloat(i);
         }
         s.usedFrequencies = {1, 0, 1, 1, 0, 0, 1, 0, 1, 0, 1, 1, 1, 0};
@@ -236,8 +220,7 @@ TEST_F(SettingsTest, EveryValueIsReadAndWrittenUnderItsName)
     }
     CSettings::Release();
 
-    std::vector<std::string> problems;
-    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    const platform::Registry r = Stored();
     for (size_t i = 0; i < std::size(kIntValues); ++i)
         ExpectStored(r, kIntValues[i].name, platform::RegistryValue::Kind::Dword, DwordBytes(saved(i)));
     for (size_t i = 0; i < std::size(kFloatValues); ++i)
@@ -262,15 +245,14 @@ TEST_F(SettingsTest, ChartRangesAreTakenOnlyWhenMinimumIsBelowMaximum)
         r.SetBinary(kSection, "Profile color chart maximum value", FloatBytes(3.0f));
         r.SetBinary(kSection, "Profile color chart", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A", 10));
     });
-    CSettings& s = CSettings::Instance();
-    EXPECT_EQ(s.mapChart.GetRange(), std::make_pair(-10.0f, 10.0f));
-    // A missing minimum defaults to 1.0 for the profile chart, above the stored 3.0? No: 1 < 3.
-    EXPECT_EQ(s.sectionChart.GetRange(), std::make_pair(1.0f, 3.0f));
-    EXPECT_EQ(s.sectionChart.Stops(), (std::vector<Colour>{0x04030201, 0x08070605, 0x00000A09}));
-}
-
-TEST_F(SettingsTest, InvertedOrMissingProfileRangeKeepsThePreviousRange)
-{
+    {
+        CSettings& s = CSettings::Instance();
+        EXPECT_EQ(s.mapChart.GetRange(), std::make_pair(-10.0f, 10.0f));
+        // A missing profile minimum reads as 1.0, below the stored 3.0.
+        EXPECT_EQ(s.sectionChart.GetRange(), std::make_pair(1.0f, 3.0f));
+        EXPECT_EQ(s.sectionChart.Stops(), (std::vector<Colour>{0x04030201, 0x08070605, 0x00000A09}));
+    }
+    CSettings::Release();
     WriteStore([&](platform::Registry& r) {
         r.SetBinary(kSection, "Area color chart minimum value", FloatBytes(7.0f));
         r.SetBinary(kSection, "Area color chart maximum value", FloatBytes(3.0f));
@@ -298,8 +280,7 @@ TEST_F(SettingsTest, SerialIsReducedTo16BitsAndFlagsToZeroOrOne)
         EXPECT_EQ(s.usedFrequencies[2], 0);
     }
     CSettings::Release();
-    std::vector<std::string> problems;
-    platform::Registry r = platform::Registry::LoadFile(dir.File("settings.reg"), problems);
+    const platform::Registry r = Stored();
     EXPECT_EQ(r.Find(kSection, "Used frequences")->bytes[3], '\x01');
     EXPECT_EQ(r.Find(kSection, "LUR serial number")->bytes, std::string("\x11\0\0\0", 4));
 }
@@ -334,12 +315,9 @@ TEST_F(SettingsTest, UnreadableValuesKeepDefaultsAreReportedAndTheFileIsBackedUp
 
 TEST_F(SettingsTest, TruncatedFileFallsBackToDefaultsForWhatIsMissing)
 {
-    std::string full;
-    {
-        CSettings::Instance().timerCount = 9;
-    }
+    CSettings::Instance().timerCount = 9;
     CSettings::Release();
-    full = ReadFile(dir.File("settings.reg"));
+    const std::string full = ReadFile(dir.File("settings.reg"));
     for (size_t cut : {size_t(0), size_t(10), full.size() / 2, full.size() - 3}) {
         WriteFile(dir.File("settings.reg"), full.substr(0, cut));
         CSettings& s = CSettings::Instance();
