@@ -2,6 +2,9 @@
 // buried pipe and a resistive block), against reviewed pictures.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "GoldenImage.h"
 #include "graphics/FontRuntime.h"
 #include "graphics/NoDataValue.h"
@@ -36,113 +39,98 @@ protected:
     void SetUp() override
     {
         SettingsTest::SetUp();
-        Settings().realScaling = 0;
-        Settings().showGrid = 0;
-        Settings().showScaleMarks = 0;
         ASSERT_TRUE(surface.Create(320, 240, 32));
-        ASSERT_TRUE(surface.Clear());
     }
-    // The pipe should show as the largest values of a map or section.
-    float LargestValue() const
+    void Defaults()
     {
-        float largest = -kNoDataValue;
-        for (int y = 0; y < surface.Height(); ++y)
-            for (int x = 0; x < surface.Width(); ++x)
-                if (surface.GetValue(x, y) != kNoDataValue)
-                    largest = std::max(largest, surface.GetValue(x, y));
-        return largest;
+        Settings().realScaling = 0;
+        Settings().pixelSize = 1;
     }
-
     ValueSurface surface;
     const PixelRect whole{0, 0, 320, 240};
 };
 
 } // namespace
 
-TEST_F(GraphGoldens, MapShowsThePipeAcrossTheProfiles)
+TEST_F(GraphGoldens, SimulatedSessions)
 {
-    auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(DrawMap(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
-              GraphOutcome::Painted);
-    // The pipe lies a sixth of the way along the 38 m profiles, at x 6.3 m.
-    for (int y : {0, 120, 239}) {
-        const float overPipe = surface.GetValue(int(6.33 / 38 * 320), y);
-        const float aside = surface.GetValue(319, y);
-        EXPECT_GT(overPipe, aside + 1000.0f) << y;
+    struct Case {
+        const char* golden;
+        int fontPixels;
+        bool grid, marks;
+        std::function<bool()> paint;
+        float largestAbove; // the pipe's values in a section; 0: not checked
+    };
+    constexpr auto P = GraphOutcome::Painted;
+    const Case cases[] = {
+        {"survey_map", 0, false, false, [&] {
+             SurfacePainter p(surface);
+             auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
+             return DrawMap(*data, Settings(), surface, p.Context(), whole, 0, 0, kPipeFrequency) == P;
+         }, 0.0f},
+        {"survey_map_axes", kFontPixels, true, true, [&] {
+             SurfacePainter p(surface);
+             Settings().realScaling = 1;
+             Settings().pixelSize = 4;
+             auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
+             return DrawMap(*data, Settings(), surface, p.Context(), whole, 0, 0, kPipeFrequency) == P;
+         }, 0.0f},
+        {"survey_section", kFontPixels, false, true, [&] {
+             SurfacePainter p(surface);
+             return DrawSection(*SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30), Settings(), surface, p.Context(),
+                                whole, 0, 0) == P;
+         }, 3000.0f},
+        {"survey_sounding", 0, true, true, [&] {
+             return DrawSoundingCurve(*SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30), Settings(), surface, whole, 0,
+                                      12) == P;
+         }, 0.0f},
+        {"survey_profile_curve", kFontPixels, false, true, [&] {
+             SurfacePainter p(surface);
+             return DrawProfileCurve(*SimulatedSurvey(Settings(), 40, 1, 1.0f, 0.0f, 30), Settings(), surface,
+                                     p.Context(), whole, 0, 0, kPipeFrequency) == P;
+         }, 0.0f},
+        {"survey_progress", 0, false, false, [&] {
+             auto data = SimulatedSurvey(Settings(), 20, 8, 1.0f, 1.0f, 50);
+             for (int k = 0; k < 50; ++k)
+                 data->NextPosition();
+             return data->PaintToBitmap(&surface, 0, 0, 320, 240);
+         }, 0.0f},
+        {"track_map", 0, false, false, [&] {
+             SurfacePainter p(surface);
+             return PaintTrackMap(*SimulatedTrack(Settings(), 600, 1.0), Settings(), surface, p.Context(), whole,
+                                  kPipeFrequency) == P;
+         }, 0.0f},
+        {"track_section", 0, false, false, [&] {
+             SurfacePainter p(surface);
+             return PaintTrackSection(*SimulatedTrack(Settings(), 600, 1.0), Settings(), surface, p.Context(), whole) == P;
+         }, 2000.0f},
+        {"track_view", 0, false, false, [&] {
+             auto data = SimulatedTrack(Settings(), 120, 2.0);
+             for (int k = 0; k < 60; ++k)
+                 data->NextPosition();
+             return data->PaintToBitmap(&surface, 0, 0, 320, 240);
+         }, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        Defaults();
+        Settings().showGrid = c.grid;
+        Settings().showScaleMarks = c.marks;
+        ASSERT_TRUE(surface.Clear());
+        ASSERT_TRUE(c.paint());
+        if (c.largestAbove > 0.0f) {
+            float largest = -kNoDataValue;
+            for (int y = 0; y < surface.Height(); ++y)
+                for (int x = 0; x < surface.Width(); ++x)
+                    if (surface.GetValue(x, y) != kNoDataValue)
+                        largest = std::max(largest, surface.GetValue(x, y));
+            EXPECT_GT(largest, c.largestAbove);
+        }
+        if (std::string(c.golden) == "survey_map") {
+            // The pipe lies a sixth of the way along the 38 m profiles, at x 6.3 m.
+            for (int y : {0, 120, 239})
+                EXPECT_GT(surface.GetValue(int(6.33 / 38 * 320), y), surface.GetValue(319, y) + 1000.0f) << y;
+        }
+        EXPECT_EQ(CompareWithGolden(surface, c.golden, c.fontPixels), "");
     }
-    EXPECT_EQ(CompareWithGolden(surface, "survey_map"), "");
-}
-
-TEST_F(GraphGoldens, MapWithAxesAndGrid)
-{
-    Settings().showGrid = 1;
-    Settings().showScaleMarks = 1;
-    Settings().realScaling = 1;
-    Settings().pixelSize = 4;
-    auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(DrawMap(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
-              GraphOutcome::Painted);
-    EXPECT_EQ(CompareWithGolden(surface, "survey_map_axes", kFontPixels), "");
-}
-
-TEST_F(GraphGoldens, SectionShowsThePipeAtItsDepth)
-{
-    Settings().showScaleMarks = 1;
-    auto data = SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(DrawSection(*data, Settings(), surface, painter.Context(), whole, 0, 0), GraphOutcome::Painted);
-    EXPECT_GT(LargestValue(), 3000.0f);
-    EXPECT_EQ(CompareWithGolden(surface, "survey_section", kFontPixels), "");
-}
-
-TEST_F(GraphGoldens, SoundingCurveOverThePipe)
-{
-    Settings().showScaleMarks = 1;
-    Settings().showGrid = 1;
-    auto data = SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30);
-    ASSERT_EQ(DrawSoundingCurve(*data, Settings(), surface, whole, 0, 12), GraphOutcome::Painted);
-    EXPECT_EQ(CompareWithGolden(surface, "survey_sounding"), "");
-}
-
-TEST_F(GraphGoldens, ProfileCurveWithAxes)
-{
-    Settings().showScaleMarks = 1;
-    auto data = SimulatedSurvey(Settings(), 40, 1, 1.0f, 0.0f, 30);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(DrawProfileCurve(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
-              GraphOutcome::Painted);
-    EXPECT_EQ(CompareWithGolden(surface, "survey_profile_curve", kFontPixels), "");
-}
-
-TEST_F(GraphGoldens, ProgressGridOfAHalfWalkedMap)
-{
-    auto data = SimulatedSurvey(Settings(), 20, 8, 1.0f, 1.0f, 50);
-    for (int k = 0; k < 50; ++k)
-        data->NextPosition();
-    ASSERT_TRUE(data->PaintToBitmap(&surface, 0, 0, 320, 240));
-    EXPECT_EQ(CompareWithGolden(surface, "survey_progress"), "");
-}
-
-TEST_F(GraphGoldens, TrackMapAndSection)
-{
-    auto data = SimulatedTrack(Settings(), 600, 1.0);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(PaintTrackMap(*data, Settings(), surface, painter.Context(), whole, kPipeFrequency),
-              GraphOutcome::Painted);
-    EXPECT_EQ(CompareWithGolden(surface, "track_map"), "");
-    ASSERT_TRUE(surface.Clear());
-    ASSERT_EQ(PaintTrackSection(*data, Settings(), surface, painter.Context(), whole), GraphOutcome::Painted);
-    EXPECT_GT(LargestValue(), 2000.0f);
-    EXPECT_EQ(CompareWithGolden(surface, "track_section"), "");
-}
-
-TEST_F(GraphGoldens, TrackView)
-{
-    auto data = SimulatedTrack(Settings(), 120, 2.0);
-    for (int k = 0; k < 60; ++k)
-        data->NextPosition();
-    ASSERT_TRUE(data->PaintToBitmap(&surface, 0, 0, 320, 240));
-    EXPECT_EQ(CompareWithGolden(surface, "track_view"), "");
 }
