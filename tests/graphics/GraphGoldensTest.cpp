@@ -2,15 +2,14 @@
 // buried pipe and a resistive block), against reviewed pictures.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <memory>
 #include <string>
 
 #include "GoldenImage.h"
 #include "graphics/FontRuntime.h"
+#include "graphics/GraphDispatch.h"
 #include "graphics/NoDataValue.h"
 #include "graphics/SurfacePainter.h"
-#include "graphics/SurveyGraphs.h"
-#include "graphics/TrackGraphs.h"
 #include "support/SettingsFixture.h"
 #include "support/SimulatedGround.h"
 
@@ -41,92 +40,66 @@ protected:
         SettingsTest::SetUp();
         ASSERT_TRUE(surface.Create(320, 240, 32));
     }
-    void Defaults()
-    {
-        Settings().realScaling = 0;
-        Settings().pixelSize = 1;
-    }
     ValueSurface surface;
     const PixelRect whole{0, 0, 320, 240};
 };
 
 } // namespace
 
+// Through the pages' dispatcher, as the measurement pages paint them.
 TEST_F(GraphGoldens, SimulatedSessions)
 {
     struct Case {
         const char* golden;
         int fontPixels;
-        bool grid, marks;
-        std::function<bool()> paint;
-        float largestAbove; // the pipe's values in a section; 0: not checked
+        bool marks, grid;
+        int pixelSize;                      // 4: with real scaling too
+        int xSize, ySize, measured, xStep; // a survey; xSize 0: a track of `measured` readings xStep m apart
+        int walked;                         // positions walked on from the start
+        GraphKind kind;
+        GraphPosition position;
+        float largestAbove; // the pipe's values; 0: not checked
     };
-    constexpr auto P = GraphOutcome::Painted;
     const Case cases[] = {
-        {"survey_map", 0, false, false, [&] {
-             SurfacePainter p(surface);
-             auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
-             return DrawMap(*data, Settings(), surface, p.Context(), whole, 0, 0, kPipeFrequency) == P;
-         }, 0.0f},
-        {"survey_map_axes", kFontPixels, true, true, [&] {
-             SurfacePainter p(surface);
-             Settings().realScaling = 1;
-             Settings().pixelSize = 4;
-             auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
-             return DrawMap(*data, Settings(), surface, p.Context(), whole, 0, 0, kPipeFrequency) == P;
-         }, 0.0f},
-        {"survey_section", kFontPixels, false, true, [&] {
-             SurfacePainter p(surface);
-             return DrawSection(*SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30), Settings(), surface, p.Context(),
-                                whole, 0, 0) == P;
-         }, 3000.0f},
-        {"survey_sounding", 0, true, true, [&] {
-             return DrawSoundingCurve(*SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30), Settings(), surface, whole, 0,
-                                      12) == P;
-         }, 0.0f},
-        {"survey_profile_curve", kFontPixels, false, true, [&] {
-             SurfacePainter p(surface);
-             return DrawProfileCurve(*SimulatedSurvey(Settings(), 40, 1, 1.0f, 0.0f, 30), Settings(), surface,
-                                     p.Context(), whole, 0, 0, kPipeFrequency) == P;
-         }, 0.0f},
-        {"survey_progress", 0, false, false, [&] {
-             auto data = SimulatedSurvey(Settings(), 20, 8, 1.0f, 1.0f, 50);
-             for (int k = 0; k < 50; ++k)
-                 data->NextPosition();
-             return data->PaintToBitmap(&surface, 0, 0, 320, 240);
-         }, 0.0f},
-        {"track_map", 0, false, false, [&] {
-             SurfacePainter p(surface);
-             return PaintTrackMap(*SimulatedTrack(Settings(), 600, 1.0), Settings(), surface, p.Context(), whole,
-                                  kPipeFrequency) == P;
-         }, 0.0f},
-        {"track_section", 0, false, false, [&] {
-             SurfacePainter p(surface);
-             return PaintTrackSection(*SimulatedTrack(Settings(), 600, 1.0), Settings(), surface, p.Context(), whole) == P;
-         }, 2000.0f},
-        {"track_view", 0, false, false, [&] {
-             auto data = SimulatedTrack(Settings(), 120, 2.0);
-             for (int k = 0; k < 60; ++k)
-                 data->NextPosition();
-             return data->PaintToBitmap(&surface, 0, 0, 320, 240);
-         }, 0.0f},
+        {"survey_map", 0, false, false, 1, 20, 12, 240, 2, 0, GraphKind::Map, {}, 0.0f},
+        {"survey_map_axes", kFontPixels, true, true, 4, 20, 12, 240, 2, 0, GraphKind::Map, {}, 0.0f},
+        {"survey_section", kFontPixels, true, false, 1, 30, 1, 30, 1, 0, GraphKind::Section, {}, 3000.0f},
+        {"survey_sounding", 0, true, true, 1, 30, 1, 30, 1, 0, GraphKind::SoundingCurve, {0, 12, 0}, 0.0f},
+        {"survey_profile_curve", kFontPixels, true, false, 1, 40, 1, 30, 1, 0, GraphKind::ProfileCurve, {}, 0.0f},
+        {"survey_progress", 0, false, false, 1, 20, 8, 50, 1, 50, GraphKind::Progress, {}, 0.0f},
+        {"track_map", 0, false, false, 1, 0, 0, 600, 1, 0, GraphKind::Map, {}, 0.0f},
+        {"track_section", 0, false, false, 1, 0, 0, 600, 1, 0, GraphKind::Section, {}, 2000.0f},
+        {"track_view", 0, false, false, 1, 0, 0, 120, 2, 60, GraphKind::Progress, {}, 0.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.golden);
-        Defaults();
-        Settings().showGrid = c.grid;
         Settings().showScaleMarks = c.marks;
+        Settings().showGrid = c.grid;
+        Settings().pixelSize = c.pixelSize;
+        Settings().realScaling = c.pixelSize > 1;
+        std::unique_ptr<DataSet> data;
+        if (c.xSize > 0)
+            data = SimulatedSurvey(Settings(), c.xSize, c.ySize, float(c.xStep), float(c.ySize > 1 ? c.xStep : 0), size_t(c.measured));
+        else
+            data = SimulatedTrack(Settings(), size_t(c.measured), double(c.xStep));
+        for (int k = 0; k < c.walked; ++k)
+            data->NextPosition();
         ASSERT_TRUE(surface.Clear());
-        ASSERT_TRUE(c.paint());
-        if (c.largestAbove > 0.0f) {
-            float largest = -kNoDataValue;
-            for (int y = 0; y < surface.Height(); ++y)
-                for (int x = 0; x < surface.Width(); ++x)
-                    if (surface.GetValue(x, y) != kNoDataValue)
-                        largest = std::max(largest, surface.GetValue(x, y));
+        {
+            SurfacePainter painter(surface);
+            ASSERT_EQ(PaintGraph(*data, Settings(), GraphRequest{c.kind, c.position, kPipeFrequency, whole}, surface,
+                                 painter.Context()),
+                      GraphRefusal::None);
+        }
+        float largest = -kNoDataValue;
+        for (int y = 0; y < surface.Height(); ++y)
+            for (int x = 0; x < surface.Width(); ++x)
+                if (surface.GetValue(x, y) != kNoDataValue)
+                    largest = std::max(largest, surface.GetValue(x, y));
+        if (c.kind != GraphKind::Progress) { // views carry no values
             EXPECT_GT(largest, c.largestAbove);
         }
-        if (std::string(c.golden) == "survey_map") {
+        if (c.golden == std::string("survey_map")) {
             // The pipe lies a sixth of the way along the 38 m profiles, at x 6.3 m.
             for (int y : {0, 120, 239})
                 EXPECT_GT(surface.GetValue(int(6.33 / 38 * 320), y), surface.GetValue(319, y) + 1000.0f) << y;
