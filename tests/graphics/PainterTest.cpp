@@ -87,16 +87,6 @@ TEST_F(Painter, SolidAndDashedPenLines)
     EXPECT_EQ(CountColour(PixelRect{0, 40, 100, 41}, 0), 0);
 }
 
-TEST_F(Painter, SurfaceWithoutMemoryPaintsNowhere)
-{
-    DibSurface empty;
-    SurfacePainter painter(empty);
-    EXPECT_FALSE(painter.IsActive());
-    painter.Context().FillRect(PixelRect{0, 0, 10, 10}, 0);
-    painter.Context().TextOut(0, 0, "1");
-    EXPECT_EQ(empty.Bits(), nullptr);
-}
-
 TEST_F(Painter, PngKeepsThePixels)
 {
     surface.SetPixel(0, 0, 0x000000FF);
@@ -120,11 +110,16 @@ TEST_F(Painter, PngKeepsThePixels)
     EXPECT_FALSE(image.hasAlphaChannel());
 }
 
-TEST_F(Painter, PngFailuresAreReported)
+TEST_F(Painter, SurfacesWithoutMemoryOrPlaceFail)
 {
     std::string error;
     EXPECT_FALSE(SaveSurfacePng(surface, "/nonexistent-directory/graph.png", &error));
     EXPECT_FALSE(error.empty());
     DibSurface empty;
     EXPECT_FALSE(SaveSurfacePng(empty, "/tmp/never.png", &error));
+    SurfacePainter painter(empty);
+    EXPECT_FALSE(painter.IsActive());
+    painter.Context().FillRect(PixelRect{0, 0, 10, 10}, 0);
+    painter.Context().TextOut(0, 0, "1");
+    EXPECT_EQ(empty.Bits(), nullptr);
 }
