@@ -681,23 +681,6 @@ TEST_F(Graphs, CellBlocksCarryColourAndValueAndAreClippedToTheArea)
     EXPECT_EQ(Valued(), 8);
 }
 
-TEST(ValueSurfaceBlocks, FillBlockClipsToTheSurface)
-{
-    ValueSurface surface;
-    EXPECT_FALSE(surface.FillBlock(PixelRect{0, 0, 1, 1}, 0, 1.0f));
-    ASSERT_TRUE(surface.Create(4, 4, 32));
-    const uint32_t counter = surface.ChangeCounter();
-    EXPECT_TRUE(surface.FillBlock(PixelRect{-2, 2, 2, 9}, 0x00FF0000, 3.0f));
-    EXPECT_EQ(surface.ChangeCounter(), counter + 1);
-    int filled = 0;
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            filled += surface.GetValue(x, y) == 3.0f ? 1 : 0;
-    EXPECT_EQ(filled, 4); // columns 0..1 of rows 2..3
-    EXPECT_EQ(surface.GetPixel(1, 3), 0x00FF0000u);
-    EXPECT_TRUE(surface.FillBlock(PixelRect{10, 10, 12, 12}, 0, 1.0f));
-}
-
 TEST_F(Graphs, PagesStartAtTheFirstUsedFrequencyFromTheAreaSetting)
 {
     const struct {

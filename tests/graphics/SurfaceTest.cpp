@@ -221,3 +221,17 @@ TEST(ValueSurface, ThickValueLinesStackAcrossTheMainDirection)
     EXPECT_TRUE(wide.ThickValueLine(0, 0, 3, 0, 1.0f, 1.0f, 2000000000));
     EXPECT_EQ(Valued(wide).size(), 16u);
 }
+
+TEST(ValueSurface, FillBlockClipsToTheSurface)
+{
+    ValueSurface surface;
+    EXPECT_FALSE(surface.FillBlock(PixelRect{0, 0, 1, 1}, 0, 1.0f));
+    ASSERT_TRUE(surface.Create(4, 4, 32));
+    const uint32_t counter = surface.ChangeCounter();
+    EXPECT_TRUE(surface.FillBlock(PixelRect{-2, 2, 2, 9}, 0x00FF0000, 3.0f));
+    EXPECT_EQ(surface.ChangeCounter(), counter + 1);
+    EXPECT_EQ(Valued(surface), (std::set<Point>{{0, 2}, {1, 2}, {0, 3}, {1, 3}}));
+    EXPECT_EQ(surface.GetValue(1, 3), 3.0f);
+    EXPECT_EQ(surface.GetPixel(1, 3), 0x00FF0000u);
+    EXPECT_TRUE(surface.FillBlock(PixelRect{10, 10, 12, 12}, 0, 1.0f));
+}
