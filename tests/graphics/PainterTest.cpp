@@ -58,7 +58,8 @@ TEST_F(Painter, TextStaysInsideItsMeasuredBox)
     // Antialiasing is off: only the text colour and the background.
     EXPECT_EQ(CountColour(box, 0x00C80000) + CountColour(box, kWhite), size.width * size.height);
     EXPECT_EQ(dc.TextExtent("").width, 0);
-    dc.TextOut(0, 0, "Ошибка"); // UTF-8 text draws without trouble
+    dc.TextOut(40, 40, "Ошибка"); // UTF-8
+    EXPECT_GT(CountColour(PixelRect{40, 40, 120, 60}, 0x00C80000), 10);
 }
 
 TEST_F(Painter, SolidAndDashedPenLines)
