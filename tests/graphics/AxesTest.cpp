@@ -24,57 +24,35 @@ std::vector<std::string> Labels(const RecordingContext& dc)
 
 } // namespace
 
-TEST(AxisMarks, TwoHundredPixelsForAHundredUnits)
+TEST(AxisMarks, StepsAndMajorMarks)
 {
-    const std::vector<AxisMark> marks = AxisMarks(200, 100.0f);
-    ASSERT_EQ(marks.size(), 49u); // 2, 4, … 98
-    for (size_t n = 0; n < marks.size(); ++n) {
-        const int64_t k = 2 * static_cast<int64_t>(n + 1);
-        EXPECT_EQ(marks[n].k, k);
-        EXPECT_EQ(marks[n].offset, 2 * k);
-        EXPECT_EQ(marks[n].major, k % 10 == 0) << k;
+    struct Case {
+        int pixels;
+        float units;
+        size_t count;
+        int64_t step, majorEvery; // majorEvery 1: every mark is major
+    };
+    const Case cases[] = {
+        {200, 100.0f, 49, 2, 10}, // 2, 4, … 98
+        {100, 5.0f, 4, 1, 1},     // small spans mark every unit
+        {100, 6.0f, 5, 1, 1},     // q = 1, step 5 ≥ 6 − 1 → 1: every mark labelled
+        {10, 50.0f, 24, 2, 10},   // q = 50, step 50 → 10, minor 2
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.units);
+        const std::vector<AxisMark> marks = AxisMarks(c.pixels, c.units);
+        ASSERT_EQ(marks.size(), c.count);
+        for (size_t n = 0; n < marks.size(); ++n) {
+            const int64_t k = c.step * static_cast<int64_t>(n + 1);
+            EXPECT_EQ(marks[n].k, k);
+            EXPECT_EQ(marks[n].offset, static_cast<int>(std::lround(k * c.pixels / c.units))) << k;
+            EXPECT_EQ(marks[n].major, k % c.majorEvery == 0) << k;
+        }
     }
-}
-
-TEST(AxisMarks, SmallSpansMarkEveryUnit)
-{
-    const std::vector<AxisMark> marks = AxisMarks(100, 5.0f);
-    ASSERT_EQ(marks.size(), 4u);
-    for (size_t n = 0; n < 4; ++n) {
-        EXPECT_EQ(marks[n].k, static_cast<int64_t>(n + 1));
-        EXPECT_EQ(marks[n].offset, 20 * static_cast<int>(n + 1));
-        EXPECT_TRUE(marks[n].major);
-    }
-}
-
-TEST(AxisMarks, StepShrinksWhenItWouldCoverTheWholeSpan)
-{
-    // 6 units on 100 pixels: q = 1, step 5 ≥ 6 − 1 → 1, so every mark is labelled.
-    const std::vector<AxisMark> few = AxisMarks(100, 6.0f);
-    ASSERT_EQ(few.size(), 5u);
-    for (const AxisMark& mark : few)
-        EXPECT_TRUE(mark.major) << mark.k;
-
-    // 50 units on 10 pixels: q = 50, step 50 → 10, minor 2.
-    const std::vector<AxisMark> crowded = AxisMarks(10, 50.0f);
-    ASSERT_EQ(crowded.size(), 24u);
-    for (const AxisMark& mark : crowded) {
-        EXPECT_EQ(mark.k % 2, 0);
-        EXPECT_EQ(mark.major, mark.k % 10 == 0) << mark.k;
-        EXPECT_EQ(mark.offset, static_cast<int>(std::lround(mark.k / 5.0))) << mark.k;
-    }
-}
-
-TEST(AxisMarks, UnusableSpansAndLengthsGiveNoMarks)
-{
-    EXPECT_TRUE(AxisMarks(0, 10.0f).empty());
-    EXPECT_TRUE(AxisMarks(-5, 10.0f).empty());
-    EXPECT_TRUE(AxisMarks(100, 0.0f).empty());
-    EXPECT_TRUE(AxisMarks(100, 0.4f).empty());
-    EXPECT_TRUE(AxisMarks(100, NAN).empty());
-    EXPECT_TRUE(AxisMarks(100, INFINITY).empty());
-    EXPECT_TRUE(AxisMarks(100, 3e38f).empty());
-    // Huge but countable spans still give a handful of marks.
+    // Unusable spans and lengths give no marks; huge but countable spans a handful.
+    for (const auto& [pixels, units] : std::vector<std::pair<int, float>>{
+             {0, 10.0f}, {-5, 10.0f}, {100, 0.0f}, {100, 0.4f}, {100, NAN}, {100, INFINITY}, {100, 3e38f}})
+        EXPECT_TRUE(AxisMarks(pixels, units).empty()) << pixels << " " << units;
     EXPECT_LE(AxisMarks(100, 1e15f).size(), 40u);
     EXPECT_LE(AxisMarks(1, 1e9f).size(), 40u);
 }

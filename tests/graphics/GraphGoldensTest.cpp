@@ -2,12 +2,14 @@
 // buried pipe and a resistive block), against reviewed pictures.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "GoldenImage.h"
 #include "graphics/FontRuntime.h"
+#include "graphics/GraphDispatch.h"
 #include "graphics/NoDataValue.h"
 #include "graphics/SurfacePainter.h"
-#include "graphics/SurveyGraphs.h"
-#include "graphics/TrackGraphs.h"
 #include "support/SettingsFixture.h"
 #include "support/SimulatedGround.h"
 
@@ -36,113 +38,72 @@ protected:
     void SetUp() override
     {
         SettingsTest::SetUp();
-        Settings().realScaling = 0;
-        Settings().showGrid = 0;
-        Settings().showScaleMarks = 0;
         ASSERT_TRUE(surface.Create(320, 240, 32));
-        ASSERT_TRUE(surface.Clear());
     }
-    // The pipe should show as the largest values of a map or section.
-    float LargestValue() const
-    {
-        float largest = -kNoDataValue;
-        for (int y = 0; y < surface.Height(); ++y)
-            for (int x = 0; x < surface.Width(); ++x)
-                if (surface.GetValue(x, y) != kNoDataValue)
-                    largest = std::max(largest, surface.GetValue(x, y));
-        return largest;
-    }
-
     ValueSurface surface;
     const PixelRect whole{0, 0, 320, 240};
 };
 
 } // namespace
 
-TEST_F(GraphGoldens, MapShowsThePipeAcrossTheProfiles)
+// Through the pages' dispatcher, as the measurement pages paint them.
+TEST_F(GraphGoldens, SimulatedSessions)
 {
-    auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(DrawMap(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
-              GraphOutcome::Painted);
-    // The pipe lies a sixth of the way along the 38 m profiles, at x 6.3 m.
-    for (int y : {0, 120, 239}) {
-        const float overPipe = surface.GetValue(int(6.33 / 38 * 320), y);
-        const float aside = surface.GetValue(319, y);
-        EXPECT_GT(overPipe, aside + 1000.0f) << y;
+    struct Case {
+        const char* golden;
+        int fontPixels;
+        bool marks, grid;
+        int pixelSize;                      // 4: with real scaling too
+        int xSize, ySize, measured, xStep; // a survey; xSize 0: a track of `measured` readings xStep m apart
+        int walked;                         // positions walked on from the start
+        GraphKind kind;
+        GraphPosition position;
+        float largestAbove; // the pipe's values; 0: not checked
+    };
+    const Case cases[] = {
+        {"survey_map", 0, false, false, 1, 20, 12, 240, 2, 0, GraphKind::Map, {}, 0.0f},
+        {"survey_map_axes", kFontPixels, true, true, 4, 20, 12, 240, 2, 0, GraphKind::Map, {}, 0.0f},
+        {"survey_section", kFontPixels, true, false, 1, 30, 1, 30, 1, 0, GraphKind::Section, {}, 3000.0f},
+        {"survey_sounding", 0, true, true, 1, 30, 1, 30, 1, 0, GraphKind::SoundingCurve, {0, 12, 0}, 0.0f},
+        {"survey_profile_curve", kFontPixels, true, false, 1, 40, 1, 30, 1, 0, GraphKind::ProfileCurve, {}, 0.0f},
+        {"survey_progress", 0, false, false, 1, 20, 8, 50, 1, 50, GraphKind::Progress, {}, 0.0f},
+        {"track_map", 0, false, false, 1, 0, 0, 600, 1, 0, GraphKind::Map, {}, 0.0f},
+        {"track_section", 0, false, false, 1, 0, 0, 600, 1, 0, GraphKind::Section, {}, 2000.0f},
+        {"track_view", 0, false, false, 1, 0, 0, 120, 2, 60, GraphKind::Progress, {}, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        Settings().showScaleMarks = c.marks;
+        Settings().showGrid = c.grid;
+        Settings().pixelSize = c.pixelSize;
+        Settings().realScaling = c.pixelSize > 1;
+        std::unique_ptr<DataSet> data;
+        if (c.xSize > 0)
+            data = SimulatedSurvey(Settings(), c.xSize, c.ySize, float(c.xStep), float(c.ySize > 1 ? c.xStep : 0), size_t(c.measured));
+        else
+            data = SimulatedTrack(Settings(), size_t(c.measured), double(c.xStep));
+        for (int k = 0; k < c.walked; ++k)
+            data->NextPosition();
+        ASSERT_TRUE(surface.Clear());
+        {
+            SurfacePainter painter(surface);
+            ASSERT_EQ(PaintGraph(*data, Settings(), GraphRequest{c.kind, c.position, kPipeFrequency, whole}, surface,
+                                 painter.Context()),
+                      GraphRefusal::None);
+        }
+        float largest = -kNoDataValue;
+        for (int y = 0; y < surface.Height(); ++y)
+            for (int x = 0; x < surface.Width(); ++x)
+                if (surface.GetValue(x, y) != kNoDataValue)
+                    largest = std::max(largest, surface.GetValue(x, y));
+        if (c.kind != GraphKind::Progress) { // views carry no values
+            EXPECT_GT(largest, c.largestAbove);
+        }
+        if (c.golden == std::string("survey_map")) {
+            // The pipe lies a sixth of the way along the 38 m profiles, at x 6.3 m.
+            for (int y : {0, 120, 239})
+                EXPECT_GT(surface.GetValue(int(6.33 / 38 * 320), y), surface.GetValue(319, y) + 1000.0f) << y;
+        }
+        EXPECT_EQ(CompareWithGolden(surface, c.golden, c.fontPixels), "");
     }
-    EXPECT_EQ(CompareWithGolden(surface, "survey_map"), "");
-}
-
-TEST_F(GraphGoldens, MapWithAxesAndGrid)
-{
-    Settings().showGrid = 1;
-    Settings().showScaleMarks = 1;
-    Settings().realScaling = 1;
-    Settings().pixelSize = 4;
-    auto data = SimulatedSurvey(Settings(), 20, 12, 2.0f, 2.0f, 240);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(DrawMap(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
-              GraphOutcome::Painted);
-    EXPECT_EQ(CompareWithGolden(surface, "survey_map_axes", kFontPixels), "");
-}
-
-TEST_F(GraphGoldens, SectionShowsThePipeAtItsDepth)
-{
-    Settings().showScaleMarks = 1;
-    auto data = SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(DrawSection(*data, Settings(), surface, painter.Context(), whole, 0, 0), GraphOutcome::Painted);
-    EXPECT_GT(LargestValue(), 3000.0f);
-    EXPECT_EQ(CompareWithGolden(surface, "survey_section", kFontPixels), "");
-}
-
-TEST_F(GraphGoldens, SoundingCurveOverThePipe)
-{
-    Settings().showScaleMarks = 1;
-    Settings().showGrid = 1;
-    auto data = SimulatedSurvey(Settings(), 30, 1, 1.0f, 0.0f, 30);
-    ASSERT_EQ(DrawSoundingCurve(*data, Settings(), surface, whole, 0, 12), GraphOutcome::Painted);
-    EXPECT_EQ(CompareWithGolden(surface, "survey_sounding"), "");
-}
-
-TEST_F(GraphGoldens, ProfileCurveWithAxes)
-{
-    Settings().showScaleMarks = 1;
-    auto data = SimulatedSurvey(Settings(), 40, 1, 1.0f, 0.0f, 30);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(DrawProfileCurve(*data, Settings(), surface, painter.Context(), whole, 0, 0, kPipeFrequency),
-              GraphOutcome::Painted);
-    EXPECT_EQ(CompareWithGolden(surface, "survey_profile_curve", kFontPixels), "");
-}
-
-TEST_F(GraphGoldens, ProgressGridOfAHalfWalkedMap)
-{
-    auto data = SimulatedSurvey(Settings(), 20, 8, 1.0f, 1.0f, 50);
-    for (int k = 0; k < 50; ++k)
-        data->NextPosition();
-    ASSERT_TRUE(data->PaintToBitmap(&surface, 0, 0, 320, 240));
-    EXPECT_EQ(CompareWithGolden(surface, "survey_progress"), "");
-}
-
-TEST_F(GraphGoldens, TrackMapAndSection)
-{
-    auto data = SimulatedTrack(Settings(), 600, 1.0);
-    SurfacePainter painter(surface);
-    ASSERT_EQ(PaintTrackMap(*data, Settings(), surface, painter.Context(), whole, kPipeFrequency),
-              GraphOutcome::Painted);
-    EXPECT_EQ(CompareWithGolden(surface, "track_map"), "");
-    ASSERT_TRUE(surface.Clear());
-    ASSERT_EQ(PaintTrackSection(*data, Settings(), surface, painter.Context(), whole), GraphOutcome::Painted);
-    EXPECT_GT(LargestValue(), 2000.0f);
-    EXPECT_EQ(CompareWithGolden(surface, "track_section"), "");
-}
-
-TEST_F(GraphGoldens, TrackView)
-{
-    auto data = SimulatedTrack(Settings(), 120, 2.0);
-    for (int k = 0; k < 60; ++k)
-        data->NextPosition();
-    ASSERT_TRUE(data->PaintToBitmap(&surface, 0, 0, 320, 240));
-    EXPECT_EQ(CompareWithGolden(surface, "track_view"), "");
 }

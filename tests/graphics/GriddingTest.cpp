@@ -76,17 +76,6 @@ TEST(Smooth, MatchesTheCellByCellMean)
     }
 }
 
-TEST(Smooth, RejectsMissingOrEmptyGrids)
-{
-    BilinearGridder gridder;
-    float cell = 1.0f;
-    EXPECT_FALSE(gridder.Smooth(5, 5, nullptr));
-    EXPECT_FALSE(gridder.Smooth(0, 5, &cell));
-    EXPECT_FALSE(gridder.Smooth(5, -1, &cell));
-    EXPECT_TRUE(gridder.Smooth(1, 1, &cell));
-    EXPECT_EQ(cell, 1.0f);
-}
-
 // ---- BilinearGridder ----------------------------------------------------------------------
 
 TEST(BilinearGridder, HandWorkedTables)
@@ -117,9 +106,16 @@ TEST(BilinearGridder, HandWorkedTables)
     }
 }
 
-TEST(BilinearGridder, RejectsTablesWithoutAnInterval)
+TEST(BilinearGridder, RejectsMissingGridsAndTablesWithoutAnInterval)
 {
     BilinearGridder gridder;
+    float cell = 1.0f;
+    EXPECT_FALSE(gridder.Smooth(5, 5, nullptr));
+    EXPECT_FALSE(gridder.Smooth(0, 5, &cell));
+    EXPECT_FALSE(gridder.Smooth(5, -1, &cell));
+    EXPECT_TRUE(gridder.Smooth(1, 1, &cell));
+    EXPECT_EQ(cell, 1.0f);
+
     const float xs[] = {0.0f, 1.0f};
     const float ys[] = {0.0f, 1.0f};
     const float values[] = {1.0f, 2.0f, 3.0f, 4.0f};

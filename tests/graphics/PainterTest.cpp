@@ -3,7 +3,6 @@
 #include <QImage>
 #include <string>
 
-#include "graphics/DrawAxes.h"
 #include "graphics/FontRuntime.h"
 #include "graphics/SurfacePainter.h"
 #include "graphics/SurfacePng.h"
@@ -43,20 +42,6 @@ protected:
 
 } // namespace
 
-TEST_F(Painter, FillsLandInTheSurfaceMemoryInItsColourOrder)
-{
-    {
-        SurfacePainter painter(surface);
-        ASSERT_TRUE(painter.IsActive());
-        painter.Context().FillRect(PixelRect{2, 3, 5, 7}, 0x000000FF);
-        painter.Context().FillRect(PixelRect{9, 9, 9, 12}, 0); // empty: nothing
-    }
-    EXPECT_EQ(CountColour(PixelRect{0, 0, 120, 60}, 0x000000FF), 12);
-    EXPECT_EQ(CountColour(PixelRect{2, 3, 5, 7}, 0x000000FF), 12);
-    EXPECT_EQ(surface.Bits()[3 * 120 + 2] & 0x00FFFFFFu, 0x00FF0000u);
-    EXPECT_EQ(CountColour(PixelRect{0, 0, 120, 60}, 0), 0);
-}
-
 TEST_F(Painter, TextStaysInsideItsMeasuredBox)
 {
     SurfacePainter painter(surface);
@@ -73,23 +58,8 @@ TEST_F(Painter, TextStaysInsideItsMeasuredBox)
     // Antialiasing is off: only the text colour and the background.
     EXPECT_EQ(CountColour(box, 0x00C80000) + CountColour(box, kWhite), size.width * size.height);
     EXPECT_EQ(dc.TextExtent("").width, 0);
-    dc.TextOut(0, 0, "Ошибка"); // UTF-8 text draws without trouble
-}
-
-TEST_F(Painter, EllipsesStayInTheirBoxAndTakeTheBrush)
-{
-    SurfacePainter painter(surface);
-    DrawContext& dc = painter.Context();
-    dc.SetPen(PenStyle::Solid, 1, 0x00AFAFAF);
-    dc.SetBrush(0x00FF0000);
-    dc.Ellipse(PixelRect{20, 20, 31, 31});
-    EXPECT_EQ(surface.GetPixel(25, 25), 0x00FF0000u);
-    EXPECT_EQ(CountColour(PixelRect{0, 0, 120, 60}, 0x00AFAFAF), CountColour(PixelRect{20, 20, 31, 31}, 0x00AFAFAF));
-    EXPECT_GT(CountColour(PixelRect{20, 20, 31, 31}, 0x00AFAFAF), 20);
-
-    dc.SetBrush(kNoColour); // hollow
-    dc.Ellipse(PixelRect{60, 20, 71, 31});
-    EXPECT_EQ(surface.GetPixel(65, 25), kWhite);
+    dc.TextOut(40, 40, "Ошибка"); // UTF-8
+    EXPECT_GT(CountColour(PixelRect{40, 40, 120, 60}, 0x00C80000), 10);
 }
 
 TEST_F(Painter, SolidAndDashedPenLines)
@@ -118,32 +88,6 @@ TEST_F(Painter, SolidAndDashedPenLines)
     EXPECT_EQ(CountColour(PixelRect{0, 40, 100, 41}, 0), 0);
 }
 
-TEST_F(Painter, SurfaceWithoutMemoryPaintsNowhere)
-{
-    DibSurface empty;
-    SurfacePainter painter(empty);
-    EXPECT_FALSE(painter.IsActive());
-    painter.Context().FillRect(PixelRect{0, 0, 10, 10}, 0);
-    painter.Context().TextOut(0, 0, "1");
-    EXPECT_EQ(empty.Bits(), nullptr);
-}
-
-TEST_F(Painter, AxesLabelsAreDrawnNextToTheirMarks)
-{
-    SurfacePainter painter(surface);
-    const PixelRect rect{0, 0, 120, 60};
-    ASSERT_TRUE(DrawAxes(true, 0x00808080, surface, painter.Context(), rect, 0.0f, 6.0f, 0.0f, 0.0f));
-    // 6 units on 120 pixels: every unit labelled, marks at x 20, 40, … 100.
-    const int textHeight = painter.Context().TextExtent("1").height;
-    const int labelTop = 60 - 1 - textHeight - 6;
-    for (int k = 1; k <= 5; ++k) {
-        const int x = 20 * k;
-        EXPECT_EQ(surface.GetPixel(x, 59), 0u);
-        EXPECT_EQ(surface.GetPixel(x, 10), 0x00808080u);
-        EXPECT_GT(CountColour(PixelRect{x - 8, labelTop, x + 8, labelTop + textHeight}, 0), 3) << k;
-    }
-}
-
 TEST_F(Painter, PngKeepsThePixels)
 {
     surface.SetPixel(0, 0, 0x000000FF);
@@ -167,11 +111,16 @@ TEST_F(Painter, PngKeepsThePixels)
     EXPECT_FALSE(image.hasAlphaChannel());
 }
 
-TEST_F(Painter, PngFailuresAreReported)
+TEST_F(Painter, SurfacesWithoutMemoryOrPlaceFail)
 {
     std::string error;
     EXPECT_FALSE(SaveSurfacePng(surface, "/nonexistent-directory/graph.png", &error));
     EXPECT_FALSE(error.empty());
     DibSurface empty;
     EXPECT_FALSE(SaveSurfacePng(empty, "/tmp/never.png", &error));
+    SurfacePainter painter(empty);
+    EXPECT_FALSE(painter.IsActive());
+    painter.Context().FillRect(PixelRect{0, 0, 10, 10}, 0);
+    painter.Context().TextOut(0, 0, "1");
+    EXPECT_EQ(empty.Bits(), nullptr);
 }

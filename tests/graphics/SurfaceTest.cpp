@@ -42,9 +42,10 @@ void Prepare(ValueSurface& surface, int width, int height)
 
 // ---- creation and pixels -------------------------------------------------------------------
 
-TEST(DibSurface, CreateAcceptsOnlyUsableSizesAndThirtyTwoBits)
+TEST(DibSurface, CreateClearAndRelease)
 {
     DibSurface surface;
+    EXPECT_FALSE(surface.Clear());
     EXPECT_FALSE(surface.Create(0, 10, 32));
     EXPECT_FALSE(surface.Create(10, -1, 32));
     EXPECT_FALSE(surface.Create(10, 10, 16));
@@ -53,6 +54,17 @@ TEST(DibSurface, CreateAcceptsOnlyUsableSizesAndThirtyTwoBits)
     ASSERT_TRUE(surface.Create(1, 1, 32));
     EXPECT_EQ(surface.GetPixel(0, 0), 0u); // black until cleared
     EXPECT_EQ(surface.BytesPerLine(), 4);
+    ASSERT_TRUE(surface.Create(4, 3, 32));
+    EXPECT_EQ(surface.ChangeCounter(), 0u);
+    surface.SetPixel(1, 1, 0);
+    EXPECT_TRUE(surface.Clear());
+    EXPECT_EQ(surface.ChangeCounter(), 2u);
+    EXPECT_TRUE(Painted(surface, 0x00FFFFFF).empty());
+    ASSERT_TRUE(surface.Create(5, 5, 32)); // re-creating starts the count again
+    EXPECT_EQ(surface.ChangeCounter(), 0u);
+    EXPECT_TRUE(surface.Release());
+    EXPECT_EQ(surface.Width(), 0);
+    EXPECT_EQ(surface.Bits(), nullptr);
 }
 
 TEST(DibSurface, PixelsAreTopDownRgbWords)
@@ -82,23 +94,6 @@ TEST(DibSurface, OutsidePointsAreIgnoredAndReported)
     EXPECT_TRUE(Painted(surface, 0).empty());
 }
 
-TEST(DibSurface, ClearPaintsWhiteAndCountsChanges)
-{
-    DibSurface surface;
-    EXPECT_FALSE(surface.Clear());
-    ASSERT_TRUE(surface.Create(4, 3, 32));
-    EXPECT_EQ(surface.ChangeCounter(), 0u);
-    surface.SetPixel(1, 1, 0);
-    EXPECT_TRUE(surface.Clear());
-    EXPECT_EQ(surface.ChangeCounter(), 2u);
-    EXPECT_TRUE(Painted(surface, 0x00FFFFFF).empty());
-    ASSERT_TRUE(surface.Create(5, 5, 32)); // re-creating starts the count again
-    EXPECT_EQ(surface.ChangeCounter(), 0u);
-    EXPECT_TRUE(surface.Release());
-    EXPECT_EQ(surface.Width(), 0);
-    EXPECT_EQ(surface.Bits(), nullptr);
-}
-
 // ---- lines ---------------------------------------------------------------------------------
 
 TEST(DibSurface, BresenhamLinesPixelByPixel)
@@ -126,7 +121,7 @@ TEST(DibSurface, BresenhamLinesPixelByPixel)
     }
 }
 
-TEST(DibSurface, LinesAreClippedPointByPoint)
+TEST(DibSurface, LinesAreClippedPointByPointAndNeedMemoryAndAColour)
 {
     ValueSurface surface;
     Prepare(surface, 4, 4);
@@ -134,22 +129,13 @@ TEST(DibSurface, LinesAreClippedPointByPoint)
     EXPECT_TRUE(surface.DrawLine(-2, 1, 5, 1, 0));
     EXPECT_EQ(Painted(surface, 0x00FFFFFF), (std::set<Point>{{0, 1}, {1, 1}, {2, 1}, {3, 1}}));
     EXPECT_EQ(surface.ChangeCounter(), counter + 5); // four pixels and the line
+    EXPECT_FALSE(surface.DrawLine(0, 0, 2, 2, kNoColour));
+    EXPECT_EQ(surface.ChangeCounter(), counter + 5);
     // Far away lines, even with extreme coordinates, draw nothing and return at once.
     EXPECT_TRUE(surface.DrawLine(-2000000000, -5, 2000000000, -5, 0));
     EXPECT_TRUE(surface.DrawLine(-2147483647 - 1, 2147483647, 2147483647, 2147483647, 0));
     EXPECT_EQ(Painted(surface, 0x00FFFFFF).size(), 4u);
-}
-
-TEST(DibSurface, LinesNeedMemoryAndAColour)
-{
-    DibSurface empty;
-    EXPECT_FALSE(empty.DrawLine(0, 0, 1, 1, 0));
-    ValueSurface surface;
-    Prepare(surface, 3, 3);
-    const uint32_t counter = surface.ChangeCounter();
-    EXPECT_FALSE(surface.DrawLine(0, 0, 2, 2, kNoColour));
-    EXPECT_EQ(surface.ChangeCounter(), counter);
-    EXPECT_TRUE(Painted(surface, 0x00FFFFFF).empty());
+    EXPECT_FALSE(DibSurface().DrawLine(0, 0, 1, 1, 0));
 }
 
 // ---- values --------------------------------------------------------------------------------
@@ -234,4 +220,18 @@ TEST(ValueSurface, ThickValueLinesStackAcrossTheMainDirection)
     Prepare(wide, 4, 4);
     EXPECT_TRUE(wide.ThickValueLine(0, 0, 3, 0, 1.0f, 1.0f, 2000000000));
     EXPECT_EQ(Valued(wide).size(), 16u);
+}
+
+TEST(ValueSurface, FillBlockClipsToTheSurface)
+{
+    ValueSurface surface;
+    EXPECT_FALSE(surface.FillBlock(PixelRect{0, 0, 1, 1}, 0, 1.0f));
+    ASSERT_TRUE(surface.Create(4, 4, 32));
+    const uint32_t counter = surface.ChangeCounter();
+    EXPECT_TRUE(surface.FillBlock(PixelRect{-2, 2, 2, 9}, 0x00FF0000, 3.0f));
+    EXPECT_EQ(surface.ChangeCounter(), counter + 1);
+    EXPECT_EQ(Valued(surface), (std::set<Point>{{0, 2}, {1, 2}, {0, 3}, {1, 3}}));
+    EXPECT_EQ(surface.GetValue(1, 3), 3.0f);
+    EXPECT_EQ(surface.GetPixel(1, 3), 0x00FF0000u);
+    EXPECT_TRUE(surface.FillBlock(PixelRect{10, 10, 12, 12}, 0, 1.0f));
 }
