@@ -170,16 +170,4 @@ TEST_F(DisplayPagesTest, ColourMenuCommandsEditTheTappedChart)
     EXPECT_EQ(std::vector<Colour>{0x000000FF}, chart.Stops());
 }
 
-TEST_F(DisplayPagesTest, StripCellsAreFourToSixteenPixels)
-{
-    BeginMapWork();
-    CPropertyPageW2& w2 = Sheet().PageW2();
-    ASSERT_TRUE(Sheet().SetActivePage(1));
-    const int width = w2.Layout().RectOf(CPropertyPageW2::kMapStrip).width();
-    ASSERT_GE(width, 150);
-    EXPECT_EQ(4, w2.CellWidth(CPropertyPageW2::kMapStrip, 400)); // wider than the strip
-    EXPECT_EQ(16, w2.CellWidth(CPropertyPageW2::kMapStrip, 5));
-    EXPECT_EQ(10, w2.CellWidth(CPropertyPageW2::kMapStrip, static_cast<size_t>(width / 10)));
-}
-
 } // namespace

@@ -47,15 +47,6 @@ TEST_F(SetupPagesTest, ModeShowsOnlyItsGridControls)
     }
 }
 
-TEST_F(SetupPagesTest, StoredGpsTrackWorkTypeSelectsItsMode)
-{
-    Settings().workType = kWorkGpsTrack;
-    Sheet().show();
-    S1().OnSetActive();
-    EXPECT_EQ("GPS трек", S1().ModeList()->currentText());
-    EXPECT_FALSE(Control(1001)->isVisible());
-}
-
 TEST_F(SetupPagesTest, UncheckingAllKeepsTheLastClickedFrequency)
 {
     Settings().usedFrequencies.fill(0);

@@ -186,15 +186,6 @@ TEST_F(SheetStateTest, ExitAsksAndCancelKeepsEverything)
     EXPECT_TRUE(Sheet().ExitRequested());
 }
 
-TEST_F(SheetStateTest, NewWithoutWorkAsksNothing)
-{
-    Sheet();
-    Sheet().OnNew();
-    EXPECT_EQ(kSetup, Titles());
-    EXPECT_FALSE(Sheet().FullScreenLayout());
-    EXPECT_EQ(nullptr, Sheet().Data());
-}
-
 TEST_F(SheetStateTest, PageKeysWrapAndMeasurementPagesGetTheKeys)
 {
     Settings().workType = kWorkMap;
@@ -217,19 +208,6 @@ TEST_F(SheetStateTest, PageKeysWrapAndMeasurementPagesGetTheKeys)
     QApplication::processEvents();
     PressKey(Qt::Key_Up);
     EXPECT_EQ(1u, view.CurrentProfile());
-}
-
-TEST_F(SheetStateTest, AValueThatDoesNotValidateKeepsThePage)
-{
-    Settings().workType = kWorkMap;
-    Sheet();
-    Send(UM_BEGIN_WORK);
-    ASSERT_TRUE(Sheet().SetActivePage(1));
-    auto* depth = static_cast<QLineEdit*>(const_cast<QWidget*>(Sheet().PageW2().Layout().Control(1035)));
-    depth->setText("0");
-    prompter.ExpectMessage("Enter a number between 0.001 and 65535.");
-    Send(UM_NEXT_PAGE);
-    EXPECT_EQ(1, Sheet().ActiveIndex());
 }
 
 } // namespace
