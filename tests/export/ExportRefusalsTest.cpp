@@ -1,8 +1,6 @@
 #include <filesystem>
 
 #include "ExportFixture.h"
-#include "support/SyntheticGround.h"
-#include "track/TrackDataSet.h"
 
 namespace {
 
@@ -22,15 +20,8 @@ TEST_P(ExportRefusals, KeepTheEarlierFile)
 {
     auto data = testing_support::GroundTrack(Settings(), 40);
     Settings().usedFrequencies[4] = 0;
-    if (std::string(GetParam().name) == "spot") { // every reading in one place
-        SessionImage image;
-        image.track = true;
-        for (uint32_t k = 0; k < 10; ++k) {
-            image.records.push_back(testing_support::GroundRecord(k, 0, k));
-            image.fixes.push_back(GpsFix{55.0, 37.0, 0});
-        }
-        data = TrackDataSet::LoadTrackBody(image, Settings());
-    }
+    if (std::string(GetParam().name) == "spot") // every reading in one place
+        data = Track(std::vector<GpsFix>(10, GpsFix{55.0, 37.0, 0}));
     const std::string path = dir.File("earlier.out");
     testing_support::WriteFile(path, "earlier");
     const ExportResult result = ExportSession(*data, Settings(), GetParam().format, {GetParam().frequency}, path);
@@ -54,11 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ExportTest, RefusesASessionWithoutReadings)
 {
-    SessionImage image;
-    image.track = true;
-    image.records.resize(3);
-    image.fixes.resize(3, GpsFix{55.0, 37.0, 0});
-    auto data = TrackDataSet::LoadTrackBody(image, Settings());
+    auto data = Track(std::vector<GpsFix>(3, GpsFix{55.0, 37.0, 0}), false);
     const ExportResult result = ExportSession(*data, Settings(), ExportFormat::GeoPackage, {}, dir.File("t.gpkg"));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, "the session has no measured reading");

@@ -10,8 +10,6 @@
 #include "graphics/ValueSurface.h"
 #include "graphics/GraphSettings.h"
 #include "graphics/SurveyMapTable.h"
-#include "support/SyntheticGround.h"
-#include "track/TrackDataSet.h"
 #include "../graphics/RecordingContext.h"
 
 namespace {
