@@ -12,7 +12,6 @@
 #include "support/TempDir.h"
 
 using testing_support::ChildProcess;
-using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 

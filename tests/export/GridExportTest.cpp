@@ -8,8 +8,6 @@
 #include "graphics/NoDataValue.h"
 #include "graphics/SurveyGraphs.h"
 #include "graphics/ValueSurface.h"
-#include "graphics/GraphSettings.h"
-#include "graphics/SurveyMapTable.h"
 #include "../graphics/RecordingContext.h"
 
 namespace {
