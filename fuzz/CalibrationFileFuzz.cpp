@@ -1,10 +1,10 @@
 // Calibration files of any content: merged twice into one store (the second merge meets
 // every set again and answers the overwrite question), saved, and read back unchanged.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "Fuzz.h"
 #include "survey/CalibrationStore.h"
 
 namespace {
@@ -34,8 +34,7 @@ void Merge(CalibrationStore& store, void* bytes, size_t size, const std::string&
     // A buffer of our own: stdio would allocate and poison a fresh 8 KiB one per stream.
     static char buffer[BUFSIZ];
     std::FILE* f = fmemopen(bytes, size, "rb");
-    if (!f || std::setvbuf(f, buffer, _IOFBF, sizeof buffer) != 0)
-        std::abort();
+    AbortIf(!f || std::setvbuf(f, buffer, _IOFBF, sizeof buffer) != 0);
     store.MergeStream(f, name);
     std::fclose(f);
 }
@@ -59,21 +58,17 @@ void Check(const uint8_t* data, size_t size, std::string& text)
     text.clear();
     for (const auto& [key, set] : store.Sets()) {
         for (double frequency : set.F)
-            if (frequency == 0.0)
-                std::abort(); // a stored set never has a zero frequency
+            AbortIf(frequency == 0.0); // a stored set never has a zero frequency
         text += CalibrationSectionText(key, set);
     }
     CalibrationStore& reread = Store(1);
     if (!text.empty())
         Merge(reread, text.data(), text.size(), "written.ini");
-    if (reread.Sets().size() != store.Sets().size())
-        std::abort();
+    AbortIf(reread.Sets().size() != store.Sets().size());
     for (const auto& [key, set] : store.Sets()) {
         const CalibrationSet* back = reread.FindSet(key);
-        if (!back)
-            std::abort();
-        if (back->F != set.F || back->XP != set.XP || back->GF != set.GF || back->rt != set.rt)
-            std::abort();
+        AbortIf(!back);
+        AbortIf(back->F != set.F || back->XP != set.XP || back->GF != set.GF || back->rt != set.rt);
     }
 }
 

@@ -2,10 +2,10 @@
 // manual clock: exchanges end within the reply limit, never take stale bytes, and give
 // back exactly the bytes the instrument sent when they came in time.
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
+#include "Fuzz.h"
 #include "instrument/CInstrument.h"
 #include "instrument/FakeInstrumentSettings.h"
 #include "instrument/FakeTransport.h"
@@ -15,30 +15,24 @@
 namespace {
 
 // Reads the fuzz input front to back; zeros once it runs out.
-class Input {
-public:
-    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-    bool Empty() const { return size_ == 0; }
-    uint8_t Byte()
+struct Input {
+    const uint8_t* data;
+    size_t size;
+    bool Empty() const { return size == 0; }
+    uint8_t Byte() { return size ? (--size, *data++) : 0; }
+    // Low byte first: the operands of | are unsequenced.
+    uint16_t U16()
     {
-        if (size_ == 0)
-            return 0;
-        --size_;
-        return *data_++;
+        const uint8_t low = Byte();
+        return uint16_t(low | Byte() << 8);
     }
-    uint16_t U16() { return uint16_t(Byte() | Byte() << 8); }
     std::vector<uint8_t> Bytes(size_t count)
     {
-        count = std::min(count, size_);
-        std::vector<uint8_t> bytes(data_, data_ + count);
-        data_ += count;
-        size_ -= count;
-        return bytes;
+        count = std::min(count, size);
+        data += count;
+        size -= count;
+        return std::vector<uint8_t>(data - count, data);
     }
-
-private:
-    const uint8_t* data_;
-    size_t size_;
 };
 
 enum Operation { kReadSelected, kReadAll, kSeries, kBattery, kConnect, kDisconnect, kOperationCount };
@@ -69,28 +63,14 @@ Script ReadScript(Input& in)
     return script;
 }
 
-// When the first `need` bytes have all arrived at the latest, in ms after the write;
-// UINT64_MAX when the script carries fewer.
-uint64_t LatestArrival(const Script& script, size_t need)
+// When the first `need` bytes have arrived, in ms after the write, with each piece
+// `slack` late; UINT64_MAX when the script carries fewer.
+uint64_t Arrival(const Script& script, size_t need, uint32_t slack)
 {
     uint64_t at = 0;
     size_t carried = 0;
     for (const FakeTransport::Piece& piece : script.pieces) {
-        at += piece.afterMs + kPieceSlackMs;
-        carried += piece.bytes.size();
-        if (carried >= need)
-            return at;
-    }
-    return UINT64_MAX;
-}
-
-// When the first `need` bytes have arrived at the earliest.
-uint64_t EarliestArrival(const Script& script, size_t need)
-{
-    uint64_t at = 0;
-    size_t carried = 0;
-    for (const FakeTransport::Piece& piece : script.pieces) {
-        at += piece.afterMs;
+        at += piece.afterMs + slack;
         carried += piece.bytes.size();
         if (carried >= need)
             return at;
@@ -103,17 +83,11 @@ bool Starts(const uint8_t* bytes, const std::vector<uint8_t>& script, size_t off
     return std::equal(bytes, bytes + count, script.begin() + std::ptrdiff_t(offset));
 }
 
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Input in(data, size);
+    Input in{data, size};
     platform::ManualClock clock(in.Byte() & 1 ? 0xFFFFF000u : 1000u); // near the wrap, or not
     auto* transport = new FakeTransport(clock);
     CSerialPort port{std::unique_ptr<SerialTransport>(transport)};
@@ -172,8 +146,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(took <= kGiveUpMs);
         Check(transport->writes.size() == writes + 1);
         const bool complete = script.bytes.size() >= need;
-        const bool inTime = LatestArrival(script, need) <= kSurelyInTimeMs;
-        const bool tooLate = EarliestArrival(script, need) > kGiveUpMs;
+        const bool inTime = Arrival(script, need, kPieceSlackMs) <= kSurelyInTimeMs;
+        const bool tooLate = Arrival(script, need, 0) > kGiveUpMs;
         const bool exchanged = alive && complete && inTime;
         if (!complete || tooLate || !alive)
             Check(!ok);

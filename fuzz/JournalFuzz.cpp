@@ -1,10 +1,9 @@
 // Journals of any content: recovery never crashes nor allocates without bound, and what it
 // rebuilds saves into a session file that reads back with the same records.
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
-#include "FuzzSettings.h"
+#include "Fuzz.h"
 #include "survey/ByteStream.h"
 #include "session/Crc32.h"
 #include "session/JournalRecovery.h"
@@ -41,7 +40,7 @@ std::string WithChecksumsFixed(std::string bytes)
     return bytes;
 }
 
-void Check(std::string_view bytes)
+void CheckRecovery(std::string_view bytes)
 {
     const JournalSummary summary = SummarizeJournal(bytes);
     if (GridTooSlow(bytes))
@@ -49,16 +48,13 @@ void Check(std::string_view bytes)
     const RecoveryResult result = RecoverJournal(bytes, FuzzSettings());
     if (!result.dataSet)
         return;
-    if (result.readings > summary.readings)
-        std::abort();
+    AbortIf(result.readings > summary.readings);
     ByteWriter file;
     result.dataSet->Serialize(file, false);
     SessionImage image;
-    if (!ParseSession(file.Data(), image).empty() || image.records.size() != result.dataSet->RecordCount())
-        std::abort();
+    AbortIf(!ParseSession(file.Data(), image).empty() || image.records.size() != result.dataSet->RecordCount());
     for (size_t k = 0; k < image.records.size(); ++k)
-        if (image.records[k].bytes != result.dataSet->Record(k).bytes)
-            std::abort();
+        AbortIf(!SameRecord(image.records[k], result.dataSet->Record(k)));
 }
 
 } // namespace
@@ -66,7 +62,7 @@ void Check(std::string_view bytes)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    Check(bytes);
-    Check(WithChecksumsFixed(std::string(bytes)));
+    CheckRecovery(bytes);
+    CheckRecovery(WithChecksumsFixed(std::string(bytes)));
     return 0;
 }

@@ -1,9 +1,9 @@
 // NMEA streams of any content: the decoded state never depends on how the bytes were cut
 // into reads, and Feed hands out exactly what Snapshot holds.
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
+#include "Fuzz.h"
 #include "gps/CNmeaParser.h"
 
 namespace {
@@ -57,8 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     whole.Feed(stream, length, &handedOut);
     GpsData wholeState;
     whole.Snapshot(wholeState);
-    if (!Same(handedOut, wholeState))
-        std::abort();
+    AbortIf(!Same(handedOut, wholeState));
 
     CNmeaParser split(clock);
     size_t done = 0;
@@ -73,14 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         split.Feed(stream + done, length - done);
     GpsData splitState;
     split.Snapshot(splitState);
-    if (!Same(splitState, wholeState))
-        std::abort();
+    AbortIf(!Same(splitState, wholeState));
 
     // Reset forgets everything: the parser then decodes as a new one.
     whole.Reset();
     whole.Feed(stream, length);
     whole.Snapshot(handedOut);
-    if (!Same(handedOut, wholeState))
-        std::abort();
+    AbortIf(!Same(handedOut, wholeState));
     return 0;
 }

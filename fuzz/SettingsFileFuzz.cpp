@@ -1,8 +1,8 @@
 // Settings files of any content: whatever is read must write back and read again unchanged.
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "Fuzz.h"
 #include "platform/Registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -12,7 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         platform::Registry::Parse(std::string_view(reinterpret_cast<const char*>(data), size), problems);
     std::vector<std::string> again;
     platform::Registry second = platform::Registry::Parse(first.Serialize(), again);
-    if (!again.empty() || !(second == first))
-        std::abort();
+    AbortIf(!again.empty() || !(second == first));
     return 0;
 }

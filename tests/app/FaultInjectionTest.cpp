@@ -5,14 +5,13 @@
 
 #include <csignal>
 #include <sys/stat.h>
-#include <sstream>
 #include <vector>
 
+#include "Lurctl.h"
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 using testing_support::ChildProcess;
-using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
@@ -20,20 +19,17 @@ namespace {
 
 class FaultInjection : public testing::Test {
 protected:
-    // lurctl with private settings and journal directories; the journals go under
-    // `dataHome` when one is given.
-    std::unique_ptr<ChildProcess> StartLurctl(const std::string& arguments, const std::string& dataHome = "")
+    // lurctl with private settings and journal directories.
+    std::unique_ptr<ChildProcess> StartLurctl(const std::string& arguments)
     {
-        return std::make_unique<ChildProcess>(
-            std::vector<std::string>{"/bin/sh", "-c", "exec " + Lurctl() + " " + arguments},
-            std::vector<std::string>{"XDG_DATA_HOME=" + (dataHome.empty() ? data.path() : dataHome)});
+        return std::make_unique<ChildProcess>(std::vector<std::string>{"/bin/sh", "-c", "exec " + Lurctl() + " " + arguments},
+                                              std::vector<std::string>{"XDG_DATA_HOME=" + data.path()});
     }
     int RunLurctl(const std::string& arguments, std::string& out, const std::string& dataHome = "")
     {
-        auto child = StartLurctl(arguments, dataHome);
-        const int status = child->Wait(120000);
-        out = child->Output();
-        return status;
+        LurctlResult r = ::Lurctl(config, arguments, "&1", dataHome.empty() ? data.path() : dataHome);
+        out = r.out;
+        return r.status;
     }
     std::string Lurctl() const { return std::string(LURCTL_PATH) + " --config-dir '" + config.path() + "'"; }
 
@@ -53,18 +49,11 @@ protected:
         std::string out;
         EXPECT_EQ(RunLurctl("session export '" + session + "' --format csv --units adc", out), 0) << out;
         std::vector<std::string> rows;
-        std::istringstream lines(out);
-        std::string line;
-        std::getline(lines, line); // header
-        const int timeColumn = track ? 5 : 3;
-        while (std::getline(lines, line)) {
-            std::string row;
-            std::istringstream cells(line);
-            std::string cell;
-            for (int column = 0; std::getline(cells, cell, ','); ++column)
-                if (column != timeColumn)
-                    row += cell + ",";
-            rows.push_back(row);
+        for (std::vector<std::string>& cells : CsvRows(out)) {
+            cells.erase(cells.begin() + (track ? 5 : 3));
+            std::string& row = rows.emplace_back();
+            for (const std::string& cell : cells)
+                row += cell + ",";
         }
         return rows;
     }

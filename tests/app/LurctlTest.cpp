@@ -1,45 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <sys/wait.h>
+#include <algorithm>
+#include <filesystem>
 
+#include "Lurctl.h"
 #include "platform/CodePage.h"
-#include "survey/CalibrationStore.h"
+#include "session/SessionFile.h"
 #include "support/SettingsFixture.h"
 #include "support/SyntheticGround.h"
-#include "support/TempDir.h"
-#include "session/SessionFile.h"
-#include <filesystem>
-#include <sstream>
+#include "survey/CalibrationStore.h"
 
 using testing_support::ReadFile;
-using testing_support::TempDir;
 using testing_support::WriteFile;
 
 namespace {
-
-struct Result {
-    int status;
-    std::string out;
-};
-
-// Runs lurctl with a private configuration directory; standard error joins standard output.
-Result Lurctl(const TempDir& config, const std::string& arguments)
-{
-    std::string command = std::string(LURCTL_PATH) + " --config-dir '" + config.path() + "' " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    Result r{-1, {}};
-    if (!pipe)
-        return r;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        r.out.append(buffer.data(), n);
-    int status = ::pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
 
 std::string Frequencies()
 {
@@ -49,28 +23,44 @@ std::string Frequencies()
     return text;
 }
 
-TEST(Lurctl, ShowPrintsTheBuiltInSetOfAnEmptyStore)
+size_t Lines(const std::string& text) { return size_t(std::count(text.begin(), text.end(), '\n')); }
+
+// Session files over the synthetic ground, written with settings of their own.
+class LurctlTest : public testing_support::SettingsTest {
+protected:
+    std::string Saved(DataSet& data, const std::string& name)
+    {
+        EXPECT_TRUE(SaveSession(data, dir.File(name)).ok);
+        return "'" + dir.File(name) + "'";
+    }
+    std::string SurveyFile() { return Saved(*testing_support::GroundSurvey(Settings(), 20, 6, 2.0f, 2.0f, 100), "survey.lur"); }
+    std::string TrackFile() { return Saved(*testing_support::GroundTrack(Settings(), 300), "track.lur"); }
+    testing_support::TempDir config;
+};
+
+} // namespace
+
+TEST_F(LurctlTest, ShowPrintsTheBuiltInSetOfAnEmptyStore)
 {
-    TempDir config;
-    Result r = Lurctl(config, "calibration show 9");
+    LurctlResult r = Lurctl(config, "calibration show 9");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, platform::Cp1251ToUtf8(CalibrationSectionText(kBuiltInCalibrationKey, BuiltInCalibrationSet())));
-    Result list = Lurctl(config, "calibration list");
-    EXPECT_EQ(list.out, "<отсутствует>\n");
+    EXPECT_EQ(Lurctl(config, "calibration list").out, "<отсутствует>\n");
+    LurctlResult help = Lurctl(config, "help calibration");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("lurctl calibration merge SOURCE"), std::string::npos);
+    EXPECT_NE(Lurctl(config, "--help").out.find("calibration"), std::string::npos);
 }
 
-TEST(Lurctl, MergeSavesAndListShowsTheSets)
+TEST_F(LurctlTest, MergeSavesAndListShowsTheSets)
 {
-    TempDir config;
     WriteFile(config.File("src.ini"), "[LUR 12]\nDate=03/04/2015\nComment=\xCF\xF0\xE8\xE1\xEE\xF0\n" + Frequencies() +
                                           "[LUR 4]\n" + Frequencies());
-    Result merged = Lurctl(config, "calibration merge " + config.File("src.ini"));
+    LurctlResult merged = Lurctl(config, "calibration merge " + config.File("src.ini"));
     EXPECT_EQ(merged.status, 0) << merged.out;
     EXPECT_NE(merged.out.find("added LUR 12, 03/04/2015 Прибор"), std::string::npos) << merged.out;
     EXPECT_NE(merged.out.find("saved "), std::string::npos);
-
-    Result list = Lurctl(config, "calibration list");
-    EXPECT_EQ(list.out, "LUR 4, 01/01/2000\nLUR 12, 03/04/2015 Прибор\n");
+    EXPECT_EQ(Lurctl(config, "calibration list").out, "LUR 4, 01/01/2000\nLUR 12, 03/04/2015 Прибор\n");
 
     // The written file reads back to the sets that were merged.
     CalibrationStore written(config.File("LurCalibration.ini"));
@@ -78,103 +68,55 @@ TEST(Lurctl, MergeSavesAndListShowsTheSets)
     ASSERT_EQ(written.Sets().size(), 2u);
     for (const auto& [key, set] : source.Sets())
         EXPECT_TRUE(written.FindSet(key) && written.FindSet(key)->SameAs(set));
-
-    Result shown = Lurctl(config, "calibration show 12 01/01/2020 --cp1251");
-    EXPECT_EQ(shown.out, CalibrationSectionText({12, 2015, 4, 3}, *source.FindSet({12, 2015, 4, 3})));
+    EXPECT_EQ(Lurctl(config, "calibration show 12 01/01/2020 --cp1251").out,
+              CalibrationSectionText({12, 2015, 4, 3}, *source.FindSet({12, 2015, 4, 3})));
 
     WriteFile(config.File("changed.ini"), "[LUR 4]\nComment=changed\n" + Frequencies());
-    Result kept = Lurctl(config, "calibration merge " + config.File("changed.ini"));
+    LurctlResult kept = Lurctl(config, "calibration merge " + config.File("changed.ini"));
     EXPECT_NE(kept.out.find("kept"), std::string::npos) << kept.out;
-    Result replaced = Lurctl(config, "calibration merge --overwrite yes " + config.File("changed.ini"));
+    LurctlResult replaced = Lurctl(config, "calibration merge --overwrite yes " + config.File("changed.ini"));
     EXPECT_NE(replaced.out.find("replaced LUR 4, 01/01/2000 changed"), std::string::npos) << replaced.out;
 }
 
-TEST(Lurctl, ErrorsAreReportedWithAStatus)
+TEST_F(LurctlTest, SettingsShowReportsUnreadableValuesAndWritesNothing)
 {
-    TempDir config;
-    EXPECT_EQ(Lurctl(config, "calibration merge /no/such/file").status, 1);
-    EXPECT_EQ(Lurctl(config, "calibration show 70000").status, 2);
-    EXPECT_EQ(Lurctl(config, "calibration show 9 31/13/2020").status, 2);
-    EXPECT_EQ(Lurctl(config, "calibration merge x --overwrite maybe").status, 2);
-    EXPECT_EQ(Lurctl(config, "nonsense").status, 2);
-    EXPECT_EQ(Lurctl(config, "calibration list --bogus").status, 2);
-    Result help = Lurctl(config, "help calibration");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("lurctl calibration merge SOURCE"), std::string::npos);
-    EXPECT_NE(Lurctl(config, "--help").out.find("calibration"), std::string::npos);
-}
-
-TEST(Lurctl, SettingsShowReportsUnreadableValuesAndWritesNothing)
-{
-    TempDir config;
     const std::string text = "[software\\Dalmar\\LurControl\\Default values]\n\"xSize\"=dword:0000002a\n"
                              "\"ySize\"=hex:01\nrubbish\n@=dword:00000055\n";
     WriteFile(config.File("settings.reg"), text);
-    Result r = Lurctl(config, "settings show");
+    LurctlResult r = Lurctl(config, "settings show");
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("xSize = 42\n"), std::string::npos);
-    EXPECT_NE(r.out.find("ySize = 10\n"), std::string::npos);
-    EXPECT_NE(r.out.find("@ = 85\n"), std::string::npos);
-    EXPECT_NE(r.out.find("Проф. кривая: профиль %u, частота %u = 1\n"), std::string::npos);
-    EXPECT_NE(r.out.find("\"ySize\" is not a 32-bit value"), std::string::npos);
-    EXPECT_NE(r.out.find("line 4: unreadable line ignored"), std::string::npos);
+    for (const char* line : {"xSize = 42\n", "ySize = 10\n", "@ = 85\n", "Проф. кривая: профиль %u, частота %u = 1\n",
+                             "\"ySize\" is not a 32-bit value", "line 4: unreadable line ignored"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
     EXPECT_EQ(ReadFile(config.File("settings.reg")), text);
 }
 
-} // namespace
-
-namespace {
-
-// Session files over the synthetic ground, written with settings of their own.
-class LurctlRender : public testing_support::SettingsTest {
-protected:
-    std::string SurveyFile()
-    {
-        auto data = testing_support::GroundSurvey(Settings(), 20, 6, 2.0f, 2.0f, 100);
-        const std::string path = dir.File("survey.lur");
-        EXPECT_TRUE(SaveSession(*data, path).ok);
-        return path;
-    }
-    std::string TrackFile()
-    {
-        auto data = testing_support::GroundTrack(Settings(), 300);
-        const std::string path = dir.File("track.lur");
-        EXPECT_TRUE(SaveSession(*data, path).ok);
-        return path;
-    }
-    TempDir config;
-};
-
-size_t Lines(const std::string& text)
+TEST_F(LurctlTest, PaintsEveryGraphAsPngWithItsValues)
 {
-    return size_t(std::count(text.begin(), text.end(), '\n'));
-}
-
-} // namespace
-
-TEST_F(LurctlRender, PaintsSurveyGraphsAsPngWithTheirValues)
-{
-    const std::string session = SurveyFile();
-    for (const char* graph : {"map", "section", "profile-curve", "sounding", "progress"}) {
-        const std::string png = dir.File(std::string(graph) + ".png");
-        Result r = Lurctl(config, "render '" + session + "' --graph " + graph + " --width 120 --height 90 --out '" +
-                                      png + "' --values '" + dir.File("values.csv") + "'");
-        EXPECT_EQ(r.status, 0) << graph << ": " << r.out;
+    const std::string survey = SurveyFile(), track = TrackFile();
+    for (const auto& [session, graph] : std::vector<std::pair<std::string, std::string>>{
+             {survey, "map"}, {survey, "section"}, {survey, "profile-curve"}, {survey, "sounding"},
+             {survey, "progress"}, {track, "map"}, {track, "section"}, {track, "profile-curve"},
+             {track, "sounding"}, {track, "track-view"}, {track, "progress"}}) {
+        const std::string png = dir.File(graph + ".png"), values = dir.File("values.csv");
+        std::filesystem::remove(values);
+        LurctlResult r = Lurctl(config, "render " + session + " --graph " + graph + (session == track ? " --radius 8" : "") +
+                                            " --width 120 --height 90 --out '" + png + "' --values '" + values + "'");
+        EXPECT_EQ(r.status, 0) << session << graph << ": " << r.out;
         EXPECT_EQ(ReadFile(png).substr(1, 3), "PNG") << graph;
-        const std::string values = ReadFile(dir.File("values.csv"));
-        EXPECT_EQ(Lines(values), 90u) << graph;
-        EXPECT_EQ(values.substr(0, values.find('\n')).size() >= 119, true) << graph;
+        const std::string text = ReadFile(values);
+        EXPECT_EQ(Lines(text), 90u) << graph;
+        EXPECT_GE(text.substr(0, text.find('\n')).size(), 119u) << graph;
     }
     // Nothing was written into the configuration directory.
     EXPECT_TRUE(std::filesystem::is_empty(config.path()));
 }
 
-TEST_F(LurctlRender, MapValuesFollowThePipe)
+TEST_F(LurctlTest, MapValuesFollowThePipe)
 {
-    const std::string session = SurveyFile();
-    Result r = Lurctl(config, "render '" + session +
-                                  "' --graph map --frequency 8 --pixel-size 2 --width 40 --height 20 "
-                              "--out '" + dir.File("m.png") + "' --values '" + dir.File("m.csv") + "'");
+    LurctlResult r = Lurctl(config, "render " + SurveyFile() +
+                                        " --graph map --frequency 8 --pixel-size 2 --width 40 --height 20 --out '" +
+                                        dir.File("m.png") + "' --values '" + dir.File("m.csv") + "'");
     ASSERT_EQ(r.status, 0) << r.out;
     std::istringstream rows(ReadFile(dir.File("m.csv")));
     std::string row;
@@ -191,25 +133,8 @@ TEST_F(LurctlRender, MapValuesFollowThePipe)
     EXPECT_LT(peak, 35);
 }
 
-TEST_F(LurctlRender, ReportsWhyNothingWasDrawn)
-{
-    const std::string session = SurveyFile();
-    Result r = Lurctl(config, "render '" + session + "' --graph sounding --profile 5 --station 3 --out '" +
-                                  dir.File("s.png") + "'");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(Lines(r.out), 1u) << r.out;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("s.png")));
-    r = Lurctl(config, "render '" + session + "' --graph track-view");
-    EXPECT_EQ(r.status, 1);
-    r = Lurctl(config, "render '" + session + "' --graph pie");
-    EXPECT_EQ(r.status, 2);
-    r = Lurctl(config, "render '" + session + "' --graph map --width 0");
-    EXPECT_EQ(r.status, 2);
-    r = Lurctl(config, "render '" + dir.File("missing.lur") + "' --graph map");
-    EXPECT_EQ(r.status, 1);
-}
-
-TEST_F(LurctlRender, StartsAtThePagesFrequencyAndNamesTheRealReason)
+// A refusal exits 1 (2 for a bad command line), says why and writes no image.
+TEST_F(LurctlTest, RefusalsGiveAStatusAndTheRealReason)
 {
     auto data = testing_support::GroundSurvey(Settings(), 20, 6, 2.0f, 2.0f, 100);
     for (size_t k = 0; k < data->RecordCount(); ++k) { // the instrument never measured frequency 1
@@ -217,29 +142,38 @@ TEST_F(LurctlRender, StartsAtThePagesFrequencyAndNamesTheRealReason)
         record.bytes[168] &= 0xFE;
         data->StoreRecord(k, record);
     }
-    const std::string survey = dir.File("no-first-frequency.lur");
-    ASSERT_TRUE(SaveSession(*data, survey).ok);
-    const std::string png = dir.File("m.png");
-    Result r = Lurctl(config, "render '" + survey + "' --graph map --out '" + png + "'");
-    EXPECT_EQ(r.status, 0) << r.out;
-    r = Lurctl(config, "render '" + survey + "' --graph map --frequency 1 --out '" + png + "'");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("frequency 1 is not used"), std::string::npos) << r.out;
-    r = Lurctl(config, "render '" + TrackFile() + "' --graph map --radius 8 --pixel-size 60 --width 100 --height 50 "
-                                                 "--out '" + png + "'");
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("too small for one grid row"), std::string::npos) << r.out;
-}
+    const std::string noFirst = Saved(*data, "no-first-frequency.lur");
+    const std::string survey = SurveyFile(), track = TrackFile(), png = " --out '" + dir.File("refused.png") + "'";
+    // The page's frequency is the first one measured, not frequency 1.
+    EXPECT_EQ(Lurctl(config, "render " + noFirst + " --graph map --out '" + dir.File("m.png") + "'").status, 0);
 
-TEST_F(LurctlRender, TrackSessionsPaintTheTrackGraphs)
-{
-    const std::string session = TrackFile();
-    for (const char* graph : {"map", "section", "profile-curve", "sounding", "track-view", "progress"}) {
-        Result r = Lurctl(config, "render '" + session + "' --graph " + graph +
-                                      " --radius 8 --width 100 --height 80 --out '" + dir.File("t.png") + "'");
-        EXPECT_EQ(r.status, 0) << graph << ": " << r.out;
+    struct Refusal {
+        std::string arguments;
+        int status;
+        std::string reason;
+    };
+    for (const Refusal& c : std::vector<Refusal>{
+             {"calibration merge /no/such/file", 1, ""},
+             {"calibration show 70000", 2, ""},
+             {"calibration show 9 31/13/2020", 2, ""},
+             {"calibration merge x --overwrite maybe", 2, ""},
+             {"nonsense", 2, ""},
+             {"calibration list --bogus", 2, ""},
+             {"render " + survey + " --graph sounding --profile 5 --station 3" + png, 1, ""},
+             {"render " + survey + " --graph track-view" + png, 1, ""},
+             {"render " + survey + " --graph pie" + png, 2, ""},
+             {"render " + survey + " --graph map --width 0" + png, 2, ""},
+             {"render '" + dir.File("missing.lur") + "' --graph map" + png, 1, ""},
+             {"render " + noFirst + " --graph map --frequency 1" + png, 1, "frequency 1 is not used"},
+             {"render " + track + " --graph map --radius 8 --pixel-size 60 --width 100 --height 50" + png, 1,
+              "too small for one grid row"},
+             {"render " + track + " --graph sounding --reading 300" + png, 1, ""}}) {
+        LurctlResult r = Lurctl(config, c.arguments);
+        EXPECT_EQ(r.status, c.status) << c.arguments << ": " << r.out;
+        EXPECT_NE(r.out.find(c.reason), std::string::npos) << c.arguments << ": " << r.out;
+        if (c.status == 1) {
+            EXPECT_EQ(Lines(r.out), 1u) << c.arguments << ": " << r.out;
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir.File("refused.png"))) << c.arguments;
     }
-    Result r = Lurctl(config, "render '" + session + "' --graph sounding --reading 300 --out '" +
-                                  dir.File("t.png") + "'");
-    EXPECT_EQ(r.status, 1);
 }

@@ -2,57 +2,28 @@
 // session file and the conversion, as lurctl does them.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
-#include <cstdio>
-#include <sstream>
-#include <sys/wait.h>
 
-#include "support/TempDir.h"
+#include "Lurctl.h"
 #include "survey/Calibration.h"
 
 using testing_support::TempDir;
 
 namespace {
 
-int Lurctl(const TempDir& config, const std::string& arguments, std::string& out)
+// The output of lurctl, which must succeed; its standard error is dropped.
+std::string Output(const TempDir& config, const std::string& arguments)
 {
-    std::string command = std::string(LURCTL_PATH) + " --config-dir '" + config.path() + "' " + arguments + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return -1;
-    std::array<char, 4096> buffer;
-    size_t n;
-    out.clear();
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        out.append(buffer.data(), n);
-    int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    LurctlResult r = Lurctl(config, arguments, "/dev/null");
+    EXPECT_EQ(r.status, 0) << arguments;
+    return r.out;
 }
 
 // Takes a simulated survey into `file` and describes it.
 std::string SurveyInfo(const TempDir& config, const std::string& arguments, const std::string& file)
 {
-    std::string out;
-    EXPECT_EQ(Lurctl(config, "survey --simulate " + arguments + " --out " + file, out), 0) << arguments;
-    EXPECT_EQ(Lurctl(config, "session info " + file, out), 0) << file;
-    return out;
-}
-
-// The cells of each data row of an export.
-std::vector<std::vector<std::string>> CsvRows(const std::string& csv)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(csv);
-    std::string line;
-    std::getline(lines, line); // header
-    while (std::getline(lines, line)) {
-        std::vector<std::string>& cells = rows.emplace_back();
-        std::istringstream fields(line);
-        for (std::string cell; std::getline(fields, cell, ',');)
-            cells.push_back(cell);
-    }
-    return rows;
+    Output(config, "survey --simulate " + arguments + " --out " + file);
+    return Output(config, "session info " + file);
 }
 
 // The 14 frequency columns of each data row of a survey's export.
@@ -75,16 +46,12 @@ TEST(SurveyClosedLoop, HomogeneousGroundReadsBackWithinTwoPercent)
     TempDir config;
     const CalibrationSet& cal = BuiltInCalibrationSet();
     for (double ohmMetres : {3.0, 10.0, 100.0, 1000.0}) {
-        std::string out;
         const std::string file = config.File("h.lur");
-        ASSERT_EQ(Lurctl(config, "survey --simulate --type limited --x 3 --homogeneous " + std::to_string(ohmMetres) +
-                                  " --out " + file, out), 0);
-        ASSERT_EQ(Lurctl(config, "session export " + file + " --format csv --units apparent --component quadrature --resistivity", out), 0);
-        auto apparent = Rows(out);
-        ASSERT_EQ(Lurctl(config, "session export " + file + " --format csv --units adc --component quadrature", out), 0);
-        auto quadrature = Rows(out);
-        ASSERT_EQ(Lurctl(config, "session export " + file + " --format csv --units adc --component inphase", out), 0);
-        auto inphase = Rows(out);
+        Output(config, "survey --simulate --type limited --x 3 --homogeneous " + std::to_string(ohmMetres) + " --out " + file);
+        const std::string csv = "session export " + file + " --format csv --units ";
+        auto apparent = Rows(Output(config, csv + "apparent --component quadrature --resistivity"));
+        auto quadrature = Rows(Output(config, csv + "adc --component quadrature"));
+        auto inphase = Rows(Output(config, csv + "adc --component inphase"));
         ASSERT_EQ(apparent.size(), 3u);
         ASSERT_EQ(quadrature.size(), 3u);
         ASSERT_EQ(inphase.size(), 3u);
@@ -109,21 +76,18 @@ TEST(SurveyClosedLoop, HomogeneousGroundReadsBackWithinTwoPercent)
 TEST(SurveyClosedLoop, EveryWorkTypeRoundTripsThroughTheProtocol)
 {
     TempDir config;
-    std::string out;
-    out = SurveyInfo(config, "--type map --x 20 --y 10", config.File("map.lur"));
-    EXPECT_NE(out.find("grid: 20 stations x 10 profiles"), std::string::npos) << out;
-    EXPECT_NE(out.find("measured: 200"), std::string::npos) << out;
-
-    out = SurveyInfo(config, "--type profile --readings 7", config.File("profile.lur"));
-    EXPECT_NE(out.find("profile (4)"), std::string::npos) << out;
-    EXPECT_NE(out.find("measured: 7"), std::string::npos) << out;
-
-    const std::string series = config.File("series.lur");
-    out = SurveyInfo(config, "--type limited --x 28 --series", series);
-    EXPECT_NE(out.find("measured: 28"), std::string::npos) << out;
-
-    EXPECT_EQ(Lurctl(config, "survey --simulate --type map --gps-port /dev/null --out " + series, out), 2);
-    EXPECT_EQ(Lurctl(config, "survey --type map --out " + series, out), 2);
+    int n = 0;
+    for (const auto& [arguments, says] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {"--type map --x 20 --y 10", {"grid: 20 stations x 10 profiles", "measured: 200"}},
+             {"--type profile --readings 7", {"profile (4)", "measured: 7"}},
+             {"--type limited --x 28 --series", {"measured: 28"}}}) {
+        const std::string out = SurveyInfo(config, arguments, config.File(std::to_string(++n) + ".lur"));
+        for (const std::string& text : says)
+            EXPECT_NE(out.find(text), std::string::npos) << out;
+    }
+    const std::string series = config.File("3.lur");
+    EXPECT_EQ(Lurctl(config, "survey --simulate --type map --gps-port /dev/null --out " + series).status, 2);
+    EXPECT_EQ(Lurctl(config, "survey --type map --out " + series).status, 2);
 }
 
 TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
@@ -137,7 +101,7 @@ TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
     EXPECT_NE(out.find("GPS track (31)"), std::string::npos) << out;
     EXPECT_NE(out.find("measured: 30"), std::string::npos) << out;
 
-    ASSERT_EQ(Lurctl(config, "session export " + track + " --format csv --units adc", out), 0);
+    out = Output(config, "session export " + track + " --format csv --units adc");
     struct Row {
         double east, north;
         double highest; // the highest frequency's value

@@ -4,10 +4,13 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "conversion/ReadingConversion.h"
 #include "export/SessionExport.h"
 #include "support/SettingsFixture.h"
+#include "support/SyntheticGround.h"
+#include "track/TrackDataSet.h"
 
 // Settings in a temporary directory and GDAL to read the exports back with.
 class ExportTest : public testing_support::SettingsTest {
@@ -26,6 +29,17 @@ protected:
     static Dataset Open(const std::string& path, unsigned kind)
     {
         return Dataset(GDALDataset::Open(path.c_str(), kind | GDAL_OF_READONLY));
+    }
+
+    // A track of ground readings (never measured ones when `measured` is false) at `fixes`.
+    std::unique_ptr<TrackDataSet> Track(const std::vector<GpsFix>& fixes, bool measured = true)
+    {
+        SessionImage image;
+        image.track = true;
+        image.fixes = fixes;
+        for (uint32_t k = 0; k < fixes.size(); ++k)
+            image.records.push_back(measured ? testing_support::GroundRecord(k, 0, k) : MeasurementRecord{});
+        return TrackDataSet::LoadTrackBody(image, Settings());
     }
 
     // Frequency i of record as the graphs and the CSV export convert it.

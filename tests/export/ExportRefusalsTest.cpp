@@ -1,64 +1,40 @@
 #include <filesystem>
 
 #include "ExportFixture.h"
-#include "support/SyntheticGround.h"
-#include "track/TrackDataSet.h"
-
-namespace {
-
-struct Refusal {
-    const char* name;
-    ExportFormat format;
-    std::optional<int> frequency;
-    const char* reason;
-};
-
-class ExportRefusals : public ExportTest, public testing::WithParamInterface<Refusal> {};
-
-} // namespace
 
 // A refused export names the reason and leaves the earlier file and its directory as they were.
-TEST_P(ExportRefusals, KeepTheEarlierFile)
+TEST_F(ExportTest, RefusalsKeepTheEarlierFile)
 {
-    auto data = testing_support::GroundTrack(Settings(), 40);
+    struct Refusal {
+        ExportFormat format;
+        std::optional<int> frequency;
+        const char* reason;
+    };
+    auto track = testing_support::GroundTrack(Settings(), 40);
+    auto spot = Track(std::vector<GpsFix>(10, GpsFix{55.0, 37.0, 0})); // every reading in one place
     Settings().usedFrequencies[4] = 0;
-    if (std::string(GetParam().name) == "spot") { // every reading in one place
-        SessionImage image;
-        image.track = true;
-        for (uint32_t k = 0; k < 10; ++k) {
-            image.records.push_back(testing_support::GroundRecord(k, 0, k));
-            image.fixes.push_back(GpsFix{55.0, 37.0, 0});
-        }
-        data = TrackDataSet::LoadTrackBody(image, Settings());
+    for (const auto& [data, c] : std::vector<std::pair<TrackDataSet*, Refusal>>{
+             {track.get(), {ExportFormat::GeoPackage, 4, "frequency 5 (6.945 kHz) was not used"}},
+             {track.get(), {ExportFormat::GeoPackage, 14, "there is no frequency 15"}},
+             {track.get(), {ExportFormat::AsciiGrid, std::nullopt, "asc holds one frequency"}},
+             {track.get(), {ExportFormat::StationTable, std::nullopt, "does not suit"}},
+             {spot.get(), {ExportFormat::GeoTiff, std::nullopt, "spread over an area"}}}) {
+        const std::string path = dir.File("earlier.out");
+        testing_support::WriteFile(path, "earlier");
+        const ExportResult result = ExportSession(*data, Settings(), c.format, {c.frequency}, path);
+        EXPECT_FALSE(result.ok) << c.reason;
+        EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
+        EXPECT_TRUE(testing_support::ReadFile(path) == "earlier");
+        size_t entries = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            entries += entry.path().filename().string().rfind("earlier", 0) == 0 ? 1 : 0;
+        EXPECT_EQ(entries, 1u) << "a staging file was left behind: " << c.reason;
     }
-    const std::string path = dir.File("earlier.out");
-    testing_support::WriteFile(path, "earlier");
-    const ExportResult result = ExportSession(*data, Settings(), GetParam().format, {GetParam().frequency}, path);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find(GetParam().reason), std::string::npos) << result.error;
-    EXPECT_TRUE(testing_support::ReadFile(path) == "earlier");
-    size_t entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        entries += entry.path().filename().string().rfind("earlier", 0) == 0 ? 1 : 0;
-    EXPECT_EQ(entries, 1u) << "a staging file was left behind";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExportRefusals,
-    testing::Values(Refusal{"unused", ExportFormat::GeoPackage, 4, "frequency 5 (6.945 kHz) was not used"},
-                    Refusal{"outside", ExportFormat::GeoPackage, 14, "there is no frequency 15"},
-                    Refusal{"every", ExportFormat::AsciiGrid, std::nullopt, "asc holds one frequency"},
-                    Refusal{"survey", ExportFormat::StationTable, std::nullopt, "does not suit"},
-                    Refusal{"spot", ExportFormat::GeoTiff, std::nullopt, "spread over an area"}),
-    [](const testing::TestParamInfo<Refusal>& info) { return info.param.name; });
 
 TEST_F(ExportTest, RefusesASessionWithoutReadings)
 {
-    SessionImage image;
-    image.track = true;
-    image.records.resize(3);
-    image.fixes.resize(3, GpsFix{55.0, 37.0, 0});
-    auto data = TrackDataSet::LoadTrackBody(image, Settings());
+    auto data = Track(std::vector<GpsFix>(3, GpsFix{55.0, 37.0, 0}), false);
     const ExportResult result = ExportSession(*data, Settings(), ExportFormat::GeoPackage, {}, dir.File("t.gpkg"));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, "the session has no measured reading");

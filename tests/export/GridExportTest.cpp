@@ -8,10 +8,6 @@
 #include "graphics/NoDataValue.h"
 #include "graphics/SurveyGraphs.h"
 #include "graphics/ValueSurface.h"
-#include "graphics/GraphSettings.h"
-#include "graphics/SurveyMapTable.h"
-#include "support/SyntheticGround.h"
-#include "track/TrackDataSet.h"
 #include "../graphics/RecordingContext.h"
 
 namespace {

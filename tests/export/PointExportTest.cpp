@@ -1,12 +1,10 @@
 #include <ogrsf_frmts.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
 #include "ExportFixture.h"
-#include "support/SyntheticGround.h"
-#include "track/TrackDataSet.h"
 
 namespace {
 
@@ -62,8 +60,7 @@ TEST_P(PointExport, ReadsBackEveryPositionedReadingWithItsValues)
         for (int i : {0, 7, 13}) {
             char name[32];
             std::snprintf(name, sizeof name, "f%.6gkHz", Settings().currentCalibration.F[size_t(i)]);
-            for (char* c = name; *c; ++c)
-                *c = *c == '.' ? '_' : *c;
+            std::replace(std::begin(name), std::end(name), '.', '_');
             const int field = FieldIndex(definition, name);
             ASSERT_GE(field, 0) << name;
             EXPECT_EQ(static_cast<float>(feature->GetFieldAsDouble(field)), Value(data->Record(size_t(k)), i)) << name;
@@ -109,13 +106,10 @@ TEST_F(ExportTest, KmlPlacemarksTakeTheMapChartColourOfTheirValue)
 
 TEST_F(ExportTest, ReadingsWithoutPositionAreLeftOut)
 {
-    SessionImage image;
-    image.track = true;
-    for (uint32_t k = 0; k < 6; ++k) {
-        image.records.push_back(testing_support::GroundRecord(k, 0, k));
-        image.fixes.push_back(k % 2 ? GpsFix{55.0 + k * 1e-5, 37.0, 0} : GpsFix{});
-    }
-    auto data = TrackDataSet::LoadTrackBody(image, Settings());
+    std::vector<GpsFix> fixes(6);
+    for (uint32_t k = 1; k < 6; k += 2)
+        fixes[k] = GpsFix{55.0 + k * 1e-5, 37.0, 0};
+    auto data = Track(fixes);
     ASSERT_TRUE(ExportSession(*data, Settings(), ExportFormat::GeoJson, {}, dir.File("t.geojson")).ok);
     Dataset dataset = Open(dir.File("t.geojson"), GDAL_OF_VECTOR);
     ASSERT_TRUE(dataset);
