@@ -71,7 +71,11 @@ void TakeReadings(MeasurementPage& page, int count, SimulatedField* follow)
         page.repaint();
         page.StartAction();
     }
-    QApplication::processEvents();
+    // Let the flash of a profile-start beep pass before the picture is taken.
+    for (int wait = 0; wait < 2 * MeasurementPage::kFlashMs / 10; ++wait) {
+        QThread::msleep(10);
+        QApplication::processEvents();
+    }
 }
 
 std::unique_ptr<SimulatedField> StartField(const InstrumentOptions& instrument, std::optional<GpsSimulatorOptions> gps)
