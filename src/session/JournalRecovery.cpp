@@ -75,16 +75,20 @@ bool Replay(const journal::Entry& entry, DataSet& dataSet, bool track, CSettings
         if ((entry.type == journal::kTrackReading) != track ||
             !journal::DecodeReading(entry.payload, track, reading))
             return problem = "a reading entry is malformed", false;
+        // The position after the reading is checked before anything is stored, so a damaged
+        // entry leaves the data set as the entries before it made it.
+        const size_t recordsAfter = std::max<size_t>(dataSet.RecordCount(), size_t(reading.index) + 1);
         bool ok = false;
         if (track) {
             auto& set = static_cast<TrackDataSet&>(dataSet);
-            ok = set.RestoreReading(reading.index, reading.record, reading.fix) && set.SetCursor(reading.positionA);
+            ok = reading.positionA <= recordsAfter && set.RestoreReading(reading.index, reading.record, reading.fix) &&
+                 set.SetCursor(reading.positionA);
         } else {
             auto& set = static_cast<SurveyDataSet&>(dataSet);
             // Open profiles grow one reading at a time; grids never grow.
             const bool fits = set.XSize() == 0 ? reading.index <= set.RecordCount() : reading.index < set.RecordCount();
-            ok = fits && set.StoreRecord(reading.index, reading.record) &&
-                 set.SetPosition(reading.positionA, reading.positionB);
+            ok = fits && set.PositionFits(reading.positionA, reading.positionB, recordsAfter) &&
+                 set.StoreRecord(reading.index, reading.record) && set.SetPosition(reading.positionA, reading.positionB);
         }
         if (!ok)
             return problem = "reading " + std::to_string(reading.index) + " lies outside the data set", false;

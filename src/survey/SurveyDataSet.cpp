@@ -64,9 +64,14 @@ MeasureOutcome SurveyDataSet::Measure(ReadingSource& instrument)
     return CommitJournal();
 }
 
+bool SurveyDataSet::PositionFits(uint32_t p, uint32_t s, size_t records) const
+{
+    return p < ySize_ && (xSize_ != 0 ? s < xSize_ : s <= records);
+}
+
 bool SurveyDataSet::SetPosition(uint32_t p, uint32_t s)
 {
-    if (p >= ySize_ || (xSize_ != 0 ? s >= xSize_ : s > records_.size()))
+    if (!PositionFits(p, s, records_.size()))
         return false;
     p_ = p;
     s_ = s;

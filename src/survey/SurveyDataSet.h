@@ -53,6 +53,8 @@ public:
 
     // Moves to (p, s); false, nothing changed, when that is outside the grid.
     bool SetPosition(uint32_t p, uint32_t s);
+    // Whether (p, s) lies in the grid once it holds `records` records (an open profile grows).
+    bool PositionFits(uint32_t p, uint32_t s, size_t records) const;
     uint32_t Profile() const { return p_; }
     uint32_t Station() const { return s_; }
     uint32_t XSize() const { return xSize_; }
