@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "Commands.h"
 #include "gps/NmeaTestSentences.h"
 #include "support/TempDir.h"
@@ -16,16 +13,6 @@ std::string RunCommand(const std::vector<std::string>& args, int& status)
     status = RunGps(args);
     testing::internal::GetCapturedStderr();
     return testing::internal::GetCapturedStdout();
-}
-
-TEST(CmdGps, ReplayPrintsTheChecksFileOfALog)
-{
-    std::ifstream chk(std::string(LUR_GPS_DATA_DIR) + "/ublox6_gps_only.chk");
-    std::stringstream expected;
-    expected << chk.rdbuf();
-    int status = -1;
-    EXPECT_EQ(RunCommand({"--replay", std::string(LUR_GPS_DATA_DIR) + "/ublox6_gps_only.log"}, status), expected.str());
-    EXPECT_EQ(status, 0);
 }
 
 TEST(CmdGps, OneLinePerChunkThatCompletedAnRmcAndPortReadsAFile)
