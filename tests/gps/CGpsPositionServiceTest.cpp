@@ -17,47 +17,47 @@ protected:
     testing_support::RecordingPoster poster;
     CGpsPositionService service{poster, clock};
 
-    std::vector<Posted> Posts() { return poster.Copy(); }
     std::vector<Posted> Readings()
     {
         std::vector<Posted> out;
-        for (const Posted& p : Posts())
+        for (const Posted& p : poster.Copy())
             if (p.second.message == UM_READING_POSITION) out.push_back(p);
         return out;
     }
 };
 
-TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixsPosition)
+TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixAndTheLatestWindowListens)
 {
+    service.OnFix({1.0, 1.0, 100});
+    EXPECT_TRUE(poster.Copy().empty()); // no listener yet: no current position
+    service.Reset();
+    service.RequestPosition({kPage + 1, 6, 0});
     service.RequestPosition({kPage, 7, 4000});
     EXPECT_FALSE(service.HasFix());
     service.OnFix({55.5, 37.5, 6000});
-    const auto posted = Posts();
-    ASSERT_EQ(posted.size(), 2u);
-    const Posted& reading = posted[0];
-    EXPECT_EQ(reading.first, kPage);
-    EXPECT_EQ(reading.second.message, UM_READING_POSITION);
-    EXPECT_EQ(reading.second.wParam, 7u);
-    EXPECT_EQ(reading.second.fix.tick, 4000u); // the request's, so the reading takes it
-    EXPECT_DOUBLE_EQ(reading.second.fix.latitude, 55.5);
-    const Posted& current = posted[1];
-    EXPECT_EQ(current.second.message, UM_CURRENT_POSITION);
-    EXPECT_EQ(current.second.wParam, 0u);
-    EXPECT_EQ(current.first, kPage);
+    const auto posted = poster.Copy();
+    ASSERT_EQ(posted.size(), 3u);
+    EXPECT_EQ(posted[1].first, kPage);
+    EXPECT_EQ(posted[1].second.wParam, 7u);
+    EXPECT_EQ(posted[1].second.fix.tick, 4000u); // the request's, so the reading takes it
+    EXPECT_DOUBLE_EQ(posted[1].second.fix.latitude, 55.5);
+    EXPECT_EQ(posted[2].second.message, UM_CURRENT_POSITION);
+    EXPECT_EQ(posted[2].second.wParam, 0u);
+    EXPECT_EQ(posted[2].first, kPage);
     EXPECT_TRUE(service.HasFix());
 }
 
-TEST_F(PositionService, InterpolatesAndExtrapolatesInTime)
+TEST_F(PositionService, InterpolatesAndExtrapolatesInTimeAndDropsWindowlessRequests)
 {
     service.OnFix({10.0, 20.0, 1000});
     service.RequestPosition({kPage, 1, 1500});
+    service.RequestPosition({0, 9, 1500});
     service.RequestPosition({kPage, 2, 2500});
     service.RequestPosition({kPage, 3, 500});
     service.OnFix({11.0, 22.0, 2000});
     const auto r = Readings();
     ASSERT_EQ(r.size(), 3u);
-    const double lat[] = {10.5, 11.5, 9.5};
-    const double lon[] = {21.0, 23.0, 19.0};
+    const double lat[] = {10.5, 11.5, 9.5}, lon[] = {21.0, 23.0, 19.0};
     const uint32_t tick[] = {1500, 2500, 500};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(r[i].second.wParam, static_cast<uintptr_t>(i + 1));
@@ -65,6 +65,8 @@ TEST_F(PositionService, InterpolatesAndExtrapolatesInTime)
         EXPECT_DOUBLE_EQ(r[i].second.fix.longitude, lon[i]) << i;
         EXPECT_EQ(r[i].second.fix.tick, tick[i]) << i;
     }
+    service.OnFix({12.0, 0.0, 3000});
+    EXPECT_EQ(Readings().size(), 3u); // nothing left waiting
 }
 
 TEST_F(PositionService, InterpolatesAcrossTickWrap)
@@ -88,22 +90,8 @@ TEST_F(PositionService, FixesWithTheSameTickLeaveRequestsWaiting)
     service.OnFix({10.2, 0.0, 1000});
     EXPECT_TRUE(Readings().empty());
     service.OnFix({12.0, 0.0, 2000}); // last fix is now the second one at 1000
-    const auto r = Readings();
-    ASSERT_EQ(r.size(), 1u);
-    EXPECT_DOUBLE_EQ(r[0].second.fix.latitude, 11.1);
-}
-
-TEST_F(PositionService, RequestsWithoutWindowAreDropped)
-{
-    service.OnFix({10.0, 0.0, 1000});
-    service.RequestPosition({0, 1, 1500});
-    service.RequestPosition({kPage, 2, 1500});
-    service.OnFix({11.0, 0.0, 2000});
-    const auto r = Readings();
-    ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(r[0].second.wParam, 2u);
-    service.OnFix({12.0, 0.0, 3000});
-    EXPECT_EQ(Readings().size(), 1u); // nothing left waiting
+    ASSERT_EQ(Readings().size(), 1u);
+    EXPECT_DOUBLE_EQ(Readings()[0].second.fix.latitude, 11.1);
 }
 
 TEST_F(PositionService, SeventeenthRequestPushesOutTheFirst)
@@ -115,48 +103,31 @@ TEST_F(PositionService, SeventeenthRequestPushesOutTheFirst)
     for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(r[i].second.wParam, i + 2); // oldest first, 1 lost
 }
 
-TEST_F(PositionService, SlotsAreUsedInTurnAndTheEightyFirstReusesSlotOne)
+TEST_F(PositionService, SlotsAreUsedInTurnAndRestartAfterReset)
 {
     service.RequestPosition({kPage, 0, 0});
     // Delivery 1 answers the request, then one current position per fix.
     for (uint32_t i = 1; i <= 80; ++i) service.OnFix({static_cast<double>(i), 0.0, i * 1000});
-    const auto posted = Posts();
+    const auto posted = poster.Copy();
     ASSERT_EQ(posted.size(), 81u);
     for (uint32_t i = 0; i < 80; ++i) EXPECT_EQ(posted[i].second.slot, i + 1) << i;
     EXPECT_EQ(posted[80].second.slot, 1u);
     EXPECT_DOUBLE_EQ(service.Slot(1).latitude, 80.0); // overwritten by the 81st delivery
-    EXPECT_DOUBLE_EQ(service.Slot(2).latitude, 1.0);
     EXPECT_DOUBLE_EQ(service.Slot(80).latitude, 79.0);
     EXPECT_DOUBLE_EQ(service.Slot(0).latitude, 0.0); // out of range reads as zero
     EXPECT_DOUBLE_EQ(service.Slot(81).latitude, 0.0);
-}
 
-TEST_F(PositionService, ResetForgetsEverything)
-{
-    service.OnFix({10.0, 0.0, 1000});
-    service.RequestPosition({kPage, 1, 1500});
+    service.RequestPosition({kPage, 1, 81500});
     service.Reset();
     EXPECT_FALSE(service.HasFix());
     service.OnFix({20.0, 0.0, 2000});
-    EXPECT_TRUE(Posts().empty()); // request dropped, listener cleared
+    EXPECT_EQ(poster.Copy().size(), 81u); // request dropped, listener cleared
     service.RequestPosition({kPage, 2, 2500});
     service.OnFix({30.0, 0.0, 3000});
-    const auto r = Readings();
-    ASSERT_EQ(r.size(), 1u);
-    EXPECT_DOUBLE_EQ(r[0].second.fix.latitude, 25.0); // interpolated from the fix after Reset
-    EXPECT_EQ(Posts().front().second.slot, 1u); // slots restart after Reset
-}
-
-TEST_F(PositionService, LatestRequestWindowBecomesTheListener)
-{
-    service.OnFix({1.0, 1.0, 100});
-    EXPECT_TRUE(Posts().empty()); // no listener yet: no current position
-    EXPECT_TRUE(service.HasFix());
-    service.RequestPosition({kPage, 1, 0});
-    service.RequestPosition({kPage + 1, 2, 0});
-    service.OnFix({1.0, 1.0, 200});
-    EXPECT_EQ(Posts().back().second.message, UM_CURRENT_POSITION);
-    EXPECT_EQ(Posts().back().first, kPage + 1);
+    const auto after = poster.Copy();
+    ASSERT_EQ(after.size(), 83u);
+    EXPECT_DOUBLE_EQ(after[81].second.fix.latitude, 25.0); // interpolated from the fix after Reset
+    EXPECT_EQ(after[81].second.slot, 1u);
 }
 
 } // namespace
