@@ -15,15 +15,8 @@ bool FakeTransport::Open(const std::string& name, const SerialLine& settings)
     return true;
 }
 
-bool FakeTransport::Close()
-{
-    open_ = false;
-    return true;
-}
-
 bool FakeTransport::Read(uint8_t* buffer, size_t count, const ReadWait& wait, size_t& got)
 {
-    events.push_back("read");
     readWaits.push_back(wait);
     got = 0;
     if (!open_ || hungUp_)
@@ -64,7 +57,6 @@ bool FakeTransport::Read(uint8_t* buffer, size_t count, const ReadWait& wait, si
 
 bool FakeTransport::Write(const uint8_t* buffer, size_t count, uint32_t, size_t& written)
 {
-    events.push_back("write");
     written = 0;
     if (!open_ || failWrite)
         return false;
@@ -79,9 +71,3 @@ bool FakeTransport::Write(const uint8_t* buffer, size_t count, uint32_t, size_t&
     return true;
 }
 
-bool FakeTransport::Purge()
-{
-    events.push_back("purge");
-    stale_.clear();
-    return open_;
-}

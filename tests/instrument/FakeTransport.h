@@ -28,15 +28,18 @@ public:
     size_t writeLimit = SIZE_MAX; // bytes a write accepts at most
 
     bool Open(const std::string& device, const SerialLine& line) override;
-    bool Close() override;
+    bool Close() override { return !(open_ = false); }
     bool IsOpen() const override { return open_; }
     bool Read(uint8_t* buffer, size_t count, const ReadWait& wait, size_t& got) override;
     bool Write(const uint8_t* buffer, size_t count, uint32_t timeoutMs, size_t& written) override;
-    bool Purge() override;
+    bool Purge() override
+    {
+        stale_.clear();
+        return open_;
+    }
     bool LinkLost() const override { return !open_ || hungUp_; }
 
     std::vector<std::vector<uint8_t>> writes;
-    std::vector<std::string> events; // "purge", "write", "read", in order
     std::vector<ReadWait> readWaits;
     std::string device;
     SerialLine line;

@@ -1,6 +1,6 @@
 // The instrument object over a real pseudo-terminal against the simulator. Replies in pieces,
 // stale input and hang-ups are pinned on the fake port (ExchangeTest) and on the real port
-// (SerialPortTest).
+// (SerialPortTest); the series and battery replies in SimulatedInstrumentTest and LursimTest.
 #include <gtest/gtest.h>
 
 #include "instrument/PortMap.h"
@@ -62,25 +62,6 @@ TEST_F(AgainstSimulator, ReadingCarriesTheMaskSerialAndGroundValues)
     for (int i : {1, 3, 12})
         EXPECT_EQ(record.Raw(i, 0), 0); // not measured
     EXPECT_EQ(rig_->settings.reportedSerial, 9);
-}
-
-TEST_F(AgainstSimulator, SeriesAndBattery)
-{
-    InstrumentOptions options;
-    options.batteryCentivolts = 1234;
-    Start(options);
-    std::array<MeasurementRecord, kFrequencyCount> records{};
-    ASSERT_TRUE(rig_->instrument.RequestSeries(records));
-    for (const MeasurementRecord& r : records) {
-        EXPECT_EQ(r.bytes[168], 0x01);
-        EXPECT_EQ(r.bytes[175], 0);
-    }
-    EXPECT_NE(records[13].Raw(0, 2), records[0].Raw(0, 2)); // block 13 moved into block 0
-    for (size_t k = 0; k + 1 < records.size(); ++k) // non-decreasing, close together
-        EXPECT_LT(records[k + 1].TimeStamp() - records[k].TimeStamp(), 1000u);
-    uint32_t volts = 0;
-    ASSERT_TRUE(rig_->instrument.ReadBatteryVoltage(volts));
-    EXPECT_EQ(volts, 1234u);
 }
 
 TEST_F(AgainstSimulator, FaultsReachTheRecordsAndCalibration)

@@ -23,9 +23,6 @@ struct InstrumentRig {
     CInstrument instrument{InstrumentLinks{
         port, gpsPort, settings,
         std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)), clock, nullptr}};
-
-    // Opens the instrument port as Connect does.
-    void ConnectPort() { instrument.Connect(); }
 };
 
 // A 176-byte reading reply: block bytes counting from `fill`, the presence bytes and serial.

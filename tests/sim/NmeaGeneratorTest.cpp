@@ -34,47 +34,37 @@ TEST(NmeaGenerator, SentenceFraming)
     EXPECT_EQ(NmeaSentence(""), "$*00\r\n");
 }
 
+// Both talkers: the GN sentences decode as the combined solution.
 TEST(NmeaGenerator, EpochRoundTripsThroughTheParser)
 {
-    const NmeaGenerator gen;
-    const std::string text = gen.Epoch(SampleEpoch());
-    const GpsData d = Parse(text);
-    EXPECT_EQ(d.sentenceCount, 6u); // RMC, GGA, GSA, three GSV
-    EXPECT_EQ(d.rmcCount, 1u);
-    EXPECT_EQ(d.ggaCount, 1u);
-    EXPECT_EQ(d.gsaCount, 1u);
-    EXPECT_EQ(d.gsvCount, 3u);
-    EXPECT_EQ(d.rmcStatus, 'A');
-    EXPECT_EQ(d.rmcHour, 11);
-    EXPECT_EQ(d.rmcMinute, 2);
-    EXPECT_EQ(d.rmcSecond, 3);
-    EXPECT_EQ(d.rmcMillisecond, 450);
-    EXPECT_EQ(d.day, 1);
-    EXPECT_EQ(d.month, 1);
-    EXPECT_EQ(d.year, 2024);
-    EXPECT_NEAR(d.rmcLatitude, -33.8567844, 1e-6); // 1e-5 minutes resolution
-    EXPECT_NEAR(d.rmcLongitude, -70.6544, 1e-6);
-    EXPECT_NEAR(d.ggaLatitude, d.rmcLatitude, 1e-12);
-    EXPECT_DOUBLE_EQ(d.speedKnots, 2.333);
-    EXPECT_DOUBLE_EQ(d.courseDegrees, 271.5);
-    EXPECT_DOUBLE_EQ(d.altitude, 512.3);
-    EXPECT_EQ(d.fixQuality, 1);
-    EXPECT_EQ(d.fixType, 3);
-    EXPECT_EQ(d.satellitesInView, 10);
-    EXPECT_EQ(d.satellites[9].prn, 29);
-    EXPECT_EQ(d.satellites[10].prn, 0);
+    for (bool gn : {false, true}) {
+        SCOPED_TRACE(gn);
+        const std::string text = NmeaGenerator(gn).Epoch(SampleEpoch());
+        EXPECT_EQ(text.rfind(gn ? "$GNRMC," : "$GPRMC,", 0), 0u);
+        EXPECT_NE(text.find(gn ? "$GNGSA," : "$GPGSA,"), std::string::npos);
+        const GpsData d = Parse(text);
+        EXPECT_EQ(d.sentenceCount, 6u); // RMC, GGA, GSA, three GSV; every checksum right
+        EXPECT_EQ(d.ggaCount, 1u);
+        EXPECT_EQ(d.gsvCount, 3u);
+        EXPECT_EQ(d.rmcStatus, 'A');
+        EXPECT_EQ(d.rmcHour * 10000 + d.rmcMinute * 100 + d.rmcSecond, 110203);
+        EXPECT_EQ(d.rmcMillisecond, 450);
+        EXPECT_EQ(d.year * 10000 + d.month * 100 + d.day, 20240101);
+        EXPECT_NEAR(d.rmcLatitude, -33.8567844, 1e-6); // 1e-5 minutes resolution
+        EXPECT_NEAR(d.rmcLongitude, -70.6544, 1e-6);
+        EXPECT_NEAR(d.ggaLatitude, d.rmcLatitude, 1e-12);
+        EXPECT_DOUBLE_EQ(d.speedKnots, 2.333);
+        EXPECT_DOUBLE_EQ(d.courseDegrees, 271.5);
+        EXPECT_DOUBLE_EQ(d.altitude, 512.3);
+        EXPECT_EQ(d.fixQuality, 1);
+        EXPECT_EQ(d.fixType, 3);
+        EXPECT_EQ(d.satellitesInView, 10);
+        EXPECT_EQ(d.satellites[9].prn, 29);
+        EXPECT_EQ(d.satellites[10].prn, 0);
+    }
 }
 
-TEST(NmeaGenerator, MinutesThatRoundUpCarryIntoDegrees)
-{
-    GpsEpoch e = SampleEpoch();
-    e.latitude = 10.9999999999;
-    e.longitude = 0.0000001;
-    const std::string rmc = NmeaGenerator().Rmc(e);
-    EXPECT_NE(rmc.find(",1100.00000,N,00000.00001,E,"), std::string::npos) << rmc;
-}
-
-TEST(NmeaGenerator, NoFixEpoch)
+TEST(NmeaGenerator, NoFixEpochAndMinutesThatRoundUp)
 {
     GpsEpoch e = SampleEpoch();
     e.valid = false;
@@ -87,19 +77,12 @@ TEST(NmeaGenerator, NoFixEpoch)
     EXPECT_DOUBLE_EQ(d.rmcLatitude, 0);
     EXPECT_EQ(d.usedPrn[0], 0);
     EXPECT_EQ(d.year, 2024); // receivers keep the date without a fix
-}
 
-TEST(NmeaGenerator, GnTalkerDecodesAsTheCombinedSolution)
-{
-    const std::string text = NmeaGenerator(true).Epoch(SampleEpoch());
-    EXPECT_EQ(text.rfind("$GNRMC,", 0), 0u);
-    for (const char* talker : {"$GNGGA,", "$GNGSA,"})
-        EXPECT_NE(text.find(talker), std::string::npos) << talker;
-    const GpsData d = Parse(text);
-    EXPECT_EQ(d.sentenceCount, 6u); // every checksum is right
-    EXPECT_EQ(d.rmcCount, 1u);
-    EXPECT_EQ(d.ggaCount, 1u);
-    EXPECT_EQ(d.gsvCount, 3u);
+    e = SampleEpoch(); // minutes that round up carry into degrees
+    e.latitude = 10.9999999999;
+    e.longitude = 0.0000001;
+    const std::string rmc = gen.Rmc(e);
+    EXPECT_NE(rmc.find(",1100.00000,N,00000.00001,E,"), std::string::npos) << rmc;
 }
 
 } // namespace

@@ -69,21 +69,26 @@ TEST(SimulatedInstrument, FindsFramesInTheByteStream)
     EXPECT_EQ(instrument.ReadingCount(), 1u);
 }
 
+// The walk is serpentine over the grid; each reading is the ground at its point.
 TEST(SimulatedInstrument, ReadingsFollowTheWalkOrAGivenPosition)
 {
     InstrumentOptions options;
-    options.walk = {4, 5.0, 10.0};
+    options.walk = {3, 5.0, 10.0};
     SimulatedInstrument instrument = Make(options);
     const CalibrationSet& c = BuiltInCalibrationSet();
-    for (uint32_t k = 0; k < 6; ++k) {
+    const std::pair<double, double> walk[] = {{0, 0}, {5, 0}, {10, 0}, {10, 10}, {5, 10}, {0, 10}, {0, 20}};
+    for (uint32_t k = 0; k < std::size(walk); ++k) {
         auto reply = Send(instrument, kRead2005).at(0);
-        auto [x, y] = instrument.WalkPosition(k);
+        auto [x, y] = walk[k];
+        EXPECT_EQ(instrument.WalkPosition(k), walk[k]) << k;
         ChannelValues expected = SimulatedChannel(c, 13, options.ground.ApparentConductivity(c, 13, x, y));
         int32_t quadrature = reply[156] << 16 | reply[157] << 8 | reply[158];
         if (quadrature & 0x800000)
             quadrature -= 0x1000000;
         EXPECT_EQ(quadrature, expected[0]) << k;
     }
+    options.walk = {0, 2.5, 10.0}; // open-ended profile
+    EXPECT_EQ(Make(options).WalkPosition(7), std::make_pair(17.5, 0.0));
     instrument.SetPosition(std::make_pair(options.ground.pipeX, 0.0));
     auto overPipe = Send(instrument, kRead2005).at(0);
     instrument.SetPosition(std::make_pair(options.ground.pipeX, 0.0));
