@@ -18,63 +18,29 @@ ColorChart Rgb(float low, float high)
     return c;
 }
 
-TEST(ColorChart, InterpolatesEachByteAndRoundsHalvesUp)
+TEST(ColorChart, HandWorkedColoursRangesAndStops)
 {
     ColorChart c = Rgb(0, 14);
     EXPECT_EQ(c.ColorAt(7), 0x00FF00u);
     // red: 255 + (219 - 255) * 0.5 + 0.5 = 237.5 -> 237; green: 37 * 0.5 + 0.5 = 19.
     EXPECT_EQ(c.ColorAt(0.5f), 0x0013EDu);
-    EXPECT_EQ(c.ColorAt(1), 0x0025DBu);
-    // blue 219 + 36 * 0.25 + 0.5 = 228.5 -> 228; green 37 - 37 * 0.25 + 0.5 = 28.25 -> 28.
-    EXPECT_EQ(c.ColorAt(13.25f), 0xE41C00u);
-}
-
-TEST(ColorChart, RangeMustIncrease)
-{
-    ColorChart c = Rgb(0, 14);
     EXPECT_FALSE(c.SetRange(5, 5));
     EXPECT_FALSE(c.SetRange(7, 3));
     EXPECT_FALSE(c.SetRange(std::nanf(""), 3));
     EXPECT_EQ(c.GetRange(), std::make_pair(0.0f, 14.0f));
-    EXPECT_EQ(c.ColorAt(7), 0x00FF00u);
     EXPECT_EQ(ColorChart().GetRange(), std::make_pair(-10.0f, 10.0f));
-}
-
-TEST(ColorChart, MirrorAndStopEditing)
-{
-    ColorChart c = Rgb(0, 14);
     c.Mirror();
     EXPECT_EQ(c.Stops().front(), 0xFF0000u);
-    EXPECT_EQ(c.ColorAt(0), 0xFF0000u);
-    c.Mirror();
-    EXPECT_EQ(c.Stops(), Rgb(0, 14).Stops());
-
     c.SetStop(0, 0x000000);
-    // red 219 * 0.5 + 0.5 = 110, green 37 * 0.5 + 0.5 = 19.
-    EXPECT_EQ(c.ColorAt(0.5f), 0x00136Eu);
-}
-
-TEST(ColorChart, RemovingDownToOneStopKeepsTheOldStep)
-{
-    ColorChart c = Rgb(0, 14);
     c.RemoveStops(1, 14);
-    ASSERT_EQ(c.Stops().size(), 1u);
-    EXPECT_EQ(c.ColorAt(3), 0x0000FFu);
-    // Adding a stop again spreads the two over the whole range.
-    c.AddStop(0xFF0000);
-    EXPECT_EQ(c.ColorAt(7), 0x800080u); // 255 * 0.5 + 0.5 = 128 for both bytes
-}
+    EXPECT_EQ(c.Stops(), std::vector<Colour>{0});
 
-TEST(ColorChart, PresetsAndBytes)
-{
-    ColorChart c;
     c.LoadPreset(1);
     ASSERT_EQ(c.Stops().size(), 15u);
     EXPECT_EQ(c.Stops().front(), 0x800000u);
     EXPECT_EQ(c.Stops().back(), 0x600060u);
     c.LoadPreset(7); // anything but 1 is the RGB preset
     EXPECT_EQ(c.Stops().front(), 0x0000FFu);
-
     const uint8_t bytes[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     c.LoadBytes(bytes, 10);
     EXPECT_EQ(c.Stops(), (std::vector<Colour>{0x04030201, 0x08070605, 0x00000A09}));

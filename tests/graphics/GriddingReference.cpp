@@ -8,65 +8,6 @@
 
 namespace reference {
 
-void Smooth(int nx, int ny, std::vector<float>& grid)
-{
-    if (ny < 5)
-        return;
-    const std::vector<float> copy = grid;
-    auto at = [&](int r, int c) { return copy[static_cast<size_t>(r) * nx + c]; };
-    for (int r = 4; r < ny; ++r) {
-        if (at(r, 0) == kNoDataValue)
-            return;
-        if (nx <= 4)
-            continue;
-        for (int c = 4; c < nx; ++c) {
-            if (at(r - 2, c) == kNoDataValue)
-                break;
-            float sum = 0.0f;
-            for (int rr = r - 4; rr <= r; ++rr)
-                for (int cc = c - 4; cc <= c; ++cc)
-                    sum += at(rr, cc);
-            grid[static_cast<size_t>(r - 2) * nx + (c - 2)] = 0.04f * sum;
-        }
-    }
-}
-
-void Bilinear(int nxIn, int nyIn, const float* xs, const float* ys, const float* values, int nxOut, int nyOut,
-              std::vector<float>& out)
-{
-    out.assign(static_cast<size_t>(nxOut) * nyOut, 0.0f);
-    const float dx = (xs[nxIn - 1] - xs[0]) / static_cast<float>(nxOut - 1);
-    const float dy = (ys[nyIn - 1] - ys[0]) / static_cast<float>(nyOut - 1);
-    float y = ys[0];
-    int i = 0;
-    for (int r = 0; r < nyOut; ++r) {
-        float x = xs[0];
-        int j = 0;
-        for (int c = 0; c < nxOut; ++c) {
-            const float a = values[i * nxIn + j];
-            const float b = values[i * nxIn + j + 1];
-            const float cc = values[(i + 1) * nxIn + j];
-            const float d = values[(i + 1) * nxIn + j + 1];
-            float p = a;
-            float q = cc;
-            if (xs[j + 1] != xs[j]) {
-                const float inverse = 1.0f / (xs[j + 1] - xs[j]);
-                p = (a * (xs[j + 1] - x) + b * (x - xs[j])) * inverse;
-                q = (cc * (xs[j + 1] - x) + d * (x - xs[j])) * inverse;
-            }
-            out[static_cast<size_t>(r) * nxOut + c] =
-                ys[i + 1] != ys[i] ? ((y - ys[i]) * q + (ys[i + 1] - y) * p) / (ys[i + 1] - ys[i]) : (p + q) * 0.5f;
-            x += dx;
-            while (j + 2 < nxIn && x > xs[j + 1])
-                ++j;
-        }
-        y += dy;
-        while (i + 2 < nyIn && y > ys[i + 1])
-            ++i;
-    }
-    Smooth(nxOut, nyOut, out);
-}
-
 void SmoothProfile(std::vector<float>& values)
 {
     const int n = static_cast<int>(values.size());
