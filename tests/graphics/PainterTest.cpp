@@ -59,25 +59,6 @@ TEST_F(Painter, TextStaysInsideItsMeasuredBox)
     EXPECT_GT(CountColour(PixelRect{40, 40, 120, 60}, 0x00C80000), 10);
 }
 
-TEST_F(Painter, SolidAndDashedPenLines)
-{
-    SurfacePainter painter(surface);
-    DrawContext& dc = painter.Context();
-    dc.SetPen(PenStyle::Solid, 1, 0x00AFAFAF);
-    dc.MoveTo(0, 5);
-    dc.LineTo(99, 5);
-    EXPECT_EQ(CountColour(PixelRect{0, 5, 100, 6}, 0x00AFAFAF), 100);
-
-    dc.SetPen(PenStyle::Dash, 1, 0x00AFAFAF);
-    dc.MoveTo(0, 30);
-    dc.LineTo(99, 30);
-    const int dashed = CountColour(PixelRect{0, 30, 100, 31}, 0x00AFAFAF);
-    EXPECT_GT(dashed, 50);
-    EXPECT_LT(dashed, 100);
-    EXPECT_EQ(surface.GetPixel(0, 30), 0x00AFAFAFu);
-    EXPECT_EQ(surface.GetPixel(20, 30), kWhite); // 18 on, 6 off
-}
-
 TEST_F(Painter, PngKeepsThePixels)
 {
     surface.SetPixel(0, 0, 0x000000FF);
