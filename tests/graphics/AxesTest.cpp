@@ -61,28 +61,6 @@ TEST(AxisMarks, StepsAndMajorMarks)
     EXPECT_LE(AxisMarks(100, 1e15f).size(), 40u);
 }
 
-TEST_F(Axes, HorizontalMarksLabelsAndGridLines)
-{
-    Surface(240, 120);
-    EXPECT_TRUE(DrawAxes(true, kGrid, surface, dc, PixelRect{20, 10, 220, 110}, 50.0f, 150.0f, 0.0f, 0.0f));
-    EXPECT_EQ(dc.fontTenths, 80);
-    EXPECT_EQ(Labels(dc), (std::vector<std::string>{"60", "70", "80", "90", "100", "110", "120", "130", "140"}));
-    const int labelTop = 110 - 1 - RecordingContext::kHeight - 6;
-    for (const auto& t : dc.texts) { // centred under their marks, 2 pixels a unit
-        EXPECT_EQ(t.y, labelTop);
-        EXPECT_EQ(t.x, 20 + 2 * (std::stoi(t.text) - 50) - static_cast<int>(t.text.size()) * RecordingContext::kCharWidth / 2);
-    }
-    // Minor mark at k = 2 (x 24): four pixels up from the bottom row; major at k = 10 (x 40):
-    // seven, and a grid line from the top to above its label.
-    EXPECT_EQ(surface.GetPixel(24, 106), 0u);
-    EXPECT_EQ(surface.GetPixel(24, 105), kWhite);
-    EXPECT_EQ(surface.GetPixel(40, 103), 0u);
-    for (int y = 10; y < labelTop; ++y)
-        EXPECT_EQ(surface.GetPixel(40, y), kGrid) << y;
-    EXPECT_EQ(surface.GetPixel(40, labelTop), kWhite);
-    EXPECT_EQ(surface.GetPixel(20, 109), kWhite); // no mark at the start of the axis
-}
-
 TEST_F(Axes, WideLabelsThatWouldTouchAreLeftOutButTheirMarksStay)
 {
     Surface(820, 60);

@@ -8,20 +8,6 @@
 
 namespace reference {
 
-void SmoothProfile(std::vector<float>& values)
-{
-    const int n = static_cast<int>(values.size());
-    if (n < 9)
-        return;
-    const std::vector<float> original = values;
-    for (int i = 4; i <= n - 5; ++i) {
-        float sum = 0.0f;
-        for (int k = i - 4; k <= i + 4; ++k)
-            sum += original[k];
-        values[i] = sum / 9.0f;
-    }
-}
-
 void Radius(int radius, const std::vector<float>& x, const std::vector<float>& y, const std::vector<float>& v,
             int nx, int ny, std::vector<float>& out)
 {
