@@ -91,14 +91,11 @@ TEST_F(GraphGoldens, SimulatedSessions)
                                  painter.Context()),
                       GraphRefusal::None);
         }
-        float largest = -kNoDataValue;
-        for (int y = 0; y < surface.Height(); ++y)
-            for (int x = 0; x < surface.Width(); ++x)
-                if (surface.GetValue(x, y) != kNoDataValue)
-                    largest = std::max(largest, surface.GetValue(x, y));
-        if (c.kind != GraphKind::Progress) { // views carry no values
-            EXPECT_GT(largest, c.largestAbove);
-        }
+        float largest = -kNoDataValue; // views carry no values
+        for (int k = 0; k < surface.Width() * surface.Height() && c.kind != GraphKind::Progress; ++k)
+            if (const float v = surface.GetValue(k % surface.Width(), k / surface.Width()); v != kNoDataValue)
+                largest = std::max(largest, v);
+        EXPECT_TRUE(c.kind == GraphKind::Progress || largest > c.largestAbove) << largest;
         if (c.golden == std::string("survey_map")) {
             // The pipe lies a sixth of the way along the 38 m profiles, at x 6.3 m.
             for (int y : {0, 120, 239})

@@ -5,10 +5,6 @@
 // definitions, to check the optimised code against.
 namespace reference {
 
-void Smooth(int nx, int ny, std::vector<float>& grid);
-void Bilinear(int nxIn, int nyIn, const float* xs, const float* ys, const float* values, int nxOut, int nyOut,
-              std::vector<float>& out);
-void SmoothProfile(std::vector<float>& values);
 // Scattered points with finite positions, all of them inside the grid's reach.
 void Radius(int radius, const std::vector<float>& x, const std::vector<float>& y, const std::vector<float>& v,
             int nx, int ny, std::vector<float>& out);
