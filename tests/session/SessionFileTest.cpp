@@ -220,24 +220,6 @@ TEST_F(SessionFileTest, BadFilesAreRefusedAndChangeNothing)
     EXPECT_TRUE(Snapshot() == before);
 }
 
-// A writer that left a gap before its body: the offsets say where things are.
-TEST_F(SessionFileTest, OffsetsAreFollowed)
-{
-    const SessionBytes map = Map();
-    SessionBytes moved(map.bytes.size() + 16);
-    moved.PutRaw(0, map.bytes.substr(0, 788));
-    moved.Put32(784, 800);
-    moved.PutRaw(800, map.bytes.substr(788, 36));
-    moved.Put32(836, 844);
-    moved.PutRaw(844, map.bytes.substr(828));
-    SessionImage image;
-    ASSERT_EQ(ParseSession(moved.bytes + "tail", image), "") << "trailing bytes do no harm";
-    EXPECT_EQ(image.x, 2u);
-    EXPECT_EQ(image.extra1, 5);
-    ASSERT_EQ(image.records.size(), 4u);
-    EXPECT_EQ(image.records[3].TimeStamp(), SampleRecord(1).TimeStamp());
-}
-
 // A save cut short at any byte, as by a full disk, fails and leaves the previous file as
 // it was and nothing beside it. A synced save per byte is too slow: the ends and each
 // header field and record boundary stand for every byte.

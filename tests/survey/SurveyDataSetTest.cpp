@@ -23,10 +23,6 @@ protected:
         return SurveyDataSet(Settings());
     }
     static PS At(const SurveyDataSet& d) { return {d.Profile(), d.Station()}; }
-    static void Measure(SurveyDataSet& d, uint32_t p, uint32_t s)
-    {
-        d.StoreRecord(d.IndexOf(p, s), SampleRecord(p * 100 + s));
-    }
     ScriptedSource source;
 };
 
@@ -110,42 +106,4 @@ TEST_F(SurveyDataSetTest, MeasureStoresInWalkingOrderAndOverwritesTheLastStation
     ASSERT_EQ(series.Measure(source), MeasureOutcome::Stored);
     EXPECT_EQ(series.Record(4).bytes, SampleRecord(10).bytes);
     EXPECT_EQ(series.Record(5).bytes, SampleRecord(19).bytes);
-}
-
-TEST_F(SurveyDataSetTest, StationRunsAndProfileBlocks)
-{
-    SurveyDataSet d = Grid(kWorkMap, 6, 3);
-    for (uint32_t s : {1u, 2u, 3u, 5u})
-        Measure(d, 1, s);
-    EXPECT_TRUE(d.FindStationRun(1, 2).found);
-    EXPECT_EQ(PS(d.FindStationRun(1, 2).first, d.FindStationRun(1, 2).last), PS(1, 3));
-    EXPECT_EQ(d.StationRunLength(1, 99), 1u); // clamped to the last station, 5
-    EXPECT_EQ(d.StationRunLength(1, 4), 0u) << "an unmeasured station between measured ones is no run";
-    EXPECT_FALSE(d.FindStationRun(3, 0).found); // past the last profile
-
-    SurveyDataSet blocks = Grid(kWorkMap, 3, 5);
-    for (uint32_t p : {0u, 1u, 3u})
-        for (uint32_t s = 0; s < 3; ++s)
-            Measure(blocks, p, s);
-    Measure(blocks, 2, 0); // profile 2 incomplete
-    // The current profile is incomplete but those below are: the block ends below it.
-    EXPECT_EQ(PS(blocks.FindProfileBlock(2, 0).first, blocks.FindProfileBlock(2, 0).last), PS(0, 1));
-    EXPECT_EQ(blocks.ProfileBlockLength(3, 0), 1u) << "profile 2 below breaks the block";
-}
-
-TEST_F(SurveyDataSetTest, DefaultNameIsTheLocalTimeOnceThenKept)
-{
-    SurveyDataSet d = Grid(kWorkMap, 3, 2);
-    std::tm when{};
-    when.tm_year = 2026 - 1900;
-    when.tm_mon = 2;
-    when.tm_mday = 7;
-    when.tm_hour = 9;
-    when.tm_min = 5;
-    when.tm_isdst = -1;
-    const std::time_t t = std::mktime(&when);
-    EXPECT_EQ(d.DefaultName(t), "260307_0905");
-    EXPECT_EQ(d.DefaultName(t + 3600), "260307_0905");
-    d.SetName("/tmp/survey.lur");
-    EXPECT_EQ(d.DefaultName(t), "/tmp/survey.lur");
 }

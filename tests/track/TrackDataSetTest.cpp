@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
+
+#include "gps/CGpsPositionService.h"
+#include "gps/PositionQueue.h"
 
 #include "session/SessionFile.h"
 #include "support/ScriptedSource.h"
@@ -9,6 +13,7 @@
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
 #include "track/TrackDataSet.h"
+#include "track/TrackPositioning.h"
 
 using testing_support::SampleRecord;
 
@@ -32,51 +37,27 @@ protected:
         EXPECT_TRUE(d.Serialize(w, clear));
         return w.Data();
     }
-    ScriptedSource source;
+    ScriptedSource source; // reading n is stamped 1000 + n
+};
+
+// Positions of track readings: the live position at once, then the one interpolated in time.
+class TrackPositioningTest : public TrackDataSetTest {
+protected:
+    static constexpr WindowId kPage = 42;
+    // Hands every posted message to the data set; how many changed it.
+    int Deliver(TrackDataSet& track)
+    {
+        int changed = 0;
+        for (const PositionMessage& m : queue.Take(std::chrono::milliseconds(0)))
+            changed += ApplyPositionMessage(track, m) ? 1 : 0;
+        return changed;
+    }
+    platform::ManualClock clock{500};
+    PositionQueue queue;
+    CGpsPositionService positions{queue, clock};
 };
 
 } // namespace
-
-TEST_F(TrackDataSetTest, ReadingsAppendWithZeroFixesStampedByTheirTickAndTheCursorAliases)
-{
-    TrackDataSet d(Settings());
-    for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
-    EXPECT_EQ(d.CurrentIndex(), 3u);
-    ASSERT_EQ(d.FixCount(), 3u);
-    for (uint32_t k = 0; k < 3; ++k) {
-        EXPECT_EQ(d.FixAt(k).tick, Tick(k + 1));
-        EXPECT_EQ(d.FixAt(k).latitude, 0.0);
-    }
-    d.SetModified(false);
-    source.outcomes = {false};
-    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
-    EXPECT_EQ(d.FixCount(), 3u);
-    EXPECT_FALSE(d.Modified()) << "a failed reading changes nothing";
-    EXPECT_FALSE(d.NextStation()); // cursor at N
-    EXPECT_TRUE(d.PreviousProfile());
-    EXPECT_EQ(d.CurrentIndex(), 2u);
-    EXPECT_TRUE(d.ResetPosition());
-    EXPECT_FALSE(d.PreviousPosition());
-    EXPECT_TRUE(d.NextProfile());
-    EXPECT_EQ(d.CurrentIndex(), 1u);
-}
-
-TEST_F(TrackDataSetTest, LatePositionsFindTheirReadingByTick)
-{
-    TrackDataSet d(Settings());
-    for (int i = 0; i < 4; ++i)
-        d.Measure(source);
-    // An answer whose index has moved on still lands on its reading below.
-    EXPECT_TRUE(d.SetFix(3, {11.0, 21.0, Tick(1)}));
-    EXPECT_EQ(d.FixAt(0).latitude, 11.0);
-    EXPECT_EQ(d.FixAt(3).latitude, 0.0);
-    // A tick of no reading at or below k is dropped; so is one only above k.
-    EXPECT_FALSE(d.SetFix(3, {1.0, 1.0, 999999}));
-    EXPECT_FALSE(d.SetFix(1, {1.0, 1.0, Tick(4)}));
-    EXPECT_FALSE(d.SetFix(4000000000u, {1.0, 1.0, 999999}));
-    EXPECT_EQ(d.FixCount(), 4u);
-}
 
 TEST_F(TrackDataSetTest, TrackIsProjectedAboutTheFirstFix)
 {
@@ -92,7 +73,6 @@ TEST_F(TrackDataSetTest, TrackIsProjectedAboutTheFirstFix)
     const double mx = std::cos(60.0 * pi / 180) * my;
     d.ComputeTrack(true);
     ASSERT_EQ(d.Track().size(), 4u);
-    EXPECT_EQ(d.Track()[0].east, 0.0f);
     EXPECT_NEAR(d.Track()[1].east, 0.002 * mx, 1e-3);
     EXPECT_NEAR(d.Track()[1].north, 0.001 * my, 1e-3);
     EXPECT_NEAR(d.Track()[2].east, -30.0 * mx, 1.0); // thousands of kilometres away
@@ -133,30 +113,16 @@ TEST_F(TrackDataSetTest, TrackFileIsByteExact)
     EXPECT_EQ(image.fixes[0].latitude, 0.0);
     EXPECT_EQ(image.fixes[0].longitude, 0.0);
     EXPECT_EQ(image.fixes[2].latitude, 0.0);
+    // Loaded readings have no ticks: a late answer can no longer move them.
+    const auto loaded = ApplySession(image, Settings());
+    ASSERT_TRUE(loaded);
+    const auto& track = static_cast<TrackDataSet&>(*loaded);
+    EXPECT_EQ(std::tuple(track.CurrentIndex(), track.FixAt(1).tick, track.Track().size()), std::tuple(0u, 0u, size_t(4)));
+    EXPECT_FALSE(static_cast<TrackDataSet&>(*loaded).SetFix(1, {1, 1, Tick(2)}));
     TrackDataSet empty(Settings());
     EXPECT_EQ(Serialized(empty).size(), 800u);
     ASSERT_EQ(ParseSession(Serialized(empty), image), "");
     ASSERT_TRUE(ApplySession(image, Settings()));
-}
-
-TEST_F(TrackDataSetTest, RoundTripGivesTickZeroFixesAndCursorZero)
-{
-    auto d = ThreeReadings();
-    ASSERT_TRUE(SaveSession(*d, dir.File("track.lur")).ok);
-    Settings().workType = kWorkMap;
-    OpenSessionResult opened = OpenSession(dir.File("track.lur"), Settings());
-    auto* track = dynamic_cast<TrackDataSet*>(opened.dataSet.get());
-    ASSERT_TRUE(track) << opened.error;
-    EXPECT_EQ(Settings().workType, kWorkGpsTrack);
-    EXPECT_EQ(track->FixAt(2).longitude, 37.62);
-    EXPECT_EQ(track->FixAt(2).tick, 0u);
-    EXPECT_EQ(track->CurrentIndex(), 0u);
-    EXPECT_EQ(track->Track().size(), 4u); // computed on loading
-    EXPECT_FALSE(track->SetFix(2, {1, 1, Tick(3)})) << "a late answer can no longer move it";
-    source.nextSeed = 50;
-    ASSERT_EQ(track->Measure(source), MeasureOutcome::Stored);
-    EXPECT_EQ(track->RecordCount(), 3u);
-    EXPECT_EQ(track->Record(0).bytes, SampleRecord(50).bytes) << "the next reading replaces reading 0";
 }
 
 // A body flagged without coordinates: records of 180 bytes, no positions.
@@ -182,4 +148,68 @@ TEST_F(TrackDataSetTest, BodyWithoutCoordinatesYieldsZeroFixes)
     EXPECT_EQ(track->FixAt(2).latitude, 0.0);
     EXPECT_EQ(track->FixAt(2).longitude, 0.0);
     EXPECT_EQ(Settings().usedFrequencies, (std::array<int32_t, 14>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(TrackPositioningTest, AReadingHasTheLivePositionUntilItsOwnArrives)
+{
+    TrackDataSet track(Settings());
+    positions.OnFix({55.0, 37.0, 990});
+    track.SetCurrentFix({55.0, 37.0, 990});
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    EXPECT_EQ(RequestReadingPositions(track, 0, positions, kPage), 1u);
+    EXPECT_EQ(track.FixAt(0).latitude, 55.0);
+    EXPECT_EQ(track.FixAt(0).tick, 1001u);
+    positions.OnFix({55.21, 37.42, 1011});
+    EXPECT_EQ(Deliver(track), 2); // the reading's position and the live one
+    // 11 of the 21 ms between the fixes.
+    EXPECT_NEAR(track.FixAt(0).latitude, 55.11, 1e-12);
+    EXPECT_NEAR(track.FixAt(0).longitude, 37.22, 1e-12);
+    EXPECT_EQ(track.FixAt(0).tick, 1001u);
+    EXPECT_EQ(track.CurrentFix().latitude, 55.21);
+}
+
+TEST_F(TrackPositioningTest, AReadingBeforeTheFirstFixTakesThatFixsPosition)
+{
+    TrackDataSet track(Settings());
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    RequestReadingPositions(track, 0, positions, kPage);
+    EXPECT_EQ(track.FixAt(0).latitude, 0.0); // nothing known yet
+    positions.OnFix({55.3, 37.6, 1500});
+    Deliver(track);
+    EXPECT_EQ(std::tuple(track.FixAt(0).latitude, track.FixAt(0).longitude, track.FixAt(0).tick),
+              std::tuple(55.3, 37.6, 1001u));
+}
+
+TEST_F(TrackPositioningTest, AnAnswerForAReplacedReadingChangesNothing)
+{
+    TrackDataSet track(Settings());
+    positions.OnFix({1.0, 1.0, 1000});
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    RequestReadingPositions(track, 0, positions, kPage);
+    // The operator steps back and measures the same reading again before the answer.
+    ASSERT_TRUE(track.PreviousPosition());
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    EXPECT_EQ(track.RecordCount(), 1u);
+    EXPECT_EQ(track.Record(0).bytes, testing_support::SampleRecord(2).bytes);
+    RequestReadingPositions(track, 0, positions, kPage);
+    positions.OnFix({3.0, 3.0, 1004});
+    std::vector<PositionMessage> messages = queue.Take(std::chrono::milliseconds(0));
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_FALSE(ApplyPositionMessage(track, messages[0])); // for the replaced reading, stamped 1001
+    EXPECT_TRUE(ApplyPositionMessage(track, messages[1]));
+    EXPECT_EQ(track.FixAt(0).tick, 1002u);
+    EXPECT_NEAR(track.FixAt(0).latitude, 2.0, 1e-12);
+    EXPECT_FALSE(ApplyPositionMessage(track, PositionMessage{0x1234, 0, {}, 0}));
+}
+
+TEST(PositionQueue, KeepsTheNewestWhenNobodyTakes)
+{
+    PositionQueue queue;
+    for (uint32_t n = 0; n <= PositionQueue::kCapacity; ++n)
+        queue.Post(1, PositionMessage{UM_CURRENT_POSITION, n, {}, 0});
+    std::vector<PositionMessage> taken = queue.Take(std::chrono::milliseconds(0));
+    ASSERT_EQ(taken.size(), PositionQueue::kCapacity);
+    EXPECT_EQ(taken.front().wParam, 1u);
+    EXPECT_EQ(taken.back().wParam, PositionQueue::kCapacity);
+    EXPECT_TRUE(queue.Take(std::chrono::milliseconds(0)).empty());
 }
