@@ -185,8 +185,7 @@ TEST_F(JournalTest, SurveysRecoverTheFileANormalSaveWrites)
         Settings().tracerModeOn = c.tracer;
         DistinctHeader();
         SurveyDataSet d(Settings());
-        d.SetJournal(journal.get());
-        EXPECT_TRUE(journal->Start(d));
+        d.SetJournal(journal.get()); // no Start(): the first reading starts the file
         ScriptedSource source;
         for (int i = 0; i < c.count; ++i) {
             if (i == c.count / 2) {
@@ -216,40 +215,15 @@ TEST_F(JournalTest, SurveysRecoverTheFileANormalSaveWrites)
         EXPECT_EQ(Settings().workType, c.workType);
         EXPECT_EQ(Settings().headerText1, "Участок 7");
         EXPECT_EQ(Settings().reportedSerial, 43);
-    }
-}
-
-// A journal started over holds every reading with one position; replay used to stop at
-// the first reading of a long open profile or of a track, beyond what had been replayed.
-TEST_F(JournalTest, JournalsStartedOverRecoverEverything)
-{
-    Grid(kWorkMap, 3, 2);
-    SurveyDataSet map(Settings());
-    Settings().workType = kWorkProfile;
-    SurveyDataSet profile(Settings());
-    TrackDataSet track(Settings());
-    const std::pair<DataSet*, size_t> cases[] = {
-        {&map, 2}, {&profile, SurveyDataSet::kOpenProfileStart + 5}, {&track, SurveyDataSet::kOpenProfileStart + 5}};
-    for (const auto& [d, readings] : cases) {
-        ScriptedSource source;
-        d->SetJournal(journal.get());
-        // No Start(): the first commit starts the file; after a save, the next reading starts a new one.
-        for (size_t i = 0; i < readings; ++i)
-            ASSERT_EQ(d->Measure(source), MeasureOutcome::Stored);
-        ASSERT_TRUE(SaveSession(*d, dir.File("first.lur")).ok);
-        EXPECT_EQ(journal->Path(), "");
-        EXPECT_TRUE(ListJournals(JournalDirectory()).empty());
-        ASSERT_EQ(d->Measure(source), MeasureOutcome::Stored);
-        ASSERT_EQ(ListJournals(JournalDirectory()).size(), 1u);
-        ScrambleSettings();
-        const RecoveryResult result = RecoverJournal(JournalBytes(), Settings());
-        ASSERT_TRUE(result.dataSet);
-        EXPECT_EQ(result.problem, "");
-        EXPECT_EQ(result.readings, readings + 1);
-        EXPECT_EQ(result.dataSet->CurrentIndex(), d->CurrentIndex());
-        EXPECT_EQ(Serialized(*result.dataSet), Serialized(*d));
+        // After a save the next reading starts a journal over with every reading; replay used
+        // to stop at the first reading beyond what had been replayed.
+        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+        const RecoveryResult again = RecoverJournal(JournalBytes(), Settings());
+        ASSERT_TRUE(again.dataSet);
+        EXPECT_EQ(again.problem, "");
+        EXPECT_EQ(again.dataSet->CurrentIndex(), d.CurrentIndex());
+        EXPECT_EQ(Serialized(*again.dataSet), Serialized(d));
         journal->Discard();
-        d->SetJournal(nullptr);
     }
 }
 
@@ -363,6 +337,13 @@ TEST_F(JournalTest, FullDiskFailsTheReadingButKeepsItAndEveryEarlierOne)
     const auto& r = static_cast<const TrackDataSet&>(*recovered.dataSet);
     EXPECT_EQ(r.CurrentFix().tick, 10u);
     EXPECT_EQ(r.FixAt(1).tick, d.FixAt(1).tick) << "the file keeps no ticks: the journal must";
+    ASSERT_TRUE(SaveSession(d, dir.File("t.lur")).ok);
+    EXPECT_TRUE(ListJournals(JournalDirectory()).empty());
+    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    const RecoveryResult again = RecoverJournal(JournalBytes(), Settings());
+    EXPECT_EQ(again.readings, 5u) << "a journal started over has every reading";
+    ASSERT_TRUE(again.dataSet);
+    EXPECT_EQ(Serialized(*again.dataSet), Serialized(d));
 }
 
 TEST_F(JournalTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverything)

@@ -50,31 +50,20 @@ protected:
         return std::tuple(s.workType, s.xSize, s.ySize, s.xStep, s.yStep, s.usedFrequencies, s.headerText1,
                           s.calibrationKey, s.sessionExtra1);
     }
-    // A valid 2 × 2 map written from the layout: serial 9, 28/02/2007, text "T".
-    static SessionBytes Map()
+    // A valid 2 × 2 map, or two track readings the first with a position, as the writer
+    // pinned by the byte-exact tests writes them.
+    SessionBytes Written(bool track)
     {
-        SessionBytes b(828 + 4 * 180);
-        b.Header("T", "", "", 28, 2, 2007, 9);
-        b.Put32(784, 788);
-        b.Put32(788, 5);
-        b.Put32(796, 2);
-        b.Put32(800, 2);
-        b.PutF64(804, 1.0);
-        b.PutF64(812, 1.0);
-        b.Put32(824, 828);
-        for (size_t k = 0; k < 4; ++k)
-            b.PutRecord(828 + 180 * k, SampleRecord(1));
-        return b;
-    }
-    // Two track readings, the first with a position.
-    SessionBytes Track()
-    {
+        SessionBytes b(0);
+        if (!track) {
+            b.bytes = Serialized(*Measured(kWorkMap, 2, 2, 4));
+            return b;
+        }
         TrackDataSet t(Settings());
         ScriptedSource source;
         t.Measure(source);
         t.Measure(source);
         t.SetFix(0, {60.0, 30.0, t.FixAt(0).tick});
-        SessionBytes b(0);
         b.bytes = Serialized(t);
         return b;
     }
@@ -181,7 +170,7 @@ TEST_F(SessionFileTest, OpeningInstallsTheCalibrationOfTheLastInstrument)
 
 TEST_F(SessionFileTest, BadFilesAreRefusedAndChangeNothing)
 {
-    for (const std::string& whole : {Map().bytes, Track().bytes})
+    for (const std::string& whole : {Written(false).bytes, Written(true).bytes})
         for (size_t size = 0; size < whole.size(); ++size) {
             SessionImage image;
             EXPECT_NE(ParseSession(std::string_view(whole).substr(0, size), image), "") << size;
@@ -204,7 +193,7 @@ TEST_F(SessionFileTest, BadFilesAreRefusedAndChangeNothing)
         {"one reading short", true, put32(788, 3)},
     };
     for (const auto& c : cases) {
-        SessionBytes b = c.track ? Track() : Map();
+        SessionBytes b = Written(c.track);
         c.change(b);
         WriteFile(dir.File("bad.lur"), b.bytes);
         const auto before = Snapshot();
