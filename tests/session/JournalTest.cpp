@@ -11,6 +11,7 @@
 #include "session/Crc32.h"
 #include "session/JournalRecovery.h"
 #include "session/SessionFile.h"
+#include "session/WorkSession.h"
 #include "settings/CSettings.h"
 #include "support/ScriptedSource.h"
 #include "support/SettingsFixture.h"
@@ -439,4 +440,35 @@ TEST_F(CmdSessionTest, ExportAndInfoOfAMap)
     WriteFile(dir.File("short.lur"), "LUR");
     EXPECT_EQ(Run({"info", dir.File("short.lur")}), 1);
     EXPECT_NE(err.find("not a session file"), std::string::npos) << err;
+}
+
+TEST_F(JournalTest, AWorkSessionsSaveOrCloseRemoveItsJournalAndAnythingElseKeepsIt)
+{
+    Settings().workType = kWorkProfile;
+    ScriptedSource source;
+    for (const std::string end : {"save", "close", "none"}) {
+        SCOPED_TRACE(end);
+        std::string path;
+        {
+            WorkSession work(Settings(), JournalDirectory());
+            ASSERT_TRUE(work.Begin());
+            ASSERT_EQ(work.Measure(source), MeasureOutcome::Stored);
+            path = work.Journal().Path();
+            ASSERT_TRUE(Exists(path));
+            if (end == "save")
+                ASSERT_TRUE(work.Save(dir.File("s.lur")).ok);
+            else if (end == "close")
+                work.Close();
+        }
+        EXPECT_EQ(Exists(path), end == "none");
+        ::unlink(path.c_str());
+    }
+    // A journal that cannot start keeps readings in memory until saved.
+    testing_support::WriteFile(JournalDirectory() + ".file", "");
+    WorkSession work(Settings(), JournalDirectory() + ".file");
+    EXPECT_FALSE(work.Begin());
+    EXPECT_NE(work.Journal().Error().find("journal directory"), std::string::npos) << work.Journal().Error();
+    EXPECT_EQ(work.Measure(source), MeasureOutcome::StoredInMemory);
+    ASSERT_TRUE(work.Save(dir.File("saved.lur")).ok);
+    EXPECT_TRUE(work.Journal().Durable()) << "nothing is pending after a save";
 }

@@ -181,7 +181,6 @@ TEST_F(SessionFileTest, BadFilesAreRefusedAndChangeNothing)
         bool track;
         std::function<void(SessionBytes&)> change;
     } cases[] = {
-        {"prefix", false, [](SessionBytes& b) { b.bytes.resize(827); }},
         {"text file", false, [](SessionBytes& b) { b.bytes = "[LUR 9]\nDate=28/02/2007\n"; }},
         {"huge grid", false, put32(796, 0xFFFFFFFF)},
         {"more records than bytes", false, put32(800, 3)},
