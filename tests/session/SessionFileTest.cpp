@@ -106,13 +106,12 @@ TEST_F(SessionFileTest, SurveysReopenAsTheirWorkTypeWithTheirSettings)
 {
     const struct {
         int32_t workType, x, y, readings, reopenedAs;
-        uint32_t xSize;
-        const char* grid; // stations, profiles and the open-ended flag as written; null: not checked
+        uint32_t xSize, stationsWritten; // an open profile writes its length and the open-ended flag
     } cases[] = {
-        {kWorkMap, 4, 3, 7, kWorkMap, 4, "\x04\0\0\0\x03\0\0\0"},
-        {kWorkLimitedProfile, 10, 5, 4, kWorkLimitedProfile, 10, "\x0A\0\0\0\x01\0\0\0"},
-        {kWorkProfile, 20, 10, 22, kWorkProfile, 0, "\x16\0\0\0\x01\0\0\0"},
-        {kWorkMap, 0, 4, 3, kWorkProfile, 0, nullptr}, // no stations: an open profile
+        {kWorkMap, 4, 3, 7, kWorkMap, 4, 4},
+        {kWorkLimitedProfile, 10, 5, 4, kWorkLimitedProfile, 10, 10},
+        {kWorkProfile, 20, 10, 22, kWorkProfile, 0, 22},
+        {kWorkMap, 0, 4, 3, kWorkProfile, 0, 20}, // no stations: an open profile
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.workType * 100 + c.x);
@@ -124,10 +123,8 @@ TEST_F(SessionFileTest, SurveysReopenAsTheirWorkTypeWithTheirSettings)
         const std::string bytes = Serialized(*d);
         EXPECT_EQ(uint8_t(bytes[780]) | uint8_t(bytes[781]) << 8, Settings().calibrationKey.serial) << "no reported serial";
         ASSERT_TRUE(SaveSession(*d, dir.File("s.lur")).ok);
-        if (c.grid) {
-            EXPECT_EQ(bytes.substr(796, 8), std::string(c.grid, 8));
-            EXPECT_EQ(bytes.substr(820, 4), std::string(c.xSize ? "\0\0\0\0" : "\x01\0\0\0", 4));
-        }
+        EXPECT_EQ(bytes.substr(796, 4), std::string({char(c.stationsWritten), 0, 0, 0}));
+        EXPECT_EQ(bytes.substr(820, 4), std::string(c.xSize ? "\0\0\0\0" : "\x01\0\0\0", 4));
         Settings().workType = kWorkMap;
         Settings().xSize = Settings().ySize = 9;
         Settings().xStep = Settings().yStep = 7;

@@ -178,8 +178,7 @@ TEST_F(CalibrationStoreTest, SelectionFallsBackByDateThenSerialThenToTheBuiltInS
     CalibrationKey key{5, 2008, 6, 10};
     const CalibrationSet& builtIn = empty.SelectSet(key);
     EXPECT_EQ(builtIn.comment, "CСтандартные калибровочные данные для TORVAL 9, 28/02/2007");
-    EXPECT_EQ(builtIn.IA[13], 101059.3);
-    EXPECT_DOUBLE_EQ(builtIn.DC[13], std::sqrt(2.501 / 250.004));
+    EXPECT_EQ(builtIn.IA[13], 101059.3); // the last value; LayoutOfOneSet pins the first ones
 }
 
 } // namespace
