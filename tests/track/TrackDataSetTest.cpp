@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
+
+#include "gps/CGpsPositionService.h"
+#include "gps/PositionQueue.h"
 
 #include "session/SessionFile.h"
 #include "support/ScriptedSource.h"
@@ -9,6 +13,7 @@
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
 #include "track/TrackDataSet.h"
+#include "track/TrackPositioning.h"
 
 using testing_support::SampleRecord;
 
@@ -32,115 +37,49 @@ protected:
         EXPECT_TRUE(d.Serialize(w, clear));
         return w.Data();
     }
-    ScriptedSource source;
+    ScriptedSource source; // reading n is stamped 1000 + n
+};
+
+// Positions of track readings: the live position at once, then the one interpolated in time.
+class TrackPositioningTest : public TrackDataSetTest {
+protected:
+    static constexpr WindowId kPage = 42;
+    // Hands every posted message to the data set; how many changed it.
+    int Deliver(TrackDataSet& track)
+    {
+        int changed = 0;
+        for (const PositionMessage& m : queue.Take(std::chrono::milliseconds(0)))
+            changed += ApplyPositionMessage(track, m) ? 1 : 0;
+        return changed;
+    }
+    platform::ManualClock clock{500};
+    PositionQueue queue;
+    CGpsPositionService positions{queue, clock};
 };
 
 } // namespace
 
-TEST_F(TrackDataSetTest, ReadingsAppendWithZeroFixesStampedByTheirTick)
-{
-    for (const int tracer : {0, 1}) {
-        SCOPED_TRACE(tracer);
-        Settings().tracerModeOn = tracer;
-        ScriptedSource scripted;
-        TrackDataSet d(Settings());
-        EXPECT_EQ(d.CurrentFix().tick, 0u);
-        const uint32_t count = tracer ? 14 : 3;
-        for (int i = 0; i < (tracer ? 1 : 3); ++i)
-            ASSERT_EQ(d.Measure(scripted), MeasureOutcome::Stored);
-        EXPECT_EQ(scripted.readings, tracer ? 0 : 3);
-        EXPECT_TRUE(d.Modified());
-        EXPECT_EQ(d.RecordCount(), count);
-        EXPECT_EQ(d.CurrentIndex(), count);
-        ASSERT_EQ(d.FixCount(), count);
-        for (uint32_t k = 0; k < count; ++k) {
-            EXPECT_EQ(d.FixAt(k).tick, Tick(k + 1));
-            EXPECT_EQ(d.FixAt(k).latitude, 0.0);
-            EXPECT_EQ(d.FixAt(k).longitude, 0.0);
-        }
-        // A failed reading changes nothing.
-        d.SetModified(false);
-        scripted.outcomes = {false};
-        EXPECT_EQ(d.Measure(scripted), MeasureOutcome::Failed);
-        EXPECT_EQ(d.RecordCount(), count);
-        EXPECT_EQ(d.FixCount(), count);
-        EXPECT_EQ(d.CurrentIndex(), count);
-        EXPECT_FALSE(d.Modified());
-    }
-}
-
-TEST_F(TrackDataSetTest, CursorMovesAndAliases)
-{
-    TrackDataSet d(Settings());
-    d.Measure(source);
-    d.Measure(source);
-    EXPECT_FALSE(d.NextPosition()); // cursor at N
-    EXPECT_FALSE(d.NextStation());
-    EXPECT_FALSE(d.NextProfile());
-    EXPECT_TRUE(d.PreviousStation());
-    EXPECT_TRUE(d.PreviousProfile());
-    EXPECT_EQ(d.CurrentIndex(), 0u);
-    EXPECT_FALSE(d.PreviousPosition());
-    EXPECT_TRUE(d.NextStation());
-    EXPECT_TRUE(d.NextProfile());
-    EXPECT_EQ(d.CurrentIndex(), 2u);
-    EXPECT_TRUE(d.ResetPosition());
-    EXPECT_EQ(d.CurrentIndex(), 0u);
-}
-
-TEST_F(TrackDataSetTest, LatePositionsFindTheirReadingByTick)
-{
-    TrackDataSet d(Settings());
-    for (int i = 0; i < 4; ++i)
-        d.Measure(source);
-    // Provisional position, then the interpolated one.
-    EXPECT_TRUE(d.SetFix(1, {10.0, 20.0, Tick(2)}));
-    EXPECT_TRUE(d.SetFix(1, {10.5, 20.5, Tick(2)}));
-    EXPECT_EQ(d.FixAt(1).latitude, 10.5);
-    // An answer whose index has moved on still lands on its reading below.
-    EXPECT_TRUE(d.SetFix(3, {11.0, 21.0, Tick(1)}));
-    EXPECT_EQ(d.FixAt(0).latitude, 11.0);
-    EXPECT_EQ(d.FixAt(3).latitude, 0.0);
-    // A tick of no reading at or below k is dropped; so is one only above k.
-    EXPECT_FALSE(d.SetFix(3, {1.0, 1.0, 999999}));
-    EXPECT_FALSE(d.SetFix(1, {1.0, 1.0, Tick(4)}));
-    EXPECT_FALSE(d.SetFix(4000000000u, {1.0, 1.0, 999999}));
-    EXPECT_EQ(d.FixCount(), 4u);
-}
-
 TEST_F(TrackDataSetTest, TrackIsProjectedAboutTheFirstFix)
 {
     TrackDataSet d(Settings());
-    d.ComputeTrack(true);
-    EXPECT_TRUE(d.Track().empty());
-    d.Measure(source);
-    d.SetFix(0, {50.0, 10.0, Tick(1)});
-    d.ComputeTrack(false);
-    ASSERT_EQ(d.Track().size(), 2u);
-    EXPECT_EQ(d.Track()[1].east, 0.0f) << "without a live fix the last point repeats the last reading";
-    EXPECT_EQ(d.Track()[1].north, 0.0f);
-
-    d.Measure(source);
-    d.Measure(source);
+    for (int i = 0; i < 3; ++i)
+        d.Measure(source);
     d.SetFix(0, {60.0, 30.0, Tick(1)});
     d.SetFix(1, {60.001, 30.002, Tick(2)});
     // Reading 2 keeps its zero fix.
     d.SetCurrentFix({60.002, 29.999, 5});
-    EXPECT_EQ(d.CurrentFix().tick, 5u);
     const double pi = 3.14159265358979323846;
     const double my = pi / 180 * 6371000.0;
     const double mx = std::cos(60.0 * pi / 180) * my;
     d.ComputeTrack(true);
     ASSERT_EQ(d.Track().size(), 4u);
-    EXPECT_EQ(d.Track()[0].east, 0.0f);
-    EXPECT_EQ(d.Track()[0].north, 0.0f);
     EXPECT_NEAR(d.Track()[1].east, 0.002 * mx, 1e-3);
     EXPECT_NEAR(d.Track()[1].north, 0.001 * my, 1e-3);
     EXPECT_NEAR(d.Track()[2].east, -30.0 * mx, 1.0); // thousands of kilometres away
     EXPECT_NEAR(d.Track()[2].north, -60.0 * my, 1.0);
     EXPECT_NEAR(d.Track()[3].east, -0.001 * mx, 1e-3);
     EXPECT_NEAR(d.Track()[3].north, 0.002 * my, 1e-3);
-    d.ComputeTrack(false);
+    d.ComputeTrack(false); // without a live fix the last point repeats the last reading
     EXPECT_EQ(d.Track()[3].east, d.Track()[2].east);
     EXPECT_EQ(d.Track()[3].north, d.Track()[2].north);
 }
@@ -166,43 +105,27 @@ TEST_F(TrackDataSetTest, TrackFileIsByteExact)
     }
     EXPECT_EQ(Serialized(*d, true), expected.bytes);
     EXPECT_FALSE(d->Modified());
-    TrackDataSet empty(Settings());
-    EXPECT_EQ(Serialized(empty).size(), 800u);
+    // Impossible coordinates read back as no position.
+    expected.PutF64(988, std::numeric_limits<double>::infinity());
+    expected.PutF64(980 + 196 * 2, 400.0);
     SessionImage image;
-    ASSERT_EQ(ParseSession(Serialized(empty), image), "");
+    ASSERT_EQ(ParseSession(expected.bytes, image), "");
+    EXPECT_EQ(image.fixes[0].latitude, 0.0);
+    EXPECT_EQ(image.fixes[0].longitude, 0.0);
+    EXPECT_EQ(image.fixes[2].latitude, 0.0);
+    // Loaded readings have no ticks: a late answer can no longer move them.
     const auto loaded = ApplySession(image, Settings());
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->RecordCount(), 0u);
+    const auto& track = static_cast<TrackDataSet&>(*loaded);
+    EXPECT_EQ(std::tuple(track.CurrentIndex(), track.FixAt(1).tick, track.Track().size()), std::tuple(0u, 0u, size_t(4)));
+    EXPECT_FALSE(static_cast<TrackDataSet&>(*loaded).SetFix(1, {1, 1, Tick(2)}));
+    TrackDataSet empty(Settings());
+    EXPECT_EQ(Serialized(empty).size(), 800u);
+    ASSERT_EQ(ParseSession(Serialized(empty), image), "");
+    ASSERT_TRUE(ApplySession(image, Settings()));
 }
 
-TEST_F(TrackDataSetTest, RoundTripGivesTickZeroFixesAndCursorZero)
-{
-    auto d = ThreeReadings();
-    ASSERT_TRUE(SaveSession(*d, dir.File("track.lur")).ok);
-    Settings().workType = kWorkMap;
-    Settings().usedFrequencies.fill(0);
-    OpenSessionResult opened = OpenSession(dir.File("track.lur"), Settings());
-    auto* track = dynamic_cast<TrackDataSet*>(opened.dataSet.get());
-    ASSERT_TRUE(track) << opened.error;
-    EXPECT_EQ(Settings().workType, kWorkGpsTrack);
-    EXPECT_EQ(Settings().usedFrequencies[13], 1); // SampleRecord has all 14 present
-    EXPECT_TRUE(testing_support::SameRecords(track->Records(), d->Records()));
-    ASSERT_EQ(track->FixCount(), 3u);
-    EXPECT_EQ(track->FixAt(0).latitude, 55.75);
-    EXPECT_EQ(track->FixAt(2).longitude, 37.62);
-    for (uint32_t k = 0; k < 3; ++k)
-        EXPECT_EQ(track->FixAt(k).tick, 0u);
-    EXPECT_EQ(track->CurrentIndex(), 0u);
-    EXPECT_FALSE(track->Modified());
-    EXPECT_EQ(track->Track().size(), 4u); // computed on loading
-    EXPECT_FALSE(track->SetFix(2, {1, 1, SampleRecord(3).TimeStamp()})) << "a late answer can no longer move it";
-    // The next reading replaces reading 0.
-    source.nextSeed = 50;
-    ASSERT_EQ(track->Measure(source), MeasureOutcome::Stored);
-    EXPECT_EQ(track->RecordCount(), 3u);
-    EXPECT_EQ(track->Record(0).bytes, SampleRecord(50).bytes);
-}
-
+// A body flagged without coordinates: records of 180 bytes, no positions.
 TEST_F(TrackDataSetTest, BodyWithoutCoordinatesYieldsZeroFixes)
 {
     SessionBytes b(800 + 2 * 180);
@@ -214,29 +137,79 @@ TEST_F(TrackDataSetTest, BodyWithoutCoordinatesYieldsZeroFixes)
     b.Put32(796, 800);
     MeasurementRecord r;
     testing_support::PutChannel(r, 4, 1, 2, 3, 4);
-    b.PutRecord(800, r);
-    b.PutRecord(980, SampleRecord(9));
+    b.PutRecord(980, r); // the first measured record names the frequencies used
+    b.Put32(788, 3);
+    b.bytes += std::string(reinterpret_cast<const char*>(SampleRecord(9).bytes.data()), 180);
     testing_support::WriteFile(dir.File("nofix.lur"), b.bytes);
     OpenSessionResult opened = OpenSession(dir.File("nofix.lur"), Settings());
     auto* track = dynamic_cast<TrackDataSet*>(opened.dataSet.get());
     ASSERT_TRUE(track) << opened.error;
-    EXPECT_EQ(track->RecordCount(), 2u);
-    EXPECT_EQ(track->Record(1).bytes, SampleRecord(9).bytes);
-    EXPECT_EQ(track->FixAt(1).latitude, 0.0);
-    EXPECT_EQ(track->FixAt(1).longitude, 0.0);
+    EXPECT_EQ(track->Record(2).bytes, SampleRecord(9).bytes);
+    EXPECT_EQ(track->FixAt(2).latitude, 0.0);
+    EXPECT_EQ(track->FixAt(2).longitude, 0.0);
     EXPECT_EQ(Settings().usedFrequencies, (std::array<int32_t, 14>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST_F(TrackDataSetTest, ImpossibleCoordinatesBecomeNoPosition)
+TEST_F(TrackPositioningTest, AReadingHasTheLivePositionUntilItsOwnArrives)
 {
-    auto d = ThreeReadings();
-    SessionBytes b(0);
-    b.bytes = Serialized(*d);
-    b.PutF64(988, std::numeric_limits<double>::infinity()); // latitude of reading 0
-    b.PutF64(980 + 196 * 2, 400.0);                          // longitude of reading 2
-    SessionImage image;
-    ASSERT_EQ(ParseSession(b.bytes, image), "");
-    EXPECT_EQ(image.fixes[0].latitude, 0.0);
-    EXPECT_EQ(image.fixes[0].longitude, 0.0);
-    EXPECT_EQ(image.fixes[2].latitude, 0.0);
+    TrackDataSet track(Settings());
+    positions.OnFix({55.0, 37.0, 990});
+    track.SetCurrentFix({55.0, 37.0, 990});
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    EXPECT_EQ(RequestReadingPositions(track, 0, positions, kPage), 1u);
+    EXPECT_EQ(track.FixAt(0).latitude, 55.0);
+    EXPECT_EQ(track.FixAt(0).tick, 1001u);
+    positions.OnFix({55.21, 37.42, 1011});
+    EXPECT_EQ(Deliver(track), 2); // the reading's position and the live one
+    // 11 of the 21 ms between the fixes.
+    EXPECT_NEAR(track.FixAt(0).latitude, 55.11, 1e-12);
+    EXPECT_NEAR(track.FixAt(0).longitude, 37.22, 1e-12);
+    EXPECT_EQ(track.FixAt(0).tick, 1001u);
+    EXPECT_EQ(track.CurrentFix().latitude, 55.21);
+}
+
+TEST_F(TrackPositioningTest, AReadingBeforeTheFirstFixTakesThatFixsPosition)
+{
+    TrackDataSet track(Settings());
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    RequestReadingPositions(track, 0, positions, kPage);
+    EXPECT_EQ(track.FixAt(0).latitude, 0.0); // nothing known yet
+    positions.OnFix({55.3, 37.6, 1500});
+    Deliver(track);
+    EXPECT_EQ(std::tuple(track.FixAt(0).latitude, track.FixAt(0).longitude, track.FixAt(0).tick),
+              std::tuple(55.3, 37.6, 1001u));
+}
+
+TEST_F(TrackPositioningTest, AnAnswerForAReplacedReadingChangesNothing)
+{
+    TrackDataSet track(Settings());
+    positions.OnFix({1.0, 1.0, 1000});
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    RequestReadingPositions(track, 0, positions, kPage);
+    // The operator steps back and measures the same reading again before the answer.
+    ASSERT_TRUE(track.PreviousPosition());
+    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    EXPECT_EQ(track.RecordCount(), 1u);
+    EXPECT_EQ(track.Record(0).bytes, testing_support::SampleRecord(2).bytes);
+    RequestReadingPositions(track, 0, positions, kPage);
+    positions.OnFix({3.0, 3.0, 1004});
+    std::vector<PositionMessage> messages = queue.Take(std::chrono::milliseconds(0));
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_FALSE(ApplyPositionMessage(track, messages[0])); // for the replaced reading, stamped 1001
+    EXPECT_TRUE(ApplyPositionMessage(track, messages[1]));
+    EXPECT_EQ(track.FixAt(0).tick, 1002u);
+    EXPECT_NEAR(track.FixAt(0).latitude, 2.0, 1e-12);
+    EXPECT_FALSE(ApplyPositionMessage(track, PositionMessage{0x1234, 0, {}, 0}));
+}
+
+TEST(PositionQueue, KeepsTheNewestWhenNobodyTakes)
+{
+    PositionQueue queue;
+    for (uint32_t n = 0; n <= PositionQueue::kCapacity; ++n)
+        queue.Post(1, PositionMessage{UM_CURRENT_POSITION, n, {}, 0});
+    std::vector<PositionMessage> taken = queue.Take(std::chrono::milliseconds(0));
+    ASSERT_EQ(taken.size(), PositionQueue::kCapacity);
+    EXPECT_EQ(taken.front().wParam, 1u);
+    EXPECT_EQ(taken.back().wParam, PositionQueue::kCapacity);
+    EXPECT_TRUE(queue.Take(std::chrono::milliseconds(0)).empty());
 }
