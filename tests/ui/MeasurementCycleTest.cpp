@@ -123,55 +123,52 @@ TEST_F(MeasurementCycleTest, ClosingTheWindowDuringAReadingWaitsForIt)
     QTRY_VERIFY_WITH_TIMEOUT(Sheet().ExitRequested(), 2000);
 }
 
-TEST_F(MeasurementCycleTest, ATimedSeriesStopsOnItsCountAndKeepsCountingThroughADelayChange)
+TEST_F(MeasurementCycleTest, TimedSeriesStopOnTheirCountOnStartOrWhenTimerModeIsCleared)
 {
     const auto simulator = StartInstrument();
     CPropertyPageView1& view = BeginMap(10, 2);
     Settings().timerModeOn = 1;
     Settings().timerCount = 3;
     Settings().timerDelayMs = 60000; // the timer is fired by hand
+    const auto tick = [&view] { view.FireTimer(MeasurementPage::kSeriesTimerId); };
     Start(view); // starts the series and takes the first reading at once
-    EXPECT_TRUE(view.SeriesRunning());
     EXPECT_EQ("Стоп", view.FieldText(1041).toStdString());
-    Settings().timerDelayMs = 50000;
-    view.FireTimer(MeasurementPage::kSeriesTimerId);
+    Settings().timerDelayMs = 50000; // a new period keeps the count
+    tick();
     EXPECT_TRUE(view.SeriesRunning());
-    view.FireTimer(MeasurementPage::kSeriesTimerId);
+    tick();
     EXPECT_FALSE(view.SeriesRunning());
     EXPECT_EQ("Старт", view.FieldText(1041).toStdString());
-    view.FireTimer(MeasurementPage::kSeriesTimerId); // no series: nothing
+    tick(); // no series: nothing
     EXPECT_EQ(3u, Measured());
-}
 
-TEST_F(MeasurementCycleTest, AnOpenEndedSeriesStopsWithStartOrWhenTimerModeIsCleared)
-{
-    const auto simulator = StartInstrument();
-    CPropertyPageView1& view = BeginMap(10, 2);
-    Settings().timerModeOn = 1;
-    Settings().timerCount = 0;
-    Settings().timerDelayMs = 60000;
+    Settings().timerCount = 0; // never stops on count
     Start(view);
-    view.FireTimer(MeasurementPage::kSeriesTimerId);
-    view.FireTimer(MeasurementPage::kSeriesTimerId);
-    EXPECT_TRUE(view.SeriesRunning());
+    tick();
     view.StartAction(); // accepted during a series even before the repaint
     EXPECT_FALSE(view.SeriesRunning());
-    EXPECT_EQ(3u, Measured());
+    EXPECT_EQ(5u, Measured());
 
     Start(view);
     Settings().timerModeOn = 0;
-    view.FireTimer(MeasurementPage::kSeriesTimerId);
+    tick();
     EXPECT_FALSE(view.SeriesRunning());
     EXPECT_EQ(1, beeps); // the exclamation beep
-    EXPECT_EQ(4u, Measured());
+    EXPECT_EQ(6u, Measured());
 }
 
-TEST_F(MeasurementCycleTest, AFailedReadingOffersToSaveDisconnectsAndKeepsTheEarlierReadings)
+TEST_F(MeasurementCycleTest, FailuresAreToldAndAFailedReadingKeepsTheEarlierOnes)
 {
+    PortMap::Instance().SetOverride(static_cast<unsigned>(Settings().btInboundPort), dir.File("no-such-port"));
+    CPropertyPageView1& view = BeginMap(10, 2);
+    prompter.ExpectMessage("Ошибка подключения к устройству");
+    Start(view);
+    EXPECT_EQ("-", view.FieldText(1074).toStdString()); // the voltage field keeps its text
+    EXPECT_EQ(0u, Measured());
+
     InstrumentFaults faults;
     faults.vanishAfter = 2;
     auto simulator = StartInstrument(faults);
-    CPropertyPageView1& view = BeginMap(10, 2);
     Start(view);
     Start(view);
     prompter.ExpectMessage("Ошибка измерения. Сохранить изменения?", PromptAnswer::No);
@@ -184,16 +181,6 @@ TEST_F(MeasurementCycleTest, AFailedReadingOffersToSaveDisconnectsAndKeepsTheEar
     Start(view);
     EXPECT_TRUE(instrument.IsConnected());
     EXPECT_EQ(3u, Measured());
-}
-
-TEST_F(MeasurementCycleTest, ANoConnectionIsToldAndNothingIsStored)
-{
-    PortMap::Instance().SetOverride(static_cast<unsigned>(Settings().btInboundPort), dir.File("no-such-port"));
-    CPropertyPageView1& view = BeginMap(10, 2);
-    prompter.ExpectMessage("Ошибка подключения к устройству");
-    Start(view);
-    EXPECT_EQ("-", view.FieldText(1074).toStdString()); // the voltage field keeps its text
-    EXPECT_EQ(0u, Measured());
 }
 
 TEST_F(MeasurementCycleTest, TrackReadingsReceiveTheirPositionsFromThePositionService)

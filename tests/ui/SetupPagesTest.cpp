@@ -77,15 +77,6 @@ TEST_F(SetupPagesTest, TracerSwitchLivesOnlyWithFrequencyOneAlone)
     EXPECT_EQ(1, Settings().usedFrequencies[1]);
 }
 
-TEST_F(SetupPagesTest, EmptyCalibrationStoreOffersNothingToRemove)
-{
-    Sheet();
-    ASSERT_TRUE(Settings().calibrations.Sets().empty());
-    EXPECT_EQ(1, S1().DeviceList()->count());
-    EXPECT_EQ("<отсутствует>", S1().DeviceList()->currentText());
-    EXPECT_FALSE(Control(1026)->isEnabled());
-}
-
 TEST_F(SetupPagesTest, AddMergesAFileAndRemoveAsksFirst)
 {
     std::string ini = "[LUR 12]\nDate=03/04/2010\n";
@@ -93,6 +84,8 @@ TEST_F(SetupPagesTest, AddMergesAFileAndRemoveAsksFirst)
         ini += "F" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     testing_support::WriteFile(dir.File("merge.ini"), ini);
     Sheet();
+    EXPECT_EQ("<отсутствует>", S1().DeviceList()->currentText()); // an empty store
+    EXPECT_FALSE(Control(1026)->isEnabled());
     prompter.ExpectFile(dir.File("merge.ini"));
     QTest::mouseClick(static_cast<QPushButton*>(Control(1025)), Qt::LeftButton);
     EXPECT_EQ("ini", prompter.lastFileChoice.defaultExtension);
