@@ -4,7 +4,7 @@
 
 #include "graphics/DrawContext.h"
 
-// A DrawContext that remembers texts, fills and ellipses, giving every character a fixed
+// A DrawContext that remembers texts and fills, giving every character a fixed
 // 6 × 10 cell.
 class RecordingContext : public DrawContext {
 public:
@@ -16,21 +16,17 @@ public:
         PixelRect rect;
         Colour colour;
     };
-    struct Shape {
-        PixelRect box;
-        Colour brush;
-    };
     static constexpr int kCharWidth = 6;
     static constexpr int kHeight = 10;
 
     void SetPen(PenStyle, int, Colour) override {}
-    void SetBrush(Colour colour) override { brush = colour; }
-    void SetFont(const std::string&, int tenths) override { fontTenths = tenths; }
+    void SetBrush(Colour) override {}
+    void SetFont(const std::string&, int) override {}
     void SetTextColour(Colour) override {}
     void FillRect(const PixelRect& rect, Colour colour) override { fills.push_back({rect, colour}); }
     void MoveTo(int, int) override {}
     void LineTo(int, int) override {}
-    void Ellipse(const PixelRect& box) override { ellipses.push_back({box, brush}); }
+    void Ellipse(const PixelRect&) override {}
     void TextOut(int x, int y, const std::string& text) override { texts.push_back({x, y, text}); }
     TextSize TextExtent(const std::string& text) override
     {
@@ -39,7 +35,4 @@ public:
 
     std::vector<Text> texts;
     std::vector<Fill> fills;
-    std::vector<Shape> ellipses;
-    int fontTenths = 0;
-    Colour brush = 0x00FFFFFF;
 };
