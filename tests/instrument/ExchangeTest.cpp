@@ -6,7 +6,6 @@
 
 #include "instrument/InstrumentFrames.h"
 #include "instrument/InstrumentRig.h"
-#include "instrument/PortMap.h"
 
 namespace {
 
@@ -15,7 +14,6 @@ using Bytes = std::vector<uint8_t>;
 class Exchange : public ::testing::Test {
 protected:
     void SetUp() override { rig.instrument.Connect(); }
-    void TearDown() override { PortMap::Instance().ClearOverrides(); }
     bool Read(std::vector<FakeTransport::Piece> reply)
     {
         rig.transport->QueueReply(std::move(reply));
@@ -148,9 +146,6 @@ TEST_F(Exchange, ConnectOpensThePortsWithTheirLines)
     EXPECT_FALSE(rig.transport->line.parity);
     EXPECT_EQ(rig.transport->line.stopBits, 1);
     EXPECT_FALSE(rig.gpsTransport->IsOpen());
-    PortMap::Instance().SetOverride(5, "/tmp/simulated-instrument");
-    EXPECT_TRUE(rig.instrument.Connect());
-    EXPECT_EQ(rig.transport->device, "/tmp/simulated-instrument");
 
     // With GPS both ports must open; a failure leaves the instrument port open.
     EXPECT_FALSE(rig.instrument.SetUseGps(true));
