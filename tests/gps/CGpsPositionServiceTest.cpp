@@ -26,61 +26,29 @@ protected:
     }
 };
 
-TEST_F(PositionService, RequestBeforeFirstFixGetsThatFixAndTheLatestWindowListens)
+TEST_F(PositionService, InterpolatesAndExtrapolatesAcrossTickWrapAndDropsWindowlessRequests)
 {
-    service.OnFix({1.0, 1.0, 100});
-    EXPECT_TRUE(poster.Copy().empty()); // no listener yet: no current position
+    clock.Set(0xFFFFF000u);
     service.Reset();
-    service.RequestPosition({kPage + 1, 6, 0});
-    service.RequestPosition({kPage, 7, 4000});
-    EXPECT_FALSE(service.HasFix());
-    service.OnFix({55.5, 37.5, 6000});
-    const auto posted = poster.Copy();
-    ASSERT_EQ(posted.size(), 3u);
-    EXPECT_EQ(posted[1].first, kPage);
-    EXPECT_EQ(posted[1].second.wParam, 7u);
-    EXPECT_EQ(posted[1].second.fix.tick, 4000u); // the request's, so the reading takes it
-    EXPECT_DOUBLE_EQ(posted[1].second.fix.latitude, 55.5);
-    EXPECT_EQ(posted[2].second.message, UM_CURRENT_POSITION);
-    EXPECT_EQ(posted[2].second.wParam, 0u);
-    EXPECT_EQ(posted[2].first, kPage);
-    EXPECT_TRUE(service.HasFix());
-}
-
-TEST_F(PositionService, InterpolatesAndExtrapolatesInTimeAndDropsWindowlessRequests)
-{
-    service.OnFix({10.0, 20.0, 1000});
-    service.RequestPosition({kPage, 1, 1500});
-    service.RequestPosition({0, 9, 1500});
-    service.RequestPosition({kPage, 2, 2500});
-    service.RequestPosition({kPage, 3, 500});
-    service.OnFix({11.0, 22.0, 2000});
+    service.OnFix({10.0, 20.0, 0xFFFFFC18u}); // 1000 ms before the wrap
+    service.RequestPosition({kPage, 1, 0xFFFFFE0Cu}); // 500 ms before it
+    service.RequestPosition({0, 9, 0xFFFFFE0Cu});
+    service.RequestPosition({kPage, 2, 0x000001F4u}); // 500 ms after it
+    service.RequestPosition({kPage, 3, 0x000005DCu}); // after the next fix
+    service.RequestPosition({kPage, 4, 0xFFFFFA24u}); // before the last one
+    service.OnFix({12.0, 24.0, 0x000003E8u});         // 1000 ms after it
     const auto r = Readings();
-    ASSERT_EQ(r.size(), 3u);
-    const double lat[] = {10.5, 11.5, 9.5}, lon[] = {21.0, 23.0, 19.0};
-    const uint32_t tick[] = {1500, 2500, 500};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(r[i].second.wParam, static_cast<uintptr_t>(i + 1));
+    ASSERT_EQ(r.size(), 4u);
+    const double lat[] = {10.5, 11.5, 12.5, 9.5}, lon[] = {21.0, 23.0, 25.0, 19.0};
+    const uint32_t tick[] = {0xFFFFFE0Cu, 0x1F4u, 0x5DCu, 0xFFFFFA24u};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(r[i].second.wParam, i + 1);
         EXPECT_DOUBLE_EQ(r[i].second.fix.latitude, lat[i]) << i;
         EXPECT_DOUBLE_EQ(r[i].second.fix.longitude, lon[i]) << i;
         EXPECT_EQ(r[i].second.fix.tick, tick[i]) << i;
     }
-    service.OnFix({12.0, 0.0, 3000});
-    EXPECT_EQ(Readings().size(), 3u); // nothing left waiting
-}
-
-TEST_F(PositionService, InterpolatesAcrossTickWrap)
-{
-    clock.Set(0xFFFFF000u);
-    service.Reset();
-    service.OnFix({10.0, 0.0, 0xFFFFFC18u}); // 1000 ms before the wrap
-    service.RequestPosition({kPage, 1, 0xFFFFFE0Cu}); // 500 ms before it
-    service.RequestPosition({kPage, 2, 0x000001F4u}); // 500 ms after it
-    service.OnFix({12.0, 0.0, 0x000003E8u});          // 1000 ms after it
-    const auto r = Readings();
-    ASSERT_EQ(r.size(), 2u);
-    EXPECT_DOUBLE_EQ(r[0].second.fix.latitude, 10.5);
-    EXPECT_DOUBLE_EQ(r[1].second.fix.latitude, 11.5);
+    service.OnFix({14.0, 0.0, 0x000007D0u});
+    EXPECT_EQ(Readings().size(), 4u); // nothing left waiting
 }
 
 TEST_F(PositionService, FixesWithTheSameTickLeaveRequestsWaiting)

@@ -11,7 +11,7 @@
 #include "gps/SystemClockSetter.h"
 #include "platform/Prompter.h"
 
-// Test doubles for the GPS reader thread; each is safe to use from it and the test at once.
+// Test doubles for the GPS reader thread.
 namespace testing_support {
 
 class RecordingPoster : public MessagePoster {
@@ -40,35 +40,23 @@ private:
     std::vector<std::pair<WindowId, PositionMessage>> posted_;
 };
 
+// Read by the test only after the reader thread was joined.
 class FakeClockSetter : public SystemClockSetter {
 public:
-    void SetUtc(std::chrono::system_clock::time_point utc) override
-    {
-        std::lock_guard guard(mutex_);
-        times_.push_back(utc);
-    }
-    std::vector<std::chrono::system_clock::time_point> Times()
-    {
-        std::lock_guard guard(mutex_);
-        return times_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::chrono::system_clock::time_point> times_;
+    void SetUtc(std::chrono::system_clock::time_point utc) override { times.push_back(utc); }
+    std::vector<std::chrono::system_clock::time_point> times;
 };
 
+// Read by the test only after the reader thread was joined.
 class RecordingPrompter : public platform::Prompter {
 public:
     platform::PromptAnswer Ask(const std::string& text, const std::string& caption, platform::PromptButtons,
                                platform::PromptIcon icon) override
     {
-        std::lock_guard guard(mutex);
         asked.push_back({text, caption});
         errorIcon = icon == platform::PromptIcon::Error;
         return platform::PromptAnswer::Ok;
     }
-    std::mutex mutex;
     std::vector<std::pair<std::string, std::string>> asked;
     bool errorIcon = false;
 };

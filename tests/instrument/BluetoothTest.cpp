@@ -10,24 +10,6 @@
 
 namespace {
 
-// Without a WIDCOMM stack (neither real stack has one) only the platform radio counts, and
-// off reads as unknown.
-TEST(BluetoothControl, PlatformRadio)
-{
-    FakeBluetoothStack::Shared s;
-    CBluetoothControl control{std::make_unique<FakeBluetoothStack>(s)};
-    EXPECT_EQ(control.GetRadioMode(), -1);
-    s.platformMode = 2;
-    EXPECT_EQ(control.GetRadioMode(), 1);
-    EXPECT_EQ(control.RadioOff(), -1);
-    EXPECT_EQ(s.platformMode, 0u);
-    EXPECT_EQ(control.RadioOn(), 0);
-    EXPECT_EQ(s.platformMode, 1u);
-    s.platformMode = 0;
-    s.platformCanSwitch = false;
-    EXPECT_EQ(control.RadioOn(), -1);
-}
-
 TEST(RfkillBluetoothStack, ReadsAndSwitchesTheBluetoothSwitches)
 {
     testing_support::TempDir sys;

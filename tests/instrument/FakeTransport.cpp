@@ -11,7 +11,6 @@ bool FakeTransport::Open(const std::string& name, const SerialLine& settings)
     line = settings;
     open_ = true;
     hungUp_ = false;
-    ++opens;
     return true;
 }
 

@@ -43,7 +43,6 @@ public:
     std::vector<ReadWait> readWaits;
     std::string device;
     SerialLine line;
-    int opens = 0;
 
 private:
     platform::ManualClock& clock_;
