@@ -142,20 +142,6 @@ TEST_F(CalibrationStoreTest, LayoutOfOneSet)
     }
 }
 
-TEST_F(CalibrationStoreTest, DestructorWritesOnlyWhenModified)
-{
-    {
-        CalibrationStore store = MakeStore("[LUR 1]\n" + F + "[LUR 2]\n" + F);
-        EXPECT_FALSE(store.RemoveSet(Key(3)));
-        EXPECT_FALSE(store.Modified());
-        EXPECT_TRUE(store.RemoveSet(Key(1)));
-        EXPECT_TRUE(store.Modified());
-    }
-    CalibrationStore reread(dir.File("store.ini"));
-    EXPECT_EQ(reread.Sets().size(), 1u);
-    EXPECT_NE(reread.FindSet(Key(2)), nullptr);
-}
-
 TEST_F(CalibrationStoreTest, SelectionFallsBackByDateThenSerialThenToTheBuiltInSet)
 {
     WriteFile(dir.File("c.ini"), "[LUR 5]\nDate=01/01/2007\n" + F + "[LUR 5]\nDate=01/01/2009\n" + F +

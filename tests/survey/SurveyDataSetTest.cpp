@@ -59,16 +59,6 @@ TEST_F(SurveyDataSetTest, SerpentineOrderAndWrappingMoves)
     EXPECT_EQ(At(d), PS(0, 0));
 }
 
-TEST_F(SurveyDataSetTest, HostileSizesStayBounded)
-{
-    const SurveyDataSet d = Grid(kWorkMap, -5, -3); // an open profile of its first array
-    EXPECT_EQ(std::tuple(d.XSize(), d.YSize(), d.RecordCount()), std::tuple(0u, 1u, size_t(20)));
-    EXPECT_EQ(Settings().gridStations, 0);
-    SurveyDataSet huge = Grid(kWorkMap, 100000, 100000);
-    EXPECT_LE(huge.RecordCount(), DataSet::kMaxRecords);
-    EXPECT_EQ(huge.RecordCount(), size_t(huge.XSize()) * huge.YSize());
-}
-
 TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
 {
     SurveyDataSet d = Grid(kWorkProfile, 20, 10);
@@ -85,25 +75,4 @@ TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
     EXPECT_EQ(d.Station(), 0u);
     EXPECT_TRUE(d.PreviousStation());
     EXPECT_EQ(d.Station(), 22u);
-}
-
-TEST_F(SurveyDataSetTest, MeasureStoresInWalkingOrderAndOverwritesTheLastStation)
-{
-    SurveyDataSet d = Grid(kWorkMap, 2, 2);
-    source.outcomes = {false};
-    EXPECT_EQ(d.Measure(source), MeasureOutcome::Failed);
-    EXPECT_FALSE(d.Modified()) << "a failed reading changes nothing";
-    EXPECT_EQ(At(d), PS(0, 0));
-    for (int i = 0; i < 5; ++i)
-        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
-    EXPECT_TRUE(d.Modified());
-    EXPECT_EQ(d.Record(2).bytes, SampleRecord(3).bytes); // (1, 1)
-    EXPECT_EQ(d.Record(3).bytes, SampleRecord(5).bytes); // reading 4 overwritten by reading 5
-    EXPECT_EQ(At(d), PS(1, 0));
-    // Six stations of a tracer series: the last one keeps the fourteenth record.
-    Settings().tracerModeOn = 1;
-    SurveyDataSet series = Grid(kWorkMap, 3, 2);
-    ASSERT_EQ(series.Measure(source), MeasureOutcome::Stored);
-    EXPECT_EQ(series.Record(4).bytes, SampleRecord(10).bytes);
-    EXPECT_EQ(series.Record(5).bytes, SampleRecord(19).bytes);
 }
