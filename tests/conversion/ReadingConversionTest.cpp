@@ -73,6 +73,8 @@ TEST(ConvertReading, MissingChannelOrIndexIsZeroInEveryMode)
             EXPECT_EQ(ConvertReading(s, c, TestRecord(), -1), 0.0);
             EXPECT_EQ(ConvertReading(s, c, TestRecord(), 14), 0.0);
         }
+    EXPECT_EQ(FrequencyDepth({.depthScaleFactor = 12.5f}, c, 14), 0.0f);
+    EXPECT_EQ(FrequencyDepth({.depthScaleFactor = 12.5f}, c, -1), 0.0f);
 }
 
 TEST(ConvertReading, InstrumentUnitsWithCorrectionsInOrder)
@@ -93,7 +95,6 @@ TEST(ConvertReading, InstrumentUnitsWithCorrectionsInOrder)
         {{.signalChannelIsCurrent = 1, .signalComponent = 0}, 50000.0},
         {{.signalComponent = 1, .normalizeToCurrent = 1}, 582.0 / w},
         {{.signalComponent = 1, .normalizeToCurrent = 1, .subtractUndercompensation = 1}, re},
-        {{.signalComponent = 1, .normalizeToCurrent = 1, .subtractUndercompensation = 1, .phaseEqualization = 1}, pre},
         {{.signalComponent = 2, .normalizeToCurrent = 1, .subtractUndercompensation = 1, .phaseEqualization = 1}, pim},
         {{.signalComponent = 0, .normalizeToCurrent = 1, .subtractUndercompensation = 1, .phaseEqualization = 1},
          std::sqrt(pre * pre + pim * pim)},
@@ -104,7 +105,6 @@ TEST(ConvertReading, InstrumentUnitsWithCorrectionsInOrder)
         {{.signalComponent = 2, .normalizeToFrequency = 1, .inphasePower = 0.5f}, -8.0 / std::sqrt(10.0)},
         {{.signalComponent = 0, .normalizeToFrequency = 1, .modulePower = 1}, std::sqrt(582.0 * 582.0 + 64.0) / 10.0},
         {{.signalComponent = 3}, 0.0},
-        {{.signalComponent = -1}, 0.0},
         {{.unitMeasure = 2}, 0.0},
     };
     for (const Case& c : cases)
@@ -116,72 +116,28 @@ TEST(ConvertReading, InstrumentUnitsWithCorrectionsInOrder)
     EXPECT_DOUBLE_EQ(ConvertReading({.signalComponent = 2}, TestCalibration(), minusOne, 0), -65536.0);
 }
 
-TEST(ConvertReading, UndefinedCasesGiveZeroNotInfinity)
+// Undefined and degenerate cases give 0, never infinity or NaN.
+TEST(ConvertReading, UndefinedCasesGiveZero)
 {
     CalibrationSet c = TestCalibration();
     MeasurementRecord noCurrent;
     PutChannel(noCurrent, 3, 74565, -1000, 0, 0);
     EXPECT_EQ(ConvertReading({.normalizeToCurrent = 1}, c, noCurrent, 3), 0.0);
     EXPECT_EQ(ConvertReading(Apparent(1, 0), c, noCurrent, 3), 0.0);
-    for (int kind = 0; kind <= 2; ++kind)
-        EXPECT_EQ(ConvertReading(Apparent(3, kind), c, TestRecord(), 3), 0.0);
+    EXPECT_EQ(ConvertReading(Apparent(3, 2), c, TestRecord(), 3), 0.0);
+    EXPECT_EQ(ApparentConductivity(Apparent(0, 2), c, 0.0, 3), 0.0); // no signal
+    c.M2[3] = c.M1[3]; // K2 = 0
+    EXPECT_EQ(ApparentConductivity(Apparent(2, 2), c, 1e-6, 3), 0.0);
+    c.r2 = c.r1; // K1 = 0
+    EXPECT_EQ(ApparentConductivity(Apparent(1, 2), c, 1e-6, 3), 0.0);
+    c.r1 = 0.0;
+    EXPECT_EQ(ApparentConductivity(Apparent(0, 2), c, 1e-6, 3), 0.0);
+    c = TestCalibration();
     c.IA[3] = 0.0;
     EXPECT_EQ(ConvertReading({.normalizeToCurrent = 1, .subtractUndercompensation = 1}, c, TestRecord(), 3), 0.0);
     c.F[3] = 0.0;
     EXPECT_EQ(ConvertReading({.normalizeToFrequency = 1}, c, TestRecord(), 3), 0.0);
-}
-
-TEST(ConvertReading, ApparentValuesApplyEveryCorrectionInEveryUnit)
-{
-    // The model constants at frequency 3 of TestCalibration, written out.
-    const double omega = 2 * kPi * 1000 * 10.0;
-    const double k1 = (0.19 / 2.508 - 0.04 / 1.496) * std::pow(0.1525 * omega * kMu0, 2) * 38 / 16;
-    const double k2 = std::pow(omega * kMu0, 2.5) * 38 * 0.1525 * 0.1525 / (15 * std::sqrt(2.0)) * (0.19 - 0.04);
-    // The corrected complex value of channel 3 (before GF).
-    const double zr = 582.0 / 5 + 40.0 / 5, zi = -8.0 / 5 - 12.0 / 5;
-    const double re = (zr * 0.6 + zi * 0.8) * 1.4e-8, im = (zr * -0.8 + zi * 0.6) * 1.4e-8;
-    const CalibrationSet c = TestCalibration();
-    const MeasurementRecord r = TestRecord();
-
-    const double sigmaQ = re / k1;
-    EXPECT_NEAR(ConvertReading(Apparent(1, 2), c, r, 3), sigmaQ, Rel(sigmaQ));
-    EXPECT_NEAR(ConvertReading(Apparent(1, 1), c, r, 3), 1000 * sigmaQ, Rel(1000 * sigmaQ));
-    EXPECT_NEAR(ConvertReading(Apparent(1, 0), c, r, 3), 1 / sigmaQ, Rel(1 / sigmaQ));
-    const double sigmaI = std::pow(std::fabs(im / k2), 2.0 / 3.0);
-    EXPECT_NEAR(ConvertReading(Apparent(2, 2), c, r, 3), sigmaI, Rel(sigmaI) * 10);
-    EXPECT_NEAR(ConvertReading(Apparent(2, 0), c, r, 3), 1 / sigmaI, Rel(1 / sigmaI) * 10);
-
-    ConversionSettings flagged = Apparent(1, 1); // the flags change nothing in apparent mode
-    flagged.normalizeToCurrent = flagged.subtractUndercompensation = flagged.phaseEqualization = 1;
-    flagged.normalizeToFrequency = 1;
-    EXPECT_DOUBLE_EQ(ConvertReading(flagged, c, r, 3), ConvertReading(Apparent(1, 1), c, r, 3));
-
-    // The module solves σ³ + Aσ² = B; below B = 4(A/3)³ the trigonometric branch, above it Cardano's.
-    const double A = (k1 / k2) * (k1 / k2);
-    const double threshold = 4 * std::pow(A / 3, 3);
-    for (double B : {threshold * 1e-3, threshold * 0.5, threshold * 2, threshold * 1e4}) {
-        const double v = std::sqrt(B) * k2;
-        const double sigma = ApparentConductivity(Apparent(0, 2), c, v, 3);
-        EXPECT_GT(sigma, 0.0) << B;
-        EXPECT_NEAR(sigma * sigma * sigma + A * sigma * sigma - B, 0.0, B * 1e-9) << B;
-        EXPECT_DOUBLE_EQ(ApparentConductivity(Apparent(0, 2), c, -v, 3), sigma); // sign does not matter
-    }
-}
-
-TEST(ApparentConductivity, DegenerateModelsGiveZero)
-{
-    CalibrationSet c = TestCalibration();
-    EXPECT_EQ(ApparentConductivity(Apparent(0, 2), c, 0.0, 3), 0.0); // no signal
-    c.r1 = 0.0;
-    for (int component = 0; component <= 2; ++component)
-        EXPECT_EQ(ApparentConductivity(Apparent(component, 2), c, 1e-6, 3), 0.0);
-    c = TestCalibration();
-    c.M2[3] = c.M1[3]; // K2 = 0
-    EXPECT_EQ(ApparentConductivity(Apparent(0, 2), c, 1e-6, 3), 0.0);
-    EXPECT_EQ(ApparentConductivity(Apparent(2, 2), c, 1e-6, 3), 0.0);
-    c.r2 = c.r1; // K1 = 0
-    EXPECT_EQ(ApparentConductivity(Apparent(1, 2), c, 1e-6, 3), 0.0);
-    // Resistivity of sigma = 0 is 0, not infinity.
+    // Resistivity of sigma = 0 is 0.
     MeasurementRecord zeroSignal;
     PutChannel(zeroSignal, 3, 0, 0, 30000, -40000);
     c = TestCalibration();
@@ -189,15 +145,28 @@ TEST(ApparentConductivity, DegenerateModelsGiveZero)
     EXPECT_EQ(ConvertReading(Apparent(1, 0), c, zeroSignal, 3), 0.0);
 }
 
-TEST(FrequencyDepth, ScalesTheDepthCoefficient)
+// The conductivities themselves are pinned against the ground model by the simulator's tests.
+TEST(ConvertReading, ApparentUnitsAndBothBranchesOfTheModuleCubic)
 {
-    CalibrationSet c = TestCalibration();
-    c.DC[5] = 0.5;
-    const ConversionSettings s{.depthScaleFactor = 12.5f};
-    EXPECT_FLOAT_EQ(FrequencyDepth(s, c, 0), 12.5f);
-    EXPECT_FLOAT_EQ(FrequencyDepth(s, c, 5), 6.25f);
-    EXPECT_EQ(FrequencyDepth(s, c, 14), 0.0f);
-    EXPECT_EQ(FrequencyDepth(s, c, -1), 0.0f);
+    const CalibrationSet c = TestCalibration();
+    const MeasurementRecord r = TestRecord();
+    const double sigma = ConvertReading(Apparent(1, 2), c, r, 3);
+    EXPECT_NEAR(ConvertReading(Apparent(1, 1), c, r, 3), 1000 * sigma, Rel(1000 * sigma));
+    EXPECT_NEAR(ConvertReading(Apparent(1, 0), c, r, 3), 1 / sigma, Rel(1 / sigma));
+
+    const double omega = 2 * kPi * 1000 * 10.0;
+    const double k1 = (0.19 / 2.508 - 0.04 / 1.496) * std::pow(0.1525 * omega * kMu0, 2) * 38 / 16;
+    const double k2 = std::pow(omega * kMu0, 2.5) * 38 * 0.1525 * 0.1525 / (15 * std::sqrt(2.0)) * (0.19 - 0.04);
+    // σ³ + Aσ² = B: below B = 4(A/3)³ the trigonometric branch, above it Cardano's.
+    const double A = (k1 / k2) * (k1 / k2);
+    const double threshold = 4 * std::pow(A / 3, 3);
+    for (double B : {threshold * 0.5, threshold * 2}) {
+        const double v = std::sqrt(B) * k2;
+        const double s = ApparentConductivity(Apparent(0, 2), c, v, 3);
+        EXPECT_GT(s, 0.0) << B;
+        EXPECT_NEAR(s * s * s + A * s * s - B, 0.0, B * 1e-9) << B;
+        EXPECT_DOUBLE_EQ(ApparentConductivity(Apparent(0, 2), c, -v, 3), s); // sign does not matter
+    }
 }
 
 namespace {

@@ -203,14 +203,6 @@ TEST_F(SettingsTest, ChartRangesAreTakenOnlyWhenMinimumIsBelowMaximum)
         EXPECT_EQ(s.sectionChart.GetRange(), std::make_pair(1.0f, 3.0f));
         EXPECT_EQ(s.sectionChart.Stops(), (std::vector<Colour>{0x04030201, 0x08070605, 0x00000A09}));
     }
-    CSettings::Release();
-    const float seven = 7.0f;
-    WriteStore([&](platform::Registry& r) {
-        r.SetBinary(kSection, "Area color chart minimum value", Bytes(&seven));
-        r.SetBinary(kSection, "Area color chart maximum value", Bytes(&three));
-    });
-    EXPECT_EQ(CSettings::Instance().mapChart.GetRange(), std::make_pair(-10.0f, 10.0f));
-    EXPECT_EQ(CSettings::Instance().sectionChart.GetRange(), std::make_pair(-10.0f, 10.0f)); // (1.0, 0.0) refused
 }
 
 TEST_F(SettingsTest, SerialIsReducedTo16BitsAndFlagsToZeroOrOne)
@@ -220,10 +212,12 @@ TEST_F(SettingsTest, SerialIsReducedTo16BitsAndFlagsToZeroOrOne)
         r.SetDword(kSection, "The last calibration data was used", (2008u << 16) | (6u << 8) | 10u);
         r.SetBinary(kSection, "Used frequences", std::string("\0\0\0\7\0\0\0\0\0\0\0\0\0\0", 14));
     });
-    WriteFile(dir.File("LurCalibration.ini"), CalibrationIni(17, "2008", ""));
+    WriteFile(dir.File("LurCalibration.ini"), CalibrationIni(17, "2007", "a") + CalibrationIni(17, "2008", "b"));
     {
         CSettings& s = CSettings::Instance();
+        // The last earlier set is the one installed.
         EXPECT_EQ(s.calibrationKey, (CalibrationKey{17, 2008, 1, 1}));
+        EXPECT_EQ(s.currentCalibration.comment, "b");
         EXPECT_EQ(s.usedFrequencies[3], 1);
         EXPECT_EQ(s.usedFrequencies[2], 0);
     }
@@ -265,19 +259,6 @@ TEST_F(SettingsTest, BaudRateTableAndItsEdges)
         s.gpsBaudId = id;
         EXPECT_EQ(s.GpsBaudRate(), rate) << id;
     }
-}
-
-// The store tests the fallback rules; here the set fallen back to must be installed.
-TEST_F(SettingsTest, InstallSetInstallsTheSetItFallsBackTo)
-{
-    WriteFile(dir.File("LurCalibration.ini"), CalibrationIni(5, "2007", "a") + CalibrationIni(5, "2009", "b"));
-    CSettings& s = CSettings::Instance();
-    s.InstallSet({5, 2008, 6, 10});
-    EXPECT_EQ(s.calibrationKey, (CalibrationKey{5, 2007, 1, 1}));
-    EXPECT_EQ(s.currentCalibration.comment, "a");
-    s.InstallSet({5, 2010, 1, 1});
-    EXPECT_EQ(s.calibrationKey, (CalibrationKey{5, 2009, 1, 1}));
-    EXPECT_EQ(s.currentCalibration.comment, "b");
 }
 
 } // namespace
