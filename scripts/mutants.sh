@@ -3,8 +3,8 @@
 # swapped, + and - swapped, a constant off by one, a condition negated, a statement removed), each
 # built incrementally in build/mutants and run against the whole suite with a time limit.
 # Usage: scripts/mutants.sh [--sample N] [--seed S] [--list]
-# Only the executables that link the mutated object file (and the tests that run those of them that
-# are tools, such as lurctl) are rebuilt and run: the others cannot tell the mutant apart.
+# The libraries are built shared and executables are not relinked when only a library changed, so a
+# mutant in a source file costs one compile, one library link and a run of the suite.
 # A mutant is identified by file name, line text and mutation, not by line number, so the same seed
 # picks the same mutants after unrelated edits or moves. The tree is restored after every mutant,
 # also when interrupted. --list prints the sample without building.
@@ -110,48 +110,8 @@ def run(cmd, limit):
         raise
 
 
-def suite(limit, numbers=None):
-    only = ["-I", "0,0,0," + ",".join(map(str, numbers))] if numbers is not None else []
-    return run(["ctest", "--test-dir", str(build), "-j", jobs, "--stop-on-failure", "--timeout", str(limit)] + only,
-               limit)
-
-
-def defined_symbols(path, strong_only):
-    out = subprocess.run(["nm", "--defined-only", "-P", str(path)], capture_output=True, text=True).stdout
-    return {f.split()[0] for f in out.splitlines() if len(f.split()) > 1 and (not strong_only or f.split()[1] in "TDBR")}
-
-
-class Reach:
-    """Which executables contain a source file's object code, and the tests to run for them."""
-
-    def __init__(self):
-        shown = subprocess.run(["ctest", "--test-dir", str(build), "--show-only=json-v1"], capture_output=True,
-                               text=True, check=True).stdout
-        self.tests = {}  # executable -> ctest numbers
-        for number, test in enumerate(json.loads(shown)["tests"], 1):
-            self.tests.setdefault(test["command"][0], []).append(number)
-        tools = [p for p in (build / "app").rglob("*") if p.is_file() and os.access(p, os.X_OK)]
-        self.symbols = {exe: defined_symbols(exe, False) for exe in list(self.tests) + [str(t) for t in tools]}
-        # Tests that start a tool name it by its path.
-        self.users = {str(t): [exe for exe in self.tests if str(t).encode() in pathlib.Path(exe).read_bytes()]
-                      for t in tools}
-        self.objects = {}
-        for entry in json.loads((build / "compile_commands.json").read_text()):
-            output = pathlib.Path(entry["directory"]) / re.search(r" -o (\S+)", entry["command"]).group(1)
-            self.objects.setdefault(os.path.realpath(entry["file"]), []).append(output)
-
-    def executables(self, source):
-        """None when every executable may contain it (a header, or an object without own symbols)."""
-        objects = self.objects.get(os.path.realpath(source), [])
-        own = set().union(*(defined_symbols(o, True) for o in objects)) if objects else set()
-        if source.endswith(".h") or not own:
-            return None
-        reached = {exe for exe, syms in self.symbols.items() if own & syms}
-        for tool in [e for e in reached if e in self.users]:
-            reached.update(self.users[tool])
-            if not self.users[tool]:
-                reached.discard(tool)
-        return reached
+def suite(limit):
+    return run(["ctest", "--test-dir", str(build), "-j", jobs, "--stop-on-failure", "--timeout", str(limit)], limit)
 
 
 signal.signal(signal.SIGTERM, lambda *_: sys.exit(130))
@@ -163,7 +123,8 @@ if args.list:
     sys.exit(0)
 
 subprocess.run(["cmake", "-S", ".", "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Debug",
-                "-DLUR_BUILD_BENCH=OFF"], check=True, stdout=subprocess.DEVNULL)
+                "-DLUR_BUILD_BENCH=OFF", "-DBUILD_SHARED_LIBS=ON", "-DCMAKE_LINK_DEPENDS_NO_SHARED=ON"],
+               check=True, stdout=subprocess.DEVNULL)
 subprocess.run(["cmake", "--build", str(build), "-j", jobs], check=True, stdout=subprocess.DEVNULL)
 start = time.monotonic()
 if suite(3600) != 0:
@@ -171,7 +132,6 @@ if suite(3600) != 0:
 limit = int(3 * (time.monotonic() - start)) + 30
 print(f"suite {time.monotonic() - start:.0f} s unmutated; limit {limit} s per mutant", flush=True)
 
-reach = Reach()
 counts = {"killed": 0, "survived": 0, "not compiling": 0}
 try:
     for i, m in enumerate(sample, 1):
@@ -181,20 +141,11 @@ try:
         pending.write_text(json.dumps({"file": m["file"], "text": text}))
         lines[m["line"] - 1] = m["mutated"]
         path.write_text("".join(lines))
-        exes = reach.executables(m["file"])
-        targets = [] if exes is None else [t for e in sorted(exes) for t in ("--target", pathlib.Path(e).name)]
-        objects = [str(o.relative_to(build.resolve())) for o in reach.objects.get(os.path.realpath(m["file"]), [])]
         try:
-            if exes is not None and not exes:
-                # No executable holds the code: it only has to compile.
-                built = run(["ninja", "-C", str(build)] + objects, 900)
-            else:
-                built = run(["cmake", "--build", str(build), "-j", jobs] + targets, 900)
-            if built != 0:
+            if run(["cmake", "--build", str(build), "-j", jobs], 900) != 0:
                 verdict = "not compiling"
             else:
-                numbers = None if exes is None else sorted(n for e in exes for n in reach.tests.get(e, []))
-                verdict = "survived" if numbers == [] or suite(limit, numbers) == 0 else "killed"
+                verdict = "survived" if suite(limit) == 0 else "killed"
         finally:
             restore()
         counts[verdict] += 1
