@@ -172,6 +172,15 @@ TEST_F(Exchange, ConnectOpensThePortsWithTheirLines)
     EXPECT_TRUE(rig.instrument.IsConnected()); // instrument port alone suffices now
 }
 
+// A tray left with another title by an interrupted run is still found, and gets that title back.
+TEST_F(Exchange, TheTrayAsksForTheGpsDeviceWhileThePortOpens)
+{
+    rig.radio.trayExists = true;
+    rig.radio.trayTitle = "My tray";
+    EXPECT_TRUE(rig.instrument.ConnectGps());
+    EXPECT_EQ(rig.radio.titles, (std::vector<std::string>{"Выберите устройство GPS", "My tray"}));
+}
+
 // Switched on at creation when it was off, off again at destruction, which closes the ports.
 TEST(InstrumentRadio, LeftAsItWasFound)
 {

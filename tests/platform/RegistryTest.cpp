@@ -5,8 +5,7 @@
 
 using platform::Registry;
 
-// Layout and values are pinned byte for byte by the settings test, the round trip by the
-// settings file fuzzer.
+// Layout and values are pinned byte for byte by the settings test.
 TEST(Registry, UnreadableLinesAreSkippedAndReportedWhileTheRestIsKept)
 {
     std::string text = "[software\\A]\n"
@@ -32,7 +31,7 @@ TEST(Registry, UnreadableLinesAreSkippedAndReportedWhileTheRestIsKept)
     EXPECT_NE(r.Find("software\\B", "crlf"), nullptr);
 }
 
-TEST(Registry, MissingFileIsEmptyOversizedIsRefusedSaveCreatesDirectories)
+TEST(Registry, MissingFileIsEmptyOversizedIsRefusedSavedValuesReadBack)
 {
     testing_support::TempDir dir;
     std::vector<std::string> problems;
@@ -44,7 +43,10 @@ TEST(Registry, MissingFileIsEmptyOversizedIsRefusedSaveCreatesDirectories)
     EXPECT_NE(problems[0].find("too large"), std::string::npos);
 
     Registry r;
-    r.SetDword("software\\A", "x", 1);
+    r.SetDword("software\\A", "name with \"quote\" and \\ slash", 7);
+    r.SetBinary("software\\A", "empty", "");
+    // Port map entries are the strings settings keep: a lost or mangled one loses a device.
+    r.SetString("software\\Dalmar\\LurControl\\Serial ports", "COM5", "/dev/with \"quotes\"\\and\nnewline");
     ASSERT_TRUE(r.SaveFile(dir.File("a/b/settings.reg")).ok);
     EXPECT_EQ(Registry::LoadFile(dir.File("a/b/settings.reg"), problems), r);
 }

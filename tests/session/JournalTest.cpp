@@ -63,6 +63,8 @@ protected:
         Settings().xStep = Settings().yStep = 1;
         Settings().headerText1 = "other";
         Settings().sessionExtra1 = Settings().reportedSerial = 0;
+        for (int32_t& used : Settings().usedFrequencies)
+            used = !used;
     }
     static std::string Serialized(const DataSet& d)
     {
@@ -123,6 +125,7 @@ TEST_F(JournalTest, SurveysRecoverTheFileANormalSaveWrites)
         EXPECT_EQ(SummarizeJournal(JournalBytes()).readings, readings);
         ASSERT_TRUE(journal->Durable()) << journal->Error();
         const std::string bytes = JournalBytes(), path = journal->Path();
+        const auto usedFrequencies = Settings().usedFrequencies;
         EXPECT_TRUE(SaveSession(d, dir.File("a.lur")).ok);
         EXPECT_FALSE(Exists(path)) << "a save removes the journal";
         ScrambleSettings();
@@ -133,6 +136,7 @@ TEST_F(JournalTest, SurveysRecoverTheFileANormalSaveWrites)
         EXPECT_EQ(ReadFile(dir.File("b.lur")), ReadFile(dir.File("a.lur")));
         // The file carries the work type, header and serial: the scrambled settings were restored.
         EXPECT_EQ(result.readings, readings);
+        EXPECT_EQ(Settings().usedFrequencies, usedFrequencies) << "the pages show what the survey measured";
         EXPECT_EQ(result.problem, "");
         EXPECT_EQ(result.dataSet->CurrentIndex(), d.CurrentIndex());
         journal->Discard();

@@ -101,7 +101,8 @@ TEST_F(SessionFileTest, MapFileIsByteExact)
     EXPECT_FALSE(d->Modified());
 }
 
-// Settings restored on open are pinned by the sheet's open test and the journal recovery files.
+// Header texts come back from the file; the other settings restored on open are pinned by the
+// sheet's open test and the journal recovery files.
 TEST_F(SessionFileTest, SurveysReopenAsTheirWorkType)
 {
     const struct {
@@ -122,6 +123,7 @@ TEST_F(SessionFileTest, SurveysReopenAsTheirWorkType)
         ASSERT_TRUE(SaveSession(*d, dir.File("s.lur")).ok);
         Settings().workType = kWorkMap;
         Settings().xSize = 9;
+        Settings().headerText1 = Settings().headerText2 = Settings().headerText3 = "changed";
         OpenSessionResult opened = OpenSession(dir.File("s.lur"), Settings());
         auto* survey = dynamic_cast<SurveyDataSet*>(opened.dataSet.get());
         ASSERT_TRUE(survey) << opened.error;
@@ -129,6 +131,7 @@ TEST_F(SessionFileTest, SurveysReopenAsTheirWorkType)
         EXPECT_FALSE(survey->Modified());
         EXPECT_EQ(survey->Name(), "");
         EXPECT_EQ(survey->CurrentIndex(), 0u);
+        EXPECT_EQ(Serialized(*survey), bytes) << "saved again, the file is the same";
     }
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "gps/CNmeaParser.h"
+#include "sim/GpsSimulator.h"
 
 namespace {
 
@@ -86,3 +89,15 @@ TEST(NmeaGenerator, NoFixEpochAndMinutesThatRoundUp)
 }
 
 } // namespace
+
+// A walk without a given start is dated now, so its fixes carry today's date rather than 1970's.
+TEST(GpsSimulator, StartsAtTheCurrentTimeUnlessToldOtherwise)
+{
+    const GpsSimulator sim(GpsWalker::Default(), GpsSimulatorOptions{});
+    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch()).count();
+    const int64_t start = sim.EpochState(0).utcMs;
+    EXPECT_EQ(start % 1000, 0);
+    EXPECT_LE(start, now);
+    EXPECT_GT(start, now - 3600 * 1000);
+}
