@@ -70,6 +70,8 @@ TEST_F(GraphGoldens, SimulatedSessions)
         {"survey_progress", 0, false, false, 1, 20, 8, 50, 1, 50, GraphKind::Progress, {}},
         {"track_map", 0, false, false, 1, 0, 0, 600, 1, 0, GraphKind::Map, {}},
         {"track_section", 0, false, false, 1, 0, 0, 600, 1, 0, GraphKind::Section, {}},
+        {"track_map_axes", kFontPixels, true, true, 4, 0, 0, 600, 1, 0, GraphKind::Map, {}},
+        {"track_profile_curve_axes", kFontPixels, true, true, 1, 0, 0, 600, 1, 0, GraphKind::ProfileCurve, {}},
         {"track_view", 0, false, false, 1, 0, 0, 120, 2, 60, GraphKind::Progress, {}},
     };
     for (const Case& c : cases) {

@@ -2,8 +2,11 @@
 // layered ground) with a known quadrature everywhere.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "RecordingContext.h"
@@ -173,6 +176,34 @@ TEST_F(Graphs, SurveyProgressGrids)
     ASSERT_EQ(small.fills.size(), 8u);
     EXPECT_EQ(small.fills[3].rect, (PixelRect{0, 53, 9, 61})); // profile 0, station 0: cleared
     EXPECT_EQ(small.fills[3].colour, 0xAu);
+}
+
+// The walk is scaled into the view wherever it leads from its start, the live position included.
+TEST_F(Graphs, TrackViewHoldsTheWholeWalk)
+{
+    constexpr double kLatitude = 55.75, kLongitude = 37.6, kMetre = 1.0 / 111195.0;
+    const auto fix = [&](double east, double north) {
+        return GpsFix{kLatitude + north * kMetre, kLongitude + east * kMetre / std::cos(kLatitude * M_PI / 180), 0};
+    };
+    SessionImage image;
+    image.track = true;
+    for (const GpsFix& f : {fix(0, 0), fix(-20, 0), fix(-20, -20)}) {
+        image.records.push_back(testing_support::GroundRecord(0, 0));
+        image.fixes.push_back(f);
+    }
+    auto data = TrackDataSet::LoadTrackBody(image, Settings());
+    ASSERT_TRUE(data->SetCurrentFix(fix(10, 10)));
+    ASSERT_TRUE(data->PaintProgress(&dc, 0, 0, 104, 104));
+    // Circles of radius 2 around the readings and the live position, in the frame 2 pixels inside.
+    std::vector<int> xs, ys;
+    for (const PixelRect& e : dc.ellipses) {
+        xs.push_back((e.left + e.right) / 2);
+        ys.push_back((e.top + e.bottom) / 2);
+    }
+    ASSERT_FALSE(xs.empty());
+    const auto [left, right] = std::minmax_element(xs.begin(), xs.end());
+    const auto [top, bottom] = std::minmax_element(ys.begin(), ys.end());
+    EXPECT_EQ(std::tuple(*left, *right, *top, *bottom), std::tuple(2, 102, 2, 102));
 }
 
 TEST_F(Graphs, PagesStartAtTheFirstUsedFrequencyFromTheAreaSetting)

@@ -4,7 +4,7 @@
 
 #include "graphics/DrawContext.h"
 
-// A DrawContext that remembers texts and fills, giving every character a fixed
+// A DrawContext that remembers texts, fills and ellipses, giving every character a fixed
 // 6 × 10 cell.
 class RecordingContext : public DrawContext {
 public:
@@ -26,7 +26,7 @@ public:
     void FillRect(const PixelRect& rect, Colour colour) override { fills.push_back({rect, colour}); }
     void MoveTo(int, int) override {}
     void LineTo(int, int) override {}
-    void Ellipse(const PixelRect&) override {}
+    void Ellipse(const PixelRect& rect) override { ellipses.push_back(rect); }
     void TextOut(int x, int y, const std::string& text) override { texts.push_back({x, y, text}); }
     TextSize TextExtent(const std::string& text) override
     {
@@ -35,4 +35,5 @@ public:
 
     std::vector<Text> texts;
     std::vector<Fill> fills;
+    std::vector<PixelRect> ellipses;
 };

@@ -14,6 +14,7 @@
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
 #include "survey/SurveyDataSet.h"
+#include "track/TrackDataSet.h"
 
 using testing_support::ReadFile;
 using testing_support::SameRecords;
@@ -139,6 +140,56 @@ TEST_F(JournalTest, SurveysRecoverTheFileANormalSaveWrites)
         EXPECT_EQ(Settings().usedFrequencies, usedFrequencies) << "the pages show what the survey measured";
         EXPECT_EQ(result.problem, "");
         EXPECT_EQ(result.dataSet->CurrentIndex(), d.CurrentIndex());
+        journal->Discard();
+    }
+}
+
+// Positions come in after their readings: provisional ones, final answers, and a late answer
+// for a reading measured again, which is dropped. The file keeps no ticks, so they are compared.
+TEST_F(JournalTest, TracksRecoverTheirReadingsPositionsAndTicks)
+{
+    for (const bool tracer : {false, true}) {
+        SCOPED_TRACE(tracer ? "tracer series" : "single readings");
+        Settings().tracerModeOn = tracer ? 1 : 0;
+        DistinctHeader();
+        TrackDataSet d(Settings());
+        d.SetJournal(journal.get());
+        ASSERT_TRUE(journal->Start(d));
+        ScriptedSource source;
+        for (int i = 0; i < 4; ++i) {
+            d.SetCurrentFix({55.0 + i * 1e-4, 37.0, 900u + uint32_t(i)});
+            const uint32_t first = d.CurrentIndex();
+            ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+            for (uint32_t k = first; k < d.CurrentIndex(); ++k) {
+                GpsFix provisional = d.CurrentFix();
+                provisional.tick = d.FixAt(k).tick;
+                d.SetFix(k, provisional);
+                if (k % 2 == 0)
+                    d.SetFix(k, {55.5, 37.5 + k * 1e-5, provisional.tick});
+            }
+        }
+        const uint32_t replacedTick = d.FixAt(1).tick;
+        d.ResetPosition();
+        d.NextPosition();
+        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+        EXPECT_FALSE(d.SetFix(1, {1, 1, replacedTick}));
+        d.SetCurrentFix({56, 38, 5000});
+
+        ASSERT_TRUE(journal->Durable()) << journal->Error();
+        const std::string bytes = JournalBytes();
+        ASSERT_TRUE(SaveSession(d, dir.File("a.lur")).ok);
+        ScrambleSettings();
+        const RecoveryResult result = RecoverJournal(bytes, Settings());
+        const auto* r = dynamic_cast<const TrackDataSet*>(result.dataSet.get());
+        ASSERT_NE(r, nullptr) << result.problem;
+        EXPECT_EQ(Settings().workType, kWorkGpsTrack);
+        EXPECT_TRUE(SaveSession(*result.dataSet, dir.File("b.lur")).ok);
+        EXPECT_EQ(ReadFile(dir.File("b.lur")), ReadFile(dir.File("a.lur")));
+        ASSERT_EQ(r->FixCount(), d.FixCount());
+        for (size_t k = 0; k < d.FixCount(); ++k)
+            EXPECT_EQ(r->FixAt(k).tick, d.FixAt(k).tick) << k;
+        EXPECT_EQ(r->CurrentIndex(), d.CurrentIndex());
+        EXPECT_EQ(std::pair(r->CurrentFix().latitude, r->CurrentFix().tick), std::pair(56.0, 5000u));
         journal->Discard();
     }
 }
