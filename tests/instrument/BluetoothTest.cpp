@@ -41,4 +41,27 @@ TEST(RfkillBluetoothStack, ReadsAndSwitchesTheBluetoothSwitches)
     EXPECT_EQ(control.RadioOff(), -1);
 }
 
+// A WIDCOMM radio that the platform switch does not reach is switched through its tray window,
+// and only when it is not already as asked; without the tray the answer is unknown.
+TEST(CBluetoothControl, AWidcommRadioIsSwitchedThroughItsTray)
+{
+    FakeBluetoothStack::Shared radio;
+    radio.platformCanSwitch = false;
+    radio.stackMode = 0;
+    radio.trayExists = true;
+    CBluetoothControl control(std::make_unique<FakeBluetoothStack>(radio));
+    EXPECT_EQ(control.GetRadioMode(), 0);
+    EXPECT_EQ(control.RadioOn(), 0);
+    EXPECT_EQ(control.RadioOn(), 0);
+    EXPECT_EQ(control.GetRadioMode(), 1);
+    EXPECT_EQ(control.RadioOff(), 0);
+    EXPECT_EQ(control.GetRadioMode(), 0);
+    EXPECT_EQ(radio.posted, (std::vector<uint32_t>{CBluetoothControl::kTrayRadioOn, CBluetoothControl::kTrayRadioOff}));
+
+    FakeBluetoothStack::Shared noTray = radio;
+    noTray.trayExists = false;
+    CBluetoothControl without(std::make_unique<FakeBluetoothStack>(noTray));
+    EXPECT_EQ(without.RadioOn(), -1);
+}
+
 } // namespace

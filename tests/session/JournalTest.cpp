@@ -248,6 +248,41 @@ TEST_F(JournalTest, DamageInTheMiddleEndsRecoveryThere)
     }
 }
 
+// Journals that name no data set it could rebuild give nothing back, and say why.
+TEST_F(JournalTest, UnrecoverableJournalsSayWhy)
+{
+    const auto begin = [](int32_t workType, uint32_t x, uint32_t y) {
+        journal::Begin b;
+        b.workType = workType;
+        b.xSize = x;
+        b.ySize = y;
+        return Frame(journal::kBegin, journal::EncodeBegin(b));
+    };
+    const std::string header = journal::FileHeader(), state = Frame(journal::kState, journal::EncodeState({}));
+    const std::string map = begin(kWorkMap, 3, 3);
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* problem;
+    } cases[] = {
+        {"empty", "", "not an acquisition journal"},
+        {"other version", std::string("LURJ\x02\0\0\0", 8) + map + state, "journal version 2 is not supported"},
+        {"cut in the first entry", header + map.substr(0, map.size() - 1), "cut short at offset 8"},
+        {"state first", header + state + map, "does not begin with its data set"},
+        {"profile of three rows", header + begin(kWorkLimitedProfile, 3, 3) + state, "impossible grid"},
+        {"open-ended map", header + begin(kWorkMap, 0, 2) + state, "impossible grid"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const RecoveryResult result = RecoverJournal(c.bytes, Settings());
+        EXPECT_FALSE(result.dataSet);
+        EXPECT_NE(result.problem.find(c.problem), std::string::npos) << result.problem;
+        const JournalSummary summary = SummarizeJournal(c.bytes);
+        EXPECT_EQ(summary.readings, 0u);
+        EXPECT_FALSE(summary.problem.empty() && !summary.begun) << "an offer needs a data set or a reason";
+    }
+}
+
 TEST(JournalFormat, FramingIsPinned)
 {
     EXPECT_EQ(Crc32("123456789", 9), 0xCBF43926u); // the standard check value
