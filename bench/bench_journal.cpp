@@ -29,7 +29,6 @@ void MeasureJournaled(benchmark::State& state, const char* where, bool series)
     CSettings& settings = BenchSettings();
     settings.workType = kWorkLimitedProfile;
     settings.xSize = 100; // the end of the profile is re-measured: memory stays flat
-    settings.tracerModeOn = series ? 1 : 0;
     char pattern[] = "bench-journal-XXXXXX";
     std::string base = std::string(where) + "/" + pattern;
     if (!::mkdtemp(base.data())) {
@@ -42,14 +41,14 @@ void MeasureJournaled(benchmark::State& state, const char* where, bool series)
         dataSet.SetJournal(&journal);
         journal.Start(dataSet);
         ScriptedSource source;
+        source.series = series;
         for (auto _ : state) {
-            if (dataSet.Measure(source) != MeasureOutcome::Stored)
+            if (source.Measure(dataSet) != MeasureOutcome::Stored)
                 state.SkipWithError(journal.Error().c_str());
         }
         journal.Discard();
     }
     std::system(("rm -rf '" + base + "'").c_str());
-    settings.tracerModeOn = 0;
 }
 
 void MeasureInMemory(benchmark::State& state)
@@ -60,7 +59,7 @@ void MeasureInMemory(benchmark::State& state)
     SurveyDataSet dataSet(settings);
     ScriptedSource source;
     for (auto _ : state)
-        benchmark::DoNotOptimize(dataSet.Measure(source));
+        benchmark::DoNotOptimize(source.Measure(dataSet));
 }
 
 } // namespace

@@ -8,9 +8,8 @@
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
 #include "graphics/SurfacePainter.h"
-#include "instrument/CInstrument.h"
-#include "instrument/RadioLeftAlone.h"
-#include "instrument/SettingsStoreLink.h"
+#include "acquisition/AcquisitionEngine.h"
+#include "instrument/PortMap.h"
 #include "session/SessionFile.h"
 #include "settings/CSettings.h"
 #include "support/SyntheticGround.h"
@@ -27,6 +26,14 @@ namespace {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
+
+// No instrument is asked anything here.
+class NoExchanges final : public ExchangeQueue, public SeriesTimer {
+public:
+    void Submit(const ExchangeRequest&) override {}
+    void Arm(uint32_t) override {}
+    void Disarm() override {}
+};
 
 class OpenOnly final : public platform::Prompter {
 public:
@@ -57,8 +64,9 @@ struct Program {
         s.showScaleMarks = 0;
         s.gpsTrackRadius = 50;
         sessionDir = dir;
+        engine = std::make_unique<AcquisitionEngine>(AcquisitionParts{s, exchanges, exchanges, ports, nullptr});
         sheet = std::make_unique<CLurControlSheet>(
-            PageServices{s, prompter, instrument, parser, positions, nullptr, dir + "/journal"});
+            PageServices{s, prompter, *engine, parser, positions, nullptr, dir + "/journal"});
         sheet->resize(kWidth, kHeight);
         sheet->show();
         QApplication::processEvents();
@@ -77,11 +85,9 @@ struct Program {
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions{poster};
-    CSerialPort instrumentPort, gpsPort;
-    SettingsStoreLink link;
-    CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, link,
-                                           std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                                           platform::SystemTicks(), nullptr}};
+    NoExchanges exchanges;
+    PortMap ports;
+    std::unique_ptr<AcquisitionEngine> engine;
     std::string sessionDir;
     std::unique_ptr<CLurControlSheet> sheet;
 };

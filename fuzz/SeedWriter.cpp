@@ -35,7 +35,6 @@ std::string Session(int32_t workType, int32_t xSize, int32_t ySize, bool series,
     settings.ySize = ySize;
     settings.xStep = 2.5f;
     settings.yStep = 10.0f;
-    settings.tracerModeOn = series;
     settings.headerText1 = "Участок 3";
     std::unique_ptr<DataSet> dataSet;
     if (workType == kWorkGpsTrack)
@@ -43,8 +42,9 @@ std::string Session(int32_t workType, int32_t xSize, int32_t ySize, bool series,
     else
         dataSet = std::make_unique<SurveyDataSet>(settings);
     ScriptedSource source;
+    source.series = series;
     for (int k = 0; k < measures; ++k)
-        dataSet->Measure(source);
+        source.Measure(*dataSet);
     if (TrackDataSet* track = AsTrack(*dataSet))
         for (uint32_t k = 0; k < track->RecordCount(); ++k)
             track->SetFix(k, GpsFix{55.75 + k * 1e-4, 37.62 - k * 1e-4, track->Record(k).TimeStamp()});

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "platform/ConfigDirectory.h"
-#include "ui/CLurControlApp.h"
+#include "CLurControlApp.h"
 
 namespace {
 

@@ -30,7 +30,7 @@ int RunBattery(const std::vector<std::string>& words)
         return 1;
     }
     uint32_t value = 0;
-    if (!session.Instrument().ReadBatteryVoltage(value)) {
+    if (!session.ReadBatteryVoltage(value)) {
         std::printf("N/A\n");
         return 1;
     }

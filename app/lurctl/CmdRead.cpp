@@ -5,6 +5,7 @@
 #include "Args.h"
 #include "Commands.h"
 #include "InstrumentSession.h"
+#include "survey/Calibration.h"
 #include "Commands.h"
 
 const char* const kReadUsage =
@@ -69,8 +70,8 @@ int RunRead(const std::vector<std::string>& words)
         return 1;
     }
     if (series) {
-        std::array<MeasurementRecord, kFrequencyCount> records{};
-        if (!session.Instrument().RequestSeries(records)) {
+        ReadingSeries records{};
+        if (!session.RequestSeries(records)) {
             std::fprintf(stderr, "lurctl read: no complete reply from the instrument\n");
             return 1;
         }
@@ -81,7 +82,7 @@ int RunRead(const std::vector<std::string>& words)
         return 0;
     }
     MeasurementRecord record{};
-    if (!session.Instrument().RequestReading(record, true)) {
+    if (!session.RequestReading(record)) {
         std::fprintf(stderr, "lurctl read: no complete reply, or a reply without any measured frequency\n");
         return 1;
     }

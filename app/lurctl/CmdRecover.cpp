@@ -2,7 +2,6 @@
 #include <ctime>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "Args.h"
@@ -10,7 +9,7 @@
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "session/AcquisitionJournal.h"
-#include "session/JournalRecovery.h"
+#include "session/LeftJournals.h"
 #include "session/SessionFile.h"
 
 namespace {
@@ -43,37 +42,44 @@ const char* WorkTypeName(const journal::Begin& begin)
 
 int List(const std::string& directory)
 {
-    const std::vector<std::string> paths = ListJournals(directory);
-    if (paths.empty()) {
+    const std::vector<LeftJournal> journals = FindLeftJournals(directory, CSettings::Instance());
+    if (journals.empty()) {
         std::printf("no journals to recover in %s\n", directory.c_str());
         return 0;
     }
-    for (const std::string& path : paths) {
-        std::string bytes;
-        const platform::FileResult read = platform::ReadWholeFile(path, kMaxJournalBytes, bytes);
-        std::printf("%s\n", path.c_str());
-        if (!read.ok) {
-            std::printf("  unreadable: %s\n", read.error.c_str());
+    for (const LeftJournal& left : journals) {
+        std::printf("%s\n", left.path.c_str());
+        switch (left.state) {
+        case LeftJournalState::InUse:
+            if (left.pid > 0)
+                std::printf("  in use: a running program (process %ld) is writing it\n", left.pid);
+            else
+                std::printf("  in use: a running program is writing it\n");
             continue;
-        }
-        const JournalSummary summary = SummarizeJournal(bytes);
-        if (!summary.begun) {
-            std::printf("  nothing to recover: %s\n", summary.problem.c_str());
+        case LeftJournalState::Empty:
+            std::printf("  nothing to recover: it holds no reading (removed)\n");
             continue;
+        case LeftJournalState::Unreadable:
+            std::printf("  cannot be recovered: %s\n", left.problem.c_str());
+            continue;
+        case LeftJournalState::Recoverable:
+            break;
         }
+        const JournalSummary& summary = left.summary;
         std::printf("  work type: %s\n", WorkTypeName(summary.begin));
         if (!summary.begin.track && summary.begin.xSize == 0)
             std::printf("  grid: open-ended profile\n");
         else if (!summary.begin.track)
             std::printf("  grid: %u stations x %u profiles\n", summary.begin.xSize, summary.begin.ySize);
-        std::printf("  readings: %zu\n", summary.readings);
+        std::printf("  readings: %zu\n", left.restorable);
         struct stat st {};
-        const std::time_t last = ::stat(path.c_str(), &st) == 0 ? st.st_mtime : summary.begin.created;
+        const std::time_t last = ::stat(left.path.c_str(), &st) == 0 ? st.st_mtime : summary.begin.created;
         std::printf("  time span: %s .. %s\n", LocalTime(summary.begin.created).c_str(), LocalTime(last).c_str());
         if (summary.anyStamp)
             std::printf("  stamps: %u .. %u ms\n", summary.firstStamp, summary.lastStamp);
-        if (!summary.problem.empty())
-            std::printf("  damaged after the last reading above: %s\n", summary.problem.c_str());
+        if (!left.problem.empty())
+            std::printf("  damaged after the readings above (%zu more entries lost): %s\n", left.lost,
+                        left.problem.c_str());
     }
     return 0;
 }
@@ -83,25 +89,23 @@ int Recover(const std::string& path, const std::string& out)
     struct stat st {};
     if (::stat(out.c_str(), &st) == 0)
         return Fail(out + " exists; choose another name");
-    std::string bytes;
-    const platform::FileResult read = platform::ReadWholeFile(path, kMaxJournalBytes, bytes);
-    if (!read.ok)
-        return Fail(read.error);
-    const RecoveryResult result = RecoverJournal(bytes, CSettings::Instance());
+    RecoveredJournal recovered(path, CSettings::Instance());
+    RecoveryResult& result = recovered.Result();
     if (!result.dataSet)
         return Fail(path + ": " + result.problem);
-    if (result.readings == 0)
+    if (result.measured == 0)
         return Fail(path + ": no reading to recover" + (result.problem.empty() ? "" : " (" + result.problem + ")"));
     const platform::FileResult saved = SaveSession(*result.dataSet, out);
     if (!saved.ok)
         return Fail(saved.error + "; the journal is kept");
-    size_t measured = 0;
-    for (const MeasurementRecord& record : result.dataSet->Records())
-        measured += record.Empty() ? 0 : 1;
-    std::printf("recovered %zu readings (%zu measured records) into %s\n", result.readings, measured, out.c_str());
-    if (!result.problem.empty())
-        std::printf("the journal was damaged after them: %s\n", result.problem.c_str());
-    if (::unlink(path.c_str()) != 0)
+    std::printf("recovered %zu readings into %s\n", result.measured, out.c_str());
+    if (recovered.Settle())
+        return 0;
+    if (!result.complete)
+        std::printf("the journal was damaged after them (%s); %zu more entries could not be recovered; the "
+                    "journal %s is kept\n",
+                    result.problem.c_str(), result.lost, path.c_str());
+    else
         std::printf("the journal %s could not be removed; remove it by hand\n", path.c_str());
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,7 +13,11 @@
 #include "Args.h"
 #include "Commands.h"
 #include "GpsLink.h"
-#include "InstrumentSession.h"
+#include "acquisition/AcquisitionEngine.h"
+#include "acquisition/InstrumentExchanger.h"
+#include "acquisition/InstrumentWorker.h"
+#include "acquisition/OwnerQueue.h"
+#include "instrument/PortMap.h"
 #include "session/WorkSession.h"
 #include "sim/SimulatedField.h"
 #include "settings/CSettings.h"
@@ -188,44 +193,73 @@ std::unique_ptr<SimulatedField> StartField(SurveyPlan& plan, const CSettings& se
     return field;
 }
 
-// Takes the planned readings; 0, or 1 when the instrument or the GPS failed.
-int TakeReadings(const SurveyPlan& plan, const CSettings& settings, WorkSession& work, InstrumentSession& session,
-                 GpsLink& gps, SimulatedField* field)
-{
-    // Readings at the grid's last station overwrite it, so the grid bounds the count.
-    const size_t planned = plan.workType == kWorkProfile || plan.track
-                               ? static_cast<size_t>(plan.readings)
-                               : static_cast<size_t>(settings.gridStations) * static_cast<size_t>(settings.gridProfiles);
-    const size_t perReading = plan.series ? kFrequencyCount : 1;
-    bool journalFailureShown = false;
-    for (size_t taken = 0; taken < planned && !interrupted;) {
-        const uint32_t index = work.Data().CurrentIndex();
-        if (field)
-            field->PlaceInstrumentAtReceiver();
-        const MeasureOutcome outcome = work.Measure(session.Instrument());
-        if (outcome == MeasureOutcome::Failed) {
-            std::fprintf(stderr, "\nlurctl survey: reading at index %u failed%s\n", index,
-                         session.LinkLost() ? ": the instrument's line went dead (switched off, or out of range?)"
-                                            : "");
-            return 1;
-        }
-        if (outcome == MeasureOutcome::StoredInMemory && !journalFailureShown) {
+// What the survey sees of the engine: progress and failures on standard error, and when
+// the planned readings are done.
+class SurveyReporter final : public AcquisitionListener {
+public:
+    SurveyReporter(WorkSession& work, SimulatedField* field, size_t planned)
+        : work_(work), field_(field), planned_(planned)
+    {
+    }
+
+    void ReadingStarting() override
+    {
+        index_ = work_.Data().CurrentIndex();
+        if (field_)
+            field_->PlaceInstrumentAtReceiver();
+    }
+    void ReadingStored(const StoredReading& stored) override
+    {
+        if (stored.store.outcome == MeasureOutcome::StoredInMemory && !journalFailureShown_) {
             // The reading is in memory; go on, but say once that a crash would lose it.
             std::fprintf(stderr, "\nlurctl survey: journal: %s; readings are kept in memory only\n",
-                         work.Journal().Error().c_str());
-            journalFailureShown = true;
+                         work_.Journal().Error().c_str());
+            journalFailureShown_ = true;
         }
-        taken += perReading;
-        std::fprintf(stderr, "\r%zu/%zu", std::min(taken, planned), planned);
-        if (plan.track) {
-            gps.Pump(work, std::chrono::milliseconds(static_cast<long>(plan.walkSeconds * 1000)), false);
-            if (gps.Lost()) {
-                std::fprintf(stderr, "\nlurctl survey: GPS: %s; the survey stops\n", gps.Failure().c_str());
-                return 1;
-            }
-        }
+        taken_ += stored.store.stored;
+        std::fprintf(stderr, "\r%zu/%zu", std::min(taken_, planned_), planned_);
     }
-    return 0;
+    void ConnectionFailed(ExchangeFailure, int error) override
+    {
+        std::fprintf(stderr, "\nlurctl survey: cannot connect to the instrument: %s\n",
+                     error != 0 ? std::strerror(error) : "no answer");
+        failed_ = true;
+    }
+    void ReadingFailed(ExchangeFailure failure) override
+    {
+        std::fprintf(stderr, "\nlurctl survey: reading at index %u failed%s\n", index_,
+                     failure == ExchangeFailure::LinkLost
+                         ? ": the instrument's line went dead (switched off, or out of range?)"
+                         : "");
+        failed_ = true;
+    }
+    void SeriesEnded(SeriesEnd) override { ended_ = true; }
+
+    bool Ended() const { return ended_; }
+    bool Failed() const { return failed_; }
+
+private:
+    WorkSession& work_;
+    SimulatedField* field_;
+    size_t planned_;
+    size_t taken_ = 0;
+    uint32_t index_ = 0;
+    bool journalFailureShown_ = false;
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
+constexpr std::chrono::milliseconds kPoll{100};
+
+// Runs the owner queue until `done` or an interrupt; false when interrupted.
+template <class Done> bool RunUntil(OwnerQueue& queue, Done done)
+{
+    while (!done()) {
+        if (interrupted)
+            return false;
+        queue.RunOnce(kPoll);
+    }
+    return true;
 }
 
 } // namespace
@@ -237,10 +271,11 @@ int RunSurvey(const std::vector<std::string>& words)
     if (const std::string error = ParsePlan(words, settings, plan); !error.empty())
         return UsageError("survey", error);
 
-    WorkSession work(settings, AcquisitionJournal::DefaultDirectory());
-    if (!work.Begin())
+    // The data set first: it settles the grid the simulator walks and the count of readings.
+    auto work = std::make_unique<WorkSession>(settings, AcquisitionJournal::DefaultDirectory());
+    if (!work->Begin())
         std::fprintf(stderr, "lurctl survey: no journal, readings are kept in memory only: %s\n",
-                     work.Journal().Error().c_str());
+                     work->Journal().Error().c_str());
 
     std::string error;
     std::unique_ptr<SimulatedField> field;
@@ -248,50 +283,100 @@ int RunSurvey(const std::vector<std::string>& words)
         std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
         return 1;
     }
-    InstrumentSession session;
-    if (!session.Open(plan.device, error)) {
-        std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
+    PortMap ports;
+    if (!plan.simulate)
+        ports.Load(settings.Registry());
+    const std::string instrumentDevice = ports.Resolve(plan.device);
+    const std::string gpsDevice = ports.Resolve(plan.gpsDevice);
+
+    // Readings are taken as a timed series of the engine: back to back on a grid, one every
+    // --interval of walking on a track.
+    const size_t perReading = plan.series ? kFrequencyCount : 1;
+    const bool counted = plan.workType == kWorkProfile || plan.track;
+    const size_t planned = counted ? static_cast<size_t>(plan.readings)
+                                   : static_cast<size_t>(settings.gridStations) * size_t(settings.gridProfiles);
+    settings.timerModeOn = 1;
+    settings.timerDelayMs = plan.track ? static_cast<int32_t>(plan.walkSeconds * 1000) : 0;
+    settings.timerCount = counted ? static_cast<int32_t>((planned + perReading - 1) / perReading) : 0;
+    // The instrument port is the one given, whatever the settings' port number.
+    ports.SetOverride(static_cast<unsigned>(settings.btInboundPort), instrumentDevice);
+
+    OwnerQueue queue;
+    CSerialPort instrumentPort, unusedGpsPort;
+    CInstrument instrument(InstrumentLinks{instrumentPort, unusedGpsPort, platform::SystemTicks()});
+    InstrumentExchanger exchanger(instrument, instrumentPort);
+    InstrumentWorker worker(exchanger, queue);
+    AcquisitionEngine engine(AcquisitionParts{settings, worker, queue, ports, nullptr});
+    queue.SetEngine(&engine);
+    if (!worker.Start(error)) {
+        std::fprintf(stderr, "lurctl survey: cannot start the instrument thread: %s\n", error.c_str());
         return 1;
     }
 
+    WorkSession& session = *work;
+    engine.SetWork(std::move(work));
+    SurveyReporter reporter(session, field.get(), planned);
+    engine.SetListener(&reporter);
+
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
-    GpsLink gps;
+    GpsLink gps(queue);
     int status = 0;
     if (plan.track) {
-        if (!gps.Open(plan.gpsDevice, settings.GpsBaudRate(), work, error)) {
+        if (!gps.Open(gpsDevice, settings.GpsBaudRate(), session, error)) {
             std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
             return 1;
         }
         std::fprintf(stderr, "waiting for a GPS fix...\n");
-        if (!gps.WaitForFix(kFirstFixLimit, interrupted) && !interrupted) {
+        const auto start = std::chrono::steady_clock::now();
+        RunUntil(queue, [&] {
+            return gps.HasFix() || gps.Lost() || std::chrono::steady_clock::now() - start > kFirstFixLimit;
+        });
+        if (!gps.HasFix() && !interrupted) {
             std::fprintf(stderr, "lurctl survey: %s\n",
                          gps.Lost() ? ("GPS: " + gps.Failure()).c_str() : "no GPS fix within two minutes");
             status = 1;
         }
     }
-    if (status == 0)
-        status = TakeReadings(plan, settings, work, session, gps, field.get());
-    std::fprintf(stderr, "%s\n", interrupted ? " interrupted" : "");
+    if (status == 0 && !interrupted) {
+        engine.Start();
+        RunUntil(queue, [&] {
+            if (plan.track && gps.Lost()) {
+                std::fprintf(stderr, "\nlurctl survey: GPS: %s; the survey stops\n", gps.Failure().c_str());
+                return true;
+            }
+            return reporter.Ended() && !engine.ExchangeRunning();
+        });
+        status = reporter.Failed() || (plan.track && gps.Lost()) ? 1 : 0;
+    }
+    // Whatever ended the survey, the reading running is stored before anything goes.
+    engine.Close();
+    const bool wasInterrupted = interrupted != 0;
+    interrupted = 0;
+    RunUntil(queue, [&] { return !engine.ExchangeRunning(); });
+    std::fprintf(stderr, "%s\n", wasInterrupted ? " interrupted" : "");
     if (plan.track) {
-        if (!gps.Lost())
-            gps.Pump(work, kLastAnswerLimit, true);
-        if (work.OutstandingPositions() > 0)
+        const auto start = std::chrono::steady_clock::now();
+        RunUntil(queue, [&] {
+            return session.OutstandingPositions() == 0 || gps.Lost() ||
+                   std::chrono::steady_clock::now() - start > kLastAnswerLimit;
+        });
+        if (session.OutstandingPositions() > 0)
             std::fprintf(stderr, "lurctl survey: %u readings keep the live position at their time\n",
-                         work.OutstandingPositions());
+                         session.OutstandingPositions());
         gps.Stop();
     }
     if (field)
         field->Stop();
 
-    platform::FileResult saved = work.Save(plan.out);
+    platform::FileResult saved = session.Save(plan.out);
     if (!saved.ok) {
         std::fprintf(stderr, "lurctl survey: %s\n", saved.error.c_str());
-        if (work.Journal().Durable())
+        if (session.Journal().Durable())
             std::fprintf(stderr,
                          "lurctl survey: the readings stay in the journal; \"lurctl session recover %s --out "
                          "FILE.lur\" saves them elsewhere\n",
-                         work.Journal().Path().c_str());
+                         session.Journal().Path().c_str());
         return 1;
     }
     std::fprintf(stderr, "saved %s\n", plan.out.c_str());

@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "instrument/PortMap.h"
-#include "settings/CSettings.h"
 #include "session/WorkSession.h"
 
 namespace {
@@ -38,8 +36,8 @@ private:
     std::string text_;
 };
 
-GpsLink::GpsLink()
-    : clockSetter_(std::make_unique<NoClockSetter>()), failure_(std::make_unique<FailureRecorder>()),
+GpsLink::GpsLink(MessagePoster& poster)
+    : positions_(poster), clockSetter_(std::make_unique<NoClockSetter>()), failure_(std::make_unique<FailureRecorder>()),
       reader_(parser_, positions_, *clockSetter_, *failure_)
 {
 }
@@ -49,11 +47,8 @@ GpsLink::~GpsLink()
     Stop();
 }
 
-bool GpsLink::Open(const std::string& port, int baud, WorkSession& work, std::string& error)
+bool GpsLink::Open(const std::string& device, int baud, WorkSession& work, std::string& error)
 {
-    if (port.rfind("COM", 0) == 0)
-        PortMap::Instance().Load(CSettings::Instance().Registry());
-    const std::string device = PortMap::Instance().Resolve(port);
     errno = 0;
     if (!port_.Open(device, nullptr, &kGpsPortTimeouts, static_cast<uint32_t>(baud))) {
         error = "cannot open GPS port " + device + ": " + (errno ? std::strerror(errno) : "not a serial port");
@@ -68,32 +63,6 @@ bool GpsLink::Open(const std::string& port, int baud, WorkSession& work, std::st
     work.ConnectPositions(positions_, kSurveyLoop);
     opened_ = true;
     return true;
-}
-
-bool GpsLink::WaitForFix(std::chrono::milliseconds limit, const volatile std::sig_atomic_t& interrupted)
-{
-    constexpr std::chrono::milliseconds kPoll{20};
-    for (std::chrono::milliseconds waited{0}; waited < limit; waited += kPoll) {
-        if (positions_.HasFix())
-            return true;
-        if (interrupted || Lost())
-            return false;
-        queue_.Take(kPoll); // nothing is posted before the first request; this only waits
-    }
-    return positions_.HasFix();
-}
-
-void GpsLink::Pump(WorkSession& work, std::chrono::milliseconds wait, bool untilAnswered)
-{
-    const auto end = std::chrono::steady_clock::now() + wait;
-    for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
-        if (untilAnswered && work.OutstandingPositions() == 0)
-            return;
-        for (const PositionMessage& message : queue_.Take(std::chrono::duration_cast<std::chrono::milliseconds>(end - now)))
-            work.ApplyPosition(message);
-        if (Lost())
-            return;
-    }
 }
 
 std::string GpsLink::Failure() const

@@ -1,35 +1,31 @@
 #pragma once
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "instrument/CInstrument.h"
 #include "instrument/CSerialPort.h"
+#include "survey/ReadingSeries.h"
 
-#include "instrument/InstrumentSettings.h"
-
-// An instrument object for one lurctl command: its own port and the radio left alone.
+// An instrument on its own port for one lurctl command that asks it something once; the
+// radio is left alone and no setting changes.
 class InstrumentSession {
 public:
-    // The given frequency mask, the settings untouched (no calibration is adopted).
+    // Readings ask for the frequencies of `mask`.
     explicit InstrumentSession(uint16_t mask);
-    // The settings object's frequencies; the calibration of the instrument is adopted.
-    InstrumentSession();
-    ~InstrumentSession();
 
-    // `port` is a device path or "COMn:" (resolved through the settings' port map).
+    // `port` is a device path or "COMn:" (resolved through the settings file's port map).
     // False, with error set, when the port cannot be opened.
     bool Open(const std::string& port, std::string& error);
-    CInstrument& Instrument() { return *instrument_; }
-    // The line went dead: the peer hung up or the device went away.
-    bool LinkLost() const { return port_.LinkLost(); }
+    bool RequestReading(MeasurementRecord& record) { return instrument_.RequestReading(record, true, mask_); }
+    bool RequestSeries(ReadingSeries& records) { return instrument_.RequestSeries(records); }
+    bool ReadBatteryVoltage(uint32_t& value) { return instrument_.ReadBatteryVoltage(value); }
 
 private:
-    explicit InstrumentSession(std::unique_ptr<InstrumentSettings> settings);
-
-    class Settings;
-    std::unique_ptr<InstrumentSettings> settings_;
+    uint16_t mask_;
     CSerialPort port_;
     CSerialPort unusedGpsPort_;
-    std::unique_ptr<CInstrument> instrument_;
+    CInstrument instrument_;
 };
+
+// "COMn:" through the settings file's "Serial ports" entries, else the name itself.
+std::string ResolvePort(const std::string& port);

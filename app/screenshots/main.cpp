@@ -6,10 +6,8 @@
 #include <optional>
 #include <cstdio>
 
+#include "acquisition/AcquisitionEngine.h"
 #include "graphics/SurfacePainter.h"
-#include "instrument/CInstrument.h"
-#include "instrument/RadioLeftAlone.h"
-#include "instrument/SettingsStoreLink.h"
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
 #include "platform/ConfigDirectory.h"
@@ -23,6 +21,7 @@
 #include "ui/CPropertyPageView1.h"
 #include "ui/CPropertyPageView2.h"
 #include "ui/CPropertyPageS1.h"
+#include "ui/WindowAcquisition.h"
 #include "instrument/GpsReaderControl.h"
 #include "instrument/PortMap.h"
 #include "sim/SimulatedField.h"
@@ -56,8 +55,16 @@ void GrabAll(CLurControlSheet& sheet, const QString& dir, const QString& state, 
     }
 }
 
+void Pause(int ms)
+{
+    for (int wait = 0; wait < ms / 10; ++wait) {
+        QThread::msleep(10);
+        QApplication::processEvents();
+    }
+}
+
 // Takes readings as the operator does: Start, once the last one is drawn.
-void TakeReadings(MeasurementPage& page, int count, SimulatedField* follow)
+void TakeReadings(MeasurementPage& page, AcquisitionEngine& engine, int count, SimulatedField* follow)
 {
     for (int k = 0; k < count; ++k) {
         if (follow != nullptr) {
@@ -70,15 +77,15 @@ void TakeReadings(MeasurementPage& page, int count, SimulatedField* follow)
         }
         page.repaint();
         page.StartAction();
+        while (engine.ExchangeRunning())
+            Pause(10);
     }
     // Let the flash of a profile-start beep pass before the picture is taken.
-    for (int wait = 0; wait < 2 * MeasurementPage::kFlashMs / 10; ++wait) {
-        QThread::msleep(10);
-        QApplication::processEvents();
-    }
+    Pause(2 * MeasurementPage::kFlashMs);
 }
 
-std::unique_ptr<SimulatedField> StartField(const InstrumentOptions& instrument, std::optional<GpsSimulatorOptions> gps)
+std::unique_ptr<SimulatedField> StartField(const InstrumentOptions& instrument, std::optional<GpsSimulatorOptions> gps,
+                                           PortMap& ports)
 {
     auto field = std::make_unique<SimulatedField>(instrument, gps);
     std::string error;
@@ -87,9 +94,9 @@ std::unique_ptr<SimulatedField> StartField(const InstrumentOptions& instrument, 
         std::exit(1);
     }
     const CSettings& settings = CSettings::Instance();
-    PortMap::Instance().SetOverride(static_cast<unsigned>(settings.btInboundPort), field->InstrumentPath());
+    ports.SetOverride(static_cast<unsigned>(settings.btInboundPort), field->InstrumentPath());
     if (gps)
-        PortMap::Instance().SetOverride(static_cast<unsigned>(settings.btOutboundPort), field->GpsPath());
+        ports.SetOverride(static_cast<unsigned>(settings.btOutboundPort), field->GpsPath());
     return field;
 }
 
@@ -112,12 +119,15 @@ int main(int argc, char** argv)
     CGpsPositionService positions(poster);
     NoClockSetter clockSetter;
     GpsReaderControl reader(parser, positions, clockSetter, prompter);
-    CSerialPort instrumentPort, gpsPort;
-    SettingsStoreLink link;
-    CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, link,
-                                           std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                                           platform::SystemTicks(), &reader}};
-    PageServices services{settings, prompter, instrument, parser, positions, nullptr, work + "/journal"};
+    PortMap ports;
+    WindowAcquisition acquisition(settings, ports, reader);
+    std::string error;
+    if (!acquisition.Start(error)) {
+        std::fprintf(stderr, "ui_screenshots: %s\n", error.c_str());
+        return 1;
+    }
+    AcquisitionEngine& engine = acquisition.Engine();
+    PageServices services{settings, prompter, engine, parser, positions, nullptr, work + "/journal"};
     for (QSize size : {QSize(240, 320), QSize(1280, 800)}) {
         CLurControlSheet sheet(services);
         sheet.resize(size);
@@ -132,28 +142,32 @@ int main(int argc, char** argv)
         InstrumentOptions ground;
         ground.walk = {10, 1.0, 1.0};
         ground.ground = ground.ground.PlacedIn(9, 4);
-        auto field = StartField(ground, std::nullopt);
+        auto field = StartField(ground, std::nullopt, ports);
         SheetEvent begin(UM_BEGIN_WORK);
         sheet.PageS1().OnSetActive(); // as if chosen there
         QCoreApplication::sendEvent(&sheet, &begin);
-        TakeReadings(sheet.PageView1(), 33, nullptr);
+        TakeReadings(sheet.PageView1(), engine, 33, nullptr);
         GrabAll(sheet, dir, "map", size);
         sheet.OnNew();
-        instrument.Disconnect();
+        engine.Disconnect();
+        while (engine.ExchangeRunning())
+            Pause(10);
 
         // A track walked along the simulated survey lines.
         GpsSimulatorOptions gps;
         gps.rateHz = 10;
         gps.timeFactor = 30;
-        field = StartField(InstrumentOptions{}, gps);
+        field = StartField(InstrumentOptions{}, gps, ports);
         settings.workType = kWorkGpsTrack;
         sheet.PageS1().OnSetActive();
         QCoreApplication::sendEvent(&sheet, &begin);
-        TakeReadings(sheet.PageView2(), 60, field.get());
+        TakeReadings(sheet.PageView2(), engine, 60, field.get());
         GrabAll(sheet, dir, "track", size);
         sheet.OnNew();
-        instrument.Disconnect();
-        PortMap::Instance().ClearOverrides();
+        engine.Disconnect();
+        while (engine.ExchangeRunning())
+            Pause(10);
+        ports.ClearOverrides();
     }
     return 0;
 }

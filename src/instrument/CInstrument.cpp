@@ -4,28 +4,18 @@
 #include <cstring>
 
 #include "instrument/InstrumentFrames.h"
-#include "instrument/PortMap.h"
 
 namespace {
 
-const std::string kDefaultTrayTitle = "Bluetooth Console";
-const std::string kChooseGpsTitle = "Выберите устройство GPS";
 constexpr uint32_t kEmptyReadPauseMs = 10;
 
 } // namespace
 
-CInstrument::CInstrument(InstrumentLinks links) : links_(std::move(links))
-{
-    radioWasOn_ = links_.bluetooth->GetRadioMode() == 1;
-    if (!radioWasOn_)
-        links_.bluetooth->RadioOn();
-}
+CInstrument::CInstrument(InstrumentLinks links) : links_(links) {}
 
 CInstrument::~CInstrument()
 {
     Disconnect();
-    if (!radioWasOn_)
-        links_.bluetooth->RadioOff();
 }
 
 bool CInstrument::Exchange(const uint8_t* frame, size_t frameSize, uint8_t* reply, size_t replySize,
@@ -63,25 +53,18 @@ bool CInstrument::Exchange(const uint8_t* frame, size_t frameSize, uint8_t* repl
     return true;
 }
 
-bool CInstrument::RequestReading(MeasurementRecord& record, bool selected)
+bool CInstrument::RequestReading(MeasurementRecord& record, bool selected, uint16_t mask)
 {
-    frames::Frame frame = frames::ReadingFrame(selected, links_.settings.FrequencyMask());
+    frames::Frame frame = frames::ReadingFrame(selected, mask);
     uint8_t reply[frames::kReadingReplySize];
     uint32_t t0 = 0, t1 = 0;
     if (!Exchange(frame.bytes.data(), frame.size, reply, sizeof reply, t0, t1))
         return false;
     record.SetTimeStamp(t0 + (t1 - t0) / 2);
-    bool present = record.StoreReply(reply);
-    AdoptSerialNumber(record);
-    return present;
+    return record.StoreReply(reply);
 }
 
-bool CInstrument::RequestReading(MeasurementRecord& record)
-{
-    return RequestReading(record, false);
-}
-
-bool CInstrument::RequestSeries(std::array<MeasurementRecord, kFrequencyCount>& records)
+bool CInstrument::RequestSeries(ReadingSeries& records)
 {
     frames::Frame frame = frames::SeriesFrame();
     uint8_t reply[frames::kReadingReplySize];
@@ -96,7 +79,6 @@ bool CInstrument::RequestSeries(std::array<MeasurementRecord, kFrequencyCount>& 
         image[168] = 0x01;
         record.StoreReply(image);
     }
-    AdoptSerialNumber(records[0]);
     return true;
 }
 
@@ -111,69 +93,23 @@ bool CInstrument::ReadBatteryVoltage(uint32_t& value)
     return true;
 }
 
-void CInstrument::AdoptSerialNumber(const MeasurementRecord& record)
-{
-    uint8_t serial = record.bytes[175];
-    if (record.Empty() || serial == 0)
-        return;
-    InstrumentSettings& settings = links_.settings;
-    if (serial == settings.ReportedSerial())
-        return;
-    settings.SetReportedSerial(serial);
-    CalibrationKey key = settings.CurrentCalibrationKey();
-    key.serial = serial;
-    settings.InstallSet(key);
-}
-
 bool CInstrument::IsConnected() const
 {
-    return links_.instrumentPort.IsOpen() && (!useGps_ || links_.gpsPort.IsOpen());
+    return links_.instrumentPort.IsOpen();
 }
 
-bool CInstrument::Connect()
+bool CInstrument::Connect(const std::string& device)
 {
-    std::string name = PortMap::PortName(links_.settings.InstrumentPortNumber());
-    if (!links_.instrumentPort.Open(name, nullptr, nullptr, kInstrumentBaud))
-        return false;
-    return useGps_ ? ConnectGps() : true;
+    return links_.instrumentPort.Open(device, nullptr, nullptr, kInstrumentBaud);
 }
 
-bool CInstrument::ConnectGps()
+bool CInstrument::ConnectGps(const std::string& device, uint32_t baud)
 {
-    CBluetoothControl& bluetooth = *links_.bluetooth;
-    std::string title = kDefaultTrayTitle;
-    std::string current;
-    if (bluetooth.GetTrayTitle(current))
-        title = current;
-    bluetooth.SetTrayTitle(kChooseGpsTitle);
-    std::string name = PortMap::PortName(links_.settings.GpsPortNumber());
-    // A reader still running on the port would read it while it reopens, and close it as it ends.
-    StopGps();
-    bool opened = links_.gpsPort.Open(name, nullptr, &kGpsPortTimeouts, links_.settings.GpsBaudRate());
-    bluetooth.SetTrayTitle(title);
-    readerStartFailed_ = opened && !(links_.gpsReader && links_.gpsReader->Start(links_.gpsPort));
-    return opened;
+    return links_.gpsPort.Open(device, nullptr, &kGpsPortTimeouts, baud);
 }
 
-bool CInstrument::Disconnect()
+void CInstrument::Disconnect()
 {
-    bool closed = links_.instrumentPort.Close();
-    bool stopped = StopGps();
-    return closed && stopped;
-}
-
-bool CInstrument::StopGps()
-{
-    if (links_.gpsReader)
-        links_.gpsReader->Stop();
-    return links_.gpsPort.Close();
-}
-
-bool CInstrument::SetUseGps(bool use)
-{
-    bool previous = useGps_;
-    useGps_ = use;
-    if (!use)
-        StopGps();
-    return previous;
+    links_.instrumentPort.Close();
+    links_.gpsPort.Close();
 }

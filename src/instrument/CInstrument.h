@@ -1,81 +1,55 @@
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <string>
 
-#include "instrument/CBluetoothControl.h"
 #include "instrument/CSerialPort.h"
-#include "instrument/GpsReaderControl.h"
-#include "instrument/InstrumentSettings.h"
 #include "platform/Clock.h"
 #include "survey/MeasurementRecord.h"
-#include "survey/ReadingSource.h"
+#include "survey/ReadingSeries.h"
 
-// What the instrument object works with; the ports, settings, clock and GPS reader are not
-// owned. Without a GPS reader the GPS port opens but nothing reads it.
+// The ports an instrument object works on and the clock of its time-outs; not owned.
 struct InstrumentLinks {
     CSerialPort& instrumentPort;
     CSerialPort& gpsPort;
-    InstrumentSettings& settings;
-    std::unique_ptr<CBluetoothControl> bluetooth;
     platform::Clock& clock;
-    GpsReaderControl* gpsReader;
 };
 
-// The instrument: its command exchanges and the on-demand connection of the instrument and
-// GPS ports. UI thread only; an exchange blocks for up to a little over 40 seconds.
-class CInstrument : public ReadingSource {
+// The instrument's command exchanges and the opening and closing of its ports. Everything it
+// needs comes with the call, and it writes nothing but its ports and the caller's buffers,
+// so it can live on a worker thread: it belongs to the thread that calls it (the acquisition
+// engine's instrument worker, or a lurctl command's main thread). An exchange blocks for up
+// to a little over 40 seconds.
+class CInstrument {
 public:
     static constexpr uint32_t kReplyLimitMs = 40000;
     static constexpr uint32_t kInstrumentBaud = 9600;
 
     explicit CInstrument(InstrumentLinks links);
+    ~CInstrument(); // closes the ports
     CInstrument(const CInstrument&) = delete;
     CInstrument& operator=(const CInstrument&) = delete;
 
     // Command 0x02 (selected) or 0x03 with the frequency mask; true for a complete reply
     // with at least one frequency present.
-    bool RequestReading(MeasurementRecord& record, bool selected) override;
-    virtual bool RequestReading(MeasurementRecord& record);
+    bool RequestReading(MeasurementRecord& record, bool selected, uint16_t mask);
     // Command 0x0A: 14 single-frequency records stamped between command and reply.
-    bool RequestSeries(ReadingSeries& records) override;
+    bool RequestSeries(ReadingSeries& records);
     // Command 0x07: battery voltage in hundredths of a volt.
-    virtual bool ReadBatteryVoltage(uint32_t& value);
-    ~CInstrument() override;
-
-    // Installs the calibration of a newly seen instrument serial number.
-    void AdoptSerialNumber(const MeasurementRecord& record);
+    bool ReadBatteryVoltage(uint32_t& value);
 
     bool IsConnected() const;
-    bool Connect();
-    // Stops the reader, (re)opens the GPS port and starts the reader on it; true when the
-    // port opened.
-    bool ConnectGps();
-    bool Disconnect();
-    // Stops the reader and waits for it, then closes the GPS port.
-    bool StopGps();
-    // Returns the previous flag; clearing it also stops the GPS reader.
-    bool SetUseGps(bool use);
-    // The last ConnectGps opened the GPS port but no reader runs on it (no thread could be
-    // started, or the instrument has no reader); the reader has told the operator.
-    bool GpsReaderStartFailed() const { return readerStartFailed_; }
-    bool RadioWasOn() const { return radioWasOn_; }
+    // Opens the instrument port, a device path, at 9600 baud.
+    bool Connect(const std::string& device);
+    // Opens the GPS port, a device path; whoever reads it starts after this returns.
+    bool ConnectGps(const std::string& device, uint32_t baud);
+    // Closes both ports.
+    void Disconnect();
 
 private:
     // Purge, one write, then the reply within the limit; t0 after the write, t1 at the first bytes.
     bool Exchange(const uint8_t* frame, size_t frameSize, uint8_t* reply, size_t replySize, uint32_t& t0,
                   uint32_t& t1);
 
-    bool radioWasOn_ = false;
     InstrumentLinks links_;
-    bool useGps_ = false;
-    bool readerStartFailed_ = false;
 };
-
-// The one instrument object, created on first use (switching the radio on if it was off)
-// with the GPS reader given then; later calls return it and ignore the argument.
-CInstrument* GetInstrument(GpsReaderControl* gpsReader = nullptr);
-// At shutdown: destroys the object (GPS reader stopped and joined, ports closed, radio left
-// as found).
-void ReleaseInstrument();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "instrument/PortMap.h"
 #include "instrument/PosixSerialTransport.h"
 
 namespace {
@@ -25,7 +24,7 @@ CSerialPort::~CSerialPort()
     Close();
 }
 
-bool CSerialPort::Open(const std::string& name, const SerialLine* line, const SerialTimeouts* timeouts,
+bool CSerialPort::Open(const std::string& device, const SerialLine* line, const SerialTimeouts* timeouts,
                        uint32_t baud)
 {
     if (IsOpen())
@@ -35,7 +34,7 @@ bool CSerialPort::Open(const std::string& name, const SerialLine* line, const Se
         applied = *line;
     else
         applied.baud = baud;
-    if (!transport_->Open(PortMap::Instance().Resolve(name), applied))
+    if (!transport_->Open(device, applied))
         return false;
     timeouts_ = timeouts ? *timeouts : SerialTimeouts{};
     return true;

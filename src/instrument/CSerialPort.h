@@ -17,9 +17,9 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // `name` is "COMn:" (resolved through the port map) or a device path. Without `line`
-    // the port runs raw 8N1 at `baud`; without `timeouts` the defaults of SerialTimeouts.
-    virtual bool Open(const std::string& name, const SerialLine* line, const SerialTimeouts* timeouts,
+    // Opens a device path. Without `line` the port runs raw 8N1 at `baud`; without
+    // `timeouts` the defaults of SerialTimeouts. On failure errno says why.
+    virtual bool Open(const std::string& device, const SerialLine* line, const SerialTimeouts* timeouts,
                       uint32_t baud);
     virtual bool Close();
     virtual bool IsOpen() const;

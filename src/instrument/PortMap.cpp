@@ -25,12 +25,6 @@ std::optional<unsigned> PortNumber(const std::string& name)
 
 } // namespace
 
-PortMap& PortMap::Instance()
-{
-    static PortMap map;
-    return map;
-}
-
 void PortMap::Load(const platform::Registry& registry)
 {
     std::map<unsigned, std::string> entries;

@@ -10,12 +10,10 @@ class Registry;
 // Turns the port names the program forms ("COM5:") into devices: a run-time override
 // (--simulate points ports at pseudo-terminals), else the settings file's "Serial ports"
 // entry "COM5", else /dev/rfcomm5. A name that is not of the form "COMn:" is a path.
-// Process-wide and thread-safe.
+// Made by the program's start-up and handed to what resolves ports; thread-safe.
 class PortMap {
 public:
     static constexpr const char* kRegistryKey = "software\\Dalmar\\LurControl\\Serial ports";
-
-    static PortMap& Instance();
 
     // Takes the "Serial ports" entries of a settings file, replacing earlier ones.
     void Load(const platform::Registry& registry);

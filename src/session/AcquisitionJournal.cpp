@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/ConfigDirectory.h"
+#include "session/JournalLock.h"
 #include "settings/CSettings.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
@@ -88,13 +89,20 @@ void AcquisitionJournal::Close()
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+    if (previousFd_ >= 0)
+        ::close(previousFd_);
+    previousFd_ = -1;
 }
 
 bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
 {
-    // The earlier file stays until the new one holds everything: until then it is the
-    // best there is to recover from.
-    Close();
+    // The earlier file stays, held, until the new one holds everything: until then it is
+    // the best there is to recover from.
+    if (fd_ >= 0) {
+        if (previousFd_ >= 0)
+            ::close(previousFd_);
+        previousFd_ = std::exchange(fd_, -1);
+    }
     pending_.clear();
     needsStart_ = true; // until the new file holds everything
     if (!platform::MakeDirectories(directory_)) {
@@ -106,12 +114,21 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     static unsigned sequence = 0;
-    const std::string path = platform::JoinPath(
-        directory_, "journal-" + std::string(stamp) + "-" + std::to_string(::getpid()) + "-" +
-                        std::to_string(++sequence) + journal::kFileSuffix);
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const std::string name = "journal-" + std::string(stamp) + "-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(++sequence) + journal::kFileSuffix;
+    const std::string path = platform::JoinPath(directory_, name);
+    // Written under a name no listing sees, held, and only then given its name: another
+    // process can never find this journal without finding it held.
+    const std::string hidden = platform::JoinPath(directory_, "." + name + ".new");
+    fd_ = ::open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd_ < 0) {
         error_ = ErrorText("Cannot create", path, errno);
+        return false;
+    }
+    if (!JournalLock::HoldDescriptor(fd_)) {
+        error_ = ErrorText("Cannot lock", path, errno);
+        ::close(std::exchange(fd_, -1));
+        ::unlink(hidden.c_str());
         return false;
     }
     const std::string previous = std::exchange(path_, path);
@@ -144,7 +161,11 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     if (const auto* trackSet = AsTrack(dataSet))
         journal::AppendEntry(pending_, journal::kCurrentFix, journal::EncodeCurrentFix(trackSet->CurrentFix()));
 
-    const bool written = Flush(true);
+    bool written = Flush(true);
+    if (written && ::rename(hidden.c_str(), path.c_str()) != 0) {
+        error_ = ErrorText("Cannot name", path, errno);
+        written = false;
+    }
     // The directory entry must reach the disk too, or the file may vanish with power.
     const int dirFd = ::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
@@ -153,14 +174,16 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     }
     if (!written) {
         // A file without its whole snapshot would recover less than memory holds.
-        Close();
-        ::unlink(path_.c_str());
+        ::close(std::exchange(fd_, -1));
+        ::unlink(hidden.c_str());
         path_ = previous;
         pending_.clear();
         return false;
     }
     if (!previous.empty())
         ::unlink(previous.c_str());
+    if (previousFd_ >= 0)
+        ::close(std::exchange(previousFd_, -1));
     needsStart_ = false;
     return true;
 }
@@ -197,8 +220,7 @@ void AcquisitionJournal::Append(journal::EntryType type, const std::string& payl
     if (pending_.size() <= kMaxPendingBytes)
         return;
     // The file has been failing for thousands of readings: stop holding them twice. The
-    // next Commit snapshots the data set into a new file instead.
-    Close();
+    // next Commit snapshots the data set into a new file instead; this one stays held.
     pending_.clear();
     needsStart_ = true;
     error_ = "The journal \"" + path_ + "\" fell too far behind" + (error_.empty() ? "" : ": " + error_);

@@ -23,8 +23,10 @@ class CSettings;
 //
 // The file is removed by Discard() (after a successful save, or when the data set is
 // thrown away on purpose); the next change then starts a new file holding everything
-// the data set holds. Not owned by the data set; it and the settings must outlive every
-// data set that points at it. UI thread only.
+// the data set holds. The file is held (JournalLock) from before it gets its name until
+// it is closed, so no other process offers, recovers or removes it while it is written.
+// Not owned by the data set; it and the settings must outlive every data set that points
+// at it. Owner thread only.
 class AcquisitionJournal final : public DataSetJournal {
 public:
     // Unwritten entries kept at most (some thousands of readings).
@@ -73,6 +75,7 @@ private:
     std::string directory_;
     const CSettings& settings_;
     int fd_ = -1;
+    int previousFd_ = -1; // the file before the one being started, held until it is replaced
     std::string path_;
     uint64_t end_ = 0;       // file offset after the last entry written whole
     std::string pending_;    // framed entries not yet written and flushed

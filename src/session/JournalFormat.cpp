@@ -216,6 +216,7 @@ bool EntryCursor::Next(Entry& entry)
     const char* at = file_.data() + pos_;
     if (left < kEntryOverhead) {
         problem_ = "the last entry is cut short at offset " + std::to_string(pos_);
+        tornTail_ = true;
         return false;
     }
     const uint32_t length = Little32(at);
@@ -225,10 +226,12 @@ bool EntryCursor::Next(Entry& entry)
     }
     if (left < kEntryOverhead + length) {
         problem_ = "the last entry is cut short at offset " + std::to_string(pos_);
+        tornTail_ = true;
         return false;
     }
     if (Crc32(at, 5 + length) != Little32(at + 5 + length)) {
         problem_ = "checksum mismatch in the entry at offset " + std::to_string(pos_);
+        tornTail_ = left == kEntryOverhead + length;
         return false;
     }
     entry.type = EntryType(uint8_t(at[4]));

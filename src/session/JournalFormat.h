@@ -96,11 +96,15 @@ public:
     const std::string& Problem() const { return problem_; }
     // Bytes up to the end of the last intact entry.
     size_t IntactBytes() const { return pos_; }
+    // Reading stopped at an entry that ends the file unfinished: a write cut short by a
+    // crash, which was never reported as done. Everything ever flushed came before it.
+    bool TornTail() const { return tornTail_; }
 
 private:
     std::string_view file_;
     size_t pos_ = 0;
     std::string problem_;
+    bool tornTail_ = false;
 };
 
 } // namespace journal

@@ -11,6 +11,47 @@
 
 namespace {
 
+// The settings a recovery writes, kept to be put back.
+class SessionSettings {
+public:
+    explicit SessionSettings(const CSettings& s)
+        : texts_{s.headerText1, s.headerText2, s.headerText3}, key_(s.calibrationKey),
+          calibration_(s.currentCalibration), serial_(s.reportedSerial), extra1_(s.sessionExtra1),
+          extra2_(s.sessionExtra2), xStep_(s.xStep), yStep_(s.yStep), used_(s.usedFrequencies),
+          workType_(s.workType), xSize_(s.xSize), ySize_(s.ySize), stations_(s.gridStations),
+          profiles_(s.gridProfiles)
+    {
+    }
+    void Restore(CSettings& s) const
+    {
+        s.headerText1 = texts_[0];
+        s.headerText2 = texts_[1];
+        s.headerText3 = texts_[2];
+        s.calibrationKey = key_;
+        s.currentCalibration = calibration_;
+        s.reportedSerial = serial_;
+        s.sessionExtra1 = extra1_;
+        s.sessionExtra2 = extra2_;
+        s.xStep = xStep_;
+        s.yStep = yStep_;
+        s.usedFrequencies = used_;
+        s.workType = workType_;
+        s.xSize = xSize_;
+        s.ySize = ySize_;
+        s.gridStations = stations_;
+        s.gridProfiles = profiles_;
+    }
+
+private:
+    std::array<std::string, 3> texts_;
+    CalibrationKey key_;
+    CalibrationSet calibration_;
+    int32_t serial_, extra1_, extra2_;
+    float xStep_, yStep_;
+    std::array<int32_t, kFrequencyCount> used_;
+    int32_t workType_, xSize_, ySize_, stations_, profiles_;
+};
+
 void ApplyState(const journal::State& state, CSettings& settings)
 {
     settings.headerText1 = state.texts[0];
@@ -153,7 +194,9 @@ JournalSummary SummarizeJournal(std::string_view bytes)
     return summary;
 }
 
-RecoveryResult RecoverJournal(std::string_view bytes, CSettings& settings)
+namespace {
+
+RecoveryResult ReplayJournal(std::string_view bytes, CSettings& settings)
 {
     RecoveryResult result;
     journal::EntryCursor cursor(bytes);
@@ -169,15 +212,41 @@ RecoveryResult RecoverJournal(std::string_view bytes, CSettings& settings)
     result.dataSet = Build(begin, settings, result.problem);
     if (!result.dataSet)
         return result;
-    while (cursor.Next(entry)) {
-        if (!Replay(entry, *result.dataSet, begin.track, settings, result.readings, result.problem))
-            break;
-    }
+    bool replayed = true;
+    while (replayed && cursor.Next(entry))
+        replayed = Replay(entry, *result.dataSet, begin.track, settings, result.readings, result.problem);
+    result.complete = replayed && (cursor.Problem().empty() || cursor.TornTail());
     if (result.problem.empty())
         result.problem = cursor.Problem();
     result.dataSet->SetModified(true);
     if (begin.track)
         static_cast<TrackDataSet&>(*result.dataSet).ComputeTrack(false);
+    for (const MeasurementRecord& record : result.dataSet->Records())
+        result.measured += record.Empty() ? 0 : 1;
+    return result;
+}
+
+} // namespace
+
+RecoveryResult RecoverJournal(std::string_view bytes, CSettings& settings)
+{
+    // Settings change only for a journal that gives a data set.
+    const SessionSettings before(settings);
+    RecoveryResult result = ReplayJournal(bytes, settings);
+    if (!result.dataSet) {
+        before.Restore(settings);
+        return result;
+    }
+    const size_t intact = SummarizeJournal(bytes).readings;
+    result.lost = intact > result.readings ? intact - result.readings : 0;
+    return result;
+}
+
+RecoveryResult TryRecoverJournal(std::string_view bytes, CSettings& settings)
+{
+    const SessionSettings before(settings);
+    RecoveryResult result = RecoverJournal(bytes, settings);
+    before.Restore(settings);
     return result;
 }
 

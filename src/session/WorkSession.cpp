@@ -9,15 +9,22 @@
 #include "track/TrackPositioning.h"
 
 WorkSession::WorkSession(CSettings& settings, std::string journalDirectory)
-    : WorkSession(settings, CreateDataSet(settings), std::move(journalDirectory))
+    : WorkSession(settings, CreateDataSet(settings), std::move(journalDirectory), WorkOrigin::Created)
 {
 }
 
-WorkSession::WorkSession(CSettings& settings, std::unique_ptr<DataSet> dataSet, std::string journalDirectory)
-    : journal_(std::move(journalDirectory), settings), dataSet_(std::move(dataSet))
+WorkSession::WorkSession(CSettings& settings, std::unique_ptr<DataSet> dataSet, std::string journalDirectory,
+                         WorkOrigin origin)
+    : journal_(std::move(journalDirectory), settings), dataSet_(std::move(dataSet)), origin_(origin)
 {
     track_ = AsTrack(*dataSet_);
     survey_ = AsSurvey(*dataSet_);
+    if (origin == WorkOrigin::Opened) {
+        if (survey_)
+            survey_->MoveToFirstUnmeasured();
+        else if (track_)
+            track_->SetCursor(uint32_t(track_->RecordCount()));
+    }
     dataSet_->SetJournal(&journal_);
 }
 
@@ -25,6 +32,10 @@ WorkSession::~WorkSession() = default;
 
 bool WorkSession::Begin(std::time_t now)
 {
+    // The saved file holds everything until a reading changes it; the journal then starts
+    // with the whole data set.
+    if (origin_ == WorkOrigin::Opened)
+        return true;
     return journal_.Start(*dataSet_, now);
 }
 
@@ -35,15 +46,15 @@ void WorkSession::ConnectPositions(CGpsPositionService& positions, WindowId wind
     outstanding_ = 0;
 }
 
-MeasureOutcome WorkSession::Measure(ReadingSource& instrument)
+StoreResult WorkSession::Store(std::span<const MeasurementRecord> records)
 {
     const uint32_t firstNew = dataSet_->CurrentIndex();
-    const MeasureOutcome outcome = dataSet_->Measure(instrument);
-    if (outcome != MeasureOutcome::Failed && track_ && positions_) {
+    const StoreResult result = dataSet_->StoreReadings(records);
+    if (result.outcome != MeasureOutcome::Failed && track_ && positions_) {
         outstanding_ += RequestReadingPositions(*track_, firstNew, *positions_, window_);
         outstanding_ = std::min<uint32_t>(outstanding_, CGpsPositionService::kMaxRequests);
     }
-    return outcome;
+    return result;
 }
 
 bool WorkSession::ApplyPosition(const PositionMessage& message)

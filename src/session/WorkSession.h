@@ -10,35 +10,46 @@
 #include "survey/DataSet.h"
 
 class CSettings;
-class ReadingSource;
 class SurveyDataSet;
 class TrackDataSet;
 
+// Where a work's data set came from, which decides where its next reading goes and when
+// its journal starts.
+enum class WorkOrigin {
+    Created,   // empty: journalled from the start
+    Opened,    // a saved session: nothing to journal until a reading is taken
+    Recovered, // readings that exist only in memory now: journalled at once
+};
+
 // One piece of work from its beginning to its save: the data set, its crash journal and,
-// for a GPS track, the requests for reading positions. The command line and the
-// measurement pages take readings through it alike. The settings, and the position
-// service once connected, must outlive it. UI thread only.
+// for a GPS track, the requests for reading positions. The acquisition engine stores
+// every reading through it. The settings, and the position service once connected, must
+// outlive it. Owner thread only (the window's UI thread, or lurctl's main thread).
 class WorkSession {
 public:
     // A new data set of the settings' work type. Journal files go into `journalDirectory`.
     WorkSession(CSettings& settings, std::string journalDirectory);
-    // Goes on with an opened or recovered data set (not null).
-    WorkSession(CSettings& settings, std::unique_ptr<DataSet> dataSet, std::string journalDirectory);
+    // Goes on with an opened or recovered data set (not null). An opened one continues at
+    // its first unmeasured station (a survey) or after its last reading (a track), so the
+    // next reading never replaces a saved one unless the operator moves there.
+    WorkSession(CSettings& settings, std::unique_ptr<DataSet> dataSet, std::string journalDirectory,
+                WorkOrigin origin);
     // A session neither saved nor closed keeps its journal file for recovery.
     ~WorkSession();
     WorkSession(const WorkSession&) = delete;
     WorkSession& operator=(const WorkSession&) = delete;
 
-    // Starts the journal with everything the data set holds. False when it cannot be
-    // written: the work goes on in memory and Journal().Error() says why.
+    // Starts the journal with everything the data set holds (an opened session's journal
+    // waits for its first new reading). False when it cannot be written: the work goes on
+    // in memory and Journal().Error() says why.
     bool Begin(std::time_t now = std::time(nullptr));
     // A track's readings ask `positions` for their positions, answered to `window`.
     void ConnectPositions(CGpsPositionService& positions, WindowId window);
 
-    // Takes one reading at the current position. Once positions are connected, a track's
-    // new readings get the live position at once and ask for their own, which come back
-    // through ApplyPosition.
-    MeasureOutcome Measure(ReadingSource& instrument);
+    // Stores the records of one reading at the current position. Once positions are
+    // connected, a track's new readings get the live position at once and ask for their
+    // own, which come back through ApplyPosition.
+    StoreResult Store(std::span<const MeasurementRecord> records);
     // Stores a position message of the GPS side; true when it changed the data set.
     bool ApplyPosition(const PositionMessage& message);
     // Reading positions asked for and not yet answered (the service keeps the newest only).
@@ -62,6 +73,7 @@ private:
     std::unique_ptr<DataSet> dataSet_;
     SurveyDataSet* survey_ = nullptr;
     TrackDataSet* track_ = nullptr;
+    WorkOrigin origin_;
     CGpsPositionService* positions_ = nullptr;
     WindowId window_ = 0;
     uint32_t outstanding_ = 0;

@@ -344,6 +344,16 @@ void CSettings::InstallSet(CalibrationKey key)
     currentCalibration = calibrations.SelectSet(calibrationKey);
 }
 
+void CSettings::AdoptReportedSerial(uint8_t serial)
+{
+    if (serial == 0 || serial == reportedSerial)
+        return;
+    reportedSerial = serial;
+    CalibrationKey key = calibrationKey;
+    key.serial = serial;
+    InstallSet(key);
+}
+
 int32_t CSettings::GpsBaudRate() const
 {
     int32_t index = gpsBaudId - kFirstBaudId;

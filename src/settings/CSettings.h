@@ -43,6 +43,9 @@ public:
     void Load();
     void Save();
     void InstallSet(CalibrationKey key);
+    // The serial number in an instrument's reply: a new one installs that instrument's
+    // calibration under the current date (the store may choose another); 0 changes nothing.
+    void AdoptReportedSerial(uint8_t serial);
     int32_t GpsBaudRate() const;
 
     // What could not be read from the settings file (the values kept their defaults),

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <ctime>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -10,19 +11,25 @@
 class ByteWriter;
 class DibSurface;
 class DrawContext;
-class ReadingSource;
 
 enum class DataSetKind { Survey, Track };
 
-// What one Measure did.
+// What storing the records of one reading did.
 enum class MeasureOutcome {
     Stored,         // stored, and on disk when there is a journal
     StoredInMemory, // stored, but the journal could not make it durable: offer to save
-    Failed,         // the instrument failed or there was no room: nothing changed
+    Failed,         // no room: nothing changed
+};
+
+struct StoreResult {
+    MeasureOutcome outcome = MeasureOutcome::Failed;
+    uint32_t stored = 0;  // records stored, from the position the reading was taken at on
+    uint32_t leftOut = 0; // records of a series that found no position left in the grid
+    bool full = false;    // the last record filled the survey's last position: the work is done
 };
 
 // Base of the survey and track data sets: modified flag, name and the growable record
-// array, used through the fourteen virtual operations below in this order. Owns its
+// array, used through the virtual operations below in this order. Owns its
 // records; UI thread only.
 class DataSet {
 public:
@@ -35,8 +42,10 @@ public:
 
     virtual ~DataSet() = default;
     virtual DataSetKind Kind() const = 0;
-    // Takes a reading at the current position and advances.
-    virtual MeasureOutcome Measure(ReadingSource& instrument) = 0;
+    // Stores the records of one reading (one, or the fourteen of a series) at the current
+    // position and on in walking order, advancing past each; a survey's last position is
+    // never overwritten by a later record of the same reading.
+    virtual StoreResult StoreReadings(std::span<const MeasurementRecord> records) = 0;
     // Paints the progress view into the rectangle; the base paints nothing.
     virtual bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom);
     // PaintProgress through a context over the bitmap; false when none can be opened.

@@ -5,7 +5,6 @@
 #include "graphics/StationProgress.h"
 #include "settings/CSettings.h"
 #include "survey/ByteStream.h"
-#include "survey/ReadingSource.h"
 #include "survey/SessionLayout.h"
 #include "survey/SessionImage.h"
 
@@ -39,29 +38,38 @@ SurveyDataSet::SurveyDataSet(CSettings& settings, std::vector<MeasurementRecord>
     records_.resize(std::max(records_.size(), xSize_ != 0 ? size_t(xSize_) * ySize_ : kOpenProfileStart));
 }
 
-MeasureOutcome SurveyDataSet::Measure(ReadingSource& instrument)
+StoreResult SurveyDataSet::StoreReadings(std::span<const MeasurementRecord> records)
 {
-    if (!settings_.tracerModeOn) {
-        MeasurementRecord record;
+    StoreResult result;
+    // Only an open profile grows; a grid has a record for every station already.
+    if (records.empty() || (xSize_ == 0 && !ReserveExtra(records.size())))
+        return result;
+    bool room = true;
+    for (const MeasurementRecord& record : records) {
+        if (!room) {
+            ++result.leftOut;
+            continue;
+        }
         const uint32_t index = CurrentIndex();
-        if (!instrument.RequestReading(record, true) || !StoreRecord(index, record))
-            return MeasureOutcome::Failed;
-        modified_ = true;
-        NextPosition();
+        if (!StoreRecord(index, record))
+            break;
+        ++result.stored;
+        room = NextPosition();
         JournalReading(index);
-        return CommitJournal();
     }
-    ReadingSeries series{};
-    if (!instrument.RequestSeries(series) || !ReserveExtra(series.size()))
-        return MeasureOutcome::Failed;
+    if (result.stored == 0)
+        return result;
+    result.full = !room;
     modified_ = true;
-    for (const MeasurementRecord& record : series) {
-        const uint32_t index = CurrentIndex();
-        StoreRecord(index, record);
-        NextPosition();
-        JournalReading(index);
+    result.outcome = CommitJournal();
+    return result;
+}
+
+void SurveyDataSet::MoveToFirstUnmeasured()
+{
+    ResetPosition();
+    while (Measured(p_, s_) && NextPosition()) {
     }
-    return CommitJournal();
 }
 
 bool SurveyDataSet::PositionFits(uint32_t p, uint32_t s, size_t records) const

@@ -31,7 +31,7 @@ public:
     explicit SurveyDataSet(CSettings& settings, std::vector<MeasurementRecord> records = {});
 
     DataSetKind Kind() const override { return DataSetKind::Survey; }
-    MeasureOutcome Measure(ReadingSource& instrument) override;
+    StoreResult StoreReadings(std::span<const MeasurementRecord> records) override;
     // The station-progress grid of the band of six profiles around the current one.
     bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom) override;
     bool ResetPosition() override;
@@ -53,6 +53,9 @@ public:
 
     // Moves to (p, s); false, nothing changed, when that is outside the grid.
     bool SetPosition(uint32_t p, uint32_t s);
+    // Moves to the first station in walking order that holds no reading; a grid measured
+    // whole stays at its last station, as the reading that completed it left it.
+    void MoveToFirstUnmeasured();
     // Whether (p, s) lies in the grid once it holds `records` records (an open profile grows).
     bool PositionFits(uint32_t p, uint32_t s, size_t records) const;
     uint32_t Profile() const { return p_; }

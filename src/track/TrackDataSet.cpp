@@ -7,7 +7,6 @@
 #include "graphics/TrackView.h"
 #include "settings/CSettings.h"
 #include "survey/ByteStream.h"
-#include "survey/ReadingSource.h"
 #include "survey/SessionLayout.h"
 #include "survey/SessionImage.h"
 #include "track/TrackProjection.h"
@@ -45,27 +44,26 @@ bool TrackDataSet::StoreReading(const MeasurementRecord& record)
     return true;
 }
 
-MeasureOutcome TrackDataSet::Measure(ReadingSource& instrument)
+StoreResult TrackDataSet::StoreReadings(std::span<const MeasurementRecord> records)
 {
-    if (settings_.tracerModeOn) {
-        ReadingSeries series{};
-        if (!instrument.RequestSeries(series) || !ReserveExtra(series.size()))
-            return MeasureOutcome::Failed;
-        try {
-            fixes_.reserve(records_.capacity());
-        } catch (const std::bad_alloc&) {
-            return MeasureOutcome::Failed;
-        }
-        modified_ = true;
-        for (const MeasurementRecord& record : series)
-            StoreReading(record);
-        return CommitJournal();
+    StoreResult result;
+    if (records.empty() || !ReserveExtra(records.size()))
+        return result;
+    try {
+        fixes_.reserve(records_.capacity());
+    } catch (const std::bad_alloc&) {
+        return result;
     }
-    MeasurementRecord record;
-    if (!instrument.RequestReading(record, true) || !ReserveExtra(1) || !StoreReading(record))
-        return MeasureOutcome::Failed;
+    for (const MeasurementRecord& record : records) {
+        if (!StoreReading(record))
+            break;
+        ++result.stored;
+    }
+    if (result.stored == 0)
+        return result;
     modified_ = true;
-    return CommitJournal();
+    result.outcome = CommitJournal();
+    return result;
 }
 
 bool TrackDataSet::PaintProgress(DrawContext* dc, int left, int top, int right, int bottom)

@@ -25,7 +25,7 @@ public:
     explicit TrackDataSet(CSettings& settings);
 
     DataSetKind Kind() const override { return DataSetKind::Track; }
-    MeasureOutcome Measure(ReadingSource& instrument) override;
+    StoreResult StoreReadings(std::span<const MeasurementRecord> records) override;
     // The track view: reading positions, the live position and the current reading; false
     // without readings.
     bool PaintProgress(DrawContext* dc, int left, int top, int right, int bottom) override;

@@ -13,15 +13,14 @@
 #include <cstdio>
 #include <new>
 
+#include "acquisition/AcquisitionEngine.h"
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
-#include "instrument/CInstrument.h"
 #include "settings/CSettings.h"
-#include "platform/FileIO.h"
-#include "session/WorkSession.h"
 #include "session/AcquisitionJournal.h"
-#include "session/JournalRecovery.h"
+#include "session/LeftJournals.h"
 #include "session/SessionFile.h"
+#include "session/WorkSession.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 #include "ui/CPropertyPageGPSView.h"
@@ -44,15 +43,28 @@ const char* const kSessionFilter = "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*|
 // Every control must stay readable: the hand-held's own screen is the smallest we lay out for.
 constexpr int kMinimumWidth = 240;
 constexpr int kMinimumHeight = 320;
-// How soon an exit asked for during a reading is tried again.
-constexpr int kRetryMs = 100;
+
+// Commands that are not menu items but wait by the same rule.
+constexpr int kCommandTerminate = -1;
+constexpr int kCommandResetPages = int(UM_RESET_PAGES);
+
+// Which of two waiting commands is kept: ending the program outranks the others, and of
+// the others the latest choice counts.
+int Outranking(int waiting, int chosen)
+{
+    const auto rank = [](int command) {
+        return command == kCommandTerminate ? 2 : command == kCommandExit ? 1 : 0;
+    };
+    return rank(waiting) > rank(chosen) ? waiting : chosen;
+}
 
 } // namespace
 
 CLurControlSheet::CLurControlSheet(PageServices services)
-    : services_(services), tabs_(new QTabBar), stack_(new QStackedWidget)
+    : services_(services), engine_(services_.acquisition), tabs_(new QTabBar), stack_(new QStackedWidget)
 {
     services_.sheet = this;
+    engine_.SetListener(this);
     setWindowTitle("Lur Control");
     setMinimumSize(kMinimumWidth, kMinimumHeight);
     setFocusPolicy(Qt::StrongFocus);
@@ -105,6 +117,7 @@ CLurControlSheet::CLurControlSheet(PageServices services)
 
 CLurControlSheet::~CLurControlSheet()
 {
+    engine_.SetListener(nullptr);
     // The settings may be gone by now: the pages are let go without storing anything.
     qApp->removeEventFilter(this);
     for (CPropertyPageBase* page : shown_)
@@ -173,7 +186,12 @@ void CLurControlSheet::StepPage(int step)
 
 DataSet* CLurControlSheet::Data() const
 {
-    return work_ ? &work_->Data() : nullptr;
+    return Work() ? &Work()->Data() : nullptr;
+}
+
+WorkSession* CLurControlSheet::Work() const
+{
+    return engine_.Work();
 }
 
 std::string CLurControlSheet::JournalDirectory() const
@@ -185,19 +203,137 @@ void CLurControlSheet::CloseWork()
 {
     view1_->SetWork(nullptr);
     view2_->SetWork(nullptr);
-    if (work_)
-        work_->Close();
-    work_.reset();
+    // Only reached with no reading running: commands wait for it.
+    if (const std::unique_ptr<WorkSession> work = engine_.TakeWork())
+        work->Close();
 }
 
 void CLurControlSheet::AttachWork(std::unique_ptr<WorkSession> work)
 {
-    work_ = std::move(work);
     // Readings are journalled before they count; without a journal they live in memory only.
-    if (!work_->Begin())
-        services_.prompter.Ask("Журнал показаний недоступен (" + work_->Journal().Error() +
+    if (!work->Begin())
+        services_.prompter.Ask("Журнал показаний недоступен (" + work->Journal().Error() +
                                    "). Показания будут только в памяти: сохраняйте сессию.",
                                "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+    engine_.SetWork(std::move(work));
+}
+
+MeasurementPage* CLurControlSheet::WorkPage() const
+{
+    if (Work() == nullptr)
+        return nullptr;
+    return Work()->Track() != nullptr ? static_cast<MeasurementPage*>(view2_.get())
+                                      : static_cast<MeasurementPage*>(view1_.get());
+}
+
+void CLurControlSheet::StartAccepted()
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnStartAccepted();
+}
+
+void CLurControlSheet::SeriesStarted()
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnSeriesChanged(true, SeriesEnd::Operator);
+}
+
+void CLurControlSheet::SeriesEnded(SeriesEnd why)
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnSeriesChanged(false, why);
+}
+
+void CLurControlSheet::BatteryRead(std::optional<uint32_t> voltage)
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnBatteryRead(voltage);
+}
+
+void CLurControlSheet::ConnectionFailed(ExchangeFailure, int)
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnConnectionFailed();
+}
+
+void CLurControlSheet::ReadingStored(const StoredReading& stored)
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnReadingStored(stored);
+}
+
+void CLurControlSheet::ReadingFailed(ExchangeFailure)
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnReadingFailed();
+}
+
+void CLurControlSheet::ProfileStart()
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnProfileStart();
+}
+
+void CLurControlSheet::EndOfWork()
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnEndOfWork();
+}
+
+void CLurControlSheet::Idle()
+{
+    if (MeasurementPage* page = WorkPage())
+        page->OnIdle();
+    // Out of the engine's report: the command may open dialogs and replace the work.
+    if (deferred_ != 0)
+        QTimer::singleShot(0, this, &CLurControlSheet::RunWaitingCommand);
+}
+
+bool CLurControlSheet::ReadyFor(int command)
+{
+    if (engine_.RuleNow(Input::SessionCommand) == Rule::Refuse && command != kCommandTerminate)
+        return false;
+    if (command == kCommandTerminate ? engine_.Close() : engine_.Quiesce())
+        return true;
+    deferred_ = deferred_ == 0 ? command : Outranking(deferred_, command);
+    return false;
+}
+
+void CLurControlSheet::RunWaitingCommand()
+{
+    if (deferred_ == 0 || engine_.ExchangeRunning())
+        return;
+    RunCommand(std::exchange(deferred_, 0));
+}
+
+void CLurControlSheet::RunCommand(int command)
+{
+    switch (command) {
+    case kCommandTerminate:
+        Terminate();
+        break;
+    case kCommandExit:
+        OnExit();
+        break;
+    case kCommandNew:
+        OnNew();
+        break;
+    case kCommandOpen:
+        OnOpen();
+        break;
+    case kCommandResetPages:
+        if (ReadyFor(kCommandResetPages))
+            ResetPages();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CLurControlSheet::LeaveActivePage()
+{
+    CPropertyPageBase* page = ActivePage();
+    return page == nullptr || page->OnKillActive();
 }
 
 void CLurControlSheet::ResetPages()
@@ -219,7 +355,7 @@ void CLurControlSheet::BeginWork()
     const int32_t workType = services_.settings.workType;
     try {
         const bool survey = workType == kWorkMap || workType == kWorkLimitedProfile || workType == kWorkProfile;
-        if (!work_ && (survey || workType == kWorkGpsTrack)) {
+        if (!Work() && (survey || workType == kWorkGpsTrack)) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
             auto work = std::make_unique<WorkSession>(services_.settings, JournalDirectory());
             QApplication::restoreOverrideCursor();
@@ -227,20 +363,18 @@ void CLurControlSheet::BeginWork()
         }
         if (survey) {
             view1_->ResetDisplayState();
-            view1_->SetWork(work_.get());
+            view1_->SetWork(Work());
             AddPage(w2_.get());
             AddPage(view1_.get());
             SetActivePage(2);
-            services_.instrument.SetUseGps(false);
         } else if (workType == kWorkGpsTrack) {
-            work_->ConnectPositions(services_.positions, reinterpret_cast<WindowId>(view2_.get()));
+            Work()->ConnectPositions(services_.positions, reinterpret_cast<WindowId>(view2_.get()));
             view2_->ResetDisplayState();
-            view2_->SetWork(work_.get());
+            view2_->SetWork(Work());
             AddPage(w2_.get());
             AddPage(view2_.get());
             AddPage(gps_.get());
             SetActivePage(2);
-            services_.instrument.SetUseGps(true);
             services_.parser.Reset();
             services_.positions.Reset();
         }
@@ -263,13 +397,13 @@ void CLurControlSheet::Report(const std::string& text)
 
 bool CLurControlSheet::AskToSave(bool afterError)
 {
-    if (!work_ || !work_->Data().Modified())
+    if (!Work() || !Work()->Data().Modified())
         return true;
     const char* question = afterError ? "Ошибка измерения. Сохранить изменения?" : "Сохранить изменения?";
     switch (services_.prompter.Ask(question, "", platform::PromptButtons::YesNoCancel, platform::PromptIcon::Question)) {
     case platform::PromptAnswer::Yes:
         OnSave();
-        return !work_->Data().Modified();
+        return Work() != nullptr && !Work()->Data().Modified();
     case platform::PromptAnswer::No:
         return true;
     default:
@@ -279,51 +413,51 @@ bool CLurControlSheet::AskToSave(bool afterError)
 
 void CLurControlSheet::OnSave()
 {
-    if (!work_)
+    WorkSession* work = Work();
+    if (!work)
         return;
     platform::FileChoice choice;
     choice.save = true;
     choice.filter = kSessionFilter;
     choice.defaultExtension = "lur";
-    choice.initialName = work_->Data().DefaultName();
+    choice.initialName = work->Data().DefaultName();
     choice.overwritePrompt = true;
     const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
-    if (!path)
+    // The dialog's loop may have seen the work replaced (a signal ending the program).
+    if (!path || Work() != work)
         return;
-    work_->Data().SetName(*path);
+    work->Data().SetName(*path);
     // Through a temporary file and a rename: a failed save never truncates the old file.
-    const platform::FileResult saved = work_->Save(*path);
+    const platform::FileResult saved = work->Save(*path);
     if (!saved.ok)
         Report("Ошибка открытия файла: " + saved.error.substr(0, 1024));
 }
 
 void CLurControlSheet::OnExport()
 {
-    if (!work_)
+    if (!Work())
         return;
     // The page's edits (frequency, display settings) reach the settings the export reads.
     CPropertyPageBase* page = ActivePage();
     if (page != nullptr && !page->OnKillActive())
         return;
-    ExportCurrentSession(work_->Data(), services_.settings, services_.prompter);
+    ExportCurrentSession(Work()->Data(), services_.settings, services_.prompter);
     if (page != nullptr)
         page->OnSetActive();
 }
 
 void CLurControlSheet::OnOpen()
 {
-    if (!AskToSave(false))
+    if (!ReadyFor(kCommandOpen) || !AskToSave(false))
         return;
     platform::FileChoice choice;
     choice.filter = kSessionFilter;
     choice.defaultExtension = "lur";
     choice.initialName = "*.lur";
     const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
-    if (!path)
+    if (!path || !LeaveActivePage())
         return;
     CPropertyPageBase* page = ActivePage();
-    if (page != nullptr)
-        page->OnKillActive();
     // The work on screen is replaced only by a session that loaded.
     OpenSessionResult opened = OpenSession(*path, services_.settings);
     if (!opened.dataSet) {
@@ -339,13 +473,14 @@ void CLurControlSheet::OnOpen()
     RemoveAllPages();
     CloseWork();
     opened.dataSet->SetName(*path);
-    AttachWork(std::make_unique<WorkSession>(services_.settings, std::move(opened.dataSet), JournalDirectory()));
+    AttachWork(std::make_unique<WorkSession>(services_.settings, std::move(opened.dataSet), JournalDirectory(),
+                                             WorkOrigin::Opened));
     BeginWork();
 }
 
 void CLurControlSheet::OnNew()
 {
-    if (!AskToSave(false))
+    if (!ReadyFor(kCommandNew) || !AskToSave(false) || !LeaveActivePage())
         return;
     ResetPages();
     Layout(false);
@@ -353,10 +488,8 @@ void CLurControlSheet::OnNew()
 
 void CLurControlSheet::OnExit()
 {
-    if (!AskToSave(false))
+    if (!ReadyFor(kCommandExit) || !AskToSave(false) || !LeaveActivePage())
         return;
-    if (CPropertyPageBase* page = ActivePage())
-        page->OnKillActive();
     CloseWork();
     exitRequested_ = true;
     close();
@@ -366,23 +499,22 @@ void CLurControlSheet::OnExit()
         QCoreApplication::exit(0);
 }
 
-bool CLurControlSheet::ExchangeRunning() const
-{
-    return view1_->Exchanging() || view2_->Exchanging();
-}
-
 void CLurControlSheet::Terminate()
 {
-    if (ExchangeRunning()) {
-        QTimer::singleShot(kRetryMs, this, &CLurControlSheet::Terminate);
+    if (exitRequested_)
         return;
-    }
+    if (!ReadyFor(kCommandTerminate))
+        return;
+    FinishTerminate();
+}
+
+void CLurControlSheet::FinishTerminate()
+{
+    // Nothing is asked: the page keeps what validates, the work stays in its journal.
     if (CPropertyPageBase* page = ActivePage())
-        page->OnKillActive();
+        page->StoreWithoutAsking();
     exitRequested_ = true;
     close();
-    // Ends the program's event loop with exit code 0; without one running (tests) there is
-    // nothing to end, and asking would make the next loop return at once.
     if (QThread::currentThread()->loopLevel() > 0)
         QCoreApplication::exit(0);
 }
@@ -391,45 +523,60 @@ void CLurControlSheet::ReleaseData()
 {
     view1_->SetWork(nullptr);
     view2_->SetWork(nullptr);
-    work_.reset();
+    engine_.TakeWork(); // not closed: its journal stays for recovery
 }
+
+namespace {
+
+std::string RecoveryQuestion(const LeftJournal& left)
+{
+    const QString begun = QDateTime::fromSecsSinceEpoch(left.summary.begin.created).toString("dd.MM.yyyy HH:mm");
+    QString question = QString("Найдены несохранённые показания прошлой работы (%1, начата %2, показаний: %3). "
+                               "Восстановить их?")
+                           .arg(WorkTypeName(left.summary.begin.workType), begun)
+                           .arg(left.restorable);
+    if (!left.problem.empty())
+        question += "\nЖурнал повреждён: восстановятся только эти показания.";
+    return question.toStdString();
+}
+
+} // namespace
 
 void CLurControlSheet::OfferRecovery()
 {
-    for (const std::string& path : ListJournals(JournalDirectory())) {
-        if (work_ || exitRequested_)
+    for (const LeftJournal& left : FindLeftJournals(JournalDirectory(), services_.settings)) {
+        if (Work() || exitRequested_)
             return;
-        std::string bytes;
-        if (!platform::ReadWholeFile(path, kMaxJournalBytes, bytes).ok)
+        if (left.state != LeftJournalState::Recoverable)
             continue;
-        const JournalSummary summary = SummarizeJournal(bytes);
-        if (!summary.begun || summary.readings == 0)
+        if (services_.prompter.Ask(RecoveryQuestion(left), "", platform::PromptButtons::YesNo,
+                                   platform::PromptIcon::Question) != platform::PromptAnswer::Yes)
             continue;
-        const QString begun = QDateTime::fromSecsSinceEpoch(summary.begin.created).toString("dd.MM.yyyy HH:mm");
-        const std::string question = QString("Найдены несохранённые показания прошлой работы (%1, начата %2, "
-                                             "показаний: %3). Восстановить их?")
-                                         .arg(WorkTypeName(summary.begin.workType), begun)
-                                         .arg(summary.readings)
-                                         .toStdString();
-        if (services_.prompter.Ask(question, "", platform::PromptButtons::YesNo, platform::PromptIcon::Question) !=
-            platform::PromptAnswer::Yes)
-            continue;
-        if (CPropertyPageBase* page = ActivePage())
-            page->OnKillActive();
-        RecoveryResult recovered = RecoverJournal(bytes, services_.settings);
-        if (!recovered.dataSet) {
-            Report("Журнал не читается: " + recovered.problem);
-            continue;
-        }
+        if (!ReadyFor(kCommandResetPages) || !LeaveActivePage())
+            return;
+        RecoveredJournal recovered(left.path, services_.settings);
+        RecoveryResult& result = recovered.Result();
         if (CPropertyPageBase* page = ActivePage())
             page->OnSetActive();
+        if (!result.dataSet) {
+            Report("Журнал не читается: " + result.problem);
+            continue;
+        }
         RemoveAllPages();
         CloseWork();
-        AttachWork(std::make_unique<WorkSession>(services_.settings, std::move(recovered.dataSet), JournalDirectory()));
-        // The readings now live in the new work's journal; the old one is let go only then.
-        if (work_->Journal().Durable())
-            std::remove(path.c_str());
+        AttachWork(std::make_unique<WorkSession>(services_.settings, std::move(result.dataSet), JournalDirectory(),
+                                                 WorkOrigin::Recovered));
+        // The readings live in the new work's journal now; the old one goes only then, and
+        // only when it gave back everything.
+        const bool removed = Work()->Journal().Durable() && recovered.Settle();
         BeginWork();
+        if (!removed && !result.complete)
+            services_.prompter.Ask(QString("Восстановлено показаний: %1. Журнал повреждён (%2), он сохранён: %3")
+                                       .arg(result.measured)
+                                       .arg(QString::fromStdString(result.problem),
+                                            QString::fromStdString(left.path))
+                                       .toStdString(),
+                                   "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
         return;
     }
 }
@@ -454,10 +601,6 @@ void CLurControlSheet::closeEvent(QCloseEvent* event)
     }
     // The title bar's close button is Exit: ask to save first.
     event->ignore();
-    if (ExchangeRunning()) {
-        QTimer::singleShot(kRetryMs, this, &CLurControlSheet::close);
-        return;
-    }
     OnExit();
 }
 
@@ -472,7 +615,7 @@ bool CLurControlSheet::event(QEvent* event)
         BeginWork();
         return true;
     case UM_RESET_PAGES:
-        ResetPages();
+        RunCommand(kCommandResetPages);
         return true;
     case UM_NEXT_PAGE:
         StepPage(1);

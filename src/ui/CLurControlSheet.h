@@ -3,8 +3,10 @@
 #include <memory>
 #include <vector>
 
+#include "acquisition/AcquisitionListener.h"
 #include "ui/PageServices.h"
 
+class AcquisitionEngine;
 class CGpsPositionService;
 class CPropertyPageBase;
 class CPropertyPageGPSView;
@@ -21,9 +23,12 @@ class QAction;
 class QStackedWidget;
 class QTabBar;
 
-// The program's one window: the pages of the current state as tabs, the "Сессия" menu, the
-// current data set, key routing and the two layouts. UI thread only.
-class CLurControlSheet : public QMainWindow {
+// The program's one window: the pages of the current state as tabs, the "Сессия" menu, key
+// routing and the two layouts. The current work lives in the acquisition engine; the sheet
+// hears the engine's reports and passes those about readings to the page of the work. A
+// session command chosen while a reading runs ends any series at once and is carried out
+// when the reading has been stored. UI thread only.
+class CLurControlSheet : public QMainWindow, private AcquisitionListener {
     Q_OBJECT
 public:
     explicit CLurControlSheet(PageServices services);
@@ -41,12 +46,12 @@ public:
     bool AskToSave(bool afterError);
 
     DataSet* Data() const;
-    WorkSession* Work() const { return work_.get(); }
-    // Deletes the data set, keeping its journal unless the work was ended on purpose: the
-    // first step of shutting down.
+    WorkSession* Work() const;
+    // Deletes the data set, keeping its journal: the first step of shutting down.
     void ReleaseData();
-    // Offers the unsaved readings an earlier run left in its journals, one journal at a time;
-    // a journal declined is kept.
+    // Offers the unsaved readings that earlier runs left in their journals, one journal at
+    // a time; a journal declined is kept, one that another running program writes is not
+    // offered.
     void OfferRecovery();
     int PageCount() const { return static_cast<int>(shown_.size()); }
     int ActiveIndex() const { return active_; }
@@ -57,6 +62,8 @@ public:
     QAction* SaveAction() const { return save_; }
     QAction* ExportAction() const { return export_; }
     bool ExitRequested() const { return exitRequested_; }
+    // A session command waits for the running reading.
+    bool CommandWaiting() const { return deferred_ != 0; }
     bool FullScreenLayout() const { return fullScreenLayout_; }
 
     CPropertyPageS1& PageS1() const { return *s1_; }
@@ -73,6 +80,27 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // AcquisitionListener: the engine's reports.
+    void StartAccepted() override;
+    void SeriesStarted() override;
+    void SeriesEnded(SeriesEnd why) override;
+    void BatteryRead(std::optional<uint32_t> voltage) override;
+    void ConnectionFailed(ExchangeFailure failure, int error) override;
+    void ReadingStored(const StoredReading& stored) override;
+    void ReadingFailed(ExchangeFailure failure) override;
+    void ProfileStart() override;
+    void EndOfWork() override;
+    void Idle() override;
+    MeasurementPage* WorkPage() const;
+
+    // The rule for session commands: true when `command` may go on now; otherwise it waits
+    // for the running reading (false).
+    bool ReadyFor(int command);
+    void RunWaitingCommand();
+    void RunCommand(int command);
+    // The active page stores its edits; false when it does not validate (the command stops).
+    bool LeaveActivePage();
+    void FinishTerminate();
     void ResetPages();
     void BeginWork();
     // Gives up the current work on purpose (its journal goes with it).
@@ -86,11 +114,9 @@ private:
     void Report(const std::string& text);
     MeasurementPage* ActiveMeasurementPage() const;
     bool RouteKey(QKeyEvent* key);
-    // A reading is being taken: what would end the work waits until it is stored.
-    bool ExchangeRunning() const;
 
     PageServices services_;
-    std::unique_ptr<WorkSession> work_;
+    AcquisitionEngine& engine_;
     QTabBar* tabs_;
     QStackedWidget* stack_;
     QAction* save_;
@@ -105,6 +131,7 @@ private:
     std::vector<CPropertyPageBase*> shown_;
     int active_ = -1;
     bool exitRequested_ = false;
+    int deferred_ = 0; // the session command waiting for the running reading
     bool fullScreenLayout_ = false;
     bool operatorFullScreen_ = false; // F11
 };

@@ -13,6 +13,15 @@ namespace {
 // A press that wanders further than this is a drag, not a hold.
 constexpr int kHoldSlopPixels = 8;
 
+class SilentPrompter final : public platform::Prompter {
+public:
+    platform::PromptAnswer Ask(const std::string&, const std::string&, platform::PromptButtons,
+                               platform::PromptIcon) override
+    {
+        return platform::PromptAnswer::Ok;
+    }
+};
+
 } // namespace
 
 CPropertyPageBase::CPropertyPageBase(PageServices& services, QString title, std::span<const ControlSpec> controls,
@@ -57,6 +66,15 @@ bool CPropertyPageBase::OnApply()
     StoreToSettings();
     ExitCommand();
     return true;
+}
+
+void CPropertyPageBase::StoreWithoutAsking()
+{
+    SilentPrompter silent;
+    DataExchange dx(silent, true);
+    DoDataExchange(dx);
+    // A field that did not validate kept its last good value.
+    StoreToSettings();
 }
 
 void CPropertyPageBase::FocusSheet()

@@ -32,6 +32,8 @@ public:
     virtual bool OnKillActive();
     // The sheet's OK: validate, store, then ask the sheet to exit.
     bool OnApply();
+    // The program is ending without asking: what validates is stored, nothing is shown.
+    void StoreWithoutAsking();
 
     // Moves the fields to the controls (save = false) or back with validation.
     bool UpdateData(bool save);

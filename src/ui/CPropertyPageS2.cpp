@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "instrument/CInstrument.h"
+#include "acquisition/AcquisitionEngine.h"
 #include "settings/CSettings.h"
 
 namespace {
@@ -36,7 +36,7 @@ CPropertyPageS2::CPropertyPageS2(PageServices& services) : CPropertyPageBase(ser
         bauds->addItem(kBaudTexts[i], kFirstBaudId + static_cast<int>(i));
     bauds->setCurrentIndex(0);
     connect(bauds, &QComboBox::activated, this, [this] {
-        services_.instrument.Disconnect();
+        services_.acquisition.Disconnect();
         UpdateData(true);
     });
     connect(layout_.Get<QPushButton>(1010), &QPushButton::clicked, this, &CPropertyPageS2::BeginWorkCommand);

@@ -1,7 +1,6 @@
 #include "ui/CPropertyPageView1.h"
 
 #include <QLineEdit>
-#include <QTimer>
 
 #include "session/WorkSession.h"
 #include "settings/CSettings.h"
@@ -52,7 +51,8 @@ void CPropertyPageView1::ResetDisplayState()
     shownProfile_ = shownStation_ = lastProfile_ = 0;
     shownGraph_ = 0;
     lastFrequency_ = 0;
-    redrawProgress_ = rebuildGraphs_ = repaintPending_ = true;
+    redrawProgress_ = rebuildGraphs_ = true;
+    SetRepaintPending(true);
 }
 
 void CPropertyPageView1::TakePositionFromData()
@@ -167,17 +167,4 @@ void CPropertyPageView1::AfterReading()
     shownProfile_ = currentProfile_;
     shownStation_ = currentStation_;
     TakePositionFromData();
-}
-
-void CPropertyPageView1::CheckEndOfWork()
-{
-    if (currentProfile_ == shownProfile_ && currentStation_ == shownStation_) {
-        EndOfWork();
-        return;
-    }
-    if (survey_->IsProfileStart()) {
-        // Two beeps 100 ms apart: walk over to the next profile.
-        Beep();
-        QTimer::singleShot(100, this, [this] { Beep(); });
-    }
 }

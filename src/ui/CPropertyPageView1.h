@@ -28,7 +28,6 @@ protected:
     void MoveByKey(int code, bool autoRepeat) override;
     void ShowCurrentPosition() override;
     void AfterReading() override;
-    void CheckEndOfWork() override;
 
 private:
     void TakePositionFromData();

@@ -60,7 +60,8 @@ void CPropertyPageView2::ResetDisplayState()
     shownGraph_ = 0;
     lastFrequency_ = lastRadius_ = 0;
     redrawProgress_ = false;
-    rebuildGraphs_ = repaintPending_ = true;
+    rebuildGraphs_ = true;
+    SetRepaintPending(true);
     lastPaintTime_ = 0;
 }
 

@@ -10,15 +10,14 @@
 #include <QTimer>
 #include <QTimerEvent>
 
+#include "acquisition/AcquisitionEngine.h"
 #include "graphics/NoDataValue.h"
 #include "graphics/SurfacePainter.h"
-#include "instrument/CInstrument.h"
 #include "platform/DeviceBattery.h"
 #include "settings/CSettings.h"
 #include "session/WorkSession.h"
 #include "survey/DataSet.h"
 #include "ui/HardwareKeys.h"
-#include "ui/OffThreadCall.h"
 #include "ui/SheetEvents.h"
 #include "ui/UpDownControl.h"
 
@@ -33,23 +32,6 @@ constexpr int kDeviceBattery = 1069;
 constexpr int kProgressArea = 1040;
 
 enum ViewCommand : int { kFullScreenView = 32805, kScaleMarks = 32808, kGrid = 32809 };
-
-// The instrument's readings taken on a worker thread, so the window stays alive meanwhile.
-class OffThreadSource final : public ReadingSource {
-public:
-    explicit OffThreadSource(CInstrument& instrument) : instrument_(instrument) {}
-    bool RequestReading(MeasurementRecord& record, bool selected) override
-    {
-        return RunOffThread<bool>([&] { return instrument_.RequestReading(record, selected); });
-    }
-    bool RequestSeries(ReadingSeries& records) override
-    {
-        return RunOffThread<bool>([&] { return instrument_.RequestSeries(records); });
-    }
-
-private:
-    CInstrument& instrument_;
-};
 
 GraphKind KindOf(uint32_t graph)
 {
@@ -84,6 +66,8 @@ MeasurementPage::MeasurementPage(PageServices& services, QString title, std::spa
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     connect(layout_.Get<QPushButton>(kStartButton), &QPushButton::clicked, this, &MeasurementPage::StartAction);
+    // Start belongs to the page's keys and button; a focused button would take Space too.
+    layout_.Get<QPushButton>(kStartButton)->setFocusPolicy(Qt::NoFocus);
     connect(layout_.Get<UpDownControl>(kFrequencySpin), &UpDownControl::DeltaPos, this,
             [this](int delta) { FrequencyStep(delta); });
     layout_.Get<QLabel>(kDeviceBattery)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -120,7 +104,7 @@ void MeasurementPage::OnSetActive()
     CPropertyPageBase::OnSetActive();
     active_ = true;
     SendToSheet(UM_FULL_SCREEN, 1);
-    repaintPending_ = true;
+    SetRepaintPending(true);
     update();
 }
 
@@ -147,13 +131,36 @@ void MeasurementPage::StoreToSettings()
 
 void MeasurementPage::UpdateControls()
 {
-    UpdateStartText();
+    UpdateStartButton();
     UpdateData(true);
 }
 
-void MeasurementPage::UpdateStartText()
+bool MeasurementPage::SeriesRunning() const
 {
-    layout_.Get<QPushButton>(kStartButton)->setText(seriesRunning_ ? "Стоп" : "Старт");
+    return work_ != nullptr && services_.acquisition.SeriesRunning();
+}
+
+void MeasurementPage::UpdateStartButton()
+{
+    const AcquisitionEngine& engine = services_.acquisition;
+    const bool mine = work_ != nullptr && engine.Work() == work_;
+    const bool series = mine && engine.SeriesRunning();
+    const bool reading = mine && engine.ExchangeRunning();
+    auto* start = layout_.Get<QPushButton>(kStartButton);
+    // A Start that was taken shows at once: a second press would otherwise look needed.
+    start->setText(series ? "Стоп" : reading ? "Замер…" : "Старт");
+    start->setEnabled(series || !reading);
+}
+
+void MeasurementPage::SetBusyCursor(bool busy)
+{
+    if (busy == busyCursor_)
+        return;
+    busyCursor_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void MeasurementPage::FrequencyStep(int delta)
@@ -188,17 +195,29 @@ void MeasurementPage::FrequencyStep(int delta)
 
 void MeasurementPage::RequestRepaint(bool rebuild, bool progress)
 {
-    repaintPending_ = true;
+    SetRepaintPending(true);
     rebuildGraphs_ = rebuildGraphs_ || rebuild;
     redrawProgress_ = redrawProgress_ || progress;
     update();
 }
 
+void MeasurementPage::SetRepaintPending(bool pending)
+{
+    repaintPending_ = pending;
+    if (work_ != nullptr && services_.acquisition.Work() == work_)
+        services_.acquisition.SetDrawPending(pending);
+}
+
+bool MeasurementPage::Takes(Input input) const
+{
+    if (work_ == nullptr)
+        return input == Input::FrequencyKey;
+    return services_.acquisition.RuleNow(input) == Rule::Take;
+}
+
 void MeasurementPage::OnKeyDown(int code, bool autoRepeat)
 {
     using namespace hardware_key;
-    if (!seriesRunning_ && repaintPending_)
-        return;
     switch (code) {
     case kStartA:
     case kStartB:
@@ -206,21 +225,23 @@ void MeasurementPage::OnKeyDown(int code, bool autoRepeat)
         StartAction();
         break;
     case kEnter:
-        if (!seriesRunning_)
+        if (Takes(Input::ShowKey))
             ShowCurrentPosition();
         break;
     case kLeft:
     case kUp:
     case kRight:
     case kDown:
-        if (!seriesRunning_ && data_ != nullptr)
+        if (Takes(Input::StationKey) && data_ != nullptr)
             MoveByKey(code, autoRepeat);
         break;
     case kFrequencyDown:
-        FrequencyStep(1);
+        if (Takes(Input::FrequencyKey))
+            FrequencyStep(1);
         break;
     case kFrequencyUp:
-        FrequencyStep(-1);
+        if (Takes(Input::FrequencyKey))
+            FrequencyStep(-1);
         break;
     default:
         break;
@@ -241,7 +262,7 @@ void MeasurementPage::resizeEvent(QResizeEvent* event)
 {
     CPropertyPageBase::resizeEvent(event);
     // The canvas follows the page; its graphs are drawn again at the new size.
-    if (!exchanging_ && canvas_.Bits() != nullptr && (canvas_.Width() != width() || canvas_.Height() != height())) {
+    if (canvas_.Bits() != nullptr && (canvas_.Width() != width() || canvas_.Height() != height())) {
         canvas_.Release();
         rebuildGraphs_ = redrawProgress_ = true;
     }
@@ -250,7 +271,7 @@ void MeasurementPage::resizeEvent(QResizeEvent* event)
 void MeasurementPage::RebuildGraphs()
 {
     auto* start = layout_.Get<QPushButton>(kStartButton);
-    if (!seriesRunning_)
+    if (!SeriesRunning())
         start->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     tooltip_.Hide();
@@ -288,29 +309,26 @@ void MeasurementPage::RebuildGraphs()
     if (shownGraph_ == kMapGraph || shownGraph_ == kSectionGraph)
         title += services_.settings.realScaling != 0 ? " (пропорция)" : " (на весь экран)";
     layout_.Get<QLabel>(kTitle)->setText(title);
-    start->setEnabled(true);
+    UpdateStartButton();
     QApplication::restoreOverrideCursor();
 }
 
 void MeasurementPage::paintEvent(QPaintEvent*)
 {
-    repaintPending_ = false;
+    SetRepaintPending(false);
     if (canvas_.Bits() == nullptr && !canvas_.Create(std::max(1, width()), std::max(1, height()), 32)) {
         QPainter(this).fillRect(rect(), Qt::white);
         services_.prompter.Ask("Недостаточно памяти", "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
         QCoreApplication::exit(32778);
         return;
     }
-    // During an exchange the data set is in the middle of a reading: show what was drawn.
-    if (!exchanging_) {
-        if (rebuildGraphs_)
-            RebuildGraphs();
-        if (redrawProgress_ && data_ != nullptr) {
-            redrawProgress_ = false;
-            const QRect area = layout_.RectOf(kProgressArea);
-            canvas_.FillBlock(ToPixelRect(area), 0x00FFFFFF, kNoDataValue);
-            data_->PaintToBitmap(&canvas_, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
-        }
+    if (rebuildGraphs_)
+        RebuildGraphs();
+    if (redrawProgress_ && data_ != nullptr) {
+        redrawProgress_ = false;
+        const QRect area = layout_.RectOf(kProgressArea);
+        canvas_.FillBlock(ToPixelRect(area), 0x00FFFFFF, kNoDataValue);
+        data_->PaintToBitmap(&canvas_, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
     }
     const QImage frame(reinterpret_cast<const uchar*>(canvas_.Bits()), canvas_.Width(), canvas_.Height(),
                        canvas_.BytesPerLine(), QImage::Format_RGB32);
@@ -400,176 +418,112 @@ void MeasurementPage::Beep() const
         beep_();
 }
 
-bool MeasurementPage::Exchange(const std::function<bool()>& call)
-{
-    exchanging_ = true;
-    const bool ok = RunOffThread<bool>(call);
-    exchanging_ = false;
-    return ok;
-}
-
 void MeasurementPage::RestoreLayout()
 {
-    repaintPending_ = true;
+    SetRepaintPending(true);
     SendToSheet(UM_FULL_SCREEN, 1);
     update();
 }
 
-void MeasurementPage::CheckEndOfWork() {}
-
-void MeasurementPage::EndOfWork()
+void MeasurementPage::Tell(const std::string& text, platform::PromptIcon icon)
 {
-    if (seriesRunning_)
-        StopSeries();
-    services_.prompter.Ask("Работа завершена", "", platform::PromptButtons::Ok, platform::PromptIcon::None);
-    if (active_)
-        RestoreLayout();
-}
-
-void MeasurementPage::ConnectionFailed()
-{
-    services_.prompter.Ask("Ошибка подключения к устройству", "", platform::PromptButtons::Ok,
-                           platform::PromptIcon::Error);
-    RestoreLayout();
+    services_.prompter.Ask(text, "", platform::PromptButtons::Ok, icon);
 }
 
 void MeasurementPage::StartAction()
 {
-    if (exchanging_ || (!seriesRunning_ && repaintPending_) || work_ == nullptr)
-        return;
-    CInstrument& instrument = services_.instrument;
-    if (!instrument.IsConnected()) {
-        if (!Exchange([&instrument] { return instrument.Connect(); }))
-            return ConnectionFailed();
-        RestoreLayout();
-    }
-    uint32_t voltage = 0;
-    const bool read = Exchange([&] { return instrument.ReadBatteryVoltage(voltage); });
-    layout_.Get<QLabel>(kVoltage)->setText(read ? QString::asprintf("%.1fV", voltage * 0.01) : QString("N/A"));
-    if (services_.settings.timerModeOn != 0) {
-        if (seriesRunning_) {
-            StopSeries();
-            return;
-        }
-        StartSeries();
-        if (seriesRunning_)
-            SeriesTick();
-        return;
-    }
-    TakeReading(false);
+    if (work_ != nullptr)
+        services_.acquisition.Start();
 }
 
-void MeasurementPage::StartSeries()
+void MeasurementPage::OnStartAccepted()
 {
-    StopSeries();
-    const int delay = services_.settings.timerDelayMs;
-    if (delay < 0) {
-        services_.prompter.Ask("Ошибка установки таймера", "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
-        RestoreLayout();
-        return;
-    }
-    seriesTimer_.start(delay, this);
-    seriesRunning_ = true;
-    seriesReadings_ = 0;
-    seriesDelay_ = static_cast<uint32_t>(delay);
-    UpdateStartText();
+    SetBusyCursor(true);
+    UpdateStartButton();
 }
 
-void MeasurementPage::StopSeries()
+void MeasurementPage::OnSeriesChanged(bool started, SeriesEnd why)
 {
-    seriesRunning_ = false;
-    seriesTimer_.stop();
-    UpdateStartText();
-}
-
-void MeasurementPage::SeriesTick()
-{
-    if (!seriesRunning_)
+    UpdateStartButton();
+    if (started)
         return;
-    const CSettings& s = services_.settings;
-    if (s.timerModeOn == 0) {
-        StopSeries();
+    if (why == SeriesEnd::TimerModeCleared) {
         Beep();
-        return;
+    } else if (why == SeriesEnd::TimerNotSet) {
+        Tell("Ошибка установки таймера", platform::PromptIcon::Error);
+        RestoreLayout();
     }
-    if (static_cast<uint32_t>(s.timerDelayMs) != seriesDelay_) {
-        const uint32_t kept = seriesReadings_;
-        StartSeries();
-        seriesReadings_ = kept;
-        if (!seriesRunning_)
-            return;
-    }
-    TakeReading(true);
 }
 
-void MeasurementPage::TakeReading(bool fromSeries)
+void MeasurementPage::OnBatteryRead(std::optional<uint32_t> voltage)
 {
-    auto* start = layout_.Get<QPushButton>(kStartButton);
-    if (!seriesRunning_)
-        start->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    OffThreadSource source(services_.instrument);
-    exchanging_ = true;
-    const MeasureOutcome outcome = work_->Measure(source);
-    exchanging_ = false;
-    start->setEnabled(true);
-    QApplication::restoreOverrideCursor();
-    if (outcome == MeasureOutcome::Failed) {
-        if (fromSeries)
-            StopSeries();
-        OnMeasurementFailed();
-        services_.instrument.Disconnect();
-        if (!fromSeries || active_)
-            RestoreLayout();
-        return;
-    }
-    if (outcome == MeasureOutcome::StoredInMemory && !toldNotDurable_) {
-        // The reading is good; only its copy on disk is missing, so say it once.
-        toldNotDurable_ = true;
-        services_.prompter.Ask("Показания не записываются в журнал (" + work_->Journal().Error() +
-                                   "). Они есть только в памяти: сохраните сессию.",
-                               "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
-    }
+    layout_.Get<QLabel>(kVoltage)->setText(voltage ? QString::asprintf("%.1fV", *voltage * 0.01) : QString("N/A"));
+}
+
+void MeasurementPage::OnConnectionFailed()
+{
+    Tell("Ошибка подключения к устройству", platform::PromptIcon::Error);
+    RestoreLayout();
+}
+
+void MeasurementPage::OnReadingStored(const StoredReading& stored)
+{
     AfterReading();
     shownGraph_ = kNoGraph;
     UpdateData(false);
-    if (!fromSeries || active_)
+    if (!stored.fromSeries || active_)
         RequestRepaint(true, true);
-    if (fromSeries && seriesRunning_ && ++seriesReadings_ == static_cast<uint32_t>(services_.settings.timerCount))
-        StopSeries();
-    CheckEndOfWork();
-    if (seriesTickDue_) {
-        seriesTickDue_ = false;
-        QTimer::singleShot(0, this, [this] { SeriesTick(); });
+    if (stored.store.outcome == MeasureOutcome::StoredInMemory && !toldNotDurable_) {
+        // The reading is good; only its copy on disk is missing, so say it once.
+        toldNotDurable_ = true;
+        Tell("Показания не записываются в журнал (" + work_->Journal().Error() +
+                 "). Они есть только в памяти: сохраните сессию.",
+             platform::PromptIcon::Warning);
     }
+    if (stored.store.leftOut > 0)
+        Tell(QString("Сетка заполнена: последние %1 показаний серии не сохранены.")
+                 .arg(stored.store.leftOut)
+                 .toStdString(),
+             platform::PromptIcon::Warning);
 }
 
-void MeasurementPage::StatusPoll()
+void MeasurementPage::OnReadingFailed()
+{
+    OnMeasurementFailed();
+    if (active_)
+        RestoreLayout();
+}
+
+void MeasurementPage::OnProfileStart()
+{
+    // Two beeps 100 ms apart: walk over to the next profile.
+    Beep();
+    QTimer::singleShot(100, this, [this] { Beep(); });
+}
+
+void MeasurementPage::OnEndOfWork()
+{
+    Tell("Работа завершена", platform::PromptIcon::None);
+    if (active_)
+        RestoreLayout();
+}
+
+void MeasurementPage::OnIdle()
+{
+    SetBusyCursor(false);
+    UpdateStartButton();
+}
+
+void MeasurementPage::PollStatus()
 {
     deviceBattery_ = readBattery_();
     RequestRepaint(false, false);
 }
 
-void MeasurementPage::FireTimer(int id)
-{
-    if (id == kSeriesTimerId)
-        SeriesTick();
-    else if (id == kStatusTimerId)
-        StatusPoll();
-}
-
 void MeasurementPage::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == seriesTimer_.timerId()) {
-        // A tick that falls due during an exchange is handled when the exchange is over.
-        if (exchanging_)
-            seriesTickDue_ = true;
-        else
-            SeriesTick();
-    } else if (event->timerId() == statusTimer_.timerId()) {
-        if (!exchanging_)
-            StatusPoll();
-    } else {
+    if (event->timerId() == statusTimer_.timerId())
+        PollStatus();
+    else
         CPropertyPageBase::timerEvent(event);
-    }
 }

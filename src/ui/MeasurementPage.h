@@ -8,8 +8,9 @@
 #include "graphics/DrawContext.h"
 #include "graphics/PixelRect.h"
 #include "graphics/GraphDispatch.h"
+#include "acquisition/AcquisitionListener.h"
+#include "acquisition/InputRules.h"
 #include "graphics/ValueSurface.h"
-#include "survey/ReadingSource.h"
 #include "ui/CPropertyPageBase.h"
 #include "ui/PopupLabel.h"
 
@@ -17,13 +18,14 @@ class DataSet;
 class WorkSession;
 
 // What the survey and the track page share: the canvas with its values, the cyclic graph
-// choice, the title and battery fields, the value label, the view menu, the keys and the
-// measurement cycle (single readings, timed series, status poll).
+// choice, the title and battery fields, the value label, the view menu, the keys and what
+// the operator sees of the measurement cycle, which the acquisition engine runs: the page
+// hands it Start and shows what it reports (the sheet passes its reports on to the page
+// of the work, active or not).
 class MeasurementPage : public CPropertyPageBase {
     Q_OBJECT
 public:
     enum Graph : uint32_t { kNoGraph = 0, kMapGraph = 1001, kSectionGraph = 1002, kProfileCurveGraph = 1003, kSoundingGraph = 1004 };
-    static constexpr int kSeriesTimerId = 1;
     static constexpr int kStatusTimerId = 101;
     static constexpr int kStatusPollMs = 10000;
     static constexpr int kFlashMs = 80;
@@ -42,13 +44,21 @@ public:
     void StartAction();
     void FrequencyStep(int delta);
 
+    // The engine's reports about the work this page shows.
+    void OnStartAccepted();
+    void OnSeriesChanged(bool started, SeriesEnd why);
+    void OnBatteryRead(std::optional<uint32_t> voltage);
+    void OnConnectionFailed();
+    void OnReadingStored(const StoredReading& stored);
+    void OnReadingFailed();
+    void OnProfileStart();
+    void OnEndOfWork();
+    void OnIdle();
+
     uint32_t FrequencyNumber() const { return frequency_; }
     uint32_t ShownGraph() const { return shownGraph_; }
     QString TitleText() const;
     QString FieldText(int id) const;
-    bool SeriesRunning() const { return seriesRunning_; }
-    // An instrument exchange is under way: the work must not go away meanwhile.
-    bool Exchanging() const { return exchanging_; }
     bool RepaintPending() const { return repaintPending_; }
     const ValueSurface& Canvas() const { return canvas_; }
     const PopupLabel& Tooltip() const { return tooltip_; }
@@ -56,8 +66,8 @@ public:
     void SetBeeper(std::function<void()> beep) { beep_ = std::move(beep); }
     // The charge of the machine's battery; tests give their own.
     void SetBatteryReader(std::function<int()> read) { readBattery_ = std::move(read); }
-    // Runs a series tick or the status poll as if its timer had fired.
-    void FireTimer(int id);
+    // Runs the status poll as if its timer had fired.
+    void PollStatus();
 
 protected:
     // The graph candidates of the page.
@@ -68,11 +78,8 @@ protected:
     virtual void KeepOrDropShownGraph() = 0;
     virtual void MoveByKey(int code, bool autoRepeat) = 0;
     virtual void ShowCurrentPosition() = 0; // Enter: the graphs follow the current position
-    // After a successful Measure: the shown and current positions (and provisional fixes).
+    // After a stored reading: the shown and current positions.
     virtual void AfterReading() = 0;
-    // After the repaint request of a reading: the end of the work, the profile-start beeps.
-    virtual void CheckEndOfWork();
-    void EndOfWork();
     virtual void PaintOverlay(QPainter& window);
     virtual void AddViewMenuItems(class QMenu& menu);
     virtual void OnViewCommand(int command);
@@ -88,13 +95,14 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
     void RequestRepaint(bool rebuild, bool progress);
+    // The engine holds Start (and the keys) until what was asked for has been painted.
+    void SetRepaintPending(bool pending);
     QRect GraphRect(uint32_t graph) const;
     PixelRect ToPixelRect(const QRect& rect) const;
     void Beep() const;
     // Brings the full-screen layout back after a message box.
     void RestoreLayout();
-    // Runs an instrument call on a worker thread, keeping the window alive.
-    bool Exchange(const std::function<bool()>& call);
+    bool SeriesRunning() const;
 
     WorkSession* work_ = nullptr;
     DataSet* data_ = nullptr;
@@ -103,29 +111,21 @@ protected:
     uint32_t lastFrequency_ = 0;
     bool rebuildGraphs_ = true;
     bool redrawProgress_ = true;
-    bool repaintPending_ = true;
     bool active_ = false;
     int deviceBattery_ = -1;
 
 private:
-    void TakeReading(bool fromSeries);
-    void StartSeries();
-    void StopSeries();
-    void SeriesTick();
-    void StatusPoll();
-    void UpdateStartText();
+    bool Takes(Input input) const;
+    void UpdateStartButton();
+    void SetBusyCursor(bool busy);
+    void Tell(const std::string& text, platform::PromptIcon icon);
     void RebuildGraphs();
     void PenAt(QPoint point);
-    void ConnectionFailed();
     ValueSurface canvas_;
     PopupLabel tooltip_;
-    QBasicTimer seriesTimer_;
     QBasicTimer statusTimer_;
-    bool seriesRunning_ = false;
-    uint32_t seriesDelay_ = 0;
-    uint32_t seriesReadings_ = 0;
-    bool exchanging_ = false;
-    bool seriesTickDue_ = false;
+    bool repaintPending_ = true;
+    bool busyCursor_ = false;
     bool flashing_ = false;
     bool toldNotDurable_ = false; // the operator knows readings stay in memory only
     std::function<void()> beep_;

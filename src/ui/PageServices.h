@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
+class AcquisitionEngine;
 class CGpsPositionService;
-class CInstrument;
 class CNmeaParser;
 class CSettings;
 class QObject;
@@ -16,7 +16,7 @@ class Prompter;
 struct PageServices {
     CSettings& settings;
     platform::Prompter& prompter;
-    CInstrument& instrument;
+    AcquisitionEngine& acquisition;
     CNmeaParser& parser;
     CGpsPositionService& positions;
     QObject* sheet = nullptr;

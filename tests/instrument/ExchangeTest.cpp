@@ -1,9 +1,11 @@
 // The instrument object over a fake port on a manual clock: the frames it writes, stamps, the
-// 40 000 ms limit, what a reply does to records and calibration, connecting and the radio.
+// 40 000 ms limit, what a reply does to records, connecting, and the radio left as found.
 // Stale input, whole-reply assembly, series layout and battery values are checked for any
 // input by fuzz_instrument_reply.
 #include <gtest/gtest.h>
 
+#include "instrument/BluetoothRadio.h"
+#include "instrument/FakeBluetoothStack.h"
 #include "instrument/InstrumentFrames.h"
 #include "instrument/InstrumentRig.h"
 
@@ -13,11 +15,11 @@ using Bytes = std::vector<uint8_t>;
 
 class Exchange : public ::testing::Test {
 protected:
-    void SetUp() override { rig.instrument.Connect(); }
+    void SetUp() override { rig.instrument.Connect("/dev/rfcomm5"); }
     bool Read(std::vector<FakeTransport::Piece> reply)
     {
         rig.transport->QueueReply(std::move(reply));
-        return rig.instrument.RequestReading(record, true);
+        return rig.instrument.RequestReading(record, true, 0x3FFF);
     }
     InstrumentRig rig;
     MeasurementRecord record{};
@@ -32,12 +34,11 @@ TEST(Frames, OperationsWriteExactlyTheirFrame)
     EXPECT_EQ(frames::FrequencyMask(flags), 0x3FFF); // bits 14 and 15 never set
 
     InstrumentRig rig;
-    rig.instrument.Connect();
-    rig.settings.mask = 0x2005;
+    rig.instrument.Connect("/dev/rfcomm5");
     MeasurementRecord record{};
-    rig.instrument.RequestReading(record, true);
-    rig.instrument.RequestReading(record);
-    std::array<MeasurementRecord, kFrequencyCount> series{};
+    rig.instrument.RequestReading(record, true, 0x2005);
+    rig.instrument.RequestReading(record, false, 0x2005);
+    ReadingSeries series{};
     rig.instrument.RequestSeries(series);
     uint32_t volts = 0;
     rig.instrument.ReadBatteryVoltage(volts);
@@ -83,10 +84,10 @@ TEST_F(Exchange, LimitIsFortyThousandMsFromTheWrite)
 TEST_F(Exchange, FailedWriteShortWriteOrHangUpEndsAtOnce)
 {
     rig.transport->failWrite = true;
-    EXPECT_FALSE(rig.instrument.RequestReading(record, true));
+    EXPECT_FALSE(rig.instrument.RequestReading(record, true, 0x3FFF));
     rig.transport->failWrite = false;
     rig.transport->writeLimit = 8;
-    EXPECT_FALSE(rig.instrument.RequestReading(record, true));
+    EXPECT_FALSE(rig.instrument.RequestReading(record, true, 0x3FFF));
     EXPECT_TRUE(rig.transport->readWaits.empty());
     EXPECT_EQ(rig.clock.Now(), 1000u);
     rig.transport->writeLimit = SIZE_MAX;
@@ -95,33 +96,19 @@ TEST_F(Exchange, FailedWriteShortWriteOrHangUpEndsAtOnce)
     EXPECT_EQ(rig.clock.Now(), 1100u);
 }
 
-TEST_F(Exchange, PresenceBitsAndSerialNumberAdoption)
+// Only bits 6 and 7 of the high presence byte: an empty reply, kept but refused.
+TEST_F(Exchange, AReplyWithoutAnyFrequencyIsRefusedButKept)
 {
-    // Only bits 6 and 7 of the high presence byte: an empty reply, kept, adopting nothing.
     EXPECT_FALSE(Read({{10, ReadingReply(0x00, 0xC0, 7)}}));
     EXPECT_EQ(record.bytes[175], 7);
-    EXPECT_TRUE(rig.settings.installed.empty());
-    EXPECT_EQ(rig.settings.reportedSerial, 0);
-    auto read = [&](uint8_t serial) { return Read({{10, ReadingReply(0x00, 0x20, serial)}}); };
-    rig.settings.key = {3, 2010, 6, 15};
-    ASSERT_TRUE(read(0)); // frequency 13 only
-    EXPECT_TRUE(rig.settings.installed.empty());
-    ASSERT_TRUE(read(7));
-    ASSERT_TRUE(read(7));
-    ASSERT_EQ(rig.settings.installed.size(), 1u);
-    EXPECT_EQ(rig.settings.installed[0], (CalibrationKey{7, 2010, 6, 15}));
-    // The store may have moved the date to the set it chose; the new serial keeps that date.
-    rig.settings.key = {7, 2009, 1, 1};
-    ASSERT_TRUE(read(8));
-    ASSERT_EQ(rig.settings.installed.size(), 2u);
-    EXPECT_EQ(rig.settings.installed[1], (CalibrationKey{8, 2009, 1, 1}));
-    EXPECT_EQ(rig.settings.reportedSerial, 8);
+    EXPECT_TRUE(record.Empty());
+    EXPECT_TRUE(Read({{10, ReadingReply(0x00, 0x20, 7)}})); // frequency 13 only
 }
 
 TEST_F(Exchange, SeriesSpreadsStampsBetweenCommandAndReply)
 {
     const Bytes reply = ReadingReply(0xFF, 0x3F, 12);
-    std::array<MeasurementRecord, kFrequencyCount> records{};
+    ReadingSeries records{};
     rig.transport->QueueReply({{10, Slice(reply, 0, 170)}});
     records[3].bytes.fill(0x42);
     EXPECT_FALSE(rig.instrument.RequestSeries(records));
@@ -147,19 +134,12 @@ TEST_F(Exchange, ConnectOpensThePortsWithTheirLines)
     EXPECT_EQ(rig.transport->line.stopBits, 1);
     EXPECT_FALSE(rig.gpsTransport->IsOpen());
 
-    // With GPS both ports must open; a failure leaves the instrument port open.
-    EXPECT_FALSE(rig.instrument.SetUseGps(true));
     rig.gpsTransport->failOpen = true;
-    EXPECT_FALSE(rig.instrument.Connect());
-    EXPECT_TRUE(rig.port.IsOpen());
-    EXPECT_FALSE(rig.instrument.IsConnected());
-    EXPECT_FALSE(rig.instrument.RequestReading(record, true));
-    EXPECT_TRUE(rig.transport->writes.empty());
+    EXPECT_FALSE(rig.instrument.ConnectGps("/dev/rfcomm8", 4800));
     rig.gpsTransport->failOpen = false;
-    EXPECT_TRUE(rig.instrument.Connect());
+    EXPECT_TRUE(rig.instrument.ConnectGps("/dev/rfcomm8", 4800));
     EXPECT_EQ(rig.gpsTransport->device, "/dev/rfcomm8");
     EXPECT_EQ(rig.gpsTransport->line.baud, 4800u);
-    EXPECT_TRUE(rig.instrument.GpsReaderStartFailed()); // no reader: the port stays open, and says so
     // A burst of sentences is read when the line goes quiet, not when 256 bytes have gathered.
     uint8_t buffer[256];
     size_t got = 0;
@@ -167,41 +147,56 @@ TEST_F(Exchange, ConnectOpensThePortsWithTheirLines)
     ASSERT_EQ(rig.gpsTransport->readWaits.size(), 1u);
     EXPECT_EQ(rig.gpsTransport->readWaits[0].intervalMs, 20u);
     EXPECT_EQ(rig.gpsTransport->readWaits[0].totalMs, 500u);
-    EXPECT_TRUE(rig.instrument.SetUseGps(false));
+    rig.instrument.Disconnect();
+    EXPECT_FALSE(rig.instrument.IsConnected());
     EXPECT_FALSE(rig.gpsPort.IsOpen());
-    EXPECT_TRUE(rig.instrument.IsConnected()); // instrument port alone suffices now
+    EXPECT_FALSE(rig.instrument.RequestReading(record, true, 0x3FFF));
+    EXPECT_TRUE(rig.transport->writes.empty());
 }
 
 // A tray left with another title by an interrupted run is still found, and gets that title back.
-TEST_F(Exchange, TheTrayAsksForTheGpsDeviceWhileThePortOpens)
+TEST(InstrumentRadio, TheTrayAsksForTheGpsDeviceWhileThePortOpens)
 {
-    rig.radio.trayExists = true;
-    rig.radio.trayTitle = "My tray";
-    EXPECT_TRUE(rig.instrument.ConnectGps());
-    EXPECT_EQ(rig.radio.titles, (std::vector<std::string>{"Выберите устройство GPS", "My tray"}));
+    FakeBluetoothStack::Shared radio;
+    radio.platformMode = 1;
+    radio.trayExists = true;
+    radio.trayTitle = "My tray";
+    BluetoothRadio keeper(std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)));
+    keeper.AskForGpsDevice();
+    keeper.AskForGpsDevice(); // asked once
+    keeper.GpsDeviceChosen();
+    keeper.GpsDeviceChosen();
+    EXPECT_EQ(radio.titles, (std::vector<std::string>{"Выберите устройство GPS", "My tray"}));
 }
 
-// Switched on at creation when it was off, off again at destruction, which closes the ports.
+// Switched on at start when it was off, off again at the end; one that was on stays on.
 TEST(InstrumentRadio, LeftAsItWasFound)
 {
-    InstrumentRig rig;
     for (uint32_t initial : {0u, 1u}) {
         FakeBluetoothStack::Shared radio;
         radio.platformMode = initial;
         {
-            CInstrument instrument(InstrumentLinks{
-                rig.port, rig.gpsPort, rig.settings,
-                std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)), rig.clock, nullptr});
-            EXPECT_EQ(instrument.RadioWasOn(), initial == 1);
+            BluetoothRadio keeper(std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)));
+            EXPECT_EQ(keeper.WasOn(), initial == 1);
             EXPECT_EQ(radio.platformMode, 1u);
-            instrument.SetUseGps(true);
-            instrument.Connect();
-            EXPECT_TRUE(rig.port.IsOpen());
         }
         EXPECT_EQ(radio.platformMode, initial);
-        EXPECT_FALSE(rig.port.IsOpen());
-        EXPECT_FALSE(rig.gpsPort.IsOpen());
     }
+}
+
+// The instrument object closes its ports when it goes.
+TEST(InstrumentPorts, ClosedWhenTheInstrumentGoes)
+{
+    platform::ManualClock clock;
+    CSerialPort port{std::make_unique<FakeTransport>(clock)};
+    CSerialPort gpsPort{std::make_unique<FakeTransport>(clock)};
+    {
+        CInstrument instrument(InstrumentLinks{port, gpsPort, clock});
+        ASSERT_TRUE(instrument.Connect("/dev/a") && instrument.ConnectGps("/dev/b", 9600));
+        EXPECT_TRUE(port.IsOpen() && gpsPort.IsOpen());
+    }
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(gpsPort.IsOpen());
 }
 
 } // namespace

@@ -3,26 +3,16 @@
 #include <vector>
 
 #include "instrument/CInstrument.h"
-#include "instrument/FakeBluetoothStack.h"
-#include "instrument/FakeInstrumentSettings.h"
 #include "instrument/FakeTransport.h"
 
-// An instrument object over fake ports, settings and radio, on a manual clock.
+// An instrument object over fake ports on a manual clock.
 struct InstrumentRig {
     platform::ManualClock clock{1000};
     FakeTransport* transport = new FakeTransport(clock);
     FakeTransport* gpsTransport = new FakeTransport(clock);
     CSerialPort port{std::unique_ptr<SerialTransport>(transport)};
     CSerialPort gpsPort{std::unique_ptr<SerialTransport>(gpsTransport)};
-    FakeInstrumentSettings settings;
-    FakeBluetoothStack::Shared radio = [] {
-        FakeBluetoothStack::Shared on;
-        on.platformMode = 1;
-        return on;
-    }();
-    CInstrument instrument{InstrumentLinks{
-        port, gpsPort, settings,
-        std::make_unique<CBluetoothControl>(std::make_unique<FakeBluetoothStack>(radio)), clock, nullptr}};
+    CInstrument instrument{InstrumentLinks{port, gpsPort, clock}};
 };
 
 // A 176-byte reading reply: block bytes counting from `fill`, the presence bytes and serial.

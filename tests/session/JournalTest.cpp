@@ -103,24 +103,24 @@ TEST_F(JournalTest, SurveysRecoverTheFileANormalSaveWrites)
     } cases[] = {
         {"map", kWorkMap, 3, 4, 0, 9},
         {"open profile grown past its first array", kWorkProfile, 20, 1, 0, 26},
-        {"tracer series on a map", kWorkMap, 4, 5, 1, 2},
+        {"tracer series on a map", kWorkMap, 4, 8, 1, 2},
         // More stations than an open profile starts with: only open profiles log their last record.
         {"large map", kWorkMap, 50, 40, 0, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Grid(c.workType, c.xSize, c.ySize);
-        Settings().tracerModeOn = c.tracer;
         DistinctHeader();
         SurveyDataSet d(Settings());
         d.SetJournal(journal.get()); // no Start(): the first reading starts the file
         ScriptedSource source;
+        source.series = c.tracer != 0;
         for (int i = 0; i < c.count; ++i) {
             if (i == c.count / 2) {
                 Settings().reportedSerial = 43; // another instrument answered
                 d.PreviousPosition();
             }
-            EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
+            EXPECT_EQ(source.Measure(d), MeasureOutcome::Stored);
         }
         const size_t readings = size_t(c.count) * (c.tracer ? 14 : 1);
         EXPECT_EQ(SummarizeJournal(JournalBytes()).readings, readings);
@@ -150,16 +150,16 @@ TEST_F(JournalTest, TracksRecoverTheirReadingsPositionsAndTicks)
 {
     for (const bool tracer : {false, true}) {
         SCOPED_TRACE(tracer ? "tracer series" : "single readings");
-        Settings().tracerModeOn = tracer ? 1 : 0;
         DistinctHeader();
         TrackDataSet d(Settings());
         d.SetJournal(journal.get());
         ASSERT_TRUE(journal->Start(d));
         ScriptedSource source;
+        source.series = tracer;
         for (int i = 0; i < 4; ++i) {
             d.SetCurrentFix({55.0 + i * 1e-4, 37.0, 900u + uint32_t(i)});
             const uint32_t first = d.CurrentIndex();
-            ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+            ASSERT_EQ(source.Measure(d), MeasureOutcome::Stored);
             for (uint32_t k = first; k < d.CurrentIndex(); ++k) {
                 GpsFix provisional = d.CurrentFix();
                 provisional.tick = d.FixAt(k).tick;
@@ -171,7 +171,7 @@ TEST_F(JournalTest, TracksRecoverTheirReadingsPositionsAndTicks)
         const uint32_t replacedTick = d.FixAt(1).tick;
         d.ResetPosition();
         d.NextPosition();
-        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+        ASSERT_EQ(source.Measure(d), MeasureOutcome::Stored);
         EXPECT_FALSE(d.SetFix(1, {1, 1, replacedTick}));
         d.SetCurrentFix({56, 38, 5000});
 
@@ -201,10 +201,10 @@ TEST_F(JournalTest, DamageInTheMiddleEndsRecoveryThere)
     d.SetJournal(journal.get());
     ASSERT_TRUE(journal->Start(d));
     ScriptedSource source;
-    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    ASSERT_EQ(source.Measure(d), MeasureOutcome::Stored);
     const std::string afterOne = Serialized(d);
     for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+        ASSERT_EQ(source.Measure(d), MeasureOutcome::Stored);
     const std::string bytes = JournalBytes();
     journal::EntryCursor cursor(bytes);
     journal::Entry entry;
@@ -298,12 +298,12 @@ TEST(JournalFormat, FramingIsPinned)
 TEST_F(JournalTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverything)
 {
     Settings().workType = kWorkProfile;
-    Settings().tracerModeOn = 1; // fourteen readings a measure fill the queue sooner
     SurveyDataSet d(Settings());
     d.SetJournal(journal.get());
     ASSERT_TRUE(journal->Start(d));
     ScriptedSource source;
-    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    source.series = true; // fourteen readings a measure fill the queue sooner
+    ASSERT_EQ(source.Measure(d), MeasureOutcome::Stored);
     const std::string first = journal->Path();
     ::close(FillDisk());
     // The directory cannot take a new file either: the queue is given up, not kept.
@@ -314,18 +314,18 @@ TEST_F(JournalTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverything)
     const size_t enough = 2 * AcquisitionJournal::kMaxPendingBytes / entryBytes;
     size_t measures = 0;
     for (; journal->Descriptor() >= 0 && measures < enough; ++measures)
-        EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
+        EXPECT_EQ(source.Measure(d), MeasureOutcome::StoredInMemory);
     ASSERT_LT(measures, enough) << "the queue was never given up";
     EXPECT_GT(measures, AcquisitionJournal::kMaxPendingBytes / (2 * entryBytes));
     EXPECT_NE(journal->Error().find("journal directory"), std::string::npos) << journal->Error();
     EXPECT_EQ(d.RecordCount(), 14 * (measures + 1)) << "the data set keeps every reading";
-    EXPECT_EQ(d.Measure(source), MeasureOutcome::StoredInMemory);
+    EXPECT_EQ(source.Measure(d), MeasureOutcome::StoredInMemory);
     EXPECT_EQ(journal->Path(), first) << "the file that has the first readings is kept";
     EXPECT_EQ(RecoverJournal(ReadFile(moved + first.substr(first.rfind('/'))), Settings()).readings, 14u);
     // The directory is back: the next reading starts a file with everything, and the old one goes.
     ASSERT_EQ(::unlink(JournalDirectory().c_str()), 0);
     ASSERT_EQ(::rename(moved.c_str(), JournalDirectory().c_str()), 0);
-    EXPECT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    EXPECT_EQ(source.Measure(d), MeasureOutcome::Stored);
     EXPECT_TRUE(journal->Durable());
     EXPECT_FALSE(Exists(first));
     const RecoveryResult recovered = RecoverJournal(JournalBytes(), Settings());

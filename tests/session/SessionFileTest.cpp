@@ -33,7 +33,7 @@ protected:
         auto d = std::make_unique<SurveyDataSet>(Settings());
         ScriptedSource source;
         for (int i = 0; i < readings; ++i)
-            EXPECT_EQ(d->Measure(source), MeasureOutcome::Stored);
+            EXPECT_EQ(source.Measure(*d), MeasureOutcome::Stored);
         return d;
     }
     static std::string Serialized(DataSet& d, bool clear = false)
@@ -60,8 +60,8 @@ protected:
         }
         TrackDataSet t(Settings());
         ScriptedSource source;
-        t.Measure(source);
-        t.Measure(source);
+        source.Measure(t);
+        source.Measure(t);
         t.SetFix(0, {60.0, 30.0, t.FixAt(0).tick});
         b.bytes = Serialized(t);
         return b;

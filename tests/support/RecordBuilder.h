@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -58,6 +59,20 @@ inline bool SameRecords(const std::vector<MeasurementRecord>& a, const std::vect
     for (size_t i = 0; i < a.size(); ++i)
         if (a[i].bytes != b[i].bytes)
             return false;
+    return true;
+}
+
+// The same records where either holds a reading; empty ones past the end of the shorter
+// array count as missing.
+inline bool SameMeasured(const std::vector<MeasurementRecord>& a, const std::vector<MeasurementRecord>& b)
+{
+    const MeasurementRecord empty{};
+    for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+        const MeasurementRecord& x = i < a.size() ? a[i] : empty;
+        const MeasurementRecord& y = i < b.size() ? b[i] : empty;
+        if ((!x.Empty() || !y.Empty()) && x.bytes != y.bytes)
+            return false;
+    }
     return true;
 }
 

@@ -66,8 +66,8 @@ TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
         d.NextPosition();
     EXPECT_EQ(d.Station(), 20u); // one past the last record
     EXPECT_FALSE(d.NextPosition());
-    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
-    ASSERT_EQ(d.Measure(source), MeasureOutcome::Stored);
+    ASSERT_EQ(source.Measure(d), MeasureOutcome::Stored);
+    ASSERT_EQ(source.Measure(d), MeasureOutcome::Stored);
     EXPECT_EQ(d.RecordCount(), 22u);
     EXPECT_EQ(d.Record(20).TimeStamp(), SampleRecord(1).TimeStamp());
     // Station moves wrap past N, not past a fixed length.

@@ -42,7 +42,7 @@ TEST_F(TrackDataSetTest, TrackFileIsByteExact)
     Settings().reportedSerial = 12;
     TrackDataSet d(Settings());
     for (int i = 0; i < 3; ++i)
-        d.Measure(source);
+        source.Measure(d);
     d.SetFix(0, {55.75, 37.61, Tick(1)});
     d.SetFix(2, {55.76, 37.62, Tick(3)});
     const CalibrationKey key = Settings().calibrationKey;
@@ -85,11 +85,11 @@ TEST_F(TrackDataSetTest, AnAnswerForAReplacedReadingChangesNothing)
 {
     TrackDataSet track(Settings());
     positions.OnFix({1.0, 1.0, 1000});
-    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    ASSERT_EQ(source.Measure(track), MeasureOutcome::Stored);
     RequestReadingPositions(track, 0, positions, kPage);
     // The operator steps back and measures the same reading again before the answer.
     ASSERT_TRUE(track.PreviousPosition());
-    ASSERT_EQ(track.Measure(source), MeasureOutcome::Stored);
+    ASSERT_EQ(source.Measure(track), MeasureOutcome::Stored);
     EXPECT_EQ(track.RecordCount(), 1u);
     EXPECT_EQ(track.Record(0).bytes, testing_support::SampleRecord(2).bytes);
     RequestReadingPositions(track, 0, positions, kPage);

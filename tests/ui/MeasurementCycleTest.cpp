@@ -1,19 +1,22 @@
-// The measurement cycle of the pages against the instrument and GPS simulators on
-// pseudo-terminals: real serial I/O, the series timer driven by hand.
+// The measurement cycle as the operator drives it: the real controls of the real pages over
+// the instrument and GPS simulators on pseudo-terminals, the instrument worker a real thread.
+// Waits are for replies to arrive, never for time to pass; the series timer is fired by hand.
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include "instrument/PortMap.h"
 #include "session/WorkSession.h"
 #include "sim/InstrumentSimulator.h"
-#include "support/RecordBuilder.h"
 #include "sim/SimulatedField.h"
+#include "support/RecordBuilder.h"
 #include "survey/Calibration.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 #include "ui/CPropertyPageView1.h"
 #include "ui/CPropertyPageView2.h"
+#include "ui/SessionCommands.h"
 #include "ui/SheetEvents.h"
 #include "ui/SheetFixture.h"
 
@@ -22,13 +25,10 @@ using testing_support::SheetTest;
 
 namespace {
 
+constexpr int kReplyMs = 10000; // how long a reply may take before the test gives up on it
+
 class MeasurementCycleTest : public SheetTest {
 protected:
-    void TearDown() override
-    {
-        SheetTest::TearDown();
-        PortMap::Instance().ClearOverrides();
-    }
     // A simulated instrument on the configured instrument port.
     std::unique_ptr<InstrumentSimulator> StartInstrument(InstrumentFaults faults = {}, uint32_t delayMs = 0)
     {
@@ -37,7 +37,7 @@ protected:
         options.measurementDelayMs = delayMs;
         auto simulator = std::make_unique<InstrumentSimulator>(options, BuiltInCalibrationSet());
         EXPECT_TRUE(simulator->Start());
-        PortMap::Instance().SetOverride(static_cast<unsigned>(Settings().btInboundPort), simulator->DevicePath());
+        ports.SetOverride(static_cast<unsigned>(Settings().btInboundPort), simulator->DevicePath());
         return simulator;
     }
     CPropertyPageView1& BeginMap(int32_t xSize, int32_t ySize)
@@ -53,17 +53,30 @@ protected:
         view.repaint();
         return view;
     }
-    // Start as the operator presses it, once the last reading has been drawn.
-    void Start(MeasurementPage& view)
+    QPushButton& StartButton(MeasurementPage& view) { return *view.Layout().Get<QPushButton>(1041); }
+    // The operator presses Start once the last reading is on screen, and the reading ends.
+    void Press(MeasurementPage& view)
     {
         view.repaint();
-        view.StartAction();
+        QTest::mouseClick(&StartButton(view), Qt::LeftButton);
+        WaitForReadings();
+    }
+    void Key(int qtKey)
+    {
+        QTest::keyClick(&Sheet(), static_cast<Qt::Key>(qtKey));
+    }
+    void WaitForReadings() { QTRY_VERIFY_WITH_TIMEOUT(!Engine().ExchangeRunning(), kReplyMs); }
+    void Command(int id)
+    {
+        SheetEvent command(static_cast<uint32_t>(id));
+        QCoreApplication::sendEvent(&Sheet(), &command);
     }
     size_t Measured()
     {
         size_t n = 0;
-        for (const MeasurementRecord& record : Sheet().Data()->Records())
-            n += !record.Empty();
+        if (Sheet().Data())
+            for (const MeasurementRecord& record : Sheet().Data()->Records())
+                n += !record.Empty();
         return n;
     }
 
@@ -75,52 +88,63 @@ TEST_F(MeasurementCycleTest, AMapSurveyRunsFromStartToTheEndOfWork)
     const auto simulator = StartInstrument();
     CPropertyPageView1& view = BeginMap(3, 2);
     for (int reading = 1; reading <= 5; ++reading) {
-        Start(view);
+        Press(view);
         // The reading that begins the second profile beeps; 100 ms later it beeps again.
-        if (reading == 3) {
-            EXPECT_EQ(1, beeps);
+        if (reading == 3)
             QTRY_COMPARE_WITH_TIMEOUT(beeps, 2, 2000);
-        }
         EXPECT_EQ(reading >= 3 ? 2 : 0, beeps) << "after reading " << reading;
     }
-    EXPECT_TRUE(instrument.IsConnected());
+    EXPECT_TRUE(Engine().Connected());
     EXPECT_NE("-", view.FieldText(1074).toStdString()); // the battery voltage was read
     prompter.ExpectMessage("Работа завершена");
-    Start(view);
+    Press(view);
     EXPECT_EQ(2, beeps); // the last reading does not beep
     EXPECT_EQ(6u, Measured());
     EXPECT_EQ("1", view.FieldText(1042).toStdString()); // left on the last station
     EXPECT_EQ("0", view.FieldText(1047).toStdString());
     EXPECT_TRUE(Sheet().Data()->Modified());
+    EXPECT_EQ("Старт", view.FieldText(1041).toStdString());
+    EXPECT_TRUE(StartButton(view).isEnabled());
 }
 
-TEST_F(MeasurementCycleTest, TheWindowStaysAliveWhileTheInstrumentMeasures)
+// The press shows at once, the window lives while the instrument measures, and presses
+// meanwhile, by button or by key, take no second reading.
+TEST_F(MeasurementCycleTest, StartPressedAgainDuringAReadingTakesOneReading)
 {
     const auto simulator = StartInstrument({}, 300);
     CPropertyPageView1& view = BeginMap(10, 2);
-    Start(view); // connected, one reading
-    bool ran = false;
-    size_t measuredMeanwhile = 0;
-    QTimer::singleShot(50, [&] {
-        ran = true;
-        measuredMeanwhile = Measured();
-    });
-    Start(view);
-    EXPECT_TRUE(ran); // messages were handled during the exchange...
-    EXPECT_EQ(1u, measuredMeanwhile); // ...before its reading was stored
+    Press(view); // connected, one reading
+    view.repaint();
+    QTest::mouseClick(&StartButton(view), Qt::LeftButton);
+    EXPECT_FALSE(StartButton(view).isEnabled()); // before any reply
+    EXPECT_EQ("Замер…", view.FieldText(1041).toStdString());
+    bool alive = false;
+    QTimer::singleShot(50, [&] { alive = true; });
+    QTest::mouseClick(&StartButton(view), Qt::LeftButton);
+    for (int key : {Qt::Key_F5, Qt::Key_F6, Qt::Key_F10, Qt::Key_Right})
+        Key(key);
+    QTRY_VERIFY_WITH_TIMEOUT(alive, kReplyMs); // the window's loop ran during the exchange
+    WaitForReadings();
     EXPECT_EQ(2u, Measured());
+    EXPECT_EQ("2", view.FieldText(1047).toStdString()); // next to the second reading, not beyond
+    view.repaint();
+    Key(Qt::Key_F5); // the key works again once the reading is drawn
+    WaitForReadings();
+    EXPECT_EQ(3u, Measured());
 }
 
 TEST_F(MeasurementCycleTest, ClosingTheWindowDuringAReadingWaitsForIt)
 {
     const auto simulator = StartInstrument({}, 300);
     CPropertyPageView1& view = BeginMap(10, 2);
-    QTimer::singleShot(50, &Sheet(), [this] { Sheet().close(); }); // the window manager's close
-    Start(view);
-    EXPECT_EQ(1u, Measured()); // the reading was stored, the work still there
+    view.repaint();
+    QTest::mouseClick(&StartButton(view), Qt::LeftButton);
+    Sheet().close(); // the window manager's close
+    EXPECT_TRUE(Sheet().CommandWaiting());
     EXPECT_FALSE(Sheet().ExitRequested());
     prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
-    QTRY_VERIFY_WITH_TIMEOUT(Sheet().ExitRequested(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(Sheet().ExitRequested(), kReplyMs);
+    EXPECT_EQ(nullptr, Sheet().Work()); // ended on purpose
 }
 
 TEST_F(MeasurementCycleTest, TimedSeriesStopOnTheirCountOnStartOrWhenTimerModeIsCleared)
@@ -130,57 +154,144 @@ TEST_F(MeasurementCycleTest, TimedSeriesStopOnTheirCountOnStartOrWhenTimerModeIs
     Settings().timerModeOn = 1;
     Settings().timerCount = 3;
     Settings().timerDelayMs = 60000; // the timer is fired by hand
-    const auto tick = [&view] { view.FireTimer(MeasurementPage::kSeriesTimerId); };
-    Start(view); // starts the series and takes the first reading at once
+    const auto tick = [this] {
+        Engine().OnSeriesTick();
+        WaitForReadings();
+    };
+    Press(view); // starts the series and takes the first reading at once
     EXPECT_EQ("Стоп", view.FieldText(1041).toStdString());
+    EXPECT_TRUE(StartButton(view).isEnabled());
     Settings().timerDelayMs = 50000; // a new period keeps the count
     tick();
-    EXPECT_TRUE(view.SeriesRunning());
+    EXPECT_TRUE(Engine().SeriesRunning());
     tick();
-    EXPECT_FALSE(view.SeriesRunning());
+    EXPECT_FALSE(Engine().SeriesRunning());
     EXPECT_EQ("Старт", view.FieldText(1041).toStdString());
     tick(); // no series: nothing
     EXPECT_EQ(3u, Measured());
 
     Settings().timerCount = 0; // never stops on count
-    Start(view);
+    Press(view);
     tick();
-    view.StartAction(); // accepted during a series even before the repaint
-    EXPECT_FALSE(view.SeriesRunning());
+    QTest::mouseClick(&StartButton(view), Qt::LeftButton); // taken during a series even before the repaint
+    EXPECT_FALSE(Engine().SeriesRunning());
     EXPECT_EQ(5u, Measured());
 
-    Start(view);
+    Press(view);
     Settings().timerModeOn = 0;
     tick();
-    EXPECT_FALSE(view.SeriesRunning());
+    EXPECT_FALSE(Engine().SeriesRunning());
     EXPECT_EQ(1, beeps); // the exclamation beep
     EXPECT_EQ(6u, Measured());
 }
 
+// "Создать" during a series: the question comes with the series stopped, and nothing is
+// ever measured into the new work, whichever answer.
+TEST_F(MeasurementCycleTest, NewDuringASeriesAsksStopsTheSeriesAndNeverMeasuresIntoTheNewWork)
+{
+    const auto simulator = StartInstrument({}, 200);
+    CPropertyPageView1& view = BeginMap(10, 2);
+    Settings().timerModeOn = 1;
+    Settings().timerCount = 0;
+    Settings().timerDelayMs = 60000;
+    Press(view);
+    Engine().OnSeriesTick(); // a reading runs when "Создать" is chosen
+    prompter.ExpectMessageWhile("Сохранить изменения?", [this] {
+        EXPECT_FALSE(Engine().SeriesRunning());
+        EXPECT_FALSE(Engine().ExchangeRunning()); // asked once the reading was stored
+        Engine().OnSeriesTick();                  // a tick already on its way
+        EXPECT_FALSE(Engine().ExchangeRunning());
+    }, PromptAnswer::Cancel);
+    Command(kCommandNew);
+    QTRY_VERIFY_WITH_TIMEOUT(prompter.messages.empty(), kReplyMs);
+    EXPECT_EQ(2u, Measured()); // the running reading was stored in the work it was taken for
+    EXPECT_EQ("Старт", view.FieldText(1041).toStdString());
+
+    prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
+    Command(kCommandNew);
+    EXPECT_EQ(nullptr, Sheet().Work());
+    Engine().OnSeriesTick();
+    EXPECT_FALSE(Engine().ExchangeRunning());
+}
+
+// An engine report that arrives while a message box is open: the data set has the reading
+// at once (and its journal), the page hears of it when the box is closed.
+TEST_F(MeasurementCycleTest, AReadingStoredUnderAMessageBoxReachesThePageAfterIt)
+{
+    const auto simulator = StartInstrument();
+    CPropertyPageView1& view = BeginMap(10, 2);
+    Settings().timerModeOn = 1;
+    Settings().timerCount = 0;
+    Settings().timerDelayMs = 60000;
+    // A journal that stops being written: the first reading in memory only says so, once.
+    const int journal = Sheet().Work()->Journal().Descriptor();
+    const int saved = ::dup(journal), full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(::dup2(full, journal), 0);
+    ::close(full);
+    prompter.ExpectMessageWhile(
+        "Показания не записываются в журнал (Cannot write the journal \"" + Sheet().Work()->Journal().Path() +
+            "\": No space left on device). Они есть только в памяти: сохраните сессию.",
+        [&] {
+            Engine().OnSeriesTick();
+            QTRY_VERIFY_WITH_TIMEOUT(!Engine().ExchangeRunning(), kReplyMs);
+            EXPECT_EQ(2u, Measured());
+            EXPECT_EQ("1", view.FieldText(1047).toStdString()); // not told yet
+        });
+    view.repaint();
+    QTest::mouseClick(&StartButton(view), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(prompter.messages.empty() && prompter.open == 0, kReplyMs);
+    EXPECT_EQ("2", view.FieldText(1047).toStdString());
+    ::dup2(saved, journal);
+    ::close(saved);
+    Engine().OnSeriesTick();
+    WaitForReadings();
+    EXPECT_TRUE(Sheet().Work()->Journal().Durable());
+    QTest::mouseClick(&StartButton(view), Qt::LeftButton);
+}
+
 TEST_F(MeasurementCycleTest, FailuresAreToldAndAFailedReadingKeepsTheEarlierOnes)
 {
-    PortMap::Instance().SetOverride(static_cast<unsigned>(Settings().btInboundPort), dir.File("no-such-port"));
+    ports.SetOverride(static_cast<unsigned>(Settings().btInboundPort), dir.File("no-such-port"));
     CPropertyPageView1& view = BeginMap(10, 2);
     prompter.ExpectMessage("Ошибка подключения к устройству");
-    Start(view);
+    Press(view);
     EXPECT_EQ("-", view.FieldText(1074).toStdString()); // the voltage field keeps its text
     EXPECT_EQ(0u, Measured());
 
     InstrumentFaults faults;
     faults.vanishAfter = 2;
     auto simulator = StartInstrument(faults);
-    Start(view);
-    Start(view);
+    Press(view);
+    Press(view);
     prompter.ExpectMessage("Ошибка измерения. Сохранить изменения?", PromptAnswer::No);
-    Start(view);
-    EXPECT_FALSE(instrument.IsConnected());
+    Press(view);
+    EXPECT_FALSE(Engine().Connected());
     EXPECT_EQ(2u, Measured());
     EXPECT_EQ("2", view.FieldText(1047).toStdString()); // where the next reading goes
 
     simulator = StartInstrument(); // the instrument is back: the next Start connects again
-    Start(view);
-    EXPECT_TRUE(instrument.IsConnected());
+    Press(view);
+    EXPECT_TRUE(Engine().Connected());
     EXPECT_EQ(3u, Measured());
+}
+
+// SIGTERM during a series: the series ends, the running reading is stored and journalled,
+// and the program ends without a question.
+TEST_F(MeasurementCycleTest, TerminationStoresTheRunningReadingAndAsksNothing)
+{
+    const auto simulator = StartInstrument({}, 200);
+    CPropertyPageView1& view = BeginMap(10, 2);
+    Settings().timerModeOn = 1;
+    Settings().timerCount = 0;
+    Settings().timerDelayMs = 60000;
+    Press(view);
+    Engine().OnSeriesTick();
+    Sheet().Terminate();
+    EXPECT_FALSE(Engine().SeriesRunning());
+    EXPECT_FALSE(Sheet().ExitRequested());
+    QTRY_VERIFY_WITH_TIMEOUT(Sheet().ExitRequested(), kReplyMs);
+    EXPECT_EQ(2u, Measured());
+    EXPECT_TRUE(Sheet().Work()->Journal().Durable()); // kept for the next start
 }
 
 TEST_F(MeasurementCycleTest, TrackReadingsReceiveTheirPositionsFromThePositionService)
@@ -191,19 +302,19 @@ TEST_F(MeasurementCycleTest, TrackReadingsReceiveTheirPositionsFromThePositionSe
     SimulatedField field(InstrumentOptions{}, gps);
     std::string error;
     ASSERT_TRUE(field.Start(error)) << error;
-    PortMap::Instance().SetOverride(static_cast<unsigned>(Settings().btInboundPort), field.InstrumentPath());
-    PortMap::Instance().SetOverride(static_cast<unsigned>(Settings().btOutboundPort), field.GpsPath());
+    ports.SetOverride(static_cast<unsigned>(Settings().btInboundPort), field.InstrumentPath());
+    ports.SetOverride(static_cast<unsigned>(Settings().btOutboundPort), field.GpsPath());
     Settings().workType = kWorkGpsTrack;
     Settings().timerModeOn = 0;
     SheetEvent begin(UM_BEGIN_WORK);
     QCoreApplication::sendEvent(&Sheet(), &begin);
     CPropertyPageView2& view = Sheet().PageView2();
-    Start(view); // connects both ports and starts the GPS reader
+    Press(view); // connects both ports and starts the GPS reader
     ASSERT_TRUE(reader.Running());
     QTRY_VERIFY_WITH_TIMEOUT(positions.HasFix(), 5000);
     for (int k = 0; k < 3; ++k) {
         QTest::qWait(50); // the receiver walks on between readings
-        Start(view);
+        Press(view);
     }
     TrackDataSet& track = *Sheet().Work()->Track();
     ASSERT_EQ(4u, track.RecordCount());
@@ -214,7 +325,7 @@ TEST_F(MeasurementCycleTest, TrackReadingsReceiveTheirPositionsFromThePositionSe
         EXPECT_EQ(track.Record(k).TimeStamp(), track.FixAt(k).tick) << k;
     }
     EXPECT_NE(track.FixAt(1).longitude, track.FixAt(3).longitude); // taken while walking
-    instrument.Disconnect(); // before the receiver goes: its reader would see the line drop
+    reader.Stop(); // before the receiver goes: its reader would see the line drop
 }
 
 TEST_F(MeasurementCycleTest, ReadingsOfAProgramThatDiedAreOfferedAtTheNextStart)
@@ -222,7 +333,7 @@ TEST_F(MeasurementCycleTest, ReadingsOfAProgramThatDiedAreOfferedAtTheNextStart)
     const auto simulator = StartInstrument();
     CPropertyPageView1& view = BeginMap(5, 2);
     for (int k = 0; k < 4; ++k)
-        Start(view);
+        Press(view);
     const std::vector<MeasurementRecord> taken = Sheet().Data()->Records();
     Sheet().ReleaseData(); // gone without saving or closing, as a killed program is
     Settings().workType = kWorkProfile;
@@ -237,6 +348,7 @@ TEST_F(MeasurementCycleTest, ReadingsOfAProgramThatDiedAreOfferedAtTheNextStart)
     EXPECT_TRUE(testing_support::SameRecords(taken, Sheet().Data()->Records()));
     EXPECT_TRUE(Sheet().Data()->Modified()); // to be saved
     EXPECT_EQ("Главная", Sheet().ActivePage()->Title().toStdString());
+    EXPECT_EQ("4", view.FieldText(1047).toStdString()); // goes on after the last reading
 
     prompter.ExpectFile(dir.File("recovered.lur"));
     Sheet().OnSave();

@@ -26,7 +26,7 @@ protected:
         QCoreApplication::sendEvent(&Sheet(), &begin);
         ScriptedSource source;
         for (int i = 0; i < readings; ++i)
-            EXPECT_EQ(MeasureOutcome::Stored, Sheet().Work()->Measure(source));
+            EXPECT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
         CPropertyPageView1& view = Sheet().PageView1();
         view.OnSetActive();
         QApplication::processEvents();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,7 @@ public:
         std::string text;
         platform::PromptAnswer answer = platform::PromptAnswer::Ok;
         bool prefix = false; // the text only begins so (it names a temporary file)
+        std::function<void()> whileOpen; // what happens while the box is open (its loop runs)
     };
     struct ColourAnswer {
         uint32_t expectedPreset;
@@ -37,6 +39,11 @@ public:
     void ExpectMessageStart(std::string text, platform::PromptAnswer answer = platform::PromptAnswer::Ok)
     {
         messages.push_back({std::move(text), answer, true});
+    }
+    void ExpectMessageWhile(std::string text, std::function<void()> whileOpen,
+                            platform::PromptAnswer answer = platform::PromptAnswer::Ok)
+    {
+        messages.push_back({std::move(text), answer, false, std::move(whileOpen)});
     }
     void ExpectFile(std::optional<std::string> path) { files.push_back(std::move(path)); }
     void ExpectColour(uint32_t preset, std::optional<uint32_t> chosen) { colours.push_back({preset, chosen}); }
@@ -56,6 +63,10 @@ public:
             EXPECT_EQ(next.text, text.substr(0, next.text.size()));
         else
             EXPECT_EQ(next.text, text);
+        ++open;
+        if (next.whileOpen)
+            next.whileOpen();
+        --open;
         return next.answer;
     }
     std::optional<std::string> ChooseFile(const platform::FileChoice& choice) override
@@ -82,6 +93,7 @@ public:
     }
 
     std::deque<Message> messages;
+    int open = 0; // boxes open now
     std::deque<std::optional<std::string>> files;
     std::deque<ColourAnswer> colours;
     std::string lastCaption;

@@ -5,34 +5,37 @@
 #include <QTest>
 #include <memory>
 
+#include "acquisition/AcquisitionEngine.h"
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
-#include "instrument/CInstrument.h"
 #include "instrument/GpsReaderControl.h"
-#include "instrument/RadioLeftAlone.h"
-#include "instrument/SettingsStoreLink.h"
+#include "instrument/PortMap.h"
 #include "settings/CSettings.h"
 #include "support/SettingsFixture.h"
 #include "ui/CLurControlSheet.h"
 #include "ui/QtMessagePoster.h"
 #include "ui/ScriptedPrompter.h"
+#include "ui/WindowAcquisition.h"
 
 namespace testing_support {
 
-// The program's parts as main builds them, over settings in a temporary directory, an
-// instrument whose ports are never opened, and a scripted prompter; the sheet on top.
+// The program's parts as main builds them, over settings in a temporary directory, ports
+// that the tests point at simulators (or nowhere), and a scripted prompter; the sheet on top.
 class SheetTest : public SettingsTest {
 protected:
     void SetUp() override
     {
         SettingsTest::SetUp();
+        acquisition_ = std::make_unique<WindowAcquisition>(Settings(), ports, reader);
+        std::string error;
+        ASSERT_TRUE(acquisition_->Start(error)) << error;
         services_ = std::make_unique<PageServices>(
-            PageServices{Settings(), prompter, instrument, parser, positions, nullptr, dir.File("journal")});
+            PageServices{Settings(), prompter, acquisition_->Engine(), parser, positions, nullptr, dir.File("journal")});
     }
     void TearDown() override
     {
         sheet_.reset();
-        instrument.Disconnect();
+        acquisition_.reset();
         SettingsTest::TearDown();
     }
 
@@ -47,6 +50,7 @@ protected:
         return *sheet_;
     }
     PageServices& Services() { return *services_; }
+    AcquisitionEngine& Engine() { return acquisition_->Engine(); }
 
     // The machine's clock is never set from a test.
     class NoClockSetter final : public SystemClockSetter {
@@ -60,14 +64,10 @@ protected:
     CGpsPositionService positions{poster};
     NoClockSetter clockSetter;
     GpsReaderControl reader{parser, positions, clockSetter, prompter};
-    CSerialPort instrumentPort;
-    CSerialPort gpsPort;
-    SettingsStoreLink link;
-    CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, link,
-                                           std::make_unique<CBluetoothControl>(std::make_unique<RadioLeftAlone>()),
-                                           platform::SystemTicks(), &reader}};
+    PortMap ports;
 
 private:
+    std::unique_ptr<WindowAcquisition> acquisition_;
     std::unique_ptr<PageServices> services_;
     std::unique_ptr<CLurControlSheet> sheet_;
 };

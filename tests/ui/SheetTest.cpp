@@ -41,7 +41,7 @@ protected:
         Send(UM_BEGIN_WORK);
         ScriptedSource source;
         for (int i = 0; i < readings; ++i)
-            ASSERT_EQ(MeasureOutcome::Stored, Sheet().Work()->Measure(source));
+            ASSERT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
     }
     // A session file of the work type written by the core.
     std::string SessionFile(int32_t workType, const std::string& name)
@@ -56,7 +56,7 @@ protected:
             data = std::make_unique<SurveyDataSet>(Settings());
         ScriptedSource source;
         for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(MeasureOutcome::Stored, data->Measure(source));
+            EXPECT_EQ(MeasureOutcome::Stored, source.Measure(*data));
         const std::string path = dir.File(name);
         EXPECT_TRUE(SaveSession(*data, path).ok);
         return path;
@@ -227,7 +227,7 @@ TEST_F(SheetExportTest, ExportWritesTheFormatTheExtensionNamesAndRefusesAnEmptyS
 
     ScriptedSource source;
     for (int i = 0; i < 12; ++i) // three whole profiles of four
-        ASSERT_EQ(MeasureOutcome::Stored, Sheet().Work()->Measure(source));
+        ASSERT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
     prompter.ExpectFile(dir.File("map.asc"));
     Sheet().OnExport();
     EXPECT_NE(std::string::npos, prompter.lastFileChoice.filter.find("*.tif"));

@@ -1,0 +1,48 @@
+#include "acquisition/InstrumentExchanger.h"
+
+#include <cerrno>
+
+ExchangeResult InstrumentExchanger::Perform(const ExchangeRequest& request)
+{
+    ExchangeResult result;
+    result.id = request.id;
+    result.kind = request.kind;
+    switch (request.kind) {
+    case ExchangeKind::Connect:
+        errno = 0;
+        if (!instrument_.Connect(request.instrumentDevice)) {
+            result.failure = ExchangeFailure::PortNotOpened;
+            result.error = errno;
+            return result;
+        }
+        if (!request.gpsDevice.empty()) {
+            errno = 0;
+            if (!instrument_.ConnectGps(request.gpsDevice, request.gpsBaud)) {
+                result.error = errno;
+                // Half a connection would be taken for a whole one next time.
+                instrument_.Disconnect();
+                result.failure = ExchangeFailure::GpsPortNotOpened;
+                return result;
+            }
+            result.gpsOpened = true;
+        }
+        result.ok = true;
+        return result;
+    case ExchangeKind::Battery:
+        result.ok = instrument_.ReadBatteryVoltage(result.batteryVoltage);
+        break;
+    case ExchangeKind::Reading:
+        result.ok = instrument_.RequestReading(result.records[0], true, request.frequencyMask);
+        break;
+    case ExchangeKind::Series:
+        result.ok = instrument_.RequestSeries(result.records);
+        break;
+    case ExchangeKind::Disconnect:
+        instrument_.Disconnect();
+        result.ok = true;
+        return result;
+    }
+    if (!result.ok)
+        result.failure = port_.LinkLost() ? ExchangeFailure::LinkLost : ExchangeFailure::NoAnswer;
+    return result;
+}
