@@ -7,13 +7,14 @@
 
 namespace {
 
-const char* const kEnterPositiveInteger = "Enter a positive integer.";
-const char* const kEnterInteger = "Enter an integer.";
-const char* const kEnterNumber = "Enter a number.";
+// The platform's own validation texts, as a Russian system words them.
+const char* const kEnterPositiveInteger = "Введите положительное целое число.";
+const char* const kEnterInteger = "Введите целое число.";
+const char* const kEnterNumber = "Введите число.";
 
 QString IntegerRange(int32_t min, int32_t max)
 {
-    return QString("Enter an integer between %1 and %2.").arg(min).arg(max);
+    return QString("Введите целое число от %1 до %2.").arg(min).arg(max);
 }
 
 } // namespace
@@ -98,7 +99,7 @@ void DataExchange::Number(QLineEdit* edit, float& value, float min, float max)
     if (Skip() || !save_)
         return;
     if (read < min || read > max)
-        return Reject(edit, QString("Enter a number between %1 and %2.").arg(FormatNumber(min), FormatNumber(max)));
+        return Reject(edit, QString("Введите число от %1 до %2.").arg(FormatNumber(min), FormatNumber(max)));
     value = read;
 }
 

@@ -17,11 +17,11 @@ public:
     bool Saving() const { return save_; }
     bool Ok() const { return ok_; }
 
-    // Digits only ("Enter a positive integer."), then the range.
+    // Digits only ("Введите положительное целое число."), then the range.
     void PositiveInt(QLineEdit* edit, int32_t& value, int32_t min, int32_t max);
-    // A signed integer ("Enter an integer."), then the range.
+    // A signed integer ("Введите целое число."), then the range.
     void Integer(QLineEdit* edit, int32_t& value, int32_t min, int32_t max);
-    // A number ("Enter a number."), then the range when one is given.
+    // A number ("Введите число."), then the range when one is given.
     void Number(QLineEdit* edit, float& value);
     void Number(QLineEdit* edit, float& value, float min, float max);
     void Check(QAbstractButton* box, int32_t& value);

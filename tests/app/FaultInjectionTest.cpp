@@ -173,6 +173,28 @@ TEST_F(FaultInjection, ASurveyKilledAtAnyMomentRecoversEveryReadingItReported)
     }
 }
 
+// A survey that is still measuring holds its journal: another program lists it as in use and
+// will not recover or remove it; once the survey is killed, its journal is recovered.
+TEST_F(FaultInjection, ALiveJournalIsInUseUntilItsProgramEnds)
+{
+    auto survey = StartLurctl("survey --simulate --type map --x 30 --y 20 --delay 20 --out '" +
+                              work.File("never.lur") + "'");
+    ASSERT_TRUE(survey->WaitForOutput("\r5/600")) << survey->Output();
+    std::string out;
+    ASSERT_EQ(RunLurctl("session recover", out), 0) << out;
+    EXPECT_NE(out.find("in use: a running program (process "), std::string::npos) << out;
+    const std::string journal = out.substr(0, out.find('\n'));
+    EXPECT_EQ(RunLurctl("session recover '" + journal + "' --out '" + work.File("stolen.lur") + "'", out), 1);
+    EXPECT_NE(out.find("another running program writes it"), std::string::npos) << out;
+    struct stat st {};
+    EXPECT_EQ(::stat(journal.c_str(), &st), 0) << "a live journal was removed";
+    EXPECT_NE(::stat(work.File("stolen.lur").c_str(), &st), 0);
+    survey->Signal(SIGKILL);
+    survey->Wait();
+    Recover(work.File("recovered.lur"));
+    EXPECT_NE(Info(work.File("recovered.lur")).find("measured: "), std::string::npos);
+}
+
 TEST_F(FaultInjection, AFullDiskStopsTheJournalButNoReading)
 {
     const std::string session = work.File("s.lur");

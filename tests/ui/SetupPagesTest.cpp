@@ -112,10 +112,10 @@ TEST_F(SetupPagesTest, ValuesThatDoNotValidateKeepThePage)
         const char* message;
     };
     const Case cases[] = {
-        {1001, "0", "Enter an integer between 1 and 65535."},
-        {1002, "-3", "Enter a positive integer."},
-        {1003, "abc", "Enter a number."},
-        {1004, "0.05", "Enter a number between 0.1 and 65535."},
+        {1001, "0", "Введите целое число от 1 до 65535."},
+        {1002, "-3", "Введите положительное целое число."},
+        {1003, "abc", "Введите число."},
+        {1004, "0.05", "Введите число от 0.1 до 65535."},
     };
     Sheet();
     for (const Case& c : cases) {
