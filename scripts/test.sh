@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole suite twice: optimised, then under
-# AddressSanitizer + UBSan; then every fuzz target for FUZZ_SECONDS (default 30) each.
-# Any failure, a fuzzing finding included, fails the script.
+# AddressSanitizer + UBSan; then the tests where threads meet under ThreadSanitizer; then
+# every fuzz target for FUZZ_SECONDS (default 30) each. Any failure, a sanitizer's report or
+# a fuzzing finding included, fails the script.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 jobs=$(nproc)
-for preset in default asan; do
+for preset in default asan tsan; do
   echo "== $preset build" >&2
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"

@@ -215,7 +215,7 @@ bool CPropertyPageView2::event(QEvent* event)
         return MeasurementPage::event(event);
     if (work_ == nullptr)
         return true;
-    work_->ApplyPosition(static_cast<PositionEvent*>(event)->message);
+    work_->ApplyPosition(static_cast<PositionEvent*>(event)->Message());
     if (type == UM_CURRENT_POSITION && lastPaintTime_ != kPaintRunning &&
         clock_.Now() - lastPaintTime_ > kOverlayPeriodMs)
         RequestRepaint(false, true);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QEvent>
+#include <atomic>
 #include <cstdint>
 
 #include "gps/MessagePoster.h"
@@ -25,12 +26,24 @@ public:
     uintptr_t wParam;
 };
 
-// A GPS position message posted by the reader thread, carrying its fix by value.
+// A GPS position message posted by the reader thread, carrying its fix by value; made on
+// that thread, read on the UI thread.
 class PositionEvent : public QEvent {
 public:
     explicit PositionEvent(const PositionMessage& message)
-        : QEvent(static_cast<QEvent::Type>(message.message)), message(message)
+        : QEvent(static_cast<QEvent::Type>(message.message)), message_(message)
     {
+        published_.store(true, std::memory_order_release);
     }
-    PositionMessage message;
+    // The acquire pairs with the release above, where the thread sanitizer can see it (Qt's
+    // own queue locks order the threads out of its sight).
+    const PositionMessage& Message() const
+    {
+        published_.load(std::memory_order_acquire);
+        return message_;
+    }
+
+private:
+    PositionMessage message_;
+    std::atomic<bool> published_{false};
 };

@@ -34,11 +34,11 @@ public:
 
     void ExpectMessage(std::string text, platform::PromptAnswer answer = platform::PromptAnswer::Ok)
     {
-        messages.push_back({std::move(text), answer});
+        messages.push_back({std::move(text), answer, false, {}});
     }
     void ExpectMessageStart(std::string text, platform::PromptAnswer answer = platform::PromptAnswer::Ok)
     {
-        messages.push_back({std::move(text), answer, true});
+        messages.push_back({std::move(text), answer, true, {}});
     }
     void ExpectMessageWhile(std::string text, std::function<void()> whileOpen,
                             platform::PromptAnswer answer = platform::PromptAnswer::Ok)
