@@ -37,14 +37,13 @@ public:
     void Stop();
 
 private:
-    class NoClockSetter;
     class FailureRecorder;
 
     CSerialPort port_;
     CNmeaParser parser_;
     PositionQueue queue_;
     CGpsPositionService positions_{queue_};
-    std::unique_ptr<NoClockSetter> clockSetter_;
+    GpsClockOffset clockOffset_;
     std::unique_ptr<FailureRecorder> failure_;
     GpsReaderControl reader_;
     bool opened_ = false;

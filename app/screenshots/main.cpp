@@ -29,11 +29,6 @@
 
 namespace {
 
-class NoClockSetter final : public SystemClockSetter {
-public:
-    void SetUtc(std::chrono::system_clock::time_point) override {}
-};
-
 class SilentPrompter final : public platform::Prompter {
 public:
     platform::PromptAnswer Ask(const std::string&, const std::string&, platform::PromptButtons,
@@ -110,8 +105,8 @@ int main(int argc, char** argv)
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions(poster);
-    NoClockSetter clockSetter;
-    GpsReaderControl reader(parser, positions, clockSetter, prompter);
+    GpsClockOffset clockOffset;
+    GpsReaderControl reader(parser, positions, clockOffset, prompter);
     CSerialPort instrumentPort, gpsPort;
     SettingsStoreLink link;
     CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, link,

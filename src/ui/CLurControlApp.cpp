@@ -13,7 +13,7 @@
 
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
-#include "gps/SystemClockSetter.h"
+#include "gps/GpsClockOffset.h"
 #include "graphics/SurfacePainter.h"
 #include "instrument/CInstrument.h"
 #include "instrument/GpsReaderControl.h"
@@ -116,8 +116,8 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions(poster);
-    PosixSystemClockSetter clockSetter;
-    GpsReaderControl reader(parser, positions, clockSetter, prompter);
+    GpsClockOffset clockOffset;
+    GpsReaderControl reader(parser, positions, clockOffset, prompter);
     CInstrument& instrument = *GetInstrument(&reader);
 
     int exitCode = 0;

@@ -42,9 +42,9 @@ protected:
     testing_support::RecordingPoster poster;
     CNmeaParser parser;
     CGpsPositionService positions{poster};
-    testing_support::FakeClockSetter clockSetter;
+    GpsClockOffset clockOffset;
     testing_support::RecordingPrompter prompter;
-    GpsReaderControl reader{parser, positions, clockSetter, prompter};
+    GpsReaderControl reader{parser, positions, clockOffset, prompter};
     FakeInstrumentSettings settings;
     FakeBluetoothStack::Shared radio;
     CSerialPort port{std::make_unique<FakeTransport>(clock)};
