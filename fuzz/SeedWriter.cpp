@@ -11,6 +11,7 @@
 #include "gps/NmeaTestSentences.h"
 #include "instrument/InstrumentFrames.h"
 #include "settings/CSettings.h"
+#include "sim/NmeaGenerator.h"
 #include "support/ScriptedSource.h"
 #include "survey/ByteStream.h"
 #include "survey/SurveyDataSet.h"
@@ -59,6 +60,26 @@ void NmeaSeeds(const fs::path& logs, const fs::path& dir)
     Write(dir / "literature.nmea", std::string("\x01\x07\x1f\x03", 4) + kGga + kGsa + kGsv + kRmc);
     Write(dir / "unchecked.nmea", std::string("\x10\x10\x10\x10", 4) + "$GPRMC,000001.5,V,,,,,,,010170,,\r\n" +
                                       Sentence("GNGGA,235959.99,5545.123,S,03737.456,W,2,12,0.8,-12.5,M,,M,,"));
+    // Four constellations as an NMEA 4.11 receiver sends them, the second epoch without a fix.
+    GpsEpoch epoch;
+    epoch.utcMs = 1717230000000;
+    epoch.latitude = 55.7;
+    epoch.longitude = 37.5;
+    const NmeaGenerator multi(false, true);
+    std::string twoEpochs = multi.Epoch(epoch);
+    epoch.utcMs += 1000;
+    epoch.valid = false;
+    twoEpochs += multi.Epoch(epoch);
+    Write(dir / "four_constellations.nmea", std::string("\x03\x1f\x00\x11", 4) + twoEpochs);
+    // Two GNGSA without system ids, signals of one talker, a cycle broken off, an unknown
+    // system id.
+    Write(dir / "mixed_talkers.nmea",
+          std::string("\x05\x09\x1f\x02", 4) + Sentence("GNRMC,101500.00,A,5545.2,N,03737.6,E,0.2,,150624,,,A") +
+              Sentence("GNGSA,A,3,02,05,12,,,,,,,,,,1.9,1.0,1.6") + Sentence("GNGSA,A,3,66,67,,,,,,,,,,,1.9,1.0,1.6") +
+              Sentence("GNGSA,A,3,03,,,,,,,,,,,,1.9,1.0,1.6,6") +
+              Sentence("GPGSV,1,1,02,05,40,083,41,13,62,201,44,1") + Sentence("GPGSV,1,1,01,05,40,083,47,6") +
+              Sentence("GLGSV,3,1,09,65,10,010,20,66,30,060,29,67,55,119,33,68,10,020,21") +
+              Sentence("GQGSV,1,1,01,193,71,178,43") + Sentence("GNGLL,,,,,,V,N"));
     for (const auto& entry : fs::directory_iterator(logs))
         if (entry.path().extension() == ".log") {
             std::ifstream in(entry.path(), std::ios::binary);

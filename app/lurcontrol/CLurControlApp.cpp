@@ -14,7 +14,7 @@
 
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
-#include "gps/SystemClockSetter.h"
+#include "gps/GpsClockOffset.h"
 #include "graphics/SurfacePainter.h"
 #include "instrument/BluetoothRadio.h"
 #include "instrument/GpsReaderControl.h"
@@ -149,8 +149,8 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions(poster);
-    PosixSystemClockSetter clockSetter;
-    GpsReaderControl reader(parser, positions, clockSetter, prompter);
+    GpsClockOffset clockOffset;
+    GpsReaderControl reader(parser, positions, clockOffset, prompter);
     int exitCode = 0;
     {
         // Switched on now when it was off, and off again at the end.

@@ -17,8 +17,9 @@ const char* const kGpsUsage =
     "Usage:\n"
     "  lurctl gps --replay FILE [--chunk N]\n"
     "  lurctl gps --port DEV [--baud N] [--seconds S]\n"
-    "  Decodes NMEA 0183 (GGA, GSA, GSV, RMC of the GP and GN talkers) and prints the decoded GPS data as one JSON\n"
-    "  object per line whenever a new GPRMC has been decoded. --replay feeds FILE to the parser in\n"
+    "  Decodes NMEA 0183 (GGA, GSA, GSV, RMC of the GP, GL, GA, GB, BD, GQ and GN talkers) and prints the\n"
+    "  decoded GPS data as one JSON object per line whenever a new RMC has been decoded; each satellite\n"
+    "  row names its system and says whether the fix uses it. --replay feeds FILE to the parser in\n"
     "  chunks of N bytes (default 256, at most 65536), as the reader thread does; rmcTick is then 0.\n"
     "  --port reads a serial device (raw 8N1, default 9600 baud) for S seconds (default 10).\n";
 

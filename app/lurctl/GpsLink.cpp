@@ -10,11 +10,6 @@ namespace {
 constexpr WindowId kSurveyLoop = 1;
 } // namespace
 
-class GpsLink::NoClockSetter final : public SystemClockSetter {
-public:
-    void SetUtc(std::chrono::system_clock::time_point) override {}
-};
-
 // Keeps the reader thread's error message for the survey loop to report.
 class GpsLink::FailureRecorder final : public platform::Prompter {
 public:
@@ -37,8 +32,8 @@ private:
 };
 
 GpsLink::GpsLink(MessagePoster& poster)
-    : positions_(poster), clockSetter_(std::make_unique<NoClockSetter>()), failure_(std::make_unique<FailureRecorder>()),
-      reader_(parser_, positions_, *clockSetter_, *failure_)
+    : positions_(poster), failure_(std::make_unique<FailureRecorder>()),
+      reader_(parser_, positions_, clockOffset_, *failure_)
 {
 }
 

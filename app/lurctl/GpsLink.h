@@ -4,6 +4,7 @@
 
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
+#include "gps/GpsClockOffset.h"
 #include "instrument/CSerialPort.h"
 #include "instrument/GpsReaderControl.h"
 
@@ -27,13 +28,12 @@ public:
     void Stop();
 
 private:
-    class NoClockSetter;
     class FailureRecorder;
 
     CSerialPort port_;
     CNmeaParser parser_;
     CGpsPositionService positions_;
-    std::unique_ptr<NoClockSetter> clockSetter_;
+    GpsClockOffset clockOffset_;
     std::unique_ptr<FailureRecorder> failure_;
     GpsReaderControl reader_;
     bool opened_ = false;

@@ -5,12 +5,16 @@
 #include <cstdio>
 
 const char* const kGpsModeUsage =
-    "  lursim gps [--link DIR] [--rate HZ] [--time-factor X] [--gn] [--noise N]\n"
-    "             [--fix-loss FROM:TO]...\n"
+    "  lursim gps [--link DIR] [--rate HZ] [--time-factor X] [--gn] [--multi-gnss] [--noise N]\n"
+    "             [--lag S] [--antenna-ahead M] [--fix-loss FROM:TO]... [--hdop-spike FROM:TO]...\n"
     "      A GPS receiver carried along survey lines at walking speed, sending RMC, GGA, GSA\n"
     "      and GSV at HZ epochs a second (default 1) on a pseudo-terminal; prints \"gps PATH\".\n"
-    "      --time-factor runs simulated time X times faster, --gn uses the GN talker, --noise\n"
-    "      adds N bytes of noise after each epoch, --fix-loss reports no fix (status V) from\n"
+    "      --time-factor runs simulated time X times faster, --gn uses the GN talker,\n"
+    "      --multi-gnss sends GPS, GLONASS, Galileo and BeiDou (GN position, a GSA per system,\n"
+    "      GSV per talker, NMEA 4.11), --noise adds N bytes of noise after each epoch, --lag\n"
+    "      makes each epoch describe the position S seconds (0 to 5) before it is sent,\n"
+    "      --antenna-ahead puts the antenna M metres (-10 to 10) ahead of the instrument along\n"
+    "      the walk, --fix-loss reports no fix (status V) and --hdop-spike an HDOP of 8.5 from\n"
     "      FROM to TO simulated seconds.\n"
     "  lursim both [instrument and gps options]\n"
     "      Both devices; prints \"instrument PATH\" and \"gps PATH\".\n";
@@ -52,15 +56,25 @@ std::unique_ptr<GpsDevice> MakeGpsDevice(std::vector<std::string>& args, std::st
             if (!number(0, 10000))
                 return nullptr;
             options.noiseBytes = static_cast<size_t>(v);
-        } else if (a == "--fix-loss") {
+        } else if (a == "--multi-gnss") {
+            options.multiConstellation = true;
+        } else if (a == "--lag") {
+            if (!number(0, 5))
+                return nullptr;
+            options.lagSeconds = v;
+        } else if (a == "--antenna-ahead") {
+            if (!number(-10, 10))
+                return nullptr;
+            options.antennaAheadMetres = v;
+        } else if (a == "--fix-loss" || a == "--hdop-spike") {
             double from = 0, to = 0;
             char tail = 0;
             if (i + 1 >= args.size() ||
                 std::sscanf(args[i + 1].c_str(), "%lf:%lf%c", &from, &to, &tail) != 2 || !(from < to)) {
-                error = "--fix-loss takes FROM:TO seconds, FROM below TO";
+                error = a + " takes FROM:TO seconds, FROM below TO";
                 return nullptr;
             }
-            options.fixLoss.emplace_back(from, to);
+            (a == "--fix-loss" ? options.fixLoss : options.hdopSpikes).emplace_back(from, to);
             ++i;
         } else {
             rest.push_back(a);

@@ -28,11 +28,6 @@
 
 namespace {
 
-class NoClockSetter final : public SystemClockSetter {
-public:
-    void SetUtc(std::chrono::system_clock::time_point) override {}
-};
-
 class SilentPrompter final : public platform::Prompter {
 public:
     platform::PromptAnswer Ask(const std::string&, const std::string&, platform::PromptButtons,
@@ -117,8 +112,8 @@ int main(int argc, char** argv)
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions(poster);
-    NoClockSetter clockSetter;
-    GpsReaderControl reader(parser, positions, clockSetter, prompter);
+    GpsClockOffset clockOffset;
+    GpsReaderControl reader(parser, positions, clockOffset, prompter);
     PortMap ports;
     WindowAcquisition acquisition(settings, ports, reader);
     std::string error;

@@ -1,5 +1,6 @@
 #include "gps/CNmeaParser.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -121,6 +122,9 @@ void CNmeaParser::Reset()
     receivedChecksum = 0;
     index = 0;
     data = GpsData{};
+    epochTimeMs = 0;
+    used.Clear();
+    sky.Clear();
 }
 
 void CNmeaParser::Feed(const uint8_t* bytes, size_t count, GpsData* out)
@@ -141,15 +145,13 @@ void CNmeaParser::Snapshot(GpsData& out) const
 int CNmeaParser::IsPrnUsed(uint16_t prn) const
 {
     std::lock_guard guard(lock_);
-    return PrnUsedLocked(prn) ? 1 : 0;
+    return used.ContainsNumber(prn) ? 1 : 0;
 }
 
-bool CNmeaParser::PrnUsedLocked(uint16_t prn) const
+int CNmeaParser::IsUsed(GnssSystem system, uint16_t prn) const
 {
-    if (prn == 0) return false;
-    for (int i = 0; i < kFixPrnFields; ++i)
-        if (data.usedPrn[i] == prn) return true;
-    return false;
+    std::lock_guard guard(lock_);
+    return used.Contains(system, prn) ? 1 : 0;
 }
 
 void CNmeaParser::Assemble(uint8_t byte)
@@ -219,14 +221,30 @@ void CNmeaParser::Dispatch()
 {
     ++data.sentenceCount;
     RestartFields();
-    // GN is the combined multi-constellation solution that current receivers send in place
-    // of GP; single-constellation talkers (GL, GA, BD...) would overwrite the GP satellites.
-    if (std::strncmp(address, "GP", 2) != 0 && std::strncmp(address, "GN", 2) != 0) return;
-    const char* type = address + 2;
+    const bool fiveCharacters = std::strlen(address) == 5;
+    const char* type = fiveCharacters ? address + 2 : "";
+    if (std::strcmp(type, "GSA") != 0)
+        used.EndRun(data);
+    const std::optional<NmeaSource> source = SourceOfAddress(address);
+    if (!source)
+        return;
     if (std::strcmp(type, "GGA") == 0) DecodeGga();
-    else if (std::strcmp(type, "GSA") == 0) DecodeGsa();
-    else if (std::strcmp(type, "GSV") == 0) DecodeGsv();
+    else if (std::strcmp(type, "GSA") == 0) DecodeGsa(*source);
+    else if (std::strcmp(type, "GSV") == 0) DecodeGsv(*source);
     else if (std::strcmp(type, "RMC") == 0) DecodeRmc();
+}
+
+void CNmeaParser::NoteEpochTime(const char* field)
+{
+    uint8_t hour = 0, minute = 0, second = 0;
+    uint16_t ms = 0;
+    if (!ParseTime(field, hour, minute, second, ms))
+        return;
+    const int32_t time = ((hour * 60 + minute) * 60 + second) * 1000 + ms;
+    if (data.epochCount == 0 || time != epochTimeMs) {
+        epochTimeMs = time;
+        ++data.epochCount;
+    }
 }
 
 const char* CNmeaParser::NextField()
@@ -249,7 +267,9 @@ void CNmeaParser::DecodeGga()
     const int previousSeconds = data.ggaHour * 3600 + data.ggaMinute * 60 + data.ggaSecond;
     const double previousAltitude = data.altitude;
 
-    ParseTime(NextField(), data.ggaHour, data.ggaMinute, data.ggaSecond, data.ggaMillisecond);
+    const char* time = NextField();
+    NoteEpochTime(time);
+    ParseTime(time, data.ggaHour, data.ggaMinute, data.ggaSecond, data.ggaMillisecond);
     const bool haveLatitude = ParseCoordinate(NextField(), 2, data.ggaLatitude);
     const char* ns = NextField();
     if (haveLatitude && ns && ns[0] == 'S') data.ggaLatitude = -data.ggaLatitude;
@@ -268,20 +288,41 @@ void CNmeaParser::DecodeGga()
         if (dt != 0) data.verticalSpeed = (data.altitude - previousAltitude) / dt;
     }
     ++data.ggaCount;
+    data.ggaEpoch = data.epochCount;
 }
 
-void CNmeaParser::DecodeGsa()
+void CNmeaParser::DecodeGsa(NmeaSource source)
 {
-    if (const char* mode = NextField()) data.gsaMode = mode[0];
-    if (const char* type = NextField()) data.fixType = static_cast<uint8_t>(type[0] - '0');
-    for (int i = 0; i < kFixPrnFields; ++i) data.usedPrn[i] = TwoDigits(NextField());
-    data.pdop = DoubleOrZero(NextField());
-    data.gsaHdop = DoubleOrZero(NextField());
-    data.vdop = DoubleOrZero(NextField());
+    const char* mode = NextField();
+    const char* type = NextField();
+    std::array<uint16_t, kFixPrnFields> numbers{};
+    int count = 0;
+    for (int i = 0; i < kFixPrnFields; ++i)
+        if (const uint16_t n = Decimal(NextField()); n != 0)
+            numbers[size_t(count++)] = n;
+    const double pdop = DoubleOrZero(NextField());
+    const double hdop = DoubleOrZero(NextField());
+    const double vdop = DoubleOrZero(NextField());
+    GnssSystem system = NominalSystem(source);
+    if (const char* id = NextField()) { // NMEA 4.10 and later
+        const std::optional<GnssSystem> named = SystemOfId(Decimal(id));
+        if (!named || (system != GnssSystem::None && *named != system))
+            return; // a system we do not know, or one the talker cannot speak for
+        system = *named;
+    } else if (source == NmeaSource::Gp) {
+        system = GnssSystem::None; // older GP lists may carry GLONASS numbers
+    }
+
+    if (mode) data.gsaMode = mode[0];
+    if (type) data.fixType = static_cast<uint8_t>(type[0] - '0');
+    used.Add(data.epochCount, source, system, numbers.data(), count);
+    data.pdop = pdop;
+    data.gsaHdop = hdop;
+    data.vdop = vdop;
     ++data.gsaCount;
 }
 
-void CNmeaParser::DecodeGsv()
+void CNmeaParser::DecodeGsv(NmeaSource source)
 {
     const char* total = NextField();
     if (!total || !IsDigit(total[0])) return;
@@ -290,22 +331,39 @@ void CNmeaParser::DecodeGsv()
     const char* number = NextField();
     if (!number || !IsDigit(number[0])) return;
     const uint16_t message = Decimal(number);
-    if (message < 1 || message > 9) return; // message 0 has no entries
-    if (const char* inView = NextField()) data.satellitesInView = Decimal(inView);
-    for (int k = 0; k < 4; ++k) {
-        SatelliteInfo& sat = data.satellites[(message - 1) * 4 + k];
-        sat.prn = Decimal(NextField());
-        sat.elevation = Decimal(NextField());
-        sat.azimuth = Decimal(NextField());
-        sat.snr = Decimal(NextField());
-        sat.used = PrnUsedLocked(sat.prn) ? 1 : 0;
+    if (message < 1 || message > messages) return; // message 0 has no entries
+    GnssSky::Message m;
+    m.messages = static_cast<uint8_t>(messages);
+    m.number = static_cast<uint8_t>(message);
+    m.inView = Decimal(NextField());
+
+    // Four fields a satellite; one more at the end is the signal id of NMEA 4.10.
+    std::array<const char*, 17> rest{};
+    size_t count = 0;
+    while (!fieldsDone && count < rest.size())
+        rest[count++] = NextField();
+    if (!fieldsDone)
+        count = 16; // overlong: no signal id can be told apart
+    else if (count % 4 == 1) {
+        const char* signal = rest[--count];
+        const int value = signal && signal[1] == '\0' ? HexValue(uint8_t(signal[0])) : -1;
+        m.signal = static_cast<uint8_t>(value < 0 ? 0 : value);
     }
+    m.blockCount = static_cast<int>((count + 3) / 4);
+    for (size_t k = 0; k < size_t(m.blockCount); ++k) {
+        GnssSky::Block& b = m.blocks[k];
+        const auto field = [&](size_t i) { return 4 * k + i < count ? Decimal(rest[4 * k + i]) : uint16_t(0); };
+        b = {field(0), field(1), field(2), field(3)};
+    }
+    sky.Add(data.epochCount, source, m, used, data);
     ++data.gsvCount;
 }
 
 void CNmeaParser::DecodeRmc()
 {
-    ParseTime(NextField(), data.rmcHour, data.rmcMinute, data.rmcSecond, data.rmcMillisecond);
+    const char* time = NextField();
+    NoteEpochTime(time);
+    ParseTime(time, data.rmcHour, data.rmcMinute, data.rmcSecond, data.rmcMillisecond);
     const char* status = NextField();
     data.rmcStatus = status ? status[0] : 'V';
     const bool haveLatitude = ParseCoordinate(NextField(), 2, data.rmcLatitude);
@@ -328,4 +386,5 @@ void CNmeaParser::DecodeRmc()
     if (direction && direction[0] == 'W') data.magneticVariation = -data.magneticVariation;
     ++data.rmcCount;
     data.rmcTick = chunkTick;
+    data.rmcEpoch = data.epochCount;
 }

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "gps/GnssNumbering.h"
+
 namespace {
 
 class JsonObject {
@@ -33,6 +35,13 @@ public:
         if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') std::snprintf(text, sizeof text, "\"%c\"", c);
         else std::snprintf(text, sizeof text, "\"\\u%04x\"", c);
         out_ += text;
+    }
+    void Text(const char* name, const char* value) // plain ASCII without quotes or backslashes
+    {
+        Key(name);
+        out_ += '"';
+        out_ += value;
+        out_ += '"';
     }
     std::string& Raw(const char* name)
     {
@@ -92,6 +101,11 @@ std::string GpsDataToJson(const GpsData& d)
         prns += '[';
         for (size_t i = 0; i < d.usedPrn.size(); ++i) prns += (i ? "," : "") + std::to_string(d.usedPrn[i]);
         prns += ']';
+        std::string& systems = o.Raw("usedSystem");
+        systems += '[';
+        for (size_t i = 0; i < d.usedSystem.size(); ++i)
+            systems += std::string(i ? "," : "") + '"' + GnssSystemName(d.usedSystem[i]) + '"';
+        systems += ']';
         o.Real("pdop", d.pdop);
         o.Real("gsaHdop", d.gsaHdop);
         o.Real("vdop", d.vdop);
@@ -107,9 +121,20 @@ std::string GpsDataToJson(const GpsData& d)
             s.Number("azimuth", d.satellites[i].azimuth);
             s.Number("snr", d.satellites[i].snr);
             s.Number("used", d.satellites[i].used);
+            s.Text("system", GnssSystemName(d.satellites[i].system));
         }
         sats += ']';
         o.Number("gsvCount", d.gsvCount);
+        std::string& views = o.Raw("systems");
+        views += '[';
+        for (size_t k = 1; k < d.systems.size(); ++k) {
+            if (k > 1) views += ',';
+            JsonObject v(views);
+            v.Text("system", GnssSystemName(static_cast<GnssSystem>(k)));
+            v.Number("used", d.systems[k].used);
+            v.Number("inView", d.systems[k].inView);
+        }
+        views += ']';
         o.Number("rmcHour", d.rmcHour);
         o.Number("rmcMinute", d.rmcMinute);
         o.Number("rmcSecond", d.rmcSecond);
@@ -125,6 +150,9 @@ std::string GpsDataToJson(const GpsData& d)
         o.Real("magneticVariation", d.magneticVariation);
         o.Number("rmcCount", d.rmcCount);
         o.Number("rmcTick", d.rmcTick);
+        o.Number("epochCount", d.epochCount);
+        o.Number("ggaEpoch", d.ggaEpoch);
+        o.Number("rmcEpoch", d.rmcEpoch);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "gps/EpochFixAssembler.h"
 #include "gps/GpsTime.h"
 
 namespace {
@@ -9,8 +10,8 @@ constexpr size_t kChunkSize = 256;
 }
 
 GpsReader::GpsReader(ByteSource& port, CNmeaParser& parser, CGpsPositionService& positions,
-                     SystemClockSetter& systemClock, platform::Prompter& prompter, platform::Clock& ticks)
-    : port_(port), parser_(parser), positions_(positions), systemClock_(systemClock), prompter_(prompter),
+                     GpsClockOffset& clockOffset, platform::Prompter& prompter, platform::Clock& ticks)
+    : port_(port), parser_(parser), positions_(positions), clockOffset_(clockOffset), prompter_(prompter),
       ticks_(ticks)
 {
 }
@@ -49,7 +50,7 @@ void GpsReader::Stop()
 void GpsReader::Run()
 {
     GpsData data{};
-    bool timeSet = false;
+    EpochFixAssembler fixes;
     uint32_t lastRmcCount = 0;
     uint8_t buffer[kChunkSize];
 
@@ -66,18 +67,17 @@ void GpsReader::Run()
         if (got == 0) continue;
         parser_.Feed(buffer, got < kChunkSize ? got : kChunkSize, &data);
 
-        if (!timeSet && data.rmcCount != 0 && data.year >= 2006) {
+        if (data.rmcCount != lastRmcCount && data.year >= 2006) {
             // The sentence was completed `age` ms ago; the status need not be 'A'.
             if (const auto utc = RmcDateTime(data)) {
                 const uint32_t age = ticks_.Now() - data.rmcTick;
-                systemClock_.SetUtc(*utc + std::chrono::milliseconds(age));
-                timeSet = true;
+                clockOffset_.Measure(*utc + std::chrono::milliseconds(age));
             }
         }
-        if (data.rmcCount != lastRmcCount) {
-            if (data.rmcStatus == 'A') positions_.OnFix({data.rmcLatitude, data.rmcLongitude, data.rmcTick});
-            lastRmcCount = data.rmcCount;
-        }
+        lastRmcCount = data.rmcCount;
+        const EpochFixAssembler::Fixes ready = fixes.Next(data);
+        for (int i = 0; i < ready.count; ++i)
+            positions_.OnFix(ready.fix[size_t(i)]);
     }
     running_.store(false);
     port_.Close();

@@ -6,7 +6,7 @@
 #include "gps/ByteSource.h"
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
-#include "gps/SystemClockSetter.h"
+#include "gps/GpsClockOffset.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 
@@ -15,8 +15,9 @@ constexpr unsigned kNmeaReadErrorMessageId = 32781;
 inline constexpr const char* kNmeaReadErrorText = "Ошибка чтения данных NMEA";
 inline constexpr const char* kGpsErrorCaption = "Ошибка GPS";
 
-// The GPS reader thread: reads the port, feeds the parser, sets the system clock once from
-// GPS time and hands each new valid GPRMC position to the position service.
+// The GPS reader thread: reads the port, feeds the parser, measures how far GPS time is from
+// the machine's clock at every RMC (it never sets the clock) and hands each new valid RMC
+// position, with its epoch's quality, to the position service.
 //
 // The reader keeps its own running flag: Start sets it, RequestStop clears it, and the
 // thread clears it when it ends; the thread polls it between reads, so it ends within one
@@ -28,7 +29,7 @@ inline constexpr const char* kGpsErrorCaption = "Ошибка GPS";
 class GpsReader {
 public:
     GpsReader(ByteSource& port, CNmeaParser& parser, CGpsPositionService& positions,
-              SystemClockSetter& systemClock, platform::Prompter& prompter,
+              GpsClockOffset& clockOffset, platform::Prompter& prompter,
               platform::Clock& ticks = platform::SystemTicks());
     ~GpsReader();
     GpsReader(const GpsReader&) = delete;
@@ -52,7 +53,7 @@ private:
     ByteSource& port_;
     CNmeaParser& parser_;
     CGpsPositionService& positions_;
-    SystemClockSetter& systemClock_;
+    GpsClockOffset& clockOffset_;
     platform::Prompter& prompter_;
     std::atomic<bool> running_{false};
     platform::Clock& ticks_;

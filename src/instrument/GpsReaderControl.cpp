@@ -1,9 +1,9 @@
 #include "instrument/GpsReaderControl.h"
 
 GpsReaderControl::GpsReaderControl(CNmeaParser& parser, CGpsPositionService& positions,
-                                   SystemClockSetter& systemClock, platform::Prompter& prompter,
+                                   GpsClockOffset& clockOffset, platform::Prompter& prompter,
                                    platform::Clock& ticks)
-    : parser_(parser), positions_(positions), systemClock_(systemClock), prompter_(prompter), ticks_(ticks)
+    : parser_(parser), positions_(positions), clockOffset_(clockOffset), prompter_(prompter), ticks_(ticks)
 {
 }
 
@@ -17,7 +17,7 @@ bool GpsReaderControl::Start(CSerialPort& port)
     Stop();
     reader_.reset();
     source_ = std::make_unique<SerialByteSource>(port);
-    reader_ = std::make_unique<GpsReader>(*source_, parser_, positions_, systemClock_, prompter_, ticks_);
+    reader_ = std::make_unique<GpsReader>(*source_, parser_, positions_, clockOffset_, prompter_, ticks_);
     return reader_->Start();
 }
 

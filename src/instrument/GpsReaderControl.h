@@ -3,8 +3,8 @@
 
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
+#include "gps/GpsClockOffset.h"
 #include "gps/GpsReader.h"
-#include "gps/SystemClockSetter.h"
 #include "instrument/CSerialPort.h"
 #include "instrument/SerialByteSource.h"
 #include "platform/Clock.h"
@@ -12,11 +12,11 @@
 
 // The one GPS reader thread of an instrument: started on the opened GPS port, stopped and
 // joined before the port is touched again, so an ending reader can never close a port that
-// was reopened meanwhile. The parser, position service, clock setter and prompter are not
+// was reopened meanwhile. The parser, position service, clock offset and prompter are not
 // owned and must outlive the control. Start, Stop and Running belong to the UI thread.
 class GpsReaderControl {
 public:
-    GpsReaderControl(CNmeaParser& parser, CGpsPositionService& positions, SystemClockSetter& systemClock,
+    GpsReaderControl(CNmeaParser& parser, CGpsPositionService& positions, GpsClockOffset& clockOffset,
                      platform::Prompter& prompter, platform::Clock& ticks = platform::SystemTicks());
     ~GpsReaderControl();
     GpsReaderControl(const GpsReaderControl&) = delete;
@@ -34,7 +34,7 @@ public:
 private:
     CNmeaParser& parser_;
     CGpsPositionService& positions_;
-    SystemClockSetter& systemClock_;
+    GpsClockOffset& clockOffset_;
     platform::Prompter& prompter_;
     platform::Clock& ticks_;
     // The reader refers to its source, so the source goes last.

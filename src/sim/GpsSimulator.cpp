@@ -6,16 +6,27 @@
 #include <cmath>
 #include <fcntl.h>
 #include <poll.h>
+#include <numbers>
 #include <random>
 #include <unistd.h>
 
 namespace {
 constexpr uint32_t kPollSliceMs = 20; // how long Stop may wait for the writer to notice
 constexpr double kMetresPerSecondToKnots = 3600.0 / 1852.0;
+constexpr double kMetresPerDegree = 6371000.0 * std::numbers::pi / 180.0;
+
+bool Within(const std::vector<std::pair<double, double>>& intervals, double t)
+{
+    for (const auto& [from, to] : intervals)
+        if (t >= from && t < to)
+            return true;
+    return false;
+}
 } // namespace
 
 GpsSimulator::GpsSimulator(GpsWalker walker, GpsSimulatorOptions options, platform::Clock& clock)
-    : walker_(std::move(walker)), options_(std::move(options)), generator_(options_.gnTalker), clock_(clock)
+    : walker_(std::move(walker)), options_(std::move(options)),
+      generator_(options_.gnTalker, options_.multiConstellation), clock_(clock)
 {
     if (!(options_.rateHz > 0)) options_.rateHz = 1.0;
     if (!(options_.timeFactor > 0)) options_.timeFactor = 1.0;
@@ -30,13 +41,23 @@ GpsSimulator::~GpsSimulator()
     Stop();
 }
 
+GeoPoint GpsSimulator::AntennaAt(double simulatedSeconds) const
+{
+    const GeoPoint centre = walker_.PositionAt(simulatedSeconds);
+    if (options_.antennaAheadMetres == 0)
+        return centre;
+    const double course = walker_.CourseAt(simulatedSeconds) * std::numbers::pi / 180.0;
+    const double north = options_.antennaAheadMetres * std::cos(course);
+    const double east = options_.antennaAheadMetres * std::sin(course);
+    return {centre.latitude + north / kMetresPerDegree,
+            centre.longitude + east / (kMetresPerDegree * std::cos(centre.latitude * std::numbers::pi / 180.0))};
+}
+
 GpsEpoch GpsSimulator::EpochState(uint64_t epoch) const
 {
-    const double t = EpochSeconds(epoch);
-    bool valid = !forcedLoss_.load();
-    for (const auto& [from, to] : options_.fixLoss)
-        if (t >= from && t < to) valid = false;
-    const GeoPoint p = walker_.PositionAt(t);
+    const double sent = EpochSeconds(epoch);
+    const double t = sent - options_.lagSeconds; // what the epoch describes
+    const GeoPoint p = AntennaAt(t);
     GpsEpoch e;
     e.utcMs = options_.startUtcMs + static_cast<int64_t>(std::llround(t * 1000.0));
     e.latitude = p.latitude;
@@ -44,7 +65,9 @@ GpsEpoch GpsSimulator::EpochState(uint64_t epoch) const
     e.speedKnots = walker_.SpeedMps() * kMetresPerSecondToKnots;
     e.courseDegrees = walker_.CourseAt(t);
     e.altitude = options_.altitude + 2.0 * std::sin(t / 60.0);
-    e.valid = valid;
+    if (Within(options_.hdopSpikes, sent))
+        e.hdop = options_.spikeHdop;
+    e.valid = !forcedLoss_.load() && !Within(options_.fixLoss, sent);
     return e;
 }
 

@@ -18,6 +18,28 @@ constexpr Satellite kSky[] = {{2, 67, 152, 44}, {5, 48, 291, 41}, {6, 12, 51, 30
 constexpr int kSkySize = 10;
 constexpr int kUsedInFix = 8;
 
+// The other constellations of a multi-constellation receiver, each with its first `used`
+// satellites in the fix.
+constexpr Satellite kGlonassSky[] = {{65, 41, 70, 38}, {66, 15, 121, 29}, {72, 58, 300, 43}, {73, 25, 12, 35},
+                                     {80, 33, 205, 37}, {81, 9, 264, 22}, {87, 62, 96, 44}};
+constexpr Satellite kGalileoSky[] = {{3, 27, 45, 34}, {5, 51, 160, 40}, {9, 14, 233, 27}, {13, 70, 310, 45},
+                                     {24, 33, 80, 36}, {31, 6, 190, 0}};
+constexpr Satellite kBeiDouSky[] = {{6, 18, 115, 30}, {11, 44, 52, 38}, {12, 66, 270, 42}, {23, 29, 340, 33},
+                                    {37, 11, 140, 25}};
+struct Constellation {
+    const char* talker;
+    int systemId;
+    int signalId; // NMEA 4.11: GPS L1 C/A, GLONASS L1 OF, Galileo E1, BeiDou B1I
+    const Satellite* sky;
+    int size;
+    int used;
+};
+constexpr Constellation kConstellations[] = {{"GP", 1, 1, kSky, kSkySize, kUsedInFix},
+                                             {"GL", 2, 1, kGlonassSky, 7, 5},
+                                             {"GA", 3, 7, kGalileoSky, 6, 4},
+                                             {"GB", 4, 1, kBeiDouSky, 5, 3}};
+constexpr int kUsedInMultiFix = kUsedInFix + 5 + 4 + 3;
+
 std::string Fixed(double value, int decimals)
 {
     char buffer[48];
@@ -113,34 +135,67 @@ std::string NmeaGenerator::Gga(const GpsEpoch& e) const
     std::string body = talker_ + "GGA," + Time(c) + ",";
     body += Coordinate(e.latitude, 2, 'N', 'S', e.valid) + "," + Coordinate(e.longitude, 3, 'E', 'W', e.valid);
     if (e.valid)
-        body += ",1," + TwoDigits(kUsedInFix) + ",0.92," + Fixed(e.altitude, 1) + ",M,14.2,M,,";
+        body += ",1," + TwoDigits(multi_ ? kUsedInMultiFix : kUsedInFix) + "," + Fixed(e.hdop, 2) + "," +
+                Fixed(e.altitude, 1) + ",M,14.2,M,,";
     else
         body += ",0,00,99.99,,,,,,";
     return NmeaSentence(body);
 }
 
+namespace {
+
+// PDOP and VDOP grow with HDOP, as they do when the geometry turns bad.
+std::string Dops(const GpsEpoch& e)
+{
+    if (!e.valid)
+        return ",99.99,99.99,99.99";
+    const double scale = e.hdop / 0.92;
+    return "," + Fixed(1.65 * scale, 2) + "," + Fixed(e.hdop, 2) + "," + Fixed(1.37 * scale, 2);
+}
+
+std::string GsaBody(const std::string& talker, const GpsEpoch& e, const Constellation& c)
+{
+    std::string body = talker + "GSA,A," + (e.valid ? "3" : "1");
+    for (int i = 0; i < 12; ++i) body += "," + (e.valid && i < c.used ? TwoDigits(c.sky[i].prn) : std::string());
+    return body + Dops(e);
+}
+
+std::string GsvCycle(const std::string& talker, const Constellation& c, const std::string& signal)
+{
+    const int messages = (c.size + 3) / 4;
+    std::string out;
+    for (int m = 0; m < messages; ++m) {
+        std::string body = talker + "GSV," + std::to_string(messages) + "," + std::to_string(m + 1) + "," + TwoDigits(c.size);
+        for (int k = m * 4; k < std::min(c.size, m * 4 + 4); ++k) {
+            const Satellite& s = c.sky[k];
+            body += "," + TwoDigits(s.prn) + "," + TwoDigits(s.elevation) + "," + ThreeDigits(s.azimuth) + "," +
+                    (s.snr > 0 ? TwoDigits(s.snr) : std::string());
+        }
+        out += NmeaSentence(body + signal);
+    }
+    return out;
+}
+
+} // namespace
+
 std::string NmeaGenerator::Gsa(const GpsEpoch& e) const
 {
-    std::string body = talker_ + "GSA,A," + (e.valid ? "3" : "1");
-    for (int i = 0; i < 12; ++i) body += "," + (e.valid && i < kUsedInFix ? TwoDigits(kSky[i].prn) : std::string());
-    body += e.valid ? ",1.65,0.92,1.37" : ",99.99,99.99,99.99";
-    return NmeaSentence(body);
+    if (!multi_)
+        return NmeaSentence(GsaBody(talker_, e, kConstellations[0]));
+    std::string out;
+    for (const Constellation& c : kConstellations)
+        out += NmeaSentence(GsaBody(talker_, e, c) + "," + std::to_string(c.systemId));
+    return out;
 }
 
 std::string NmeaGenerator::Gsv(const GpsEpoch& e) const
 {
     (void)e; // the sky is the same with or without a fix
-    const int messages = (kSkySize + 3) / 4;
+    if (!multi_)
+        return GsvCycle("GP", kConstellations[0], "");
     std::string out;
-    for (int m = 0; m < messages; ++m) {
-        std::string body = "GPGSV," + std::to_string(messages) + "," + std::to_string(m + 1) + "," + TwoDigits(kSkySize);
-        for (int k = m * 4; k < std::min(kSkySize, m * 4 + 4); ++k) {
-            const Satellite& s = kSky[k];
-            body += "," + TwoDigits(s.prn) + "," + TwoDigits(s.elevation) + "," + ThreeDigits(s.azimuth) + "," +
-                    (s.snr > 0 ? TwoDigits(s.snr) : std::string());
-        }
-        out += NmeaSentence(body);
-    }
+    for (const Constellation& c : kConstellations)
+        out += GsvCycle(c.talker, c, "," + std::to_string(c.signalId));
     return out;
 }
 

@@ -20,7 +20,9 @@ public:
     void Stop();
     const std::string& InstrumentPath() const { return instrument_.DevicePath(); }
     const std::string& GpsPath() const { return gpsTerminal_.SlavePath(); }
-    // The next readings are of the ground under the GPS receiver (tracks only).
+    // The next readings are of the ground under the instrument's centre as it walks the
+    // lines (tracks only); the receiver's antenna may ride ahead of it and report late, as
+    // the GPS options say.
     void PlaceInstrumentAtReceiver();
 
 private:

@@ -14,3 +14,9 @@ void TrackProjection::Project(const GpsFix& fix, double& east, double& north) co
     east = (fix.longitude - origin_.longitude) * mx_;
     north = (fix.latitude - origin_.latitude) * my_;
 }
+
+void TrackProjection::Unproject(double east, double north, double& latitude, double& longitude) const
+{
+    latitude = origin_.latitude + north / my_;
+    longitude = origin_.longitude + (mx_ != 0 ? east / mx_ : 0.0);
+}

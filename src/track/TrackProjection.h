@@ -7,6 +7,8 @@ class TrackProjection {
 public:
     explicit TrackProjection(const GpsFix& origin);
     void Project(const GpsFix& fix, double& east, double& north) const;
+    // The inverse: the latitude and longitude of a point east and north of the origin.
+    void Unproject(double east, double north, double& latitude, double& longitude) const;
 
 private:
     GpsFix origin_;

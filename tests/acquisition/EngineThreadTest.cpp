@@ -90,9 +90,9 @@ protected:
     OwnerQueue queue;
     CNmeaParser parser;
     CGpsPositionService positions{queue};
-    testing_support::FakeClockSetter clockSetter;
+    GpsClockOffset clockOffset;
     testing_support::RecordingPrompter prompter;
-    GpsReaderControl reader{parser, positions, clockSetter, prompter};
+    GpsReaderControl reader{parser, positions, clockOffset, prompter};
     CSerialPort instrumentPort, gpsPort;
     CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, platform::SystemTicks()}};
     InstrumentExchanger exchanger{instrument, instrumentPort};

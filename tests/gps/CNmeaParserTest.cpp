@@ -62,7 +62,9 @@ TEST(NmeaParser, CountsOnlyWhatShouldBeDecoded)
         {Sentence("GPTXT," + std::string(255, 'x')), 1, 0},
         {Sentence("GPTXT," + std::string(256, 'x')), 0, 0},
         {Sentence("GPTXT," + std::string(5000, 'x')) + kRmc, 1, 1},
-        {Sentence("GLRMC,123519,A,4807.038,N,01131.000,E,1,2,230394,,"), 1, 0},
+        {Sentence("GLRMC,123519,A,4807.038,N,01131.000,E,1,2,230394,,"), 1, 1},
+        {Sentence("GIRMC,123519,A,4807.038,N,01131.000,E,1,2,230394,,"), 1, 0}, // NavIC: not ours
+        {Sentence("GPRMC1,123519,A,4807.038,N,01131.000,E,1,2,230394,,"), 1, 0},
         {Sentence(",1,2"), 1, 0},
     };
     for (const Case& c : cases) {
@@ -89,10 +91,14 @@ TEST(NmeaParser, FieldsSetKeptOrClearedBySentence)
     const std::string malformed = Sentence("GPRMC,1235,A,ab07.0,S,1,W,x,,23039,,");
     const std::string nonNumbers = Sentence("GPGGA,123520,48inf,N,011nan,E,1,08,inf,nan,M,,,,") +
                                    Sentence("GPRMC,123520,A,4807.038,N,01131.000,E,inf,-nan,230394,,");
-    const std::string twoDigits = Sentence("GPGGA,120000,,,,,1,123,1.0,1.0,M,,,,") + Sentence("GPGSA,A,2,7,123,,,,,,,,,,,,,");
-    const std::string fullLast = Sentence("GPGSV,3,3,10,01,40,083,46,02,17,308,41,03,1,2,3,04,5,6,7");
-    const std::string shortLast = Sentence("GPGSV,3,3,10,21,40,083,46,22,17,308,");
-    const std::string ninth = Sentence("GPGSV,8,9,36,90,1,2,3,91,1,2,3,92,1,2,3,93,1,2,70000");
+    const std::string twoDigits = Sentence("GPGGA,120000,,,,,1,123,1.0,1.0,M,,,,") + Sentence("GPGSA,A,2,7,,193,,,,,,,,,,,,") +
+                                 Sentence("GPGLL,,,,,,V"); // ends the run of GSA
+    // A cycle of nine, then one of six whose last message lists two satellites.
+    const std::string nine = Sentence("GPGSV,3,1,09,01,40,083,46,02,17,308,41,03,1,2,3,04,5,6,7") +
+                             Sentence("GPGSV,3,2,09,05,40,083,46,06,17,308,41,07,1,2,3,08,5,6,7") +
+                             Sentence("GPGSV,3,3,09,09,40,083,46");
+    const std::string six = Sentence("GPGSV,2,1,06,21,40,083,46,22,17,308,41,23,1,2,3,24,5,6,70000") +
+                            Sentence("GPGSV,2,2,06,25,40,083,46,26,17,308,");
     const auto south = [](const char* time) {
         return Sentence("GPRMC," + std::string(time) + ",A,3345.5000,S,07030.0000,W,0,0,010107,1.5,E");
     };
@@ -119,14 +125,16 @@ TEST(NmeaParser, FieldsSetKeptOrClearedBySentence)
         {kGga, nonNumbers, FIELD(hdop), 0.9},
         {kGga, Sentence("GPGGA,,,,,,,,,,,,,,"), FIELD(fixQuality), 0}, // absent quality is 0
         {kGga, Sentence("GPGGA,,,,,,,,,,,,,,"), FIELD(altitude), 545.4},
-        // Two-digit fields use their first two characters.
+        // The GGA satellite count uses its first two characters; used satellites are listed
+        // without the empty fields, with their full numbers (QZSS 193 is no GPS 19).
         {"", twoDigits, FIELD(satellitesUsed), 12},
-        {"", twoDigits, FIELD(usedPrn[1]), 12},
-        // The last GSV message stores its missing blocks as zero.
-        {fullLast, shortLast, FIELD(satellites[9].prn), 22},
-        {fullLast, shortLast, FIELD(satellites[10].prn), 0},
-        {"", ninth, FIELD(satellites[32].prn), 90},
-        {"", ninth, FIELD(satellites[35].snr), 65535}, // saturated, not wrapped
+        {"", twoDigits, FIELD(usedPrn[1]), 193},
+        {"", twoDigits, FIELD(usedPrn[2]), 0},
+        // A finished cycle replaces the last; no rows for blocks that are not there.
+        {nine, six, FIELD(satellites[5].prn), 26},
+        {nine, six, FIELD(satellites[6].prn), 0},
+        {nine, six, FIELD(satellitesInView), 6},
+        {nine, six, FIELD(satellites[3].snr), 65535}, // saturated, not wrapped
     };
     for (const FieldCase& c : cases) {
         platform::ManualClock clock;
@@ -140,7 +148,7 @@ TEST(NmeaParser, FieldsSetKeptOrClearedBySentence)
 TEST(NmeaParser, GsvRangeChecks)
 {
     const std::string sats = ",08,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45";
-    for (auto [head, decoded] : {std::pair{"1,1", true}, {"8,9", true}, {"9,1", false}, {"0,1", false},
+    for (auto [head, decoded] : {std::pair{"1,1", true}, {"8,8", true}, {"8,9", false}, {"9,1", false}, {"0,1", false},
                                  {",1", false}, {"1,0", false}, {"1,10", false}}) {
         const GpsData d = Decode(Sentence("GPGSV," + std::string(head) + sats));
         EXPECT_EQ(d.gsvCount, decoded ? 1u : 0u) << head;

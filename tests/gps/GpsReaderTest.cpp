@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "gps/GpsTestDoubles.h"
@@ -58,10 +59,10 @@ protected:
     testing_support::RecordingPoster poster;
     CNmeaParser parser{clock};
     CGpsPositionService positions{poster, clock};
-    testing_support::FakeClockSetter clockSetter;
+    GpsClockOffset clockOffset{[] { return std::chrono::system_clock::time_point(milliseconds(1173960000000)); }};
     testing_support::RecordingPrompter prompter;
     ScriptedSource source{clock};
-    GpsReader reader{source, parser, positions, clockSetter, prompter, clock};
+    GpsReader reader{source, parser, positions, clockOffset, prompter, clock};
 
     // The reader ends by itself or by a stop requested from inside a read; then joined.
     void StopOnceEnded()
@@ -84,21 +85,27 @@ TEST_F(ReaderFixture, ReadErrorEndsTheReaderAndIsReported)
 
 }
 
-TEST_F(ReaderFixture, OnlyARecentDateSetsTheClockOnceAndOnlyAFixIsDelivered)
+// The machine's clock is never set: GPS time from a recent date, valid or not, is compared
+// with it; positions go out only for valid fixes.
+TEST_F(ReaderFixture, GpsTimeIsMeasuredAgainstTheMachineClockAndOnlyFixesAreDelivered)
 {
-    const std::string rmcV = Sentence("GPRMC,120000.50,V,,,,,,,150307,,");
     source.chunks = {Sentence("GPRMC,120000,A,5000.000,N,03000.000,E,0,0,010105,,") +
                          Sentence("GPRMC,120001,A,5001.000,N,03000.000,E,0,0,010105,,"),
-                     Sentence("GPRMC,120002,A,5000.060,N,03000.000,E,0,0,010105,,"), rmcV, rmcV};
-    source.onRead = [&] { if (source.chunks.empty()) reader.RequestStop(); };
+                     Sentence("GPRMC,120002,A,5000.060,N,03000.000,E,0,0,010105,,"),
+                     Sentence("GPRMC,120000.50,V,,,,,,,150307,,"), Sentence("GPRMC,120001.50,V,,,,,,,150307,,")};
+    std::optional<std::chrono::milliseconds> before2007 = std::chrono::milliseconds(-1);
+    source.onRead = [&] {
+        if (source.chunks.size() == 2) before2007 = clockOffset.Offset();
+        if (source.chunks.empty()) reader.RequestStop();
+    };
     positions.RequestPosition({kPage, 1, 0});
     ASSERT_TRUE(reader.Start());
     StopOnceEnded();
     EXPECT_EQ(source.reads, 5);
-    const auto& times = clockSetter.times;
-    ASSERT_EQ(times.size(), 1u);
-    // 2007-03-15 12:00:00.500 UTC; the chunk was stamped at the same tick, so no age is added.
-    EXPECT_EQ(duration_cast<milliseconds>(times[0].time_since_epoch()).count(), 1173960000500);
+    EXPECT_FALSE(before2007); // 2005 is no GPS time to trust
+    // 2007-03-15 12:00:01.500 UTC against a machine clock at 12:00:00.000; the chunk was
+    // stamped at the same tick, so no age is added.
+    EXPECT_EQ(clockOffset.Offset(), std::chrono::milliseconds(1500));
     const auto posted = poster.Copy();
     ASSERT_EQ(posted.size(), 3u); // the request's answer and one current position per fix chunk
     EXPECT_EQ(posted[0].second.message, UM_READING_POSITION);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "gps/CGpsPositionService.h"
-#include "gps/SystemClockSetter.h"
 #include "platform/Prompter.h"
 
 // Test doubles for the GPS reader thread.
@@ -38,13 +37,6 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::pair<WindowId, PositionMessage>> posted_;
-};
-
-// Read by the test only after the reader thread was joined.
-class FakeClockSetter : public SystemClockSetter {
-public:
-    void SetUtc(std::chrono::system_clock::time_point utc) override { times.push_back(utc); }
-    std::vector<std::chrono::system_clock::time_point> times;
 };
 
 // Read by the test only after the reader thread was joined.

@@ -164,9 +164,11 @@ TEST_F(LeftJournalsTest, AFailedRecoveryChangesNoSetting)
     EXPECT_TRUE(Exists(broken));
 
     const std::string empty = LeftBehind(0);
-    for (const LeftJournal& left : FindLeftJournals(Directory(), Settings()))
-        if (left.path == empty)
+    for (const LeftJournal& left : FindLeftJournals(Directory(), Settings())) {
+        if (left.path == empty) {
             EXPECT_EQ(LeftJournalState::Empty, left.state);
+        }
+    }
     EXPECT_FALSE(Exists(empty));
     EXPECT_TRUE(Exists(broken));
 }

@@ -5,6 +5,8 @@
 #include <chrono>
 
 #include "gps/CNmeaParser.h"
+#include "gps/GnssSystemsText.h"
+#include "track/TrackProjection.h"
 #include "sim/GpsSimulator.h"
 
 namespace {
@@ -88,7 +90,61 @@ TEST(NmeaGenerator, NoFixEpochAndMinutesThatRoundUp)
     EXPECT_NE(rmc.find(",1100.00000,N,00000.00001,E,"), std::string::npos) << rmc;
 }
 
+// The default output is what it always was: one GSA of GPS, HDOP 0.92.
+TEST(NmeaGenerator, SeveralConstellationsAsANmea411Receiver)
+{
+    const GpsEpoch e = SampleEpoch();
+    EXPECT_EQ(NmeaGenerator().Gsa(e), NmeaSentence("GPGSA,A,3,02,05,06,12,13,15,19,24,,,,,1.65,0.92,1.37"));
+    const NmeaGenerator multi(false, true);
+    const std::string text = multi.Epoch(e);
+    EXPECT_EQ(text.rfind("$GNRMC,", 0), 0u);
+    EXPECT_NE(text.find("$GNGSA,A,3,65,66,72,73,80,,,,,,,,1.65,0.92,1.37,2*"), std::string::npos);
+    EXPECT_NE(text.find("$GAGSV,2,2,06,24,33,080,36,31,06,190,,7*"), std::string::npos);
+    const GpsData d = Parse(text + NmeaSentence("GNGLL,,,,,,V,N"));
+    EXPECT_EQ(d.satellitesUsed, 20);
+    EXPECT_EQ(d.satellitesInView, 28);
+    EXPECT_EQ(d.satellites[27].prn, 37);
+    EXPECT_EQ(d.satellites[27].system, GnssSystem::BeiDou);
+    EXPECT_EQ(GnssSystemsText(d), "GPS 8/10, ГЛОНАСС 5/7, Galileo 4/6, BeiDou 3/5");
+
+    GpsEpoch lost = e;
+    lost.valid = false;
+    const GpsData none = Parse(multi.Epoch(lost) + NmeaSentence("GNGLL,,,,,,V,N"));
+    EXPECT_EQ(none.usedPrn[0], 0);
+    EXPECT_EQ(none.satellitesInView, 28);
+    EXPECT_EQ(none.fixType, 1);
+}
+
 } // namespace
+
+// The receiver reports where its antenna was `lag` seconds before it sends, the antenna
+// riding ahead of the instrument; its HDOP spikes and its fix drops out when asked.
+TEST(GpsSimulator, LateAntennaAheadSpikesAndDropouts)
+{
+    GpsSimulatorOptions o;
+    o.startUtcMs = 1717230000000;
+    o.lagSeconds = 2.0;
+    o.antennaAheadMetres = 3.0;
+    o.hdopSpikes = {{30, 32}};
+    o.fixLoss = {{40, 41}};
+    const GpsSimulator sim(GpsWalker({{55.7, 37.5}, {55.7, 37.51}}), o);
+    const GpsEpoch e = sim.EpochState(20);
+    EXPECT_EQ(e.utcMs, o.startUtcMs + 18000);
+    const GeoPoint instrument = sim.PositionAt(18.0);
+    const TrackProjection local(GpsFix{instrument.latitude, instrument.longitude, 0});
+    double east = 0, north = 0;
+    local.Project(GpsFix{e.latitude, e.longitude, 0}, east, north);
+    EXPECT_NEAR(east, 3.0, 1e-6); // walking east, the antenna 3 m ahead
+    EXPECT_NEAR(north, 0.0, 1e-6);
+    EXPECT_DOUBLE_EQ(sim.EpochState(29).hdop, 0.92);
+    EXPECT_DOUBLE_EQ(sim.EpochState(31).hdop, 8.5);
+    EXPECT_TRUE(sim.EpochState(39).valid);
+    EXPECT_FALSE(sim.EpochState(40).valid);
+    const GpsData d = Parse(sim.EpochText(31));
+    EXPECT_DOUBLE_EQ(d.hdop, 8.5);
+    EXPECT_DOUBLE_EQ(d.gsaHdop, 8.5);
+    EXPECT_GT(d.pdop, d.hdop);
+}
 
 // A walk without a given start is dated now, so its fixes carry today's date rather than 1970's.
 TEST(GpsSimulator, StartsAtTheCurrentTimeUnlessToldOtherwise)

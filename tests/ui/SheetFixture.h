@@ -52,18 +52,12 @@ protected:
     PageServices& Services() { return *services_; }
     AcquisitionEngine& Engine() { return acquisition_->Engine(); }
 
-    // The machine's clock is never set from a test.
-    class NoClockSetter final : public SystemClockSetter {
-    public:
-        void SetUtc(std::chrono::system_clock::time_point) override {}
-    };
-
     ScriptedPrompter prompter;
     CNmeaParser parser;
     QtMessagePoster poster;
     CGpsPositionService positions{poster};
-    NoClockSetter clockSetter;
-    GpsReaderControl reader{parser, positions, clockSetter, prompter};
+    GpsClockOffset clockOffset;
+    GpsReaderControl reader{parser, positions, clockOffset, prompter};
     PortMap ports;
 
 private:
