@@ -74,6 +74,10 @@ std::vector<std::string> Companions(ExportFormat format, const std::string& path
     case ExportFormat::GeoTiff:
         names.push_back(stem + ".tfw");
         break;
+    case ExportFormat::CsvWkt:
+        names.push_back(stem + ".csvt");
+        names.push_back(stem + ".prj");
+        break;
     case ExportFormat::AsciiGrid:
     case ExportFormat::SectionAsciiGrid:
         names.push_back(stem + ".prj");
