@@ -5,19 +5,23 @@
 #include "support/SyntheticGround.h"
 #include "support/TempDir.h"
 
-// The largest export asked for: a 10 000-reading track's map, every frequency, as GeoTIFF
-// at the map graph's 1920-pixel width, written and flushed to disk.
+// The largest exports asked for: a 10 000-reading track's map, every frequency, as GeoTIFF
+// at the default cell and as painted 1920 pixels across, written and flushed to disk.
 static void BM_TrackGeoTiff(benchmark::State& state)
 {
     testing_support::TempDir dir;
     CSettings::SetEnvironment({dir.File("settings.reg"), dir.File("LurCalibration.ini"), {}});
     CSettings& settings = CSettings::Instance();
     auto data = testing_support::GroundTrack(settings, 10000);
+    ExportOptions options;
+    options.format = ExportFormat::GeoTiff;
+    if (state.range(0) != 0)
+        options.grid.paintedWidth = int(state.range(0));
     for (auto _ : state) {
-        const ExportResult result = ExportSession(*data, settings, ExportFormat::GeoTiff, {}, dir.File("t.tif"));
+        const ExportResult result = ExportSession(*data, settings, options, dir.File("t.tif"));
         if (!result.ok)
             state.SkipWithError(result.error.c_str());
     }
     CSettings::Release();
 }
-BENCHMARK(BM_TrackGeoTiff)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_TrackGeoTiff)->Arg(0)->Arg(1920)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -6,7 +6,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-liberation
-  libgdal-dev gdal-bin
+  libgdal-dev gdal-bin gmt
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <limits>
 #include <optional>
@@ -21,6 +23,7 @@ const char* const kSessionUsage =
     "      its record count, how many records are measured and the time span they cover; for\n"
     "      a GPS track also the extent of the positioned readings in metres.\n"
     "  lurctl session export FILE [--format F] [--out PATH] [--frequency N|all]\n"
+    "          [--cell M | --width N] [--radius M] [--skip-unpositioned | --keep-unpositioned]\n"
     "          [--units adc|apparent] [--component module|quadrature|inphase]\n"
     "          [--resistivity|--conductivity] [--normalize-current] [--normalize-frequency]\n"
     "          [--phase-equalization] [--subtract-undercompensation] [--filter]\n"
@@ -35,12 +38,25 @@ const char* const kSessionUsage =
     "      GPS tracks, as WGS 84 points with the fields reading, time_ms, serial and one per\n"
     "      frequency (f2_501kHz for 2.501 kHz): gpkg (the default with --out), geojson, kml\n"
     "      (placemarks in the map chart's colours), gpx (a track, values as extensions), shp,\n"
-    "      csvwkt (CSV with WKT points). Readings without a GPS position are left out.\n"
-    "      Maps of tracks and map surveys, the grid the map graph paints 1920 pixels across\n"
-    "      with true proportions (empty cells are no-data): tif (the default for a map survey;\n"
-    "      one float32 band per frequency), asc (ESRI ASCII) and grd (Surfer 6 binary) of one\n"
-    "      frequency, by default the settings' area frequency. Track grids are in the UTM zone\n"
-    "      of the track's centre, survey grids in metres from station 0 of profile 0.\n"
+    "      csvwkt (CSV with WKT points). A reading without a GPS position (or without the\n"
+    "      exported frequencies) stops the export, naming it, unless --skip-unpositioned\n"
+    "      leaves such readings out (saying how many on standard error) or, for gpkg and\n"
+    "      csvwkt, --keep-unpositioned writes them without a geometry.\n"
+    "      Maps of tracks and map surveys as grids (empty cells are no-data): tif (the default\n"
+    "      for a map survey; one float32 band per frequency), asc (ESRI ASCII) and grd (Surfer 6\n"
+    "      binary) of one frequency, by default the settings' area frequency. --cell M sets the\n"
+    "      cell in metres; by default a quarter of the smaller station step (surveys: the\n"
+    "      bilinear surface through the stations at the cell centres) or of the radius (tracks:\n"
+    "      each cell the mean of the readings within the radius, weighted 1 at the reading's\n"
+    "      cell falling linearly to 0 at the radius in city-block distance). --radius M sets\n"
+    "      how far a track reading reaches; by default the track map's radius (its radius in\n"
+    "      cells, times the cell of the map painted 1920 pixels across). --width N writes the\n"
+    "      grid as the map graph paints it N pixels across instead, smoothing included. Grids\n"
+    "      above 10000 x 10000 cells or 2 GB are refused. Track grids are in the UTM zone of\n"
+    "      the track's centre, survey grids in metres from station 0 of profile 0.\n"
+    "      Each export records the session, instrument serial, calibration date, units,\n"
+    "      component, processing switches and cell or radius: as metadata in tif and gpkg,\n"
+    "      in a side note PATH.txt for the other formats.\n"
     "      Profiles: stations (the default; station, x_m, frequency_khz, depth_m, value per\n"
     "      measured station and frequency, as CSV) and asc (the section graph's grid of the\n"
     "      run through the last measured station, y the negated pseudo-depth).\n"
@@ -258,8 +274,39 @@ std::optional<FrequencySelection> ChooseFrequencies(const std::optional<std::str
     return FrequencySelection{int(*number) - 1};
 }
 
+// The grid and left-out options of `lurctl session export`; false with `error` on a bad value.
+bool ExportOptionsFrom(Args& args, ExportOptions& options, std::string& error)
+{
+    auto metres = [&](const char* name, std::optional<double>& value) {
+        if (const auto word = args.TakeOption(name)) {
+            char* end = nullptr;
+            const double parsed = std::strtod(word->c_str(), &end);
+            if (word->empty() || *end != '\0' || !(parsed > 0) || !std::isfinite(parsed))
+                return error = std::string(name) + " is a length in metres above 0", false;
+            value = parsed;
+        }
+        return true;
+    };
+    if (!metres("--cell", options.grid.cellMetres) || !metres("--radius", options.grid.radiusMetres))
+        return false;
+    if (const auto width = args.TakeOption("--width")) {
+        const auto pixels = ParseInteger(*width, 2, 100000);
+        if (!pixels)
+            return error = "--width is a number of pixels from 2 to 100000", false;
+        options.grid.paintedWidth = int(*pixels);
+    }
+    if (options.grid.cellMetres && options.grid.paintedWidth)
+        return error = "--cell and --width exclude each other", false;
+    const bool skip = args.TakeFlag("--skip-unpositioned");
+    const bool keep = args.TakeFlag("--keep-unpositioned");
+    if (skip && keep)
+        return error = "--skip-unpositioned and --keep-unpositioned exclude each other", false;
+    options.leftOut = skip ? LeftOutReadings::Skip : keep ? LeftOutReadings::KeepUnlocated : LeftOutReadings::Refuse;
+    return true;
+}
+
 int ExportFile(const std::string& path, const std::optional<std::string>& formatName,
-               const std::optional<std::string>& frequency, const std::string& out)
+               const std::optional<std::string>& frequency, ExportOptions options, const std::string& out)
 {
     // Opening adjusts the settings in memory; nothing here saves them.
     CSettings& settings = CSettings::Instance();
@@ -279,8 +326,27 @@ int ExportFile(const std::string& path, const std::optional<std::string>& format
     if (!selection)
         return UsageError("session", "--frequency is a number from 1 to " + std::to_string(kFrequencyCount) +
                                          " or all");
-    const ExportResult result = ExportSession(*opened.dataSet, settings, format->format, *selection, out);
-    return result.ok ? 0 : Fail(result.error);
+    options.format = format->format;
+    options.frequencies = *selection;
+    options.sessionName = path.substr(path.rfind('/') + 1);
+    const ExportResult result = ExportSession(*opened.dataSet, settings, options, out);
+    if (!result.ok) {
+        if (result.leftOut.Any() && options.leftOut == LeftOutReadings::Refuse)
+            return Fail(result.error + " (--skip-unpositioned leaves them out)");
+        return Fail(result.error);
+    }
+    const size_t unpositioned = result.leftOut.unpositioned.size();
+    if (unpositioned != 0 && options.leftOut == LeftOutReadings::Skip)
+        std::fprintf(stderr, "%zu reading%s without a position %s left out\n", unpositioned,
+                     unpositioned == 1 ? "" : "s", unpositioned == 1 ? "was" : "were");
+    if (unpositioned != 0 && options.leftOut == LeftOutReadings::KeepUnlocated)
+        std::fprintf(stderr, "%zu reading%s without a position %s written without a geometry\n", unpositioned,
+                     unpositioned == 1 ? "" : "s", unpositioned == 1 ? "was" : "were");
+    const size_t withoutFrequency = result.leftOut.withoutFrequency.size();
+    if (withoutFrequency != 0)
+        std::fprintf(stderr, "%zu reading%s without the exported frequencies %s left out\n", withoutFrequency,
+                     withoutFrequency == 1 ? "" : "s", withoutFrequency == 1 ? "was" : "were");
+    return 0;
 }
 
 } // namespace
@@ -295,7 +361,8 @@ int RunSession(const std::vector<std::string>& words)
     const auto format = args.TakeOption("--format");
     const auto out = args.TakeOption("--out");
     const auto frequency = args.TakeOption("--frequency");
-    if (!ConversionOptions(args, settings, error))
+    ExportOptions options;
+    if (!ConversionOptions(args, settings, error) || !ExportOptionsFrom(args, options, error))
         return UsageError("session", error);
     std::vector<std::string> positional;
     if (!args.Finish(2, 2, positional))
@@ -308,9 +375,12 @@ int RunSession(const std::vector<std::string>& words)
     if (format ? *format == "csv" : !out) {
         if (frequency)
             return UsageError("session", "the CSV export has every used frequency");
+        if (options.grid.cellMetres || options.grid.paintedWidth || options.grid.radiusMetres ||
+            options.leftOut != LeftOutReadings::Refuse)
+            return UsageError("session", "the CSV export has every measured reading and no grid");
         return Export(positional[1], ConversionSettingsFrom(settings), out.value_or(""));
     }
     if (!out)
         return UsageError("session", "--out names the file to write");
-    return ExportFile(positional[1], format, frequency, *out);
+    return ExportFile(positional[1], format, frequency, options, *out);
 }

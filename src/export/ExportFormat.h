@@ -22,7 +22,8 @@ enum class ExportFormat {
 struct ExportFormatInfo {
     ExportFormat format;
     std::string name;      // word of `lurctl session export --format`
-    std::string filter;    // file dialog filter, "GeoPackage (*.gpkg)"
+    std::string title;     // as the operator reads it in a sentence: "сетка GeoTIFF"
+    std::string filter;    // file dialog filter, "Сетка GeoTIFF (*.tif)"
     std::string extension; // without the dot
     bool oneFrequency;     // holds a single frequency: the export needs one chosen
 };

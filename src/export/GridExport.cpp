@@ -3,8 +3,8 @@
 #include <gdal_priv.h>
 
 #include <algorithm>
-#include <iterator>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "export/GdalErrors.h"
@@ -34,12 +34,13 @@ const char* DriverName(ExportFormat format)
 
 } // namespace
 
-bool WriteGrid(const GeoGrid& grid, ExportFormat format, const std::string& path, std::string& error)
+bool WriteGrid(const GeoGrid& grid, ExportFormat format, const Provenance& provenance, const std::string& path,
+               std::string& error)
 {
     GdalErrors gdal;
+    const GridFrame& frame = grid.frame;
     const int bands = static_cast<int>(grid.bandNames.size());
-    const size_t bandCells = static_cast<size_t>(grid.nx) * static_cast<size_t>(grid.ny);
-    if (bands < 1 || grid.nx < 1 || grid.ny < 1 || grid.cells.size() != bandCells * static_cast<size_t>(bands)) {
+    if (bands < 1 || frame.nx < 1 || frame.ny < 1 || !grid.fill) {
         error = "there is no grid to write";
         return false;
     }
@@ -53,33 +54,44 @@ bool WriteGrid(const GeoGrid& grid, ExportFormat format, const std::string& path
         error = std::string("GDAL has no ") + DriverName(format) + " driver";
         return false;
     }
+    const size_t bandCells = static_cast<size_t>(frame.nx) * static_cast<size_t>(frame.ny);
+    std::vector<float> cells;
+    try {
+        cells.resize(bandCells);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory for the grid";
+        return false;
+    }
     // Only GeoTIFF can be written directly; the others are copied from a grid in memory.
     const bool direct = format == ExportFormat::GeoTiff;
     const char* tiffOptions[] = {"INTERLEAVE=BAND", nullptr};
-    Dataset dataset(direct ? target->Create(path.c_str(), grid.nx, grid.ny, bands, GDT_Float32,
+    Dataset dataset(direct ? target->Create(path.c_str(), frame.nx, frame.ny, bands, GDT_Float32,
                                             const_cast<char**>(tiffOptions))
-                           : memory->Create("", grid.nx, grid.ny, bands, GDT_Float32, nullptr));
+                           : memory->Create("", frame.nx, frame.ny, bands, GDT_Float32, nullptr));
     if (!dataset) {
         error = gdal.Explain("cannot create " + path);
         return false;
     }
     // Surfer marks empty cells with a no-data value of its own.
     const float noData = format == ExportFormat::SurferGrid ? kSurferBlank : kNoDataValue;
-    double transform[6] = {grid.west, grid.cellWidth, 0.0, grid.north, 0.0, -grid.cellHeight};
+    double transform[6] = {frame.west, frame.cellWidth, 0.0, frame.north, 0.0, -frame.cellHeight};
     dataset->SetGeoTransform(transform);
-    if (!grid.crsWkt.empty())
-        dataset->SetProjection(grid.crsWkt.c_str());
+    if (!frame.crsWkt.empty())
+        dataset->SetProjection(frame.crsWkt.c_str());
+    if (direct) // elsewhere metadata would only add a side file
+        for (const auto& [key, value] : provenance)
+            dataset->SetMetadataItem(key.c_str(), value.c_str());
     for (int b = 0; b < bands; ++b) {
+        if (!grid.fill(static_cast<size_t>(b), cells.data(), error))
+            return false;
         GDALRasterBand* band = dataset->GetRasterBand(b + 1);
         band->SetNoDataValue(static_cast<double>(noData));
-        if (direct) // elsewhere a description would only add a side file
+        if (direct)
             band->SetDescription(grid.bandNames[static_cast<size_t>(b)].c_str());
-        const float* first = grid.cells.data() + bandCells * static_cast<size_t>(b);
-        std::vector<float> cells;
         if (noData != kNoDataValue)
-            std::replace_copy(first, first + bandCells, std::back_inserter(cells), kNoDataValue, noData);
-        if (band->RasterIO(GF_Write, 0, 0, grid.nx, grid.ny, cells.empty() ? const_cast<float*>(first) : cells.data(), grid.nx, grid.ny, GDT_Float32, 0, 0, nullptr) !=
-            CE_None) {
+            std::replace(cells.begin(), cells.end(), kNoDataValue, noData);
+        if (band->RasterIO(GF_Write, 0, 0, frame.nx, frame.ny, cells.data(), frame.nx, frame.ny, GDT_Float32, 0, 0,
+                           nullptr) != CE_None) {
             error = gdal.Explain("cannot write " + path);
             return false;
         }

@@ -66,8 +66,8 @@ std::string SymbolStyle(Colour colour)
 } // namespace
 
 bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& frequencies,
-                      const std::vector<Colour>& colours, ExportFormat format, const std::string& path,
-                      std::string& error)
+                      const std::vector<Colour>& colours, const Provenance& provenance, ExportFormat format,
+                      const std::string& path, std::string& error)
 {
     GdalErrors gdal;
     const PointDriver spec = DriverFor(format);
@@ -132,7 +132,8 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
         feature.SetField(at[first + 2], static_cast<int>(readings.serial[k]));
         for (size_t j = 0; j < columns; ++j)
             feature.SetField(at[first + 3 + j], static_cast<double>(readings.values[k * columns + j]));
-        feature.SetGeometry(std::make_unique<OGRPoint>(readings.longitude[k], readings.latitude[k]).get());
+        if (readings.located[k]) // else no geometry at all
+            feature.SetGeometry(std::make_unique<OGRPoint>(readings.longitude[k], readings.latitude[k]).get());
         if (styled)
             feature.SetStyleString(SymbolStyle(colours[k]).c_str());
         if (layer->CreateFeature(&feature) != OGRERR_NONE) {
@@ -144,5 +145,8 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
         error = gdal.Explain("cannot write " + path);
         return false;
     }
+    if (format == ExportFormat::GeoPackage) // into gpkg_metadata; the others get a side note
+        for (const auto& [key, value] : provenance)
+            dataset->SetMetadataItem(key.c_str(), value.c_str());
     return gdal.Close(dataset.release(), path, error);
 }

@@ -1,7 +1,10 @@
 #include "export/SectionExport.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "conversion/ReadingConversion.h"
 #include "export/GridExport.h"
@@ -78,24 +81,27 @@ bool WriteSectionGrid(const SurveyDataSet& data, const CSettings& settings, cons
         error = "the section needs a station step above 0 and frequencies of different depths";
         return false;
     }
-    GeoGrid grid;
-    grid.nx = block.nx;
-    grid.ny = block.ny;
-    grid.cells.resize(static_cast<size_t>(grid.nx) * static_cast<size_t>(grid.ny));
+    auto cells = std::make_shared<std::vector<float>>(static_cast<size_t>(block.nx) * static_cast<size_t>(block.ny));
     const ValueTable view = table.View();
     BilinearGridder gridder;
-    if (!gridder.Regrid(view.columns, view.rows, view.xs, view.ys, view.values, grid.nx, grid.ny,
-                        grid.cells.data())) {
+    if (!gridder.Regrid(view.columns, view.rows, view.xs, view.ys, view.values, block.nx, block.ny, cells->data())) {
         error = "the section cannot be gridded";
         return false;
     }
     // Row 0 is the shallowest, at the top; cells are centred on the gridder's nodes.
-    grid.cellWidth = dx;
-    grid.cellHeight = dy;
-    grid.west = static_cast<double>(table.firstStation) * data.XStep() - 0.5 * dx;
-    grid.north = -static_cast<double>(table.ys.front()) + 0.5 * dy;
+    GeoGrid grid;
+    grid.frame.nx = block.nx;
+    grid.frame.ny = block.ny;
+    grid.frame.cellWidth = dx;
+    grid.frame.cellHeight = dy;
+    grid.frame.west = static_cast<double>(table.firstStation) * data.XStep() - 0.5 * dx;
+    grid.frame.north = -static_cast<double>(table.ys.front()) + 0.5 * dy;
     grid.bandNames = {"section"};
-    return WriteGrid(grid, ExportFormat::SectionAsciiGrid, path, error);
+    grid.fill = [cells](size_t, float* out, std::string&) {
+        std::copy(cells->begin(), cells->end(), out);
+        return true;
+    };
+    return WriteGrid(grid, ExportFormat::SectionAsciiGrid, {}, path, error);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "export/SectionExport.h"
 #include "export/StagedOutput.h"
 #include "export/TrackReadings.h"
+#include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
@@ -41,68 +42,193 @@ std::vector<Colour> PlacemarkColours(const TrackReadings& readings, const Export
     return colours;
 }
 
-bool WriteTrack(const TrackDataSet& data, const CSettings& settings, ExportFormat format,
-                const ExportFrequencies& frequencies, const std::string& path, std::string& error)
+std::string Stem(const std::string& name)
 {
-    TrackReadings readings;
-    if (!CollectTrackReadings(data, settings, frequencies, readings, error))
-        return false;
-    if (IsGrid(format)) {
-        GeoGrid grid;
-        return GridTrackMap(readings, frequencies, settings, grid, error) && WriteGrid(grid, format, path, error);
-    }
-    const std::vector<Colour> colours =
-        format == ExportFormat::Kml ? PlacemarkColours(readings, frequencies, settings) : std::vector<Colour>{};
-    return WriteTrackPoints(readings, frequencies, colours, format, path, error);
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-bool WriteSurvey(const SurveyDataSet& data, const CSettings& settings, ExportFormat format,
-                 const ExportFrequencies& frequencies, const std::string& path, std::string& error)
+std::string BaseName(const std::string& path)
 {
-    if (IsGrid(format)) {
-        GeoGrid grid;
-        return GridSurveyMap(data, frequencies, settings, grid, error) && WriteGrid(grid, format, path, error);
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The formats that keep the provenance inside; the others get a side note "<file>.txt".
+bool KeepsMetadata(ExportFormat format)
+{
+    return format == ExportFormat::GeoTiff || format == ExportFormat::GeoPackage;
+}
+
+// Files an earlier export of this name may have left beside it, or a GIS program beside that:
+// they go when the new set is in place.
+std::vector<std::string> Companions(ExportFormat format, const std::string& path)
+{
+    const std::string name = BaseName(path), stem = Stem(name);
+    std::vector<std::string> names{name + ".txt", name + ".aux.xml"};
+    switch (format) {
+    case ExportFormat::Shapefile:
+        for (const char* extension : {".shx", ".dbf", ".prj", ".cpg", ".qix", ".sbn", ".sbx", ".qpj"})
+            names.push_back(stem + extension);
+        break;
+    case ExportFormat::GeoTiff:
+        names.push_back(stem + ".tfw");
+        break;
+    case ExportFormat::CsvWkt:
+        names.push_back(stem + ".csvt");
+        names.push_back(stem + ".prj");
+        break;
+    case ExportFormat::AsciiGrid:
+    case ExportFormat::SectionAsciiGrid:
+        names.push_back(stem + ".prj");
+        break;
+    default:
+        break;
     }
-    return WriteSection(data, settings, format, frequencies, path, error);
+    return names;
+}
+
+bool WriteTrack(const TrackDataSet& data, const CSettings& settings, const ExportOptions& options,
+                const ExportFrequencies& frequencies, const std::string& path, Provenance& provenance,
+                ExportResult& result, std::string& error)
+{
+    TrackReadings readings;
+    if (!CollectTrackReadings(data, settings, frequencies, options.leftOut == LeftOutReadings::KeepUnlocated,
+                              readings, result.leftOut, error))
+        return false;
+    if (result.leftOut.Any() && options.leftOut == LeftOutReadings::Refuse) {
+        error = DescribeLeftOut(result.leftOut) + ": nothing written";
+        return false;
+    }
+    if (!result.leftOut.unpositioned.empty())
+        provenance.emplace_back(options.leftOut == LeftOutReadings::KeepUnlocated ? "readings_without_position"
+                                                                                   : "left_out_without_position",
+                                ReadingList(result.leftOut.unpositioned));
+    if (!result.leftOut.withoutFrequency.empty())
+        provenance.emplace_back("left_out_without_frequency", ReadingList(result.leftOut.withoutFrequency));
+    if (IsGrid(options.format)) {
+        GeoGrid grid;
+        result.readings = readings.LocatedCount();
+        return GridTrackMap(readings, frequencies, settings, options.grid, options.format, grid, provenance, error) &&
+               WriteGrid(grid, options.format, provenance, path, error);
+    }
+    result.readings = readings.Count();
+    provenance.emplace_back("crs", "WGS 84 (EPSG:4326)");
+    const std::vector<Colour> colours = options.format == ExportFormat::Kml
+                                            ? PlacemarkColours(readings, frequencies, settings)
+                                            : std::vector<Colour>{};
+    return WriteTrackPoints(readings, frequencies, colours, provenance, options.format, path, error);
+}
+
+bool WriteSurvey(const SurveyDataSet& data, const CSettings& settings, const ExportOptions& options,
+                 const ExportFrequencies& frequencies, const std::string& path, Provenance& provenance,
+                 ExportResult& result, std::string& error)
+{
+    result.readings = static_cast<size_t>(std::count_if(data.Records().begin(), data.Records().end(),
+                                                        [](const MeasurementRecord& r) { return !r.Empty(); }));
+    if (IsGrid(options.format)) {
+        GeoGrid grid;
+        return GridSurveyMap(data, frequencies, settings, options.grid, options.format, grid, provenance, error) &&
+               WriteGrid(grid, options.format, provenance, path, error);
+    }
+    return WriteSection(data, settings, options.format, frequencies, path, error);
 }
 
 } // namespace
 
-ExportResult ExportSession(const DataSet& data, const CSettings& settings, ExportFormat format,
-                           const FrequencySelection& frequencies, const std::string& path)
+static ExportResult Refused(std::string error)
+{
+    ExportResult result;
+    result.error = std::move(error);
+    return result;
+}
+
+std::string ReadingList(const std::vector<size_t>& indices)
+{
+    constexpr size_t kNamed = 10;
+    std::string list;
+    for (size_t k = 0; k < std::min(indices.size(), kNamed); ++k)
+        list += (k ? ", " : "") + std::to_string(indices[k]);
+    if (indices.size() > kNamed)
+        list += " and " + std::to_string(indices.size() - kNamed) + " more";
+    return list;
+}
+
+std::string DescribeLeftOut(const LeftOut& leftOut)
+{
+    auto count = [](size_t n, const char* what) {
+        return std::to_string(n) + (n == 1 ? " reading " : " readings ") + what;
+    };
+    std::string text;
+    if (!leftOut.unpositioned.empty())
+        text = count(leftOut.unpositioned.size(), "without a position") + " (" +
+               ReadingList(leftOut.unpositioned) + ")";
+    if (!leftOut.withoutFrequency.empty())
+        text += (text.empty() ? "" : " and ") + count(leftOut.withoutFrequency.size(), "without the exported frequencies") +
+                " (" + ReadingList(leftOut.withoutFrequency) + ")";
+    return text;
+}
+
+std::string ProvenanceValue(const ExportResult& result, const std::string& key)
+{
+    for (const auto& [name, value] : result.provenance)
+        if (name == key)
+            return value;
+    return {};
+}
+
+ExportResult ExportSession(const DataSet& data, const CSettings& settings, const ExportOptions& options,
+                           const std::string& path)
 {
     const std::vector<ExportFormatInfo> formats = ExportFormatsFor(settings.workType);
     const auto info = std::find_if(formats.begin(), formats.end(),
-                                   [&](const ExportFormatInfo& f) { return f.format == format; });
+                                   [&](const ExportFormatInfo& f) { return f.format == options.format; });
     if (info == formats.end())
-        return {false, "this format does not suit a session of this work type"};
+        return Refused("this format does not suit a session of this work type");
     const auto* track = AsTrack(data);
     const auto* survey = AsSurvey(data);
     if ((settings.workType == kWorkGpsTrack) != (track != nullptr) || (!track && !survey))
-        return {false, "the data set does not match the settings' work type"};
+        return Refused("the data set does not match the settings' work type");
     if (std::all_of(data.Records().begin(), data.Records().end(),
                     [](const MeasurementRecord& r) { return r.Empty(); }))
-        return {false, "the session has no measured reading"};
+        return Refused("the session has no measured reading");
+    if (options.leftOut == LeftOutReadings::KeepUnlocated && options.format != ExportFormat::GeoPackage &&
+        options.format != ExportFormat::CsvWkt)
+        return Refused("only GeoPackage and CSV keep readings without a position");
     ExportFrequencies selected;
     std::string error;
-    if (!SelectFrequencies(settings, frequencies, selected, error))
-        return {false, error};
+    if (!SelectFrequencies(settings, options.frequencies, selected, error))
+        return Refused(error);
     if (info->oneFrequency && selected.indices.size() > 1)
-        return {false, info->name + " holds one frequency: choose which"};
+        return Refused(info->name + " holds one frequency: choose which");
 
-    StagedOutput output(path);
+    ExportResult result;
+    Provenance provenance = DescribeSession(options.sessionName, settings, selected);
+    StagedOutput output(path, Companions(options.format, path));
     if (!output.Open(error))
-        return {false, error};
-    const bool written = track ? WriteTrack(*track, settings, format, selected, output.Path(), error)
-                               : WriteSurvey(*survey, settings, format, selected, output.Path(), error);
+        return Refused(error);
+    bool written = track ? WriteTrack(*track, settings, options, selected, output.Path(), provenance, result, error)
+                         : WriteSurvey(*survey, settings, options, selected, output.Path(), provenance, result, error);
+    if (written && !KeepsMetadata(options.format)) {
+        const platform::FileResult note = platform::WriteFileAtomically(output.Path() + ".txt", ProvenanceNote(provenance));
+        written = note.ok;
+        error = note.error;
+    }
     if (!written) {
         // Name the file the caller asked for, not the staging place.
         for (size_t at = error.find(output.Path()); at != std::string::npos;
              at = error.find(output.Path(), at + path.size()))
             error.replace(at, output.Path().size(), path);
-        return {false, error};
+        result.error = error;
+        return result;
     }
-    if (!output.Commit(error))
-        return {false, error};
-    return {true, {}};
+    if (!output.Commit(error)) {
+        result.error = error;
+        return result;
+    }
+    result.ok = true;
+    result.files = output.Committed();
+    result.bands = selected.indices.size();
+    result.provenance = std::move(provenance);
+    return result;
 }

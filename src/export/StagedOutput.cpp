@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 #include "platform/FileIO.h"
 
 namespace {
+
+// Where earlier files wait inside the staging directory until the commit is done.
+constexpr const char* kEarlier = ".earlier";
 
 std::string BaseName(const std::string& path)
 {
@@ -18,18 +22,27 @@ std::string BaseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The plain files of a directory.
 std::vector<std::string> FilesIn(const std::string& directory)
 {
     std::vector<std::string> names;
     if (DIR* dir = ::opendir(directory.c_str())) {
         while (const dirent* entry = ::readdir(dir)) {
             const std::string name = entry->d_name;
-            if (name != "." && name != "..")
+            struct stat status {};
+            if (::lstat((directory + "/" + name).c_str(), &status) == 0 && S_ISREG(status.st_mode))
                 names.push_back(name);
         }
         ::closedir(dir);
     }
+    std::sort(names.begin(), names.end());
     return names;
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
 }
 
 bool SyncFile(const std::string& path)
@@ -42,12 +55,33 @@ bool SyncFile(const std::string& path)
     return synced;
 }
 
+void SyncDirectory(const std::string& path)
+{
+    const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 std::string Failure(const std::string& what, const std::string& path)
 {
     return what + " \"" + path + "\": " + std::strerror(errno);
 }
 
 } // namespace
+
+// One move of the commit: an earlier file set aside, or a new file put in place.
+struct StagedOutput::Step {
+    std::string placed;
+    std::string aside; // where the earlier file went; empty for a new file
+};
+
+StagedOutput::StagedOutput(std::string target, std::vector<std::string> companions, Renamer rename)
+    : target_(std::move(target)), companions_(std::move(companions)),
+      rename_(rename ? std::move(rename) : Renamer(::rename))
+{
+}
 
 StagedOutput::~StagedOutput()
 {
@@ -82,27 +116,74 @@ bool StagedOutput::Commit(std::string& error)
             return false;
         }
     }
-    // Side files first, so that a complete target never has stale companions.
+    const std::string earlier = directory_ + "/" + kEarlier;
+    if (::mkdir(earlier.c_str(), 0700) != 0) {
+        error = Failure("Cannot create", earlier);
+        return false;
+    }
+    // The main file last, so that a complete target never has stale companions.
     std::stable_partition(names.begin(), names.end(), [&](const std::string& name) { return name != main; });
-    for (const std::string& name : names) {
-        if (::rename((directory_ + "/" + name).c_str(), (place + name).c_str()) != 0) {
-            error = Failure("Cannot replace", place + name);
-            return false;
+    std::vector<Step> done;
+    // Puts everything back; what cannot be is kept, never removed with the staging directory.
+    auto undo = [&] {
+        if (!RollBack(done)) {
+            error += "; some earlier files could not be put back and are kept in \"" + earlier + "\"";
+            directory_.clear();
         }
+        return false;
+    };
+    for (const std::string& companion : companions_) {
+        if (std::find(names.begin(), names.end(), companion) != names.end() || !Exists(place + companion))
+            continue;
+        if (rename_((place + companion).c_str(), (earlier + "/" + companion).c_str()) != 0) {
+            error = Failure("Cannot move aside", place + companion);
+            return undo();
+        }
+        done.push_back({place + companion, earlier + "/" + companion});
     }
-    const int dirFd = ::open(place.empty() ? "." : place.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+    for (const std::string& name : names) {
+        if (Exists(place + name)) {
+            if (rename_((place + name).c_str(), (earlier + "/" + name).c_str()) != 0) {
+                error = Failure("Cannot move aside", place + name);
+                return undo();
+            }
+            done.push_back({place + name, earlier + "/" + name});
+        }
+        if (rename_((directory_ + "/" + name).c_str(), (place + name).c_str()) != 0) {
+            error = Failure("Cannot replace", place + name);
+            return undo();
+        }
+        done.push_back({place + name, {}});
     }
+    SyncDirectory(place);
+    committed_.clear();
+    for (auto name = names.rbegin(); name != names.rend(); ++name)
+        committed_.push_back(place + *name);
     Discard();
     return true;
+}
+
+bool StagedOutput::RollBack(std::vector<Step>& done)
+{
+    bool restored = true;
+    for (auto step = done.rbegin(); step != done.rend(); ++step) {
+        if (step->aside.empty())
+            restored &= ::unlink(step->placed.c_str()) == 0;
+        else
+            restored &= rename_(step->aside.c_str(), step->placed.c_str()) == 0;
+    }
+    done.clear();
+    return restored;
 }
 
 void StagedOutput::Discard()
 {
     if (directory_.empty())
         return;
+    const std::string earlier = directory_ + "/" + kEarlier;
+    for (const std::string& name : FilesIn(earlier))
+        ::unlink((earlier + "/" + name).c_str());
+    ::rmdir(earlier.c_str());
     for (const std::string& name : FilesIn(directory_))
         ::unlink((directory_ + "/" + name).c_str());
     ::rmdir(directory_.c_str());

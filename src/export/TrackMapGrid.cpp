@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <new>
 
+#include "export/GridSize.h"
 #include "export/MapGrids.h"
 #include "graphics/RadiusGridder.h"
 #include "graphics/TrackMapLayout.h"
@@ -23,72 +23,164 @@ int UtmEpsg(double latitude, double longitude)
     return (latitude >= 0 ? 32600 : 32700) + zone;
 }
 
-} // namespace
+// The located readings in metres east and north of a whole UTM metre near the first, with
+// the column of each in the readings.
+struct ProjectedTrack {
+    std::vector<size_t> rows;
+    std::vector<float> east, north;
+    double originX = 0, originY = 0;
+};
 
-bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& frequencies, const CSettings& settings,
-                  GeoGrid& grid, std::string& error)
+bool Project(const TrackReadings& readings, ProjectedTrack& track, GridFrame& frame, std::string& error)
 {
-    const size_t n = readings.Count();
-    const auto [latLow, latHigh] = std::minmax_element(readings.latitude.begin(), readings.latitude.end());
-    const auto [lonLow, lonHigh] = std::minmax_element(readings.longitude.begin(), readings.longitude.end());
+    std::vector<double> x, y;
+    for (size_t k = 0; k < readings.Count(); ++k) {
+        if (!readings.located[k])
+            continue;
+        track.rows.push_back(k);
+        x.push_back(readings.longitude[k]);
+        y.push_back(readings.latitude[k]);
+    }
+    if (x.empty()) {
+        error = "no reading has a position to grid";
+        return false;
+    }
+    const auto [latLow, latHigh] = std::minmax_element(y.begin(), y.end());
+    const auto [lonLow, lonHigh] = std::minmax_element(x.begin(), x.end());
     OGRSpatialReference wgs84, utm;
     wgs84.SetWellKnownGeogCS("WGS84");
     wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    if (n == 0 || utm.importFromEPSG(UtmEpsg((*latLow + *latHigh) / 2, (*lonLow + *lonHigh) / 2)) != OGRERR_NONE) {
+    if (utm.importFromEPSG(UtmEpsg((*latLow + *latHigh) / 2, (*lonLow + *lonHigh) / 2)) != OGRERR_NONE) {
         error = "no UTM zone for the track";
         return false;
     }
     utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     std::unique_ptr<OGRCoordinateTransformation, TransformDeleter> toUtm(
         OGRCreateCoordinateTransformation(&wgs84, &utm));
-    std::vector<double> x = readings.longitude, y = readings.latitude;
-    if (!toUtm || !toUtm->Transform(n, x.data(), y.data())) {
+    if (!toUtm || !toUtm->Transform(x.size(), x.data(), y.data())) {
         error = "cannot project the track into UTM";
         return false;
     }
     // Floats hold metres near the track, not whole UTM coordinates.
-    const double originX = std::round(x[0]), originY = std::round(y[0]);
-    std::vector<float> east(n), north(n);
-    for (size_t k = 0; k < n; ++k) {
-        east[k] = static_cast<float>(x[k] - originX);
-        north[k] = static_cast<float>(y[k] - originY);
+    track.originX = std::round(x[0]);
+    track.originY = std::round(y[0]);
+    for (size_t k = 0; k < x.size(); ++k) {
+        track.east.push_back(static_cast<float>(x[k] - track.originX));
+        track.north.push_back(static_cast<float>(y[k] - track.originY));
     }
+    char* wkt = nullptr;
+    utm.exportToWkt(&wkt);
+    frame.crsWkt = wkt != nullptr ? wkt : "";
+    CPLFree(wkt);
+    frame.crsName = utm.GetName() != nullptr ? utm.GetName() : "";
+    return true;
+}
+
+// Band `band` of the located readings.
+void BandValues(const TrackReadings& readings, const ProjectedTrack& track, size_t bands, size_t band,
+                std::vector<float>& values)
+{
+    values.resize(track.rows.size());
+    for (size_t k = 0; k < track.rows.size(); ++k)
+        values[k] = readings.values[track.rows[k] * bands + band];
+}
+
+} // namespace
+
+bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& frequencies, const CSettings& settings,
+                  const GridOptions& options, ExportFormat format, GeoGrid& grid, Provenance& provenance,
+                  std::string& error)
+{
+    auto track = std::make_shared<ProjectedTrack>();
+    if (!Project(readings, *track, grid.frame, error))
+        return false;
+    const size_t bands = frequencies.indices.size();
+    grid.bandNames = frequencies.labels;
+    provenance.emplace_back("crs", grid.frame.crsName);
+
+    // The map graph laid out across the painted width, or 1920 pixels: its cell turns the
+    // radius of the settings, in cells, into metres.
+    const int pixels = options.paintedWidth.value_or(kExportMapPixels);
     TrackMapLayout layout;
-    if (LayOutTrackMap(east, north, {0, 0, kExportMapPixels, kExportMapPixels}, settings.pixelSize, true, layout) !=
-        GraphOutcome::Painted) {
+    const bool laidOut =
+        pixels >= 2 && LayOutTrackMap(track->east, track->north, {0, 0, pixels, pixels}, settings.pixelSize, true,
+                                      layout) == GraphOutcome::Painted;
+    if ((options.paintedWidth || !options.radiusMetres) && !laidOut) {
         error = "the track map needs at least 4 positioned readings spread over an area";
         return false;
     }
-
-    const size_t columns = frequencies.indices.size();
-    const size_t bandCells = static_cast<size_t>(layout.nx) * static_cast<size_t>(layout.ny);
-    std::vector<float> values(n);
-    try {
-        grid.cells.resize(bandCells * columns);
-    } catch (const std::bad_alloc&) {
-        error = "not enough memory for the grid";
+    const double radius = options.radiusMetres.value_or(settings.gpsTrackRadius * static_cast<double>(layout.cell));
+    if (!(radius > 0) || !std::isfinite(radius)) {
+        error = "the radius must be above 0 m";
         return false;
     }
-    RadiusGridder gridder;
-    gridder.radius = settings.gpsTrackRadius;
-    for (size_t j = 0; j < columns; ++j) {
-        for (size_t k = 0; k < n; ++k)
-            values[k] = readings.values[k * columns + j];
-        if (!gridder.GridScattered(static_cast<int>(n), layout.x.data(), layout.y.data(), values.data(), layout.nx,
-                                   layout.ny, grid.cells.data() + bandCells * j)) {
-            error = "the track map cannot be gridded (radius " + std::to_string(gridder.radius) + " cells)";
+
+    RadiusGridder::ScatterFrame cells;
+    int32_t radiusCells = 0;
+    if (options.paintedWidth) {
+        error = GridTooLarge(layout.nx, layout.ny, bands, format);
+        if (!error.empty())
+            return false;
+        grid.frame.nx = layout.nx;
+        grid.frame.ny = layout.ny;
+        cells.cell = layout.cell;
+        grid.frame.west = track->originX + layout.west;
+        grid.frame.north = track->originY + layout.north;
+        radiusCells = options.radiusMetres ? static_cast<int32_t>(std::max(1.0, std::round(radius / layout.cell)))
+                                           : settings.gpsTrackRadius;
+        // The layout put north into row 0 already.
+        track->east = layout.x;
+        track->north = layout.y;
+        provenance.emplace_back("gridding", "as the track map paints it " + std::to_string(pixels) +
+                                                " pixels across: radius in city-block cells, weight falling "
+                                                "linearly from the reading's cell");
+    } else {
+        const double cell = options.cellMetres.value_or(radius / 4);
+        if (!(cell > 0) || !std::isfinite(cell)) {
+            error = "the cell size must be above 0 m";
             return false;
         }
+        const auto [eastLow, eastHigh] = std::minmax_element(track->east.begin(), track->east.end());
+        const auto [northLow, northHigh] = std::minmax_element(track->north.begin(), track->north.end());
+        const double nx = std::floor((static_cast<double>(*eastHigh) - *eastLow) / cell + 0.5) + 1;
+        const double ny = std::floor((static_cast<double>(*northHigh) - *northLow) / cell + 0.5) + 1;
+        error = GridTooLarge(nx, ny, bands, format);
+        if (!error.empty())
+            return false;
+        grid.frame.nx = static_cast<int>(nx);
+        grid.frame.ny = static_cast<int>(ny);
+        // Rows run south from the northernmost reading's cell: the gridder gets north negated.
+        const double west = *eastLow - 0.5 * cell, north = *northHigh + 0.5 * cell;
+        cells = {static_cast<float>(west), static_cast<float>(-north), static_cast<float>(cell)};
+        grid.frame.west = track->originX + west;
+        grid.frame.north = track->originY + north;
+        // Past the grid's own size a radius reaches every cell alike.
+        radiusCells = static_cast<int32_t>(std::clamp(std::round(radius / cell), 1.0, nx + ny + 1));
+        for (float& n : track->north)
+            n = -n;
+        provenance.emplace_back("gridding", "radius: each cell the mean of the readings within the radius in "
+                                            "city-block distance, weighted 1 at the reading's cell falling "
+                                            "linearly to 0 at the radius");
     }
-    grid.nx = layout.nx;
-    grid.ny = layout.ny;
-    grid.west = originX + layout.west;
-    grid.north = originY + layout.north;
-    grid.cellWidth = grid.cellHeight = layout.cell;
-    grid.bandNames = frequencies.labels;
-    char* wkt = nullptr;
-    utm.exportToWkt(&wkt);
-    grid.crsWkt = wkt != nullptr ? wkt : "";
-    CPLFree(wkt);
+    grid.frame.cellWidth = grid.frame.cellHeight = cells.cell;
+    provenance.emplace_back("cell_m", Metres(cells.cell));
+    provenance.emplace_back("radius_m", Metres(radiusCells * static_cast<double>(cells.cell)));
+    grid.fill = [&readings, track, bands, cells, radiusCells, painted = options.paintedWidth.has_value(),
+                 nx = grid.frame.nx, ny = grid.frame.ny](size_t band, float* out, std::string& why) {
+        std::vector<float> values;
+        BandValues(readings, *track, bands, band, values);
+        RadiusGridder gridder;
+        gridder.radius = radiusCells;
+        const int n = static_cast<int>(values.size());
+        const float* east = track->east.data();
+        const float* north = track->north.data();
+        // As painted, the gridder frames the points as the graph's does.
+        if (!(painted ? gridder.GridScattered(n, east, north, values.data(), nx, ny, out)
+                      : gridder.GridInFrame(n, east, north, values.data(), cells, nx, ny, out))) {
+            why = "the track map cannot be gridded";
+            return false;
+        }
+        return true;
+    };
     return true;
 }

@@ -1,15 +1,22 @@
 #include "export/TrackReadings.h"
 
+#include <algorithm>
 #include <array>
 
 #include "conversion/ReadingConversion.h"
 #include "settings/CSettings.h"
 #include "track/TrackDataSet.h"
 
+size_t TrackReadings::LocatedCount() const
+{
+    return static_cast<size_t>(std::count(located.begin(), located.end(), true));
+}
+
 bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings, const ExportFrequencies& frequencies,
-                          TrackReadings& readings, std::string& error)
+                          bool keepUnlocated, TrackReadings& readings, LeftOut& leftOut, std::string& error)
 {
     readings = {};
+    leftOut = {};
     const ConversionSettings conversion = ConversionSettingsFrom(settings);
     std::array<float, kFrequencyCount> spectrum{};
     size_t measured = 0;
@@ -18,13 +25,23 @@ bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings, c
         if (record.Empty())
             continue;
         ++measured;
-        // A reading the GPS never placed lies at 0° 0°: it has no position to export.
-        const GpsFix fix = k < data.FixCount() ? data.FixAt(k) : GpsFix{};
-        if (fix.latitude == 0 && fix.longitude == 0)
+        if (!std::all_of(frequencies.indices.begin(), frequencies.indices.end(),
+                         [&](int i) { return record.ChannelPresent(i); })) {
+            leftOut.withoutFrequency.push_back(k);
             continue;
+        }
+        // A reading the GPS never placed lies at 0° 0°.
+        const GpsFix fix = k < data.FixCount() ? data.FixAt(k) : GpsFix{};
+        const bool located = fix.latitude != 0 || fix.longitude != 0;
+        if (!located) {
+            leftOut.unpositioned.push_back(k);
+            if (!keepUnlocated)
+                continue;
+        }
         readings.index.push_back(k);
         readings.latitude.push_back(fix.latitude);
         readings.longitude.push_back(fix.longitude);
+        readings.located.push_back(located);
         readings.time.push_back(record.TimeStamp());
         readings.serial.push_back(record.SerialNumber());
         ConvertSpectrum(conversion, settings.currentCalibration, record, spectrum);
@@ -34,6 +51,6 @@ bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings, c
     if (measured == 0)
         error = "the session has no measured reading";
     else if (readings.Count() == 0)
-        error = "none of the " + std::to_string(measured) + " measured readings has a GPS position";
+        error = "none of the " + std::to_string(measured) + " measured readings can be exported";
     return readings.Count() > 0;
 }

@@ -66,6 +66,17 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
     // Extents so far apart (or so large) that a cell has no usable size.
     if (!(cell > 0.0f) || !std::isfinite(cell))
         return false;
+    return GridInFrame(n, x, y, v, {minX, minY, cell}, nx, ny, out);
+}
+
+bool RadiusGridder::GridInFrame(int n, const float* x, const float* y, const float* v, const ScatterFrame& frame,
+                                int nx, int ny, float* out)
+{
+    const float minX = frame.left, minY = frame.bottom, cell = frame.cell;
+    if (x == nullptr || y == nullptr || v == nullptr || out == nullptr || n < 0 || nx < 1 || ny < 1 ||
+        !(cell > 0.0f) || !std::isfinite(cell))
+        return false;
+    auto placed = [&](int k) { return std::isfinite(x[k]) && std::isfinite(y[k]); };
 
     // Where each point sits, in cells; points too far out to reach the grid are dropped.
     struct Seat {
@@ -85,7 +96,7 @@ bool RadiusGridder::GridScattered(int n, const float* x, const float* y, const f
             continue;
         const float fc = (x[k] - minX) / cell + 0.000001f;
         const float fr = (y[k] - minY) / cell + 0.000001f;
-        if (fc < limit && fr < limit)
+        if (fc >= 0.0f && fr >= 0.0f && fc < limit && fr < limit)
             seats[seated++] = {static_cast<long long>(fc), static_cast<long long>(fr), v[k]};
     }
     std::sort(seats.get(), seats.get() + seated, [](const Seat& a, const Seat& b) { return a.r0 < b.r0; });

@@ -17,5 +17,17 @@ public:
     virtual bool GridScattered(int n, const float* x, const float* y, const float* v, int nx, int ny,
                                float* out);
 
+    // The frame of a grid: the lower-left corner of cell (0, 0) and the side of a cell.
+    struct ScatterFrame {
+        float left = 0;
+        float bottom = 0;
+        float cell = 1;
+    };
+    // As GridScattered, over the grid of that frame: a point counts from the cell it lies in;
+    // points left of or below the frame are left out. False only for missing arguments, no
+    // cells or a cell that is not a positive size.
+    bool GridInFrame(int n, const float* x, const float* y, const float* v, const ScatterFrame& frame, int nx, int ny,
+                     float* out);
+
     int32_t radius = 50; // in grid cells
 };

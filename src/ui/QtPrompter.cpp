@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "ui/ExportDialog.h"
+
 namespace {
 
 QMessageBox::Icon ToQt(platform::PromptIcon icon)
@@ -121,6 +123,33 @@ std::optional<std::string> QtPrompter::ChooseFile(const platform::FileChoice& ch
     const QString path = dialog.selectedFiles().first();
     lastDirectory_ = QFileInfo(path).absolutePath();
     return path.toStdString();
+}
+
+std::optional<platform::SavedFile> QtPrompter::ChooseSaveFile(const platform::FileChoice& choice)
+{
+    QFileDialog dialog(owner_);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QString filters = QtFilter(choice.filter);
+    dialog.setNameFilter(filters);
+    if (!lastDirectory_.isEmpty())
+        dialog.setDirectory(lastDirectory_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const QString path = dialog.selectedFiles().first();
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    const qsizetype filter = filters.split(";;").indexOf(dialog.selectedNameFilter());
+    return platform::SavedFile{path.toStdString(), static_cast<int>(std::max<qsizetype>(filter, 0))};
+}
+
+std::optional<platform::ExportOptionsAnswer> QtPrompter::ChooseExportOptions(
+    const platform::ExportOptionsRequest& request)
+{
+    ExportDialog dialog(request, owner_);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Answer();
 }
 
 std::optional<uint32_t> QtPrompter::ChooseColour(uint32_t initial, platform::CustomColours& custom)

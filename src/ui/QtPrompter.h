@@ -15,6 +15,9 @@ public:
     platform::PromptAnswer Ask(const std::string& text, const std::string& caption, platform::PromptButtons buttons,
                                platform::PromptIcon icon) override;
     std::optional<std::string> ChooseFile(const platform::FileChoice& choice) override;
+    std::optional<platform::SavedFile> ChooseSaveFile(const platform::FileChoice& choice) override;
+    std::optional<platform::ExportOptionsAnswer> ChooseExportOptions(
+        const platform::ExportOptionsRequest& request) override;
     std::optional<uint32_t> ChooseColour(uint32_t initial, platform::CustomColours& custom) override;
 
     // "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*||" as Qt's "LUR Files (*.lur);;All Files (*.*)".

@@ -2,15 +2,22 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string>
+#include <sys/stat.h>
 
 #include "export/ExportFormat.h"
 #include "export/SessionExport.h"
 #include "platform/Prompter.h"
 #include "settings/CSettings.h"
 #include "survey/Calibration.h"
+#include "survey/SurveyDataSet.h"
 
 namespace {
+
+using platform::PromptAnswer;
+using platform::PromptButtons;
+using platform::PromptIcon;
 
 std::string LowerExtension(const std::string& path)
 {
@@ -24,13 +31,118 @@ std::string LowerExtension(const std::string& path)
     return extension;
 }
 
-// "GeoPackage (*.gpkg)|*.gpkg|...||", the default format first.
+std::string FileName(const std::string& path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+// "Сетка GeoTIFF (*.tif)|*.tif|...||", the default format first.
 std::string DialogFilter(const std::vector<ExportFormatInfo>& formats)
 {
     std::string filter;
     for (const ExportFormatInfo& format : formats)
         filter += format.filter + "|*." + format.extension + "|";
     return filter + "|";
+}
+
+bool IsGrid(ExportFormat format)
+{
+    return format == ExportFormat::GeoTiff || format == ExportFormat::AsciiGrid || format == ExportFormat::SurferGrid;
+}
+
+std::string Metres(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g м", value);
+    return text;
+}
+
+// The format the file is written in and its final name: the filter's format, unless the name
+// carries the extension of another format of the list and the operator means that one; a name
+// without the format's extension gets it. Nothing when the operator cancels.
+std::optional<std::pair<ExportFormatInfo, std::string>> ResolveFormat(const std::vector<ExportFormatInfo>& formats,
+                                                                      const platform::SavedFile& saved,
+                                                                      platform::Prompter& prompter)
+{
+    ExportFormatInfo format = formats[static_cast<size_t>(std::clamp<int>(saved.filter, 0, int(formats.size()) - 1))];
+    std::string path = saved.path;
+    const std::string extension = LowerExtension(path);
+    if (extension == format.extension)
+        return std::pair{format, path};
+    const auto typed = std::find_if(formats.begin(), formats.end(),
+                                    [&](const ExportFormatInfo& f) { return f.extension == extension; });
+    if (typed != formats.end()) {
+        const PromptAnswer answer =
+            prompter.Ask("Имя «" + FileName(path) + "» — файл формата «" + typed->title + "», а выбран формат «" +
+                             format.title + "».\nЗаписать в формате «" + typed->title + "»? («Нет» — в формате «" +
+                             format.title + "», файл «" + FileName(path) + "." + format.extension + "».)",
+                         "", PromptButtons::YesNoCancel, PromptIcon::Question);
+        if (answer == PromptAnswer::Cancel)
+            return std::nullopt;
+        if (answer == PromptAnswer::Yes)
+            return std::pair{*typed, path};
+    }
+    return std::pair{format, path + "." + format.extension};
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+// The grid and left-out options; nothing when the operator cancels.
+std::optional<platform::ExportOptionsAnswer> AskOptions(const DataSet& data, const CSettings& settings,
+                                                        ExportFormat format, platform::Prompter& prompter)
+{
+    const bool track = settings.workType == kWorkGpsTrack;
+    platform::ExportOptionsRequest request;
+    request.grid = IsGrid(format) && (track || settings.workType == kWorkMap);
+    request.radius = request.grid && track;
+    request.keepUnlocated = format == ExportFormat::GeoPackage || format == ExportFormat::CsvWkt;
+    if (!request.grid && !request.keepUnlocated)
+        return platform::ExportOptionsAnswer{};
+    if (const auto* survey = AsSurvey(data); survey && request.grid)
+        request.cellHint = "по умолчанию " + Metres(std::min(survey->XStep(), survey->YStep()) / 4.0) +
+                           " (четверть шага)";
+    if (track) {
+        request.cellHint = "по умолчанию четверть радиуса";
+        request.radiusHint = "по умолчанию как на карте трека";
+    }
+    return prompter.ChooseExportOptions(request);
+}
+
+// "GeoTIFF «t.tif»: 800 измерений, частот: 14, ячейка 0.25 м, …".
+std::string Summary(const ExportResult& result, const ExportFormatInfo& format)
+{
+    std::string text = "Записано (" + format.title + "):";
+    for (const std::string& file : result.files)
+        text += "\n" + file;
+    text += "\n\nИзмерений: " + std::to_string(result.readings) + ", частот: " + std::to_string(result.bands);
+    if (const std::string cell = ProvenanceValue(result, "cell_m"); !cell.empty())
+        text += "\nЯчейка: " + cell + " м";
+    if (const std::string radius = ProvenanceValue(result, "radius_m"); !radius.empty())
+        text += ", радиус: " + radius + " м";
+    const std::string crs = ProvenanceValue(result, "crs");
+    text += "\nСистема координат: " + (crs.rfind("none", 0) == 0 ? std::string("метры съёмки от станции 0 профиля 0")
+                                                                   : crs);
+    if (!result.leftOut.unpositioned.empty())
+        text += "\nБез координат: " + std::to_string(result.leftOut.unpositioned.size());
+    if (!result.leftOut.withoutFrequency.empty())
+        text += "\nНе записаны (нет экспортируемых частот): " + std::to_string(result.leftOut.withoutFrequency.size());
+    return text;
+}
+
+std::string LeftOutQuestion(const LeftOut& leftOut)
+{
+    std::string text;
+    if (!leftOut.unpositioned.empty())
+        text += "Измерений без координат GPS: " + std::to_string(leftOut.unpositioned.size()) + " (" +
+                ReadingList(leftOut.unpositioned) + ").\n";
+    if (!leftOut.withoutFrequency.empty())
+        text += "Измерений без экспортируемых частот: " + std::to_string(leftOut.withoutFrequency.size()) + " (" +
+                ReadingList(leftOut.withoutFrequency) + ").\n";
+    return text + "Записать файл без них?";
 }
 
 } // namespace
@@ -43,22 +155,39 @@ void ExportCurrentSession(const DataSet& data, const CSettings& settings, platfo
     platform::FileChoice choice;
     choice.save = true;
     choice.filter = DialogFilter(formats);
-    choice.defaultExtension = formats.front().extension;
-    choice.overwritePrompt = true;
-    std::optional<std::string> path = prompter.ChooseFile(choice);
-    if (!path)
+    const std::optional<platform::SavedFile> saved = prompter.ChooseSaveFile(choice);
+    if (!saved)
         return;
-    const std::string extension = LowerExtension(*path);
-    auto format = std::find_if(formats.begin(), formats.end(),
-                               [&extension](const ExportFormatInfo& f) { return f.extension == extension; });
-    if (format == formats.end()) {
-        format = formats.begin();
-        *path += "." + format->extension;
+    const auto resolved = ResolveFormat(formats, *saved, prompter);
+    if (!resolved)
+        return;
+    const auto& [format, path] = *resolved;
+    if (Exists(path) && prompter.Ask("Файл «" + FileName(path) + "» уже существует.\nЗаменить его?", "",
+                                     PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes)
+        return;
+    const std::optional<platform::ExportOptionsAnswer> answer = AskOptions(data, settings, format.format, prompter);
+    if (!answer)
+        return;
+
+    ExportOptions options;
+    options.format = format.format;
+    if (format.oneFrequency)
+        options.frequencies.index = std::clamp(settings.mapFrequencyNumber - 1, 0, kFrequencyCount - 1);
+    options.grid.cellMetres = answer->cellMetres;
+    options.grid.radiusMetres = answer->radiusMetres;
+    options.leftOut = answer->keepUnlocated ? LeftOutReadings::KeepUnlocated : LeftOutReadings::Refuse;
+    options.sessionName = FileName(data.Name());
+    ExportResult result = ExportSession(data, settings, options, path);
+    if (!result.ok && result.leftOut.Any() && options.leftOut != LeftOutReadings::Skip) {
+        if (prompter.Ask(LeftOutQuestion(result.leftOut), "", PromptButtons::YesNo, PromptIcon::Question) !=
+            PromptAnswer::Yes)
+            return;
+        options.leftOut = LeftOutReadings::Skip;
+        result = ExportSession(data, settings, options, path);
     }
-    FrequencySelection frequencies;
-    if (format->oneFrequency)
-        frequencies.index = std::clamp(settings.mapFrequencyNumber - 1, 0, kFrequencyCount - 1);
-    const ExportResult result = ExportSession(data, settings, format->format, frequencies, *path);
-    if (!result.ok)
-        prompter.Ask("Ошибка экспорта: " + result.error, "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
+    if (!result.ok) {
+        prompter.Ask("Ошибка экспорта: " + result.error, "", PromptButtons::Ok, PromptIcon::Error);
+        return;
+    }
+    prompter.Ask(Summary(result, format), "", PromptButtons::Ok, PromptIcon::Information);
 }

@@ -12,6 +12,30 @@
 #include "support/SyntheticGround.h"
 #include "track/TrackDataSet.h"
 
+// One band of a raster read back through GDAL.
+struct Band {
+    int nx = 0, ny = 0;
+    std::array<double, 6> transform{};
+    double noData = 0;
+    std::vector<float> cells;
+    float At(int x, int y) const { return cells[size_t(y) * size_t(nx) + size_t(x)]; }
+};
+
+inline Band ReadBand(GDALDataset& dataset, int number)
+{
+    Band band;
+    band.nx = dataset.GetRasterXSize();
+    band.ny = dataset.GetRasterYSize();
+    dataset.GetGeoTransform(band.transform.data());
+    GDALRasterBand* raster = dataset.GetRasterBand(number);
+    band.noData = raster->GetNoDataValue();
+    band.cells.resize(size_t(band.nx) * size_t(band.ny));
+    EXPECT_EQ(raster->RasterIO(GF_Read, 0, 0, band.nx, band.ny, band.cells.data(), band.nx, band.ny, GDT_Float32, 0,
+                               0, nullptr),
+              CE_None);
+    return band;
+}
+
 // Settings in a temporary directory and GDAL to read the exports back with.
 class ExportTest : public testing_support::SettingsTest {
 protected:
@@ -40,6 +64,14 @@ protected:
         for (uint32_t k = 0; k < fixes.size(); ++k)
             image.records.push_back(measured ? testing_support::GroundRecord(k, 0, k) : MeasurementRecord{});
         return TrackDataSet::LoadTrackBody(image, Settings());
+    }
+
+    static ExportOptions Options(ExportFormat format, std::optional<int> frequency = std::nullopt)
+    {
+        ExportOptions options;
+        options.format = format;
+        options.frequencies.index = frequency;
+        return options;
     }
 
     // Frequency i of record as the graphs and the CSV export convert it.

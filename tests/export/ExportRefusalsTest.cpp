@@ -21,7 +21,7 @@ TEST_F(ExportTest, RefusalsKeepTheEarlierFile)
              {spot.get(), {ExportFormat::GeoTiff, std::nullopt, "spread over an area"}}}) {
         const std::string path = dir.File("earlier.out");
         testing_support::WriteFile(path, "earlier");
-        const ExportResult result = ExportSession(*data, Settings(), c.format, {c.frequency}, path);
+        const ExportResult result = ExportSession(*data, Settings(), Options(c.format, c.frequency), path);
         EXPECT_FALSE(result.ok) << c.reason;
         EXPECT_NE(result.error.find(c.reason), std::string::npos) << result.error;
         EXPECT_TRUE(testing_support::ReadFile(path) == "earlier");
@@ -35,7 +35,7 @@ TEST_F(ExportTest, RefusalsKeepTheEarlierFile)
 TEST_F(ExportTest, RefusesASessionWithoutReadings)
 {
     auto data = Track(std::vector<GpsFix>(3, GpsFix{55.0, 37.0, 0}), false);
-    const ExportResult result = ExportSession(*data, Settings(), ExportFormat::GeoPackage, {}, dir.File("t.gpkg"));
+    const ExportResult result = ExportSession(*data, Settings(), Options(ExportFormat::GeoPackage), dir.File("t.gpkg"));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.error, "the session has no measured reading");
 }
@@ -44,7 +44,7 @@ TEST_F(ExportTest, ReportsAnUnwritablePlace)
 {
     auto data = testing_support::GroundTrack(Settings(), 10);
     const ExportResult result =
-        ExportSession(*data, Settings(), ExportFormat::GeoJson, {}, dir.File("missing/t.geojson"));
+        ExportSession(*data, Settings(), Options(ExportFormat::GeoJson), dir.File("missing/t.geojson"));
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("missing/t.geojson"), std::string::npos) << result.error;
 }

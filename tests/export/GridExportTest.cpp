@@ -12,48 +12,33 @@
 
 namespace {
 
-struct Band {
-    int nx = 0, ny = 0;
-    std::array<double, 6> transform{};
-    double noData = 0;
-    std::vector<float> cells;
-    float At(int x, int y) const { return cells[size_t(y) * size_t(nx) + size_t(x)]; }
-};
-
-Band ReadBand(GDALDataset& dataset, int number)
-{
-    Band band;
-    band.nx = dataset.GetRasterXSize();
-    band.ny = dataset.GetRasterYSize();
-    dataset.GetGeoTransform(band.transform.data());
-    GDALRasterBand* raster = dataset.GetRasterBand(number);
-    band.noData = raster->GetNoDataValue();
-    band.cells.resize(size_t(band.nx) * size_t(band.ny));
-    EXPECT_EQ(raster->RasterIO(GF_Read, 0, 0, band.nx, band.ny, band.cells.data(), band.nx, band.ny, GDT_Float32, 0,
-                               0, nullptr),
-              CE_None);
-    return band;
-}
-
 struct GridCase {
     ExportFormat format;
     const char* file;
     std::optional<int> frequency;
 };
 
-class SurveyGridExport : public ExportTest, public testing::WithParamInterface<GridCase> {};
+class SurveyGridExport : public ExportTest, public testing::WithParamInterface<GridCase> {
+protected:
+    static ExportOptions PaintedOptions()
+    {
+        ExportOptions options = Options(GetParam().format, GetParam().frequency);
+        options.grid.paintedWidth = 1920;
+        return options;
+    }
+};
 
 } // namespace
 
-// The map graph painted at one pixel per cell shows every cell of the grid, so the file
-// must hold exactly the values painted.
-TEST_P(SurveyGridExport, HoldsTheValuesTheMapGraphPaints)
+// The map graph painted at one pixel per cell shows every cell of the grid, so a grid "as
+// painted" must hold exactly the values painted.
+TEST_P(SurveyGridExport, AsPaintedHoldsTheValuesTheMapGraphPaints)
 {
     auto data = testing_support::GroundSurvey(Settings(), 20, 6, 2.0f, 3.0f, 120);
     Settings().pixelSize = 1;
     Settings().mapFrequencyNumber = 6;
     const std::string path = dir.File(GetParam().file);
-    const ExportResult result = ExportSession(*data, Settings(), GetParam().format, {GetParam().frequency}, path);
+    const ExportResult result = ExportSession(*data, Settings(), PaintedOptions(), path);
     ASSERT_TRUE(result.ok) << result.error;
     Dataset dataset = Open(path, GDAL_OF_RASTER);
     ASSERT_TRUE(dataset);
@@ -89,14 +74,16 @@ INSTANTIATE_TEST_SUITE_P(Formats, SurveyGridExport,
                                          GridCase{ExportFormat::AsciiGrid, "m.asc", 5},
                                          GridCase{ExportFormat::SurferGrid, "m.grd", 5}));
 
-// With a radius of one cell every reading fills only its own cell, so each must be found
+// As painted with a radius of one cell every reading fills only its own cell, so each must be found
 // where PROJ puts its position in the grid's UTM zone.
 TEST_F(ExportTest, TrackGridPutsEachReadingInItsUtmCell)
 {
     auto data = testing_support::GroundTrack(Settings(), 150, 2.0);
     Settings().gpsTrackRadius = 1;
     Settings().pixelSize = 4;
-    ASSERT_TRUE(ExportSession(*data, Settings(), ExportFormat::GeoTiff, {9}, dir.File("t.tif")).ok);
+    ExportOptions options = Options(ExportFormat::GeoTiff, 9);
+    options.grid.paintedWidth = 1920;
+    ASSERT_TRUE(ExportSession(*data, Settings(), options, dir.File("t.tif")).ok);
     Dataset dataset = Open(dir.File("t.tif"), GDAL_OF_RASTER);
     ASSERT_TRUE(dataset);
     ASSERT_EQ(dataset->GetRasterCount(), 1);
@@ -141,7 +128,7 @@ TEST_F(ExportTest, TrackGridPutsEachReadingInItsUtmCell)
 TEST_F(ExportTest, ProfileExportsItsSectionGridAndStationTable)
 {
     auto data = testing_support::GroundSurvey(Settings(), 0, 1, 1.5f, 1.0f, 30);
-    ASSERT_TRUE(ExportSession(*data, Settings(), ExportFormat::SectionAsciiGrid, {}, dir.File("s.asc")).ok);
+    ASSERT_TRUE(ExportSession(*data, Settings(), Options(ExportFormat::SectionAsciiGrid), dir.File("s.asc")).ok);
     Dataset dataset = Open(dir.File("s.asc"), GDAL_OF_RASTER);
     ASSERT_TRUE(dataset);
     const Band band = ReadBand(*dataset, 1);
@@ -153,7 +140,7 @@ TEST_F(ExportTest, ProfileExportsItsSectionGridAndStationTable)
     EXPECT_NEAR(band.transform[3] - (band.ny - 0.5) * dy, -10.0, 1e-3);
     EXPECT_NE(band.At(0, 0), kNoDataValue);
 
-    ASSERT_TRUE(ExportSession(*data, Settings(), ExportFormat::StationTable, {2}, dir.File("s.csv")).ok);
+    ASSERT_TRUE(ExportSession(*data, Settings(), Options(ExportFormat::StationTable, 2), dir.File("s.csv")).ok);
     const std::string table = testing_support::ReadFile(dir.File("s.csv"));
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 31);
     char row[128];

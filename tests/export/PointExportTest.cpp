@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include "ExportFixture.h"
@@ -33,7 +34,7 @@ TEST_P(PointExport, ReadsBackEveryPositionedReadingWithItsValues)
     auto data = testing_support::GroundTrack(Settings(), 120);
     Settings().usedFrequencies[3] = 0;
     const std::string path = dir.File(GetParam().file);
-    const ExportResult result = ExportSession(*data, Settings(), GetParam().format, {}, path);
+    const ExportResult result = ExportSession(*data, Settings(), Options(GetParam().format), path);
     ASSERT_TRUE(result.ok) << result.error;
 
     Dataset dataset = Open(path, GDAL_OF_VECTOR);
@@ -80,7 +81,7 @@ TEST_F(ExportTest, KmlPlacemarksTakeTheMapChartColourOfTheirValue)
 {
     auto data = testing_support::GroundTrack(Settings(), 60);
     Settings().mapFrequencyNumber = 8;
-    ASSERT_TRUE(ExportSession(*data, Settings(), ExportFormat::Kml, {}, dir.File("t.kml")).ok);
+    ASSERT_TRUE(ExportSession(*data, Settings(), Options(ExportFormat::Kml), dir.File("t.kml")).ok);
     float low = Value(data->Record(0), 7), high = low;
     for (size_t k = 0; k < 60; ++k) {
         low = std::min(low, Value(data->Record(k), 7));
@@ -104,14 +105,62 @@ TEST_F(ExportTest, KmlPlacemarksTakeTheMapChartColourOfTheirValue)
     EXPECT_GT(colours.size(), 3u) << "the placemarks should spread over the chart";
 }
 
-TEST_F(ExportTest, ReadingsWithoutPositionAreLeftOut)
+// A reading without a position, or without an exported frequency, is never left out
+// silently: refused by default (nothing written), left out when asked and counted, or kept
+// without a geometry where the format allows it.
+TEST_F(ExportTest, ReadingsThatCannotBeExportedAreRefusedSkippedOrKept)
 {
-    std::vector<GpsFix> fixes(6);
-    for (uint32_t k = 1; k < 6; k += 2)
-        fixes[k] = GpsFix{55.0 + k * 1e-5, 37.0, 0};
+    std::vector<GpsFix> fixes(8);
+    for (uint32_t k = 1; k < 8; k += 2)
+        fixes[k] = GpsFix{55.0 + k * 1e-5, 37.0 + k * 1e-5, 0};
+    fixes[6] = GpsFix{55.0001, 37.0002, 0};
     auto data = Track(fixes);
-    ASSERT_TRUE(ExportSession(*data, Settings(), ExportFormat::GeoJson, {}, dir.File("t.geojson")).ok);
-    Dataset dataset = Open(dir.File("t.geojson"), GDAL_OF_VECTOR);
-    ASSERT_TRUE(dataset);
-    EXPECT_EQ(dataset->GetLayer(0)->GetFeatureCount(), 3);
+    // Reading 6 lost its first frequency.
+    MeasurementRecord partial = data->Record(6);
+    partial.bytes[168] &= 0xFE;
+    ASSERT_TRUE(data->StoreRecord(6, partial));
+    struct Case {
+        ExportFormat format;
+        LeftOutReadings leftOut;
+        const char* file;
+        int features;  // -1: refused
+        int withoutGeometry;
+    };
+    const Case cases[] = {
+        {ExportFormat::GeoJson, LeftOutReadings::Refuse, "r.geojson", -1, 0},
+        {ExportFormat::GeoTiff, LeftOutReadings::Refuse, "r.tif", -1, 0},
+        {ExportFormat::GeoJson, LeftOutReadings::Skip, "s.geojson", 4, 0},
+        {ExportFormat::GeoPackage, LeftOutReadings::KeepUnlocated, "k.gpkg", 7, 3},
+        {ExportFormat::CsvWkt, LeftOutReadings::KeepUnlocated, "k.csv", 7, 3},
+        {ExportFormat::Kml, LeftOutReadings::KeepUnlocated, "k.kml", -1, 0},
+    };
+    for (const Case& c : cases) {
+        ExportOptions options = Options(c.format);
+        options.leftOut = c.leftOut;
+        const ExportResult result = ExportSession(*data, Settings(), options, dir.File(c.file));
+        EXPECT_FALSE(std::filesystem::exists(dir.File(c.file)) != (c.features >= 0)) << c.file;
+        if (c.features < 0) {
+            EXPECT_FALSE(result.ok) << c.file;
+            continue;
+        }
+        ASSERT_TRUE(result.ok) << c.file << ": " << result.error;
+        EXPECT_EQ(result.leftOut.unpositioned, (std::vector<size_t>{0, 2, 4})) << c.file;
+        EXPECT_EQ(result.leftOut.withoutFrequency, (std::vector<size_t>{6})) << c.file;
+        EXPECT_EQ(result.readings, size_t(c.features));
+        Dataset dataset = Open(dir.File(c.file), GDAL_OF_VECTOR);
+        ASSERT_TRUE(dataset) << c.file;
+        OGRLayer* layer = dataset->GetLayer(0);
+        EXPECT_EQ(layer->GetFeatureCount(), c.features) << c.file;
+        int withoutGeometry = 0;
+        for (auto& feature : *layer)
+            withoutGeometry += feature->GetGeometryRef() == nullptr || feature->GetGeometryRef()->IsEmpty() ? 1 : 0;
+        EXPECT_EQ(withoutGeometry, c.withoutGeometry) << c.file;
+    }
+    const ExportResult refused = ExportSession(*data, Settings(), Options(ExportFormat::GeoPackage), dir.File("t.gpkg"));
+    EXPECT_EQ(refused.error,
+              "3 readings without a position (0, 2, 4) and 1 reading without the exported frequencies (6): nothing written");
+    ExportOptions kml = Options(ExportFormat::Kml);
+    kml.leftOut = LeftOutReadings::KeepUnlocated;
+    EXPECT_EQ(ExportSession(*data, Settings(), kml, dir.File("t.kml")).error,
+              "only GeoPackage and CSV keep readings without a position");
 }

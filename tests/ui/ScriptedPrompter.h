@@ -19,6 +19,8 @@ public:
         EXPECT_TRUE(messages.empty()) << "message never shown: " << messages.front().text;
         EXPECT_TRUE(files.empty()) << "file dialog never opened";
         EXPECT_TRUE(colours.empty()) << "colour dialog never opened";
+        EXPECT_TRUE(savedFiles.empty()) << "save dialog never opened";
+        EXPECT_TRUE(exportOptions.empty()) << "export options never asked for";
     }
 
     struct Message {
@@ -46,6 +48,15 @@ public:
         messages.push_back({std::move(text), answer, false, std::move(whileOpen)});
     }
     void ExpectFile(std::optional<std::string> path) { files.push_back(std::move(path)); }
+    void ExpectSaveFile(std::string path, int filter)
+    {
+        savedFiles.push_back(platform::SavedFile{std::move(path), filter});
+    }
+    void ExpectSaveCancelled() { savedFiles.push_back(std::nullopt); }
+    void ExpectExportOptions(std::optional<platform::ExportOptionsAnswer> answer)
+    {
+        exportOptions.push_back(std::move(answer));
+    }
     void ExpectColour(uint32_t preset, std::optional<uint32_t> chosen) { colours.push_back({preset, chosen}); }
 
     platform::PromptAnswer Ask(const std::string& text, const std::string& caption, platform::PromptButtons,
@@ -80,6 +91,28 @@ public:
         files.pop_front();
         return next;
     }
+    std::optional<platform::SavedFile> ChooseSaveFile(const platform::FileChoice& choice) override
+    {
+        lastFileChoice = choice;
+        if (savedFiles.empty()) {
+            ADD_FAILURE() << "unexpected save dialog";
+            return std::nullopt;
+        }
+        auto next = savedFiles.front();
+        savedFiles.pop_front();
+        return next;
+    }
+    std::optional<platform::ExportOptionsAnswer> ChooseExportOptions(const platform::ExportOptionsRequest& request) override
+    {
+        lastExportRequest = request;
+        if (exportOptions.empty()) {
+            ADD_FAILURE() << "unexpected export options dialog";
+            return std::nullopt;
+        }
+        auto next = exportOptions.front();
+        exportOptions.pop_front();
+        return next;
+    }
     std::optional<uint32_t> ChooseColour(uint32_t initial, platform::CustomColours&) override
     {
         if (colours.empty()) {
@@ -96,6 +129,9 @@ public:
     int open = 0; // boxes open now
     std::deque<std::optional<std::string>> files;
     std::deque<ColourAnswer> colours;
+    std::deque<std::optional<platform::SavedFile>> savedFiles;
+    std::deque<std::optional<platform::ExportOptionsAnswer>> exportOptions;
+    platform::ExportOptionsRequest lastExportRequest;
     std::string lastCaption;
     platform::PromptIcon lastIcon = platform::PromptIcon::None;
     platform::FileChoice lastFileChoice;

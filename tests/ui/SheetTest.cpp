@@ -211,33 +211,3 @@ TEST_F(SheetStateTest, PageKeysWrapAndMeasurementPagesGetTheKeys)
 }
 
 } // namespace
-
-namespace {
-
-class SheetExportTest : public SheetStateTest {};
-
-TEST_F(SheetExportTest, ExportWritesTheFormatTheExtensionNamesAndRefusesAnEmptySession)
-{
-    BeginWithReadings(kWorkMap, 0);
-    prompter.ExpectFile(dir.File("empty.tif"));
-    prompter.ExpectMessageStart("Ошибка экспорта: ");
-    Sheet().OnExport();
-    EXPECT_EQ(platform::PromptIcon::Error, prompter.lastIcon);
-    EXPECT_TRUE(testing_support::ReadFile(dir.File("empty.tif")).empty());
-
-    ScriptedSource source;
-    for (int i = 0; i < 12; ++i) // three whole profiles of four
-        ASSERT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
-    prompter.ExpectFile(dir.File("map.asc"));
-    Sheet().OnExport();
-    EXPECT_NE(std::string::npos, prompter.lastFileChoice.filter.find("*.tif"));
-    EXPECT_EQ(0, testing_support::ReadFile(dir.File("map.asc")).rfind("ncols", 0)); // an ESRI ASCII grid
-    prompter.ExpectFile(dir.File("grid")); // no extension: the default format, named so
-    Sheet().OnExport();
-    EXPECT_EQ("II*", testing_support::ReadFile(dir.File("grid.tif")).substr(0, 3)); // a little-endian TIFF
-    EXPECT_TRUE(Sheet().Data()->Modified()); // exporting is not saving
-    Send(UM_RESET_PAGES);
-    EXPECT_FALSE(Sheet().ExportAction()->isEnabled());
-}
-
-} // namespace

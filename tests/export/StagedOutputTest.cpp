@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "export/StagedOutput.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+Files Listing(const std::string& directory)
+{
+    Files files;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        files[entry.path().filename().string()] =
+            entry.is_regular_file() ? testing_support::ReadFile(entry.path().string()) : "(directory)";
+    return files;
+}
+
+// An earlier shapefile set with a spatial index the new set lacks, and a file of another set.
+const Files kEarlier{{"t.shp", "old shp"}, {"t.shx", "old shx"}, {"t.dbf", "old dbf"}, {"t.qix", "old qix"},
+                     {"other.txt", "not ours"}};
+const Files kNew{{"t.shp", "new shp"}, {"t.shx", "new shx"}, {"t.dbf", "new dbf"}, {"t.prj", "new prj"}};
+
+// Stages the new set and commits it with rename failing at call `failAt` (never when 0);
+// returns the calls made.
+int Commit(const testing_support::TempDir& dir, int failAt, bool& committed, std::string& error)
+{
+    int calls = 0;
+    StagedOutput output(dir.File("t.shp"), {"t.qix", "t.cpg"}, [&](const char* from, const char* to) {
+        if (++calls == failAt) {
+            errno = EIO;
+            return -1;
+        }
+        return std::rename(from, to);
+    });
+    EXPECT_TRUE(output.Open(error)) << error;
+    const std::string staged = std::filesystem::path(output.Path()).parent_path().string();
+    for (const auto& [name, contents] : kNew)
+        testing_support::WriteFile(staged + "/" + name, contents);
+    committed = output.Commit(error);
+    if (committed) {
+        EXPECT_EQ(output.Committed().front(), dir.File("t.shp")) << "the main file first";
+    }
+    return calls;
+}
+
+} // namespace
+
+// A failure at any rename of the commit leaves every earlier file as it was and no file of
+// the new set; without one the new set replaces the earlier one, its stale index included.
+TEST(StagedOutputTest, AFailureAtAnyRenameLeavesTheEarlierSetWhole)
+{
+    testing_support::TempDir dir;
+    for (const auto& [name, contents] : kEarlier)
+        testing_support::WriteFile(dir.File(name), contents);
+    bool committed = false;
+    std::string error;
+    const int renames = Commit(dir, 0, committed, error);
+    ASSERT_TRUE(committed) << error;
+    // Three earlier files and the index set aside, four new ones put in place.
+    EXPECT_EQ(renames, 8);
+    Files expected = kNew;
+    expected["other.txt"] = "not ours";
+    EXPECT_EQ(Listing(dir.path()), expected);
+
+    for (int failAt = 1; failAt <= renames; ++failAt) {
+        std::filesystem::remove_all(dir.path());
+        std::filesystem::create_directories(dir.path());
+        for (const auto& [name, contents] : kEarlier)
+            testing_support::WriteFile(dir.File(name), contents);
+        Commit(dir, failAt, committed, error);
+        EXPECT_FALSE(committed) << "failure at rename " << failAt;
+        EXPECT_NE(error.find("Input/output error"), std::string::npos) << error;
+        EXPECT_EQ(Listing(dir.path()), kEarlier) << "failure at rename " << failAt;
+    }
+}
+
+TEST(StagedOutputTest, ANewSetGoesInWhereThereWasNone)
+{
+    testing_support::TempDir dir;
+    bool committed = false;
+    std::string error;
+    EXPECT_EQ(Commit(dir, 0, committed, error), 4);
+    ASSERT_TRUE(committed) << error;
+    EXPECT_EQ(Listing(dir.path()), kNew);
+    for (int failAt = 1; failAt <= 4; ++failAt) {
+        std::filesystem::remove_all(dir.path());
+        std::filesystem::create_directories(dir.path());
+        Commit(dir, failAt, committed, error);
+        EXPECT_FALSE(committed);
+        EXPECT_TRUE(Listing(dir.path()).empty()) << "failure at rename " << failAt;
+    }
+}
