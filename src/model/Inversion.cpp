@@ -152,20 +152,6 @@ double FitHalfSpace(Problem& problem)
     return s.m[0];
 }
 
-// Size of the data's change when everything below `depth` in a half-space of ln σ `lnSigma`
-// is made e times more conductive, in noise units (root of the sum of squares).
-double SensitivityBelow(Problem& problem, double lnSigma, double depth)
-{
-    State s;
-    s.m = {lnSigma, lnSigma};
-    if (!problem.Evaluate(s, {depth}, true))
-        return 0;
-    double sum = 0;
-    for (size_t k = 0; k < s.residual.size(); ++k)
-        sum += s.g[2 * k + 1] * s.g[2 * k + 1];
-    return std::sqrt(sum);
-}
-
 // What the data resolve: below the depth where changing the ground by a factor e moves the
 // data by less than their noise (rms over the data), they cannot tell.
 double ResolvedSensitivity(const Data& d) { return std::sqrt(double(d.Size())); }
@@ -173,23 +159,41 @@ double ResolvedSensitivity(const Data& d) { return std::sqrt(double(d.Size())); 
 // The bottom of the layered model: twice the depth of investigation of the best-fitting
 // half-space, so that the layers reach well below what the data resolve (the frequencies,
 // the receivers' spacing, the ground's conductivity and the noise all enter through it)
-// but no deeper, where layers would only be wasted. Bracketed by doubling, then
+// but no deeper, where layers would only be wasted. Found at cuts doubling in depth, then
 // interpolated in log–log so that neighbouring stations get neighbouring bottoms. Kept
 // within 2 r1 and 200 m.
 double ChooseBottom(Problem& problem, double lnSigma, double r1)
 {
-    const double threshold = ResolvedSensitivity(problem.data());
-    double depth = 0.5, above = SensitivityBelow(problem, lnSigma, depth);
-    if (above <= threshold)
+    // One evaluation of the half-space cut at 0.5, 1, 2, … 128 m: the columns of its
+    // Jacobian summed from the bottom up are the sensitivities to all below each cut.
+    constexpr size_t kCuts = 9;
+    State s;
+    s.m.assign(kCuts + 1, lnSigma);
+    std::vector<double> thickness(kCuts), depth(kCuts);
+    for (size_t k = 0; k < kCuts; ++k) {
+        depth[k] = 0.5 * std::pow(2.0, double(k));
+        thickness[k] = k == 0 ? depth[0] : depth[k] - depth[k - 1];
+    }
+    if (!problem.Evaluate(s, thickness, true))
         return 2 * r1;
-    while (depth < 100) {
-        const double below = SensitivityBelow(problem, lnSigma, 2 * depth);
-        if (below <= threshold) {
-            const double f = below > 0 ? std::log(above / threshold) / std::log(above / below) : 0.0;
-            return std::clamp(2 * depth * std::pow(2.0, std::clamp(f, 0.0, 1.0)), 2 * r1, 200.0);
+    const double threshold = ResolvedSensitivity(problem.data());
+    const size_t rows = s.residual.size();
+    std::vector<double> column(rows, 0.0), below(kCuts);
+    for (size_t k = kCuts; k-- > 0;) {
+        double sum = 0;
+        for (size_t i = 0; i < rows; ++i) {
+            column[i] += s.g[i * (kCuts + 1) + k + 1];
+            sum += column[i] * column[i];
         }
-        above = below;
-        depth *= 2;
+        below[k] = std::sqrt(sum);
+    }
+    if (below[0] <= threshold)
+        return 2 * r1;
+    for (size_t k = 1; k < kCuts; ++k) {
+        if (below[k] > threshold)
+            continue;
+        const double f = below[k] > 0 ? std::log(below[k - 1] / threshold) / std::log(below[k - 1] / below[k]) : 0.0;
+        return std::clamp(2 * depth[k - 1] * std::pow(2.0, std::clamp(f, 0.0, 1.0)), 2 * r1, 200.0);
     }
     return 200.0;
 }

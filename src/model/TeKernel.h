@@ -29,4 +29,5 @@ private:
     std::vector<double> tr_, ti_;   // e^{−2 u_j d_j}
     std::vector<double> yr_, yi_;   // Y_j
     std::vector<double> pr_, pi_;   // ∂(w K)/∂Y_j of the backward sweep
+    std::vector<double> dr_, di_;   // each abscissa's share of ∂(w K)/∂σ_j
 };
