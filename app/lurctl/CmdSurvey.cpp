@@ -35,9 +35,11 @@ const char* const kSurveyUsage =
     "      takes --readings readings (default 20); a track takes --readings readings (default\n"
     "      200) every --interval seconds of walking (default 2), each placed where the GPS\n"
     "      says it was taken. --series asks for 14 single-frequency records per reading.\n"
-    "      The simulated instrument stands on its ground model (a buried pipe across the\n"
-    "      profiles a sixth of the way along them, and a resistive block), or on a homogeneous\n"
-    "      ground of the given resistivity; it answers at once unless --pacing (the pace of a\n"
+    "      The simulated instrument stands on its ground model (three layers: 0.02 S/m over\n"
+    "      0.2 S/m from 1 to 3 m over 0.05 S/m, with a buried pipe across the profiles a sixth\n"
+    "      of the way along them and a resistive block), or on a homogeneous ground of the\n"
+    "      given resistivity, and reads it through the full layered-earth model of the\n"
+    "      instrument; it answers at once unless --pacing (the pace of a\n"
     "      9600-baud line) or --delay (a measurement time) is given. The simulated GPS\n"
     "      receiver walks east-west lines 10 m apart over a 120 m x 60 m field, its time\n"
     "      running --time-factor times faster (default 100).\n"
@@ -170,9 +172,7 @@ std::unique_ptr<SimulatedField> StartField(SurveyPlan& plan, const CSettings& se
     options.pacing = plan.pacing;
     options.measurementDelayMs = static_cast<uint32_t>(plan.delayMs);
     if (plan.ohmMetres > 0) {
-        options.ground.background = 1.0 / plan.ohmMetres;
-        options.ground.pipeConductivity = 0;
-        options.ground.blockConductivity = options.ground.background;
+        options.ground = GroundModel::Homogeneous(1.0 / plan.ohmMetres);
     } else if (!plan.track) {
         const double stations = plan.workType == kWorkProfile ? plan.readings : double(settings.gridStations);
         options.ground = options.ground.PlacedIn((stations - 1) * settings.xStep,

@@ -11,6 +11,8 @@ const std::vector<Command>& AllCommands()
         {"read", "take one reading from an instrument", kReadUsage, RunRead},
         {"battery", "read an instrument's battery voltage", kBatteryUsage, RunBattery},
         {"render", "paint a graph of a session file as PNG", kRenderUsage, RunRender},
+        {"forward", "model the instrument over a layered ground", kForwardUsage, RunForward},
+        {"invert", "invert a session's readings for layered grounds, as CSV", kInvertUsage, RunInvert},
     };
     return commands;
 }

@@ -22,6 +22,8 @@ int RunRead(const std::vector<std::string>& args);
 int RunBattery(const std::vector<std::string>& args);
 int RunSurvey(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
+int RunForward(const std::vector<std::string>& args);
+int RunInvert(const std::vector<std::string>& args);
 // `session recover`, reached through RunSession.
 int RunSessionRecover(const std::vector<std::string>& args);
 
@@ -33,6 +35,8 @@ extern const char* const kReadUsage;
 extern const char* const kBatteryUsage;
 extern const char* const kRenderUsage;
 extern const char* const kSurveyUsage;
+extern const char* const kForwardUsage;
+extern const char* const kInvertUsage;
 
 // Reports a usage error of `command` on standard error and returns 2.
 int UsageError(const std::string& command, const std::string& message);

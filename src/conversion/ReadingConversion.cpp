@@ -79,19 +79,14 @@ double InstrumentUnits(const ConversionSettings& s, const CalibrationSet& c, con
 }
 
 double ApparentValue(const ConversionSettings& s, const CalibrationSet& c, const MeasurementRecord& r,
-                     int i, Complex z)
+                     int i, Complex pair)
 {
-    const double w = Magnitude(Scale({double(r.CurrentReal(i)), double(r.CurrentImaginary(i))}, c.CC[i]));
-    const double d = c.CC[i] * c.IA[i];
-    if (w == 0.0 || d == 0.0)
+    const auto corrected =
+        CorrectedSignal(c, {pair.re, pair.im}, {double(r.CurrentReal(i)), double(r.CurrentImaginary(i))}, i);
+    if (!corrected)
         return 0.0;
-    z = Divide(z, w);
-    const Complex u = Divide({c.XA[i], c.YA[i]}, d);
-    z = {z.re - u.re, z.im - u.im};
-    z = Product(z, {c.XP[i], c.YP[i]});
-    z = Scale(z, c.GF[i]);
     double v = 0.0;
-    if (!Component(s.signalComponent, z, v))
+    if (!Component(s.signalComponent, {corrected->real(), corrected->imag()}, v))
         return 0.0;
     const double sigma = ApparentConductivity(s, c, v, i);
     switch (s.apparentValueKind) {
@@ -122,6 +117,23 @@ double Filtered(const ConversionSettings& s, int i, double x, ValueAt valueAt)
 }
 
 } // namespace
+
+std::optional<std::complex<double>> CorrectedSignal(const CalibrationSet& c, std::complex<double> signal,
+                                                    std::complex<double> current, int i)
+{
+    if (!ValidIndex(i))
+        return std::nullopt;
+    const double w = Magnitude(Scale({current.real(), current.imag()}, c.CC[i]));
+    const double d = c.CC[i] * c.IA[i];
+    if (w == 0.0 || d == 0.0)
+        return std::nullopt;
+    Complex z = Divide({signal.real(), signal.imag()}, w);
+    const Complex u = Divide({c.XA[i], c.YA[i]}, d);
+    z = {z.re - u.re, z.im - u.im};
+    z = Product(z, {c.XP[i], c.YP[i]});
+    z = Scale(z, c.GF[i]);
+    return std::complex<double>(z.re, z.im);
+}
 
 double ConvertReading(const ConversionSettings& s, const CalibrationSet& c, const MeasurementRecord& r, int i)
 {

@@ -1,5 +1,7 @@
 #pragma once
 #include <array>
+#include <complex>
+#include <optional>
 
 #include "conversion/ConversionSettings.h"
 #include "survey/Calibration.h"
@@ -12,6 +14,13 @@
 // Value of frequency i of one record, unfiltered.
 double ConvertReading(const ConversionSettings& settings, const CalibrationSet& calibration,
                       const MeasurementRecord& record, int i);
+
+// The corrected signal Z of frequency i that apparent values are computed from (quadrature
+// real, in-phase imaginary): the signal pair divided by the magnitude of the current pair
+// scaled by CC, less the undercompensation measured in air, times the phase correction and
+// GF. Nothing when the current, CC·IA or i leaves it undefined.
+std::optional<std::complex<double>> CorrectedSignal(const CalibrationSet& calibration, std::complex<double> signal,
+                                                    std::complex<double> current, int i);
 
 // Inverts the two-receiver induction model for component value v at frequency i; S/m.
 double ApparentConductivity(const ConversionSettings& settings, const CalibrationSet& calibration,

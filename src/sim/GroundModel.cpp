@@ -2,12 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 
 namespace {
-
-constexpr int kDepthSteps = 200;
-constexpr double kDepthReach = 5.0; // in units of the pseudo-depth
 
 int32_t To24Bit(double value)
 {
@@ -17,7 +13,20 @@ int32_t To24Bit(double value)
     return static_cast<int32_t>(clamped);
 }
 
+// Where the pipe adds less than this share of the background, the column is plain.
+constexpr double kPipeReach = 1e-9;
+
 } // namespace
+
+GroundModel GroundModel::Homogeneous(double conductivity)
+{
+    GroundModel ground;
+    ground.background = HalfSpace(conductivity);
+    ground.pipeConductivity = 0;
+    ground.blockConductivity = conductivity;
+    ground.blockX1 = ground.blockX0 - 1; // no block
+    return ground;
+}
 
 GroundModel GroundModel::PlacedIn(double width, double height) const
 {
@@ -34,7 +43,7 @@ GroundModel GroundModel::PlacedIn(double width, double height) const
 
 double GroundModel::Conductivity(double x, double y, double z) const
 {
-    double sigma = background;
+    double sigma = background.ConductivityAt(z);
     if (x >= blockX0 && x <= blockX1 && y >= blockY0 && y <= blockY1 && z >= blockTop && z <= blockBottom)
         sigma = blockConductivity;
     double dx = x - pipeX;
@@ -44,48 +53,55 @@ double GroundModel::Conductivity(double x, double y, double z) const
     return sigma;
 }
 
-double GroundModel::ApparentConductivity(const CalibrationSet& calibration, int i, double x, double y) const
+LayeredEarth GroundModel::EarthBelow(double x, double y) const
 {
-    size_t index = static_cast<size_t>(std::clamp(i, 0, kFrequencyCount - 1));
-    double ratio = calibration.F[index] > 0 ? calibration.F[0] / calibration.F[index] : 1.0;
-    double delta = depthScale * std::sqrt(std::max(ratio, 0.0));
-    if (!(delta > 0))
-        return Conductivity(x, y, 0);
-    // Midpoint rule over [0, reach·δ], normalised by the weight actually covered.
-    double step = kDepthReach * delta / kDepthSteps;
-    double sum = 0, weight = 0;
-    for (int k = 0; k < kDepthSteps; ++k) {
-        double z = (k + 0.5) * step;
-        double w = std::exp(-z / delta);
-        sum += w * Conductivity(x, y, z);
-        weight += w;
-    }
-    return sum / weight;
+    const double dx = x - pipeX;
+    const double lowest = *std::min_element(background.conductivity.begin(), background.conductivity.end());
+    const bool pipe = pipeRadius > 0 && pipeConductivity > 0 &&
+                      pipeConductivity * std::exp(-dx * dx / (pipeRadius * pipeRadius)) > kPipeReach * lowest;
+    const bool block = x >= blockX0 && x <= blockX1 && y >= blockY0 && y <= blockY1;
+    if (!pipe && !block)
+        return background;
+    LayeredEarth earth;
+    auto add = [&](double sigma, double thickness) {
+        if (!earth.conductivity.empty() &&
+            std::fabs(sigma - earth.conductivity.back()) <= kPipeReach * earth.conductivity.back()) {
+            earth.thickness.back() += thickness;
+            return;
+        }
+        earth.conductivity.push_back(sigma);
+        earth.thickness.push_back(thickness);
+    };
+    double z = 0;
+    for (; z < 10 - 1e-9; z += 0.25)
+        add(Conductivity(x, y, z + 0.125), 0.25);
+    for (; z < 30 - 1e-9; z += 1)
+        add(Conductivity(x, y, z + 0.5), 1);
+    add(Conductivity(x, y, 1e6), 0);
+    earth.thickness.pop_back(); // the last layer reaches down without end
+    return earth;
 }
 
-ChannelValues SimulatedChannel(const CalibrationSet& c, int i, double sigma)
+double SimulatedUnit(const CalibrationSet& c, int i)
+{
+    const size_t n = static_cast<size_t>(std::clamp(i, 0, kFrequencyCount - 1));
+    const double current = c.CC[n] * c.IA[n];
+    return current != 0 ? std::hypot(c.XP[n], c.YP[n]) * c.GF[n] / current : 0.0;
+}
+
+ChannelValues SimulatedChannel(const CalibrationSet& c, int i, std::complex<double> response)
 {
     size_t n = static_cast<size_t>(std::clamp(i, 0, kFrequencyCount - 1));
-    const double pi = 2 * std::acos(0.0);
-    const double mu0 = 4 * pi * 1e-7;
-    const double omega = 2 * pi * 1000 * c.F[n];
-    const double k1 = c.r1 != 0 && c.r2 != 0
-                          ? (c.M2[n] / c.r2 - c.M1[n] / c.r1) * std::pow(c.rt * omega * mu0, 2) * c.nt * 0.0625
-                          : 0.0;
-    const double k2 = std::pow(omega * mu0, 2.5) * c.nt * c.rt * c.rt / (15 * std::sqrt(2.0)) * (c.M2[n] - c.M1[n]);
-    if (!(sigma > 0) || !std::isfinite(sigma))
-        sigma = 0;
-    // What the conversion finds after all its corrections.
-    std::complex<double> response(k1 * sigma, -k2 * std::pow(sigma, 1.5));
-
-    // The conversion computes ((Z / |W|) − U / (CC·IU)) · P · GF with W = current · CC.
+    if (!std::isfinite(response.real()) || !std::isfinite(response.imag()))
+        response = 0;
+    // The conversion computes ((S / |W|) − U / (CC·IU)) · P · GF with W = current · CC.
     // With the current equal to the air measurement's, |W| = CC·IU and
-    // Z = U + CC·IU · response / (P · GF).
+    // S = U + CC·IU · Z / (P · GF).
     const double currentScale = c.CC[n] * c.IA[n];
     const std::complex<double> phase(c.XP[n], c.YP[n]);
     const std::complex<double> under(c.XA[n], c.YA[n]);
-    std::complex<double> z = under;
+    std::complex<double> s = under;
     if (phase != 0.0 && c.GF[n] != 0)
-        z += currentScale * response / (phase * c.GF[n]);
-    return {To24Bit(z.real() * 128), To24Bit(z.imag() * 128), To24Bit(c.IA[n]), 0};
+        s += currentScale * response / (phase * c.GF[n]);
+    return {To24Bit(s.real() * 128), To24Bit(s.imag() * 128), To24Bit(c.IA[n]), 0};
 }

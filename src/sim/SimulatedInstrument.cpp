@@ -27,7 +27,7 @@ void Put24(std::vector<uint8_t>& reply, size_t offset, int32_t value)
 } // namespace
 
 SimulatedInstrument::SimulatedInstrument(InstrumentOptions options, CalibrationSet calibration)
-    : options_(options), calibration_(std::move(calibration))
+    : options_(options), calibration_(std::move(calibration)), model_(calibration_), random_(options.noise.seed)
 {
 }
 
@@ -98,13 +98,27 @@ std::vector<uint8_t> SimulatedInstrument::Reading(uint16_t mask)
     std::vector<uint8_t> reply(frames::kReadingReplySize, 0);
     auto [x, y] = position_ ? *position_ : WalkPosition(readings_);
     if (!options_.faults.emptyReply) {
+        // The full model of the ground below, as the instrument measures it; a ground the
+        // model cannot compute reads as no ground at all.
+        FrequencyMask used{};
+        for (int i = 0; i < kFrequencyCount; ++i)
+            used[size_t(i)] = (mask >> i & 1) != 0;
+        ModelResponse z{};
+        model_.Evaluate(options_.ground.EarthBelow(x, y), used, z);
+        std::normal_distribution<double> gauss;
+        const InstrumentNoise& noise = options_.noise;
         for (int i = 0; i < kFrequencyCount; ++i) {
-            if (!(mask >> i & 1))
+            if (!used[size_t(i)])
                 continue;
-            double sigma = options_.ground.ApparentConductivity(calibration_, i, x, y);
-            ChannelValues values = SimulatedChannel(calibration_, i, sigma);
-            for (size_t v = 0; v < 4; ++v)
-                Put24(reply, 12 * static_cast<size_t>(i) + 3 * v, values[v]);
+            std::complex<double> v = z[size_t(i)];
+            if (noise.relative > 0 || noise.units > 0) {
+                const double unit = noise.units * SimulatedUnit(calibration_, i);
+                v += std::complex<double>(std::hypot(noise.relative * v.real(), unit) * gauss(random_),
+                                          std::hypot(noise.relative * v.imag(), unit) * gauss(random_));
+            }
+            ChannelValues values = SimulatedChannel(calibration_, i, v);
+            for (size_t k = 0; k < 4; ++k)
+                Put24(reply, 12 * static_cast<size_t>(i) + 3 * k, values[k]);
         }
         reply[168] = static_cast<uint8_t>(mask & 0xFF);
         reply[169] = static_cast<uint8_t>(mask >> 8);
@@ -129,10 +143,10 @@ std::vector<uint8_t> SimulatedInstrument::Deliver(std::vector<uint8_t> reply)
         return reply;
     std::vector<uint8_t> out;
     for (size_t k = 0; k < faults.garbageBeforeReply; ++k) {
-        noise_ ^= noise_ << 13;
-        noise_ ^= noise_ >> 17;
-        noise_ ^= noise_ << 5;
-        out.push_back(static_cast<uint8_t>(noise_));
+        garbage_ ^= garbage_ << 13;
+        garbage_ ^= garbage_ >> 17;
+        garbage_ ^= garbage_ << 5;
+        out.push_back(static_cast<uint8_t>(garbage_));
     }
     out.insert(out.end(), reply.begin(), reply.end());
     return out;

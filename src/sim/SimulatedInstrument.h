@@ -2,8 +2,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <vector>
 
+#include "model/ForwardModel.h"
 #include "sim/GroundModel.h"
 #include "survey/Calibration.h"
 
@@ -26,6 +28,15 @@ struct SurveyWalk {
     double yStep = 10.0;
 };
 
+// Gaussian noise on the corrected signal of each reading, on its quadrature and in-phase
+// parts separately: `relative` of the part's value and `units` of the instrument's
+// resolution, from a generator seeded with `seed`.
+struct InstrumentNoise {
+    double relative = 0;
+    double units = 0;
+    uint32_t seed = 1;
+};
+
 struct InstrumentOptions {
     uint8_t serial = 9;
     uint16_t batteryCentivolts = 410;
@@ -33,6 +44,7 @@ struct InstrumentOptions {
     bool pacing = false;             // send replies at the pace of a 9600-baud line
     SurveyWalk walk;
     GroundModel ground;
+    InstrumentNoise noise;
     InstrumentFaults faults;
 };
 
@@ -65,10 +77,12 @@ private:
 
     InstrumentOptions options_;
     CalibrationSet calibration_;
+    ForwardModel model_;
+    std::mt19937 random_;
     std::vector<uint8_t> pending_;
     std::optional<std::pair<double, double>> position_;
     uint32_t readings_ = 0;
     bool vanished_ = false;
     uint32_t commands_ = 0;
-    uint32_t noise_ = 0x2545F491;
+    uint32_t garbage_ = 0x2545F491;
 };

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "Lurctl.h"
+#include "model/ForwardModel.h"
 #include "platform/CodePage.h"
 #include "session/SessionFile.h"
 #include "support/SettingsFixture.h"
@@ -119,4 +120,65 @@ TEST_F(LurctlTest, RefusalsGiveAStatusAndTheRealReason)
         EXPECT_FALSE(std::filesystem::exists(dir.File("refused.png"))) << c.arguments;
     }
     EXPECT_TRUE(std::filesystem::is_empty(config.path())); // nothing written into the configuration
+}
+
+// forward prints the model for each frequency of the installed set: the built-in one here.
+TEST_F(LurctlTest, ForwardPrintsTheModelAtEachFrequency)
+{
+    const LurctlResult r = Lurctl(config, "forward --model 0.02:1,0.2:2,0.05 --height 0.5", "/dev/null");
+    ASSERT_EQ(r.status, 0);
+    ForwardModel model(BuiltInCalibrationSet(), 0.5);
+    ModelResponse z{};
+    ASSERT_TRUE(model.Evaluate({{0.02, 0.2, 0.05}, {1, 2}}, kAllFrequencies, z));
+    std::istringstream lines(r.out);
+    for (int i = 0; i < kFrequencyCount; ++i) {
+        double f = 0, quadrature = 0, inphase = 0;
+        ASSERT_TRUE(lines >> f >> quadrature >> inphase) << r.out;
+        EXPECT_DOUBLE_EQ(f, BuiltInCalibrationSet().F[size_t(i)]);
+        EXPECT_NEAR(quadrature, z[size_t(i)].real(), 1e-8 * std::fabs(z[size_t(i)].real()));
+        EXPECT_NEAR(inphase, z[size_t(i)].imag(), 1e-8 * std::fabs(z[size_t(i)].imag()));
+    }
+    EXPECT_EQ(Lines(r.out), 14u);
+    for (const char* bad : {"", "--model", "--model 0.02:1", "--model 0.02,0.1", "--model -1", "--model 1 --height -2",
+                            "--model 1 --height x", "--model 1 extra"}) {
+        const LurctlResult refused = Lurctl(config, std::string("forward ") + bad);
+        EXPECT_EQ(refused.status, 2) << bad;
+        EXPECT_NE(refused.out.find("lurctl forward"), std::string::npos) << bad << ": " << refused.out;
+    }
+}
+
+TEST_F(LurctlTest, InvertWritesOneRowPerStationWithItsLayers)
+{
+    const std::string survey = SurveyFile();
+    const std::string out = dir.File("layers.csv");
+    LurctlResult r = Lurctl(config, "invert " + survey + " --profile 1 --layers 20 --noise 0.05,2 --out " + out);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("inverted 20 of 20 stations"), std::string::npos) << r.out;
+    const std::string csv = ReadFile(out);
+    EXPECT_EQ(csv.substr(0, csv.find('\n')).find("index,profile,station,x_m,y_m,status,chi2,doi_m,bottom_m,top_1_m"), 0u);
+    const auto rows = CsvRows(csv);
+    ASSERT_EQ(rows.size(), 20u);
+    for (size_t k = 0; k < rows.size(); ++k) {
+        ASSERT_EQ(rows[k].size(), 9u + 2 * 20) << k;
+        EXPECT_EQ(rows[k][1], "1");
+        EXPECT_EQ(rows[k][2], std::to_string(19 - k)) << "odd profiles are walked backwards";
+        EXPECT_DOUBLE_EQ(std::stod(rows[k][3]), 2.0 * double(19 - k));
+        EXPECT_EQ(rows[k][5], "ok");
+        EXPECT_EQ(rows[k][9], "0.0000") << "the first layer starts at the surface";
+        EXPECT_GT(std::stod(rows[k][9 + 20]), 0.0);
+    }
+    // A track keeps its positions; a track has no profiles.
+    const std::string track = Saved(*testing_support::GroundTrack(Settings(), 12), "track.lur");
+    ASSERT_EQ(Lurctl(config, "invert " + track + " --out " + out).status, 0);
+    EXPECT_EQ(CsvRows(ReadFile(out)).size(), 12u);
+    EXPECT_EQ(ReadFile(out).find("index,latitude,longitude,east_m,north_m,status"), 0u);
+    for (const std::string& bad : {"invert " + track + " --profile 0 --out " + out, "invert " + survey,
+                                  "invert " + survey + " --layers 12 --out " + out,
+                                  "invert " + survey + " --noise 0.1 --out " + out,
+                                  "invert " + survey + " --noise 0,0 --out " + out,
+                                  "invert " + survey + " --profile 6 --out " + out}) {
+        const LurctlResult refused = Lurctl(config, bad);
+        EXPECT_EQ(refused.status, 2) << bad << ": " << refused.out;
+    }
+    EXPECT_EQ(Lurctl(config, "invert " + dir.File("missing.lur") + " --out " + out).status, 1);
 }

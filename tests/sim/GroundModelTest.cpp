@@ -1,92 +1,98 @@
-// The simulated ground and the raw values that stand for it: read back through the program's
-// apparent-value conversion, they must give the conductivity they were made from.
+// The simulated ground and the raw values that stand for it: read back through the
+// program's conversion they must give the instrument model's signal, and the layers under
+// each station must carry the bodies where they are.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "conversion/ReadingConversion.h"
+#include "model/ForwardModel.h"
 #include "sim/GroundModel.h"
 #include "sim/SimulatedInstrument.h"
 
 namespace {
 
-// Frequency i alone, as the instrument lays it out: 24-bit big-endian values in block i.
-double Apparent(const CalibrationSet& c, int i, ChannelValues raw, int component)
+std::optional<std::complex<double>> ReadBack(const CalibrationSet& c, int i, ChannelValues raw)
 {
-    std::vector<uint8_t> reply(176);
-    for (size_t v = 0; v < 4; ++v)
-        for (size_t b = 0; b < 3; ++b)
-            reply[size_t(i) * 12 + v * 3 + b] = uint8_t(raw[v] >> (16 - 8 * b));
-    reply[168 + size_t(i) / 8] = uint8_t(1 << (i % 8));
-    MeasurementRecord record;
-    record.StoreReply(reply.data());
-    ConversionSettings s;
-    s.unitMeasure = 1;
-    s.signalComponent = component;
-    s.normalizeToCurrent = s.subtractUndercompensation = s.phaseEqualization = 1;
-    s.apparentValueKind = 2; // S/m
-    return ConvertReading(s, c, record, i);
+    return CorrectedSignal(c, {double(raw[0] >> 7), double(raw[1] >> 7)}, {double(raw[2]), double(raw[3])}, i);
 }
 
-TEST(SimulatedChannel, ConvertsBackToItsConductivityInEveryComponent)
+ModelResponse Response(const LayeredEarth& earth)
 {
-    const CalibrationSet& c = BuiltInCalibrationSet();
-    for (double sigma : {0.002, 0.02, 0.2})
-        for (int i = 0; i < kFrequencyCount; ++i)
-            for (int component : {0, 1, 2}) {
-                SCOPED_TRACE(testing::Message() << "sigma " << sigma << " i " << i << " component " << component);
-                const ChannelValues raw = SimulatedChannel(c, i, sigma);
-                const double got = Apparent(c, i, raw, component);
-                // One quantum of the signal (the low 7 bits are dropped) either way, and rounding.
-                double quantum = 0;
-                for (size_t v : {0u, 1u})
-                    for (int step : {-128, 128}) {
-                        ChannelValues moved = raw;
-                        moved[v] += step;
-                        quantum = std::max(quantum, std::abs(Apparent(c, i, moved, component) - got));
-                    }
-                EXPECT_NEAR(got, sigma, 1.5 * quantum + 1e-9);
-            }
+    ForwardModel model(BuiltInCalibrationSet());
+    ModelResponse z{};
+    EXPECT_TRUE(model.Evaluate(earth, kAllFrequencies, z));
+    return z;
 }
 
-TEST(SimulatedChannel, HighFrequenciesResolveWellAndValuesStayIn24Bits)
+TEST(SimulatedChannel, ReadsBackAsItsSignalWithinOneUnit)
 {
     const CalibrationSet& c = BuiltInCalibrationSet();
-    EXPECT_NEAR(Apparent(c, 13, SimulatedChannel(c, 13, 0.02), 1), 0.02, 0.0002);
-    EXPECT_NEAR(Apparent(c, 13, SimulatedChannel(c, 13, 0.02), 0), 0.02, 0.0002);
-    ChannelValues raw = SimulatedChannel(c, 0, 0.02); // the current is the air measurement's
+    for (const LayeredEarth& earth : {HalfSpace(0.002), GroundModel{}.background, HalfSpace(0.5)}) {
+        const ModelResponse z = Response(earth);
+        for (int i = 0; i < kFrequencyCount; ++i) {
+            SCOPED_TRACE(testing::Message() << "frequency " << i << " top " << earth.conductivity[0]);
+            const auto back = ReadBack(c, i, SimulatedChannel(c, i, z[size_t(i)]));
+            ASSERT_TRUE(back);
+            // The shift drops up to one unit of each part, and rounding half a step of 128.
+            EXPECT_LT(std::abs(*back - z[size_t(i)]), 1.5 * std::sqrt(2.0) * SimulatedUnit(c, i));
+        }
+    }
+    // At the highest frequency the signal is hundreds of units: apparent values come back.
+    ConversionSettings quadrature;
+    quadrature.signalComponent = 1;
+    const ModelResponse low = Response(HalfSpace(0.02));
+    const auto back = ReadBack(c, 13, SimulatedChannel(c, 13, low[13]));
+    const double modelled = ApparentConductivity(quadrature, c, low[13].real(), 13);
+    EXPECT_NEAR(ApparentConductivity(quadrature, c, back->real(), 13), modelled, 0.005 * modelled);
+}
+
+TEST(SimulatedChannel, ValuesStayIn24BitsAndNonsenseReadsAsNoGround)
+{
+    const CalibrationSet& c = BuiltInCalibrationSet();
+    ChannelValues raw = SimulatedChannel(c, 0, {1e-8, -1e-9}); // the current is the air measurement's
     EXPECT_EQ(raw[2], 33428);
     EXPECT_EQ(raw[3], 0);
-    for (int32_t v : SimulatedChannel(c, 13, 1e9)) {
+    for (int32_t v : SimulatedChannel(c, 13, {1e9, -1e9})) {
         EXPECT_LE(v, 8388607);
         EXPECT_GE(v, -8388608);
     }
-    // Nonsense in gives the plain undercompensation, not garbage.
-    EXPECT_EQ(SimulatedChannel(c, 3, std::nan(""))[0] >> 7, -148);
-    CalibrationSet noGeometry = c;
-    noGeometry.r1 = 0;
-    EXPECT_EQ(SimulatedChannel(noGeometry, 3, 0.02)[0] >> 7, -148);
+    EXPECT_EQ(SimulatedChannel(c, 3, {std::nan(""), 0})[0] >> 7, -148); // the plain undercompensation
+    EXPECT_NEAR(SimulatedUnit(c, 0), 4.02e-9, 0.01e-9);
 }
 
-// Background far away; the pipe raises every frequency above it; the block, deep, shows at
-// low frequencies only (frequency 0 senses around 10 m, 13 around 1 m).
-TEST(GroundModel, BodiesShowWhereAndHowDeepTheyAre)
+TEST(GroundModel, BodiesChangeTheLayersWhereAndHowDeepTheyAre)
 {
-    GroundModel ground;
-    const CalibrationSet& c = BuiltInCalibrationSet();
-    for (int i = 0; i < kFrequencyCount; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_NEAR(ground.ApparentConductivity(c, i, 200, 200), ground.background, 1e-12);
-        const double over = ground.ApparentConductivity(c, i, ground.pipeX, 100);
-        const double beside = ground.ApparentConductivity(c, i, ground.pipeX + 6, 100);
-        EXPECT_GT(over, beside);
-        EXPECT_GT(beside, ground.background - 1e-12);
-    }
-    ground.pipeConductivity = 0;
-    EXPECT_LT(ground.ApparentConductivity(c, 0, 50, 15), 0.6 * ground.background);
-    EXPECT_NEAR(ground.ApparentConductivity(c, 13, 50, 15), ground.background, 0.05 * ground.background);
-    EXPECT_DOUBLE_EQ(ground.Conductivity(50, 15, 10), ground.blockConductivity);
-    EXPECT_DOUBLE_EQ(ground.Conductivity(50, 40, 10), ground.background);
+    const GroundModel ground;
+    // Far from the bodies: the three layers, as they are.
+    const LayeredEarth plain = ground.EarthBelow(90, 50);
+    EXPECT_EQ(plain.conductivity, ground.background.conductivity);
+    EXPECT_EQ(plain.thickness, ground.background.thickness);
+    // Over the pipe: more conductive round its depth, the background far below it.
+    const LayeredEarth overPipe = ground.EarthBelow(ground.pipeX, 50);
+    EXPECT_NEAR(overPipe.ConductivityAt(2.9), 0.2 + ground.pipeConductivity, 0.01);
+    EXPECT_NEAR(overPipe.ConductivityAt(0.1), 0.02 + std::exp(-2.875 * 2.875 / 4), 1e-9); // 0.25 m slices
+    EXPECT_NEAR(overPipe.ConductivityAt(40), 0.05, 1e-9);
+    EXPECT_TRUE(overPipe.Problem().empty());
+    // Over the block: resistive from 5 to 25 m, untouched above.
+    const LayeredEarth overBlock = ground.EarthBelow(50, 15);
+    EXPECT_DOUBLE_EQ(overBlock.ConductivityAt(10), ground.blockConductivity);
+    EXPECT_DOUBLE_EQ(overBlock.ConductivityAt(2), 0.2);
+    EXPECT_DOUBLE_EQ(overBlock.ConductivityAt(28), 0.05);
+
+    // What the instrument reads: the pipe changes every frequency by much; the deep block
+    // lowers the low frequencies, which reach it, far more than the high ones.
+    const ModelResponse background = Response(plain), pipe = Response(overPipe), block = Response(overBlock);
+    for (size_t i = 0; i < size_t(kFrequencyCount); ++i)
+        EXPECT_GT(std::abs(pipe[i] - background[i]), 0.2 * std::abs(background[i])) << i;
+    const double lowChange = 1 - block[0].real() / background[0].real();
+    const double highChange = 1 - block[13].real() / background[13].real();
+    EXPECT_GT(lowChange, 0.05);
+    EXPECT_GT(lowChange, 5 * std::fabs(highChange));
+
+    const GroundModel uniform = GroundModel::Homogeneous(0.1);
+    EXPECT_EQ(uniform.EarthBelow(uniform.pipeX, 10).Layers(), 1u);
+    EXPECT_EQ(uniform.EarthBelow(50, 15).Layers(), 1u);
 }
 
 } // namespace

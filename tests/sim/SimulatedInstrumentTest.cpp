@@ -2,8 +2,10 @@
 // fault-injection tests and lursim's users rely on each fault looking as it is named.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
+#include "conversion/ReadingConversion.h"
 #include "sim/SimulatedInstrument.h"
 
 namespace {
@@ -93,6 +95,42 @@ TEST(SimulatedInstrument, FaultsShowAsNamed)
         SimulatedInstrument instrument(options, BuiltInCalibrationSet());
         c.check(instrument);
     }
+}
+
+// The quadrature of the highest frequency of `n` readings at one place.
+std::vector<double> HighestQuadrature(SimulatedInstrument& instrument, int n)
+{
+    std::vector<double> values;
+    instrument.SetPosition(std::make_pair(90.0, 50.0));
+    for (int k = 0; k < n; ++k) {
+        const Bytes reply = Send(instrument, kSeries).at(0);
+        MeasurementRecord record;
+        record.StoreReply(reply.data());
+        const auto z = CorrectedSignal(BuiltInCalibrationSet(), {double(record.SignalQuadrature(13)), double(record.SignalInphase(13))},
+                                       {double(record.CurrentReal(13)), double(record.CurrentImaginary(13))}, 13);
+        values.push_back(z ? z->real() : 0.0);
+    }
+    return values;
+}
+
+TEST(SimulatedInstrument, NoiseIsAsLargeAsAsked)
+{
+    SimulatedInstrument quiet(InstrumentOptions{}, BuiltInCalibrationSet());
+    const std::vector<double> same = HighestQuadrature(quiet, 3);
+    EXPECT_EQ(same[0], same[1]);
+    EXPECT_EQ(same[1], same[2]);
+
+    InstrumentOptions options;
+    options.noise.relative = 0.02;
+    SimulatedInstrument noisy(options, BuiltInCalibrationSet());
+    const std::vector<double> values = HighestQuadrature(noisy, 400);
+    double mean = 0, square = 0;
+    for (double v : values)
+        mean += v / double(values.size());
+    for (double v : values)
+        square += (v - mean) * (v - mean) / double(values.size() - 1);
+    EXPECT_NEAR(std::sqrt(square) / std::fabs(mean), 0.02, 0.003);
+    EXPECT_NEAR(mean, same[0], 0.005 * std::fabs(same[0]));
 }
 
 } // namespace
