@@ -2,12 +2,13 @@
 # Mutation testing of src/: a seeded sample of single mutations (relational or equality operator
 # swapped, + and - swapped, a constant off by one, a condition negated, a statement removed), each
 # built incrementally in build/mutants and run against the whole suite with a time limit.
-# Usage: scripts/mutants.sh [--sample N] [--seed S] [--list]
+# Usage: scripts/mutants.sh [--sample N] [--seed S] [--list] [--only PATH...]
 # The libraries are built shared and executables are not relinked when only a library changed, so a
 # mutant in a source file costs one compile, one library link and a run of the suite.
 # A mutant is identified by file name, line text and mutation, not by line number, so the same seed
 # picks the same mutants after unrelated edits or moves. The tree is restored after every mutant,
-# also when interrupted. --list prints the sample without building.
+# also when interrupted. --list prints the sample without building; --only samples the files
+# under the given paths (the files a change touched, say).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exec python3 - "$@" <<'PY'
@@ -17,6 +18,7 @@ ap = argparse.ArgumentParser(prog="mutants.sh")
 ap.add_argument("--sample", type=int, default=100)
 ap.add_argument("--seed", default="1")
 ap.add_argument("--list", action="store_true")
+ap.add_argument("--only", nargs="*", default=[])
 args = ap.parse_args()
 build = pathlib.Path(os.environ.get("MUTANTS_BUILD", "build/mutants"))
 jobs = os.environ.get("JOBS", str(os.cpu_count()))
@@ -71,6 +73,8 @@ def mutations(line, previous):
 def candidates():
     for path in sorted(pathlib.Path("src").rglob("*")):
         if path.suffix not in (".cpp", ".h"):
+            continue
+        if args.only and not any(str(path).startswith(p.rstrip("/")) for p in args.only):
             continue
         seen, previous = {}, "{"
         for number, line in enumerate(path.read_text().splitlines(keepends=True), 1):

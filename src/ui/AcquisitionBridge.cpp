@@ -2,38 +2,19 @@
 
 #include <QCoreApplication>
 #include <QTimerEvent>
-#include <atomic>
 
 #include "acquisition/AcquisitionEngine.h"
+#include "ui/CrossThreadEvent.h"
 
 namespace {
 
-// Made on the worker thread, read on the UI thread.
-class ExchangeDoneEvent final : public QEvent {
-public:
-    explicit ExchangeDoneEvent(const ExchangeResult& result)
-        : QEvent(static_cast<QEvent::Type>(AcquisitionBridge::kExchangeDoneEvent)), result_(result)
-    {
-        published_.store(true, std::memory_order_release);
-    }
-    // The acquire pairs with the release above: Qt's queue orders the two threads too, but
-    // its locks are out of the thread sanitizer's sight, and this is not.
-    const ExchangeResult& Result() const
-    {
-        published_.load(std::memory_order_acquire);
-        return result_;
-    }
-
-private:
-    ExchangeResult result_;
-    std::atomic<bool> published_{false};
-};
+using ExchangeDoneEvent = CrossThreadEvent<ExchangeResult>;
 
 } // namespace
 
 void AcquisitionBridge::Post(const ExchangeResult& result)
 {
-    QCoreApplication::postEvent(this, new ExchangeDoneEvent(result));
+    QCoreApplication::postEvent(this, new ExchangeDoneEvent(static_cast<QEvent::Type>(kExchangeDoneEvent), result));
 }
 
 void AcquisitionBridge::Arm(uint32_t ms)
@@ -51,7 +32,7 @@ bool AcquisitionBridge::event(QEvent* event)
     if (event->type() != static_cast<QEvent::Type>(kExchangeDoneEvent))
         return QObject::event(event);
     if (engine_ != nullptr)
-        engine_->Deliver(static_cast<ExchangeDoneEvent*>(event)->Result());
+        engine_->Deliver(static_cast<ExchangeDoneEvent*>(event)->Value());
     return true;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <QEvent>
-#include <atomic>
 #include <cstdint>
 
 #include "gps/MessagePoster.h"
+#include "ui/CrossThreadEvent.h"
 
 // Private window messages of the sheet (values fixed); the GPS ones are in MessagePoster.h.
 constexpr uint32_t UM_BEGIN_WORK = 0x2341;
@@ -26,24 +26,13 @@ public:
     uintptr_t wParam;
 };
 
-// A GPS position message posted by the reader thread, carrying its fix by value; made on
-// that thread, read on the UI thread.
-class PositionEvent : public QEvent {
+// A GPS position message posted by the reader thread, carrying its fix by value; its type is
+// the message value.
+class PositionEvent : public CrossThreadEvent<PositionMessage> {
 public:
     explicit PositionEvent(const PositionMessage& message)
-        : QEvent(static_cast<QEvent::Type>(message.message)), message_(message)
+        : CrossThreadEvent(static_cast<QEvent::Type>(message.message), message)
     {
-        published_.store(true, std::memory_order_release);
     }
-    // The acquire pairs with the release above, where the thread sanitizer can see it (Qt's
-    // own queue locks order the threads out of its sight).
-    const PositionMessage& Message() const
-    {
-        published_.load(std::memory_order_acquire);
-        return message_;
-    }
-
-private:
-    PositionMessage message_;
-    std::atomic<bool> published_{false};
+    const PositionMessage& Message() const { return Value(); }
 };

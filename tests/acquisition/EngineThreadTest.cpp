@@ -34,8 +34,10 @@ protected:
         ASSERT_TRUE(gpsLine.Create());
         ports.SetOverride(uint32_t(Settings().btInboundPort), simulator.DevicePath());
         ports.SetOverride(uint32_t(Settings().btOutboundPort), gpsLine.SlavePath());
-        queue.SetEngine(&engine);
-        engine.SetListener(&log);
+        // After the settings of this test exist: the engine keeps them.
+        engine = std::make_unique<AcquisitionEngine>(AcquisitionParts{Settings(), worker, queue, ports, &gps});
+        queue.SetEngine(engine.get());
+        engine->SetListener(&log);
         std::string error;
         ASSERT_TRUE(worker.Start(error)) << error;
     }
@@ -43,6 +45,8 @@ protected:
     {
         reader.Stop();
         simulator.Stop();
+        queue.SetEngine(nullptr);
+        engine.reset();
         SettingsTest::TearDown();
     }
     void BeginWork(int32_t workType)
@@ -53,7 +57,7 @@ protected:
         auto work = std::make_unique<WorkSession>(Settings(), dir.File("journal"));
         work->Begin();
         work->ConnectPositions(positions, 1);
-        ASSERT_TRUE(engine.SetWork(std::move(work)));
+        ASSERT_TRUE(engine->SetWork(std::move(work)));
     }
     // Runs the owner queue until `done`; false when it never came.
     template <class Done> bool RunUntil(Done done)
@@ -75,7 +79,7 @@ protected:
         if (::write(gpsLine.MasterFd(), rmc.data(), rmc.size()) != static_cast<ssize_t>(rmc.size()))
             return false;
         return RunUntil([&] {
-            if (TrackDataSet* track = engine.Work()->Track(); track && track->HasLiveFix() &&
+            if (TrackDataSet* track = engine->Work()->Track(); track && track->HasLiveFix() &&
                                                               track->CurrentFix().latitude != lastLatitude) {
                 lastLatitude = track->CurrentFix().latitude;
                 ++fixes;
@@ -97,8 +101,8 @@ protected:
     CInstrument instrument{InstrumentLinks{instrumentPort, gpsPort, platform::SystemTicks()}};
     InstrumentExchanger exchanger{instrument, instrumentPort};
     GpsSide gps{reader, gpsPort, nullptr};
-    AcquisitionEngine engine{AcquisitionParts{Settings(), worker, queue, ports, &gps}};
     InstrumentWorker worker{exchanger, queue};
+    std::unique_ptr<AcquisitionEngine> engine;
     EventLog log;
     size_t fixes = 0;
     double lastLatitude = 0;
@@ -112,12 +116,12 @@ TEST_F(EngineThreads, ASeriesRunsThroughTheWorkerAndTheQueue)
     Settings().timerModeOn = 1;
     Settings().timerDelayMs = 0;
     Settings().timerCount = 6;
-    ASSERT_TRUE(engine.Start());
-    ASSERT_TRUE(RunUntil([&] { return !engine.SeriesRunning() && !engine.ExchangeRunning(); }));
+    ASSERT_TRUE(engine->Start());
+    ASSERT_TRUE(RunUntil([&] { return !engine->SeriesRunning() && !engine->ExchangeRunning(); }));
     EXPECT_EQ(6u, log.stored.size());
     EXPECT_EQ(SeriesEnd::CountReached, log.ends.back());
-    EXPECT_EQ(6u, engine.Work()->Data().CurrentIndex());
-    EXPECT_TRUE(engine.Work()->Journal().Durable());
+    EXPECT_EQ(6u, engine->Work()->Data().CurrentIndex());
+    EXPECT_TRUE(engine->Work()->Journal().Durable());
     EXPECT_EQ(9, Settings().reportedSerial); // the simulated instrument's, adopted here
 }
 
@@ -129,25 +133,25 @@ TEST_F(EngineThreads, EachConnectionReadsTheNewGpsPortAndEachFailureJoinsTheRead
     Settings().timerModeOn = 0;
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_TRUE(engine.Start());
-        ASSERT_TRUE(RunUntil([&] { return !engine.ExchangeRunning(); }));
-        ASSERT_TRUE(engine.Connected());
+        ASSERT_TRUE(engine->Start());
+        ASSERT_TRUE(RunUntil([&] { return !engine->ExchangeRunning(); }));
+        ASSERT_TRUE(engine->Connected());
         EXPECT_TRUE(reader.Running());
         ASSERT_TRUE(FixArrives(round));
         simulator.Stop(); // switched off: the next reading fails
-        ASSERT_TRUE(engine.Start());
-        ASSERT_TRUE(RunUntil([&] { return !engine.ExchangeRunning(); }));
+        ASSERT_TRUE(engine->Start());
+        ASSERT_TRUE(RunUntil([&] { return !engine->ExchangeRunning(); }));
         EXPECT_EQ("idle", log.events.back());
-        EXPECT_FALSE(engine.Connected());
+        EXPECT_FALSE(engine->Connected());
         EXPECT_FALSE(reader.Running()); // joined, not just asked
         EXPECT_FALSE(gpsPort.IsOpen());
         ASSERT_TRUE(simulator.Start());
         ports.SetOverride(uint32_t(Settings().btInboundPort), simulator.DevicePath());
     }
-    EXPECT_EQ(3u, engine.Work()->Data().RecordCount());
+    EXPECT_EQ(3u, engine->Work()->Data().RecordCount());
     EXPECT_TRUE(prompter.asked.empty()); // a stop is no read error
     // Survey work reads no GPS.
-    engine.TakeWork();
+    engine->TakeWork();
     BeginWork(kWorkMap);
     EXPECT_FALSE(reader.Running());
 }
@@ -165,7 +169,7 @@ TEST_F(EngineThreads, WithoutAWorkerThreadEveryExchangeFailsAtOnce)
     ASSERT_TRUE(alone.Start());
     ASSERT_TRUE(RunUntil([&] { return !alone.ExchangeRunning(); }));
     EXPECT_EQ((std::vector<std::string>{"accepted", "no-connection", "idle"}), told.events);
-    queue.SetEngine(&engine);
+    queue.SetEngine(engine.get());
 }
 
 } // namespace

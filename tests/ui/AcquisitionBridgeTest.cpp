@@ -4,6 +4,9 @@
 
 #include "acquisition/EngineHarness.h"
 #include "ui/AcquisitionBridge.h"
+#include "ui/Eventually.h"
+
+using testing_support::Eventually;
 
 namespace {
 
@@ -29,14 +32,14 @@ TEST_F(AcquisitionBridgeTest, ResultsAndTicksReachTheEngineThroughTheLoop)
     Settings().timerCount = 2;
     ASSERT_TRUE(engine->Start());
     for (int answered = 0; answered < 4; ++answered) {
-        QTRY_VERIFY_WITH_TIMEOUT(!exchanges.pending.empty(), 5000);
+        ASSERT_TRUE(Eventually([&] { return !exchanges.pending.empty(); }, 5000));
         const ExchangeRequest request = exchanges.pending.front();
         exchanges.pending.pop_front();
         const ExchangeResult result = instrument.Perform(request);
         std::thread([&] { bridge.Post(result); }).join();
         EXPECT_TRUE(engine->ExchangeRunning()); // not before the loop hands it over
     }
-    QTRY_VERIFY_WITH_TIMEOUT(!engine->SeriesRunning() && !engine->ExchangeRunning(), 5000);
+    ASSERT_TRUE(Eventually([&] { return !engine->SeriesRunning() && !engine->ExchangeRunning(); }, 5000));
     EXPECT_EQ(2u, log.stored.size()); // connect, battery, reading; the tick's reading
     EXPECT_FALSE(bridge.Armed());
 }

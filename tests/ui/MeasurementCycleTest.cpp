@@ -18,9 +18,11 @@
 #include "ui/CPropertyPageView2.h"
 #include "ui/SessionCommands.h"
 #include "ui/SheetEvents.h"
+#include "ui/Eventually.h"
 #include "ui/SheetFixture.h"
 
 using platform::PromptAnswer;
+using testing_support::Eventually;
 using testing_support::SheetTest;
 
 namespace {
@@ -65,7 +67,17 @@ protected:
     {
         QTest::keyClick(&Sheet(), static_cast<Qt::Key>(qtKey));
     }
-    void WaitForReadings() { QTRY_VERIFY_WITH_TIMEOUT(!Engine().ExchangeRunning(), kReplyMs); }
+    void WaitForReadings()
+    {
+        EXPECT_TRUE(Eventually([this] { return !Engine().ExchangeRunning(); }, kReplyMs)) << "a reply never came";
+    }
+    // Timer mode for `count` readings (0: no end); its timer is fired by hand.
+    void TimedSeries(int32_t count)
+    {
+        Settings().timerModeOn = 1;
+        Settings().timerCount = count;
+        Settings().timerDelayMs = 60000;
+    }
     void Command(int id)
     {
         SheetEvent command(static_cast<uint32_t>(id));
@@ -90,8 +102,9 @@ TEST_F(MeasurementCycleTest, AMapSurveyRunsFromStartToTheEndOfWork)
     for (int reading = 1; reading <= 5; ++reading) {
         Press(view);
         // The reading that begins the second profile beeps; 100 ms later it beeps again.
-        if (reading == 3)
-            QTRY_COMPARE_WITH_TIMEOUT(beeps, 2, 2000);
+        if (reading == 3) {
+            ASSERT_TRUE(Eventually([this] { return beeps == 2; }, 2000)) << beeps;
+        }
         EXPECT_EQ(reading >= 3 ? 2 : 0, beeps) << "after reading " << reading;
     }
     EXPECT_TRUE(Engine().Connected());
@@ -123,7 +136,7 @@ TEST_F(MeasurementCycleTest, StartPressedAgainDuringAReadingTakesOneReading)
     QTest::mouseClick(&StartButton(view), Qt::LeftButton);
     for (int key : {Qt::Key_F5, Qt::Key_F6, Qt::Key_F10, Qt::Key_Right})
         Key(key);
-    QTRY_VERIFY_WITH_TIMEOUT(alive, kReplyMs); // the window's loop ran during the exchange
+    ASSERT_TRUE(Eventually([&] { return alive; }, kReplyMs)); // the window's loop ran during the exchange
     WaitForReadings();
     EXPECT_EQ(2u, Measured());
     EXPECT_EQ("2", view.FieldText(1047).toStdString()); // next to the second reading, not beyond
@@ -143,7 +156,7 @@ TEST_F(MeasurementCycleTest, ClosingTheWindowDuringAReadingWaitsForIt)
     EXPECT_TRUE(Sheet().CommandWaiting());
     EXPECT_FALSE(Sheet().ExitRequested());
     prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
-    QTRY_VERIFY_WITH_TIMEOUT(Sheet().ExitRequested(), kReplyMs);
+    ASSERT_TRUE(Eventually([&] { return Sheet().ExitRequested(); }, kReplyMs));
     EXPECT_EQ(nullptr, Sheet().Work()); // ended on purpose
 }
 
@@ -151,9 +164,7 @@ TEST_F(MeasurementCycleTest, TimedSeriesStopOnTheirCountOnStartOrWhenTimerModeIs
 {
     const auto simulator = StartInstrument();
     CPropertyPageView1& view = BeginMap(10, 2);
-    Settings().timerModeOn = 1;
-    Settings().timerCount = 3;
-    Settings().timerDelayMs = 60000; // the timer is fired by hand
+    TimedSeries(3);
     const auto tick = [this] {
         Engine().OnSeriesTick();
         WaitForReadings();
@@ -191,9 +202,7 @@ TEST_F(MeasurementCycleTest, NewDuringASeriesAsksStopsTheSeriesAndNeverMeasuresI
 {
     const auto simulator = StartInstrument({}, 200);
     CPropertyPageView1& view = BeginMap(10, 2);
-    Settings().timerModeOn = 1;
-    Settings().timerCount = 0;
-    Settings().timerDelayMs = 60000;
+    TimedSeries(0);
     Press(view);
     Engine().OnSeriesTick(); // a reading runs when "Создать" is chosen
     prompter.ExpectMessageWhile("Сохранить изменения?", [this] {
@@ -203,7 +212,7 @@ TEST_F(MeasurementCycleTest, NewDuringASeriesAsksStopsTheSeriesAndNeverMeasuresI
         EXPECT_FALSE(Engine().ExchangeRunning());
     }, PromptAnswer::Cancel);
     Command(kCommandNew);
-    QTRY_VERIFY_WITH_TIMEOUT(prompter.messages.empty(), kReplyMs);
+    ASSERT_TRUE(Eventually([&] { return prompter.messages.empty(); }, kReplyMs));
     EXPECT_EQ(2u, Measured()); // the running reading was stored in the work it was taken for
     EXPECT_EQ("Старт", view.FieldText(1041).toStdString());
 
@@ -220,9 +229,7 @@ TEST_F(MeasurementCycleTest, AReadingStoredUnderAMessageBoxReachesThePageAfterIt
 {
     const auto simulator = StartInstrument();
     CPropertyPageView1& view = BeginMap(10, 2);
-    Settings().timerModeOn = 1;
-    Settings().timerCount = 0;
-    Settings().timerDelayMs = 60000;
+    TimedSeries(0);
     // A journal that stops being written: the first reading in memory only says so, once.
     const int journal = Sheet().Work()->Journal().Descriptor();
     const int saved = ::dup(journal), full = ::open("/dev/full", O_WRONLY);
@@ -233,13 +240,13 @@ TEST_F(MeasurementCycleTest, AReadingStoredUnderAMessageBoxReachesThePageAfterIt
             "\": No space left on device). Они есть только в памяти: сохраните сессию.",
         [&] {
             Engine().OnSeriesTick();
-            QTRY_VERIFY_WITH_TIMEOUT(!Engine().ExchangeRunning(), kReplyMs);
+            EXPECT_TRUE(Eventually([this] { return !Engine().ExchangeRunning(); }, kReplyMs));
             EXPECT_EQ(2u, Measured());
             EXPECT_EQ("1", view.FieldText(1047).toStdString()); // not told yet
         });
     view.repaint();
     QTest::mouseClick(&StartButton(view), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(prompter.messages.empty() && prompter.open == 0, kReplyMs);
+    ASSERT_TRUE(Eventually([&] { return prompter.messages.empty() && prompter.open == 0; }, kReplyMs));
     EXPECT_EQ("2", view.FieldText(1047).toStdString());
     ::dup2(saved, journal);
     ::close(saved);
@@ -281,15 +288,13 @@ TEST_F(MeasurementCycleTest, TerminationStoresTheRunningReadingAndAsksNothing)
 {
     const auto simulator = StartInstrument({}, 200);
     CPropertyPageView1& view = BeginMap(10, 2);
-    Settings().timerModeOn = 1;
-    Settings().timerCount = 0;
-    Settings().timerDelayMs = 60000;
+    TimedSeries(0);
     Press(view);
     Engine().OnSeriesTick();
     Sheet().Terminate();
     EXPECT_FALSE(Engine().SeriesRunning());
     EXPECT_FALSE(Sheet().ExitRequested());
-    QTRY_VERIFY_WITH_TIMEOUT(Sheet().ExitRequested(), kReplyMs);
+    ASSERT_TRUE(Eventually([&] { return Sheet().ExitRequested(); }, kReplyMs));
     EXPECT_EQ(2u, Measured());
     EXPECT_TRUE(Sheet().Work()->Journal().Durable()); // kept for the next start
 }
@@ -311,7 +316,7 @@ TEST_F(MeasurementCycleTest, TrackReadingsReceiveTheirPositionsFromThePositionSe
     CPropertyPageView2& view = Sheet().PageView2();
     Press(view); // connects both ports and starts the GPS reader
     ASSERT_TRUE(reader.Running());
-    QTRY_VERIFY_WITH_TIMEOUT(positions.HasFix(), 5000);
+    ASSERT_TRUE(Eventually([&] { return positions.HasFix(); }, 5000));
     for (int k = 0; k < 3; ++k) {
         QTest::qWait(50); // the receiver walks on between readings
         Press(view);
@@ -319,7 +324,7 @@ TEST_F(MeasurementCycleTest, TrackReadingsReceiveTheirPositionsFromThePositionSe
     TrackDataSet& track = *Sheet().Work()->Track();
     ASSERT_EQ(4u, track.RecordCount());
     // Every reading after the first fix gets the position of its own time from the GPS side.
-    QTRY_VERIFY_WITH_TIMEOUT(Sheet().Work()->OutstandingPositions() == 0, 5000);
+    ASSERT_TRUE(Eventually([&] { return Sheet().Work()->OutstandingPositions() == 0; }, 5000));
     for (size_t k = 1; k < track.RecordCount(); ++k) {
         EXPECT_NEAR(55.7, track.FixAt(k).latitude, 0.1) << k;
         EXPECT_EQ(track.Record(k).TimeStamp(), track.FixAt(k).tick) << k;

@@ -8,8 +8,10 @@
 #include "ui/HardwareKeys.h"
 #include "ui/PopupLabel.h"
 #include "ui/SheetEvents.h"
+#include "ui/Eventually.h"
 #include "ui/SheetFixture.h"
 
+using testing_support::Eventually;
 using testing_support::SheetTest;
 
 namespace {
@@ -125,7 +127,7 @@ TEST(PopupLabelTest, HangsBelowTheTapAndHidesItself)
     ASSERT_TRUE(label.Show(300, 40, &owner));
     EXPECT_EQ(300, label.Geometry().right()); // ends at the tapped column
     EXPECT_TRUE(label.IsVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!label.IsVisible(), 2000);
+    ASSERT_TRUE(Eventually([&] { return !label.IsVisible(); }, 2000));
 }
 
 } // namespace
