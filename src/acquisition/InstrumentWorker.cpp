@@ -50,6 +50,20 @@ void InstrumentWorker::Submit(const ExchangeRequest& request)
     wake_.notify_one();
 }
 
+ExchangeResult InstrumentWorker::PerformGuarded(const ExchangeRequest& request)
+{
+    try {
+        return performer_.Perform(request);
+    } catch (const std::exception&) {
+        // Nothing may leave the thread unanswered: the engine waits for every result.
+        ExchangeResult failed;
+        failed.id = request.id;
+        failed.kind = request.kind;
+        failed.failure = ExchangeFailure::NoAnswer;
+        return failed;
+    }
+}
+
 void InstrumentWorker::Run()
 {
     for (;;) {
@@ -62,6 +76,6 @@ void InstrumentWorker::Run()
             request = std::move(queue_.front());
             queue_.pop_front();
         }
-        sink_.Post(performer_.Perform(request));
+        sink_.Post(PerformGuarded(request));
     }
 }

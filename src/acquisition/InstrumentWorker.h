@@ -33,6 +33,7 @@ public:
 
 private:
     void Run();
+    ExchangeResult PerformGuarded(const ExchangeRequest& request);
 
     ExchangePerformer& performer_;
     ExchangeResultSink& sink_;

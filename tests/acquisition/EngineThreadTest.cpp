@@ -156,6 +156,27 @@ TEST_F(EngineThreads, EachConnectionReadsTheNewGpsPortAndEachFailureJoinsTheRead
     EXPECT_FALSE(reader.Running());
 }
 
+// An exchange that throws on the worker thread still answers: the engine is never left waiting.
+TEST_F(EngineThreads, AnExchangeThatThrowsStillAnswers)
+{
+    struct Throwing final : ExchangePerformer {
+        ExchangeResult Perform(const ExchangeRequest&) override { throw std::bad_alloc(); }
+    } throwing;
+    InstrumentWorker thrower{throwing, queue};
+    std::string error;
+    ASSERT_TRUE(thrower.Start(error));
+    AcquisitionEngine alone{AcquisitionParts{Settings(), thrower, queue, ports, nullptr}};
+    EventLog told;
+    alone.SetListener(&told);
+    queue.SetEngine(&alone);
+    Settings().workType = kWorkMap;
+    alone.SetWork(std::make_unique<WorkSession>(Settings(), dir.File("journal")));
+    ASSERT_TRUE(alone.Start());
+    ASSERT_TRUE(RunUntil([&] { return !alone.ExchangeRunning(); }));
+    EXPECT_EQ((std::vector<std::string>{"accepted", "no-connection", "idle"}), told.events);
+    queue.SetEngine(engine.get());
+}
+
 // Without a worker thread nothing can be measured, and the operator is told at once.
 TEST_F(EngineThreads, WithoutAWorkerThreadEveryExchangeFailsAtOnce)
 {

@@ -1,4 +1,5 @@
 #include <QKeyEvent>
+#include <algorithm>
 #include <QLineEdit>
 #include <QTest>
 
@@ -9,6 +10,7 @@
 #include "track/TrackDataSet.h"
 #include "ui/CPropertyPageView1.h"
 #include "ui/CPropertyPageW2.h"
+#include "ui/SessionCommands.h"
 #include "ui/SheetEvents.h"
 #include "ui/SheetFixture.h"
 
@@ -208,6 +210,33 @@ TEST_F(SheetStateTest, PageKeysWrapAndMeasurementPagesGetTheKeys)
     QApplication::processEvents();
     PressKey(Qt::Key_Up);
     EXPECT_EQ(1u, view.CurrentProfile());
+}
+
+} // namespace
+
+namespace {
+
+// A page that does not validate stops "Создать" and "Открыть" where they stand: the work and
+// the page's other edits stay, and nothing was asked of the file dialog.
+TEST_F(SheetStateTest, APageThatDoesNotValidateStopsNewAndOpen)
+{
+    BeginWithReadings(kWorkMap, 2);
+    ASSERT_TRUE(Sheet().SetActivePage(0)); // "Настройки"
+    auto* power = Sheet().ActivePage()->Layout().Get<QLineEdit>(1055);
+    power->setText("много");
+    for (int command : {kCommandNew, kCommandOpen}) {
+        SCOPED_TRACE(command);
+        prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
+        if (command == kCommandOpen)
+            prompter.ExpectFile(SessionFile(kWorkGpsTrack, "other.lur"));
+        prompter.ExpectMessage("Введите число.");
+        Send(uint32_t(command));
+        ASSERT_NE(nullptr, Sheet().Work());
+        EXPECT_EQ(2, std::count_if(Sheet().Data()->Records().begin(), Sheet().Data()->Records().end(),
+                                   [](const MeasurementRecord& r) { return !r.Empty(); }));
+        EXPECT_EQ("Настройки", Sheet().ActivePage()->Title().toStdString());
+        EXPECT_EQ("много", power->text().toStdString());
+    }
 }
 
 } // namespace
