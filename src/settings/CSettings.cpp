@@ -141,6 +141,10 @@ void CSettings::SetDefaults()
     showScaleMarks = 1;
     showGpsTrack = 1;
     gpsTrackRadius = 50;
+    gpsLagSeconds = 0;
+    antennaAheadMetres = 0;
+    gpsGapLimitMs = 2000;
+    gpsHdopLimit = 5;
     colourA = 0x00AFAFAF;
     colourB = 0x000000FF;
     colourC = 0x00FF0000;
@@ -334,6 +338,10 @@ const std::vector<CSettings::PersistedValue>& CSettings::PersistedValues()
         {"Show scale marks", &CSettings::showScaleMarks},
         {"Показывать GPS трек", &CSettings::showGpsTrack},
         {"Radius value used in GPS Track view", &CSettings::gpsTrackRadius},
+        {"GPS lag", nullptr, &CSettings::gpsLagSeconds},
+        {"GPS antenna offset", nullptr, &CSettings::antennaAheadMetres},
+        {"GPS gap limit", &CSettings::gpsGapLimitMs},
+        {"GPS HDOP limit", nullptr, &CSettings::gpsHdopLimit},
     };
     return values;
 }

@@ -103,6 +103,10 @@ public:
     int32_t showScaleMarks;
     int32_t showGpsTrack;
     int32_t gpsTrackRadius;
+    float gpsLagSeconds;      // the receiver's latency: a reading at t is placed where it was at t + lag
+    float antennaAheadMetres; // the GPS antenna's distance ahead of the instrument along the walk
+    int32_t gpsGapLimitMs;    // a reading interpolated across a longer gap between fixes is poorly placed
+    float gpsHdopLimit;       // a live fix above this HDOP has degraded
     Colour colourA;
     Colour colourB;
     Colour colourC;
