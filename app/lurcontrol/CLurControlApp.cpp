@@ -159,7 +159,7 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
         std::string workerError;
         const bool workerStarted = acquisition.Start(workerError);
         CLurControlSheet sheet(
-            PageServices{settings, prompter, acquisition.Engine(), parser, positions, nullptr, {}});
+            PageServices{settings, prompter, acquisition.Engine(), parser, positions, nullptr, {}, &clockOffset});
         prompter.SetOwner(&sheet);
         const TerminationWatch terminationWatch(sheet);
         sheet.resize(480, 640);

@@ -51,6 +51,17 @@ bool AcquisitionEngine::TrackWork() const
     return work_ && work_->Track() != nullptr;
 }
 
+bool AcquisitionEngine::GpsWanted() const
+{
+    return TrackWork() && parts_.gps != nullptr;
+}
+
+bool AcquisitionEngine::GpsConnected() const
+{
+    // A reader that ended by itself (the receiver went away) is no connection any more.
+    return gpsConnected_ && parts_.gps != nullptr && parts_.gps->reader.Running();
+}
+
 bool AcquisitionEngine::SetWork(std::unique_ptr<WorkSession> work)
 {
     if (running_ != Step::None)
@@ -58,8 +69,10 @@ bool AcquisitionEngine::SetWork(std::unique_ptr<WorkSession> work)
     EndSeries(SeriesEnd::Operator);
     work_ = std::move(work);
     notDrawn_ = false;
-    // Survey work reads no GPS: its reader and port go.
-    if (!TrackWork())
+    // Survey work reads no GPS: its reader and port go. Track work wants its fix at once.
+    if (GpsWanted())
+        ConnectGps();
+    else
         StopGpsReader();
     RaisePending();
     return true;
@@ -71,6 +84,7 @@ std::unique_ptr<WorkSession> AcquisitionEngine::TakeWork()
         return nullptr;
     EndSeries(SeriesEnd::Operator);
     notDrawn_ = false;
+    StopGpsReader();
     RaisePending();
     return std::move(work_);
 }
@@ -178,11 +192,20 @@ bool AcquisitionEngine::Close()
 
 void AcquisitionEngine::Disconnect()
 {
-    if (running_ != Step::None || !connected_)
+    if (running_ != Step::None || !(connected_ || gpsConnected_))
         return;
     connected_ = false;
     StopGpsReader();
-    Submit(Step::Disconnect, ExchangeKind::Disconnect);
+    Submit(Step::Disconnect, ExchangeKind::Disconnect, true, true);
+}
+
+void AcquisitionEngine::ConnectGps()
+{
+    // A reader still running would read the port while it reopens.
+    StopGpsReader();
+    if (parts_.gps->radio)
+        parts_.gps->radio->AskForGpsDevice();
+    Submit(Step::ConnectGps, ExchangeKind::Connect, false, true);
 }
 
 void AcquisitionEngine::ApplyPosition(const PositionMessage& message)
@@ -197,15 +220,15 @@ void AcquisitionEngine::BeginReading(bool fromSeries, bool readBattery)
     batteryFirst_ = readBattery;
     cancelled_ = false;
     startIndex_ = work_->Data().CurrentIndex();
-    const bool gpsWanted = TrackWork() && parts_.gps != nullptr;
-    if (!connected_ || (gpsWanted && !gpsConnected_)) {
-        if (gpsWanted) {
+    const bool gps = GpsWanted() && !GpsConnected();
+    if (!connected_ || gps) {
+        if (gps) {
             // A reader still running would read the port while it reopens.
             StopGpsReader();
             if (parts_.gps->radio)
                 parts_.gps->radio->AskForGpsDevice();
         }
-        Submit(Step::Connect, ExchangeKind::Connect);
+        Submit(Step::Connect, ExchangeKind::Connect, !connected_, gps);
     } else if (readBattery) {
         Submit(Step::Battery, ExchangeKind::Battery);
     } else {
@@ -213,19 +236,21 @@ void AcquisitionEngine::BeginReading(bool fromSeries, bool readBattery)
     }
 }
 
-void AcquisitionEngine::Submit(Step step, ExchangeKind kind)
+void AcquisitionEngine::Submit(Step step, ExchangeKind kind, bool instrument, bool gps)
 {
     const CSettings& settings = parts_.settings;
     ExchangeRequest request;
     request.id = nextId_++;
     request.kind = kind;
     if (kind == ExchangeKind::Connect) {
-        request.instrumentDevice = parts_.ports.Resolve(PortMap::PortName(unsigned(settings.btInboundPort)));
-        if (TrackWork() && parts_.gps) {
+        if (instrument)
+            request.instrumentDevice = parts_.ports.Resolve(PortMap::PortName(unsigned(settings.btInboundPort)));
+        if (gps) {
             request.gpsDevice = parts_.ports.Resolve(PortMap::PortName(unsigned(settings.btOutboundPort)));
             request.gpsBaud = uint32_t(settings.GpsBaudRate());
         }
     }
+    request.closeGps = gps;
     request.frequencyMask = frames::FrequencyMask(settings.usedFrequencies);
     running_ = step;
     runningId_ = request.id;
@@ -245,6 +270,9 @@ void AcquisitionEngine::Deliver(const ExchangeResult& result)
     const Step step = running_;
     running_ = Step::None;
     switch (step) {
+    case Step::ConnectGps:
+        AfterConnectGps(result);
+        break;
     case Step::Connect:
         AfterConnect(result);
         break;
@@ -270,12 +298,32 @@ void AcquisitionEngine::Deliver(const ExchangeResult& result)
     RaisePending();
 }
 
-void AcquisitionEngine::AfterConnect(const ExchangeResult& result)
+void AcquisitionEngine::GpsOpened(const ExchangeResult& result)
 {
     if (parts_.gps && parts_.gps->radio)
         parts_.gps->radio->GpsDeviceChosen();
+    if (!result.gpsOpened || !parts_.gps)
+        return;
+    gpsConnected_ = true;
+    // The reader starts on the owner thread; one that cannot start has told the operator.
+    parts_.gps->reader.Start(parts_.gps->port);
+}
+
+void AcquisitionEngine::AfterConnectGps(const ExchangeResult& result)
+{
+    GpsOpened(result);
     if (!result.ok) {
-        connected_ = gpsConnected_ = false;
+        const int error = result.error;
+        Raise([error](AcquisitionListener& l) { l.GpsConnectionFailed(error); });
+    }
+    Finish();
+}
+
+void AcquisitionEngine::AfterConnect(const ExchangeResult& result)
+{
+    GpsOpened(result);
+    if (!result.ok) {
+        // Whatever this request opened was closed again; what was open before stays.
         const ExchangeFailure failure = result.failure;
         const int error = result.error;
         Raise([failure, error](AcquisitionListener& l) { l.ConnectionFailed(failure, error); });
@@ -284,10 +332,6 @@ void AcquisitionEngine::AfterConnect(const ExchangeResult& result)
         return;
     }
     connected_ = true;
-    gpsConnected_ = result.gpsOpened;
-    // The reader starts on the owner thread; one that cannot start has told the operator.
-    if (result.gpsOpened && parts_.gps)
-        parts_.gps->reader.Start(parts_.gps->port);
     if (cancelled_ || !work_)
         Finish();
     else if (batteryFirst_)
@@ -338,9 +382,8 @@ void AcquisitionEngine::AfterReading(const ExchangeResult& result)
 void AcquisitionEngine::Fail(ExchangeFailure failure)
 {
     EndSeries(SeriesEnd::Failed);
-    connected_ = gpsConnected_ = false;
-    StopGpsReader();
-    // The next Start connects again.
+    connected_ = false;
+    // The next Start connects again; the receiver, a port of its own, goes on.
     Submit(Step::Disconnect, ExchangeKind::Disconnect);
     Raise([failure](AcquisitionListener& l) { l.ReadingFailed(failure); });
 }

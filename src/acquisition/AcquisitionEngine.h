@@ -17,9 +17,11 @@ class GpsReaderControl;
 class PortMap;
 class WorkSession;
 
-// The GPS side of track work as the engine drives it: the reader is stopped before the
-// port is opened again and started on it after; the radio's tray asks for the device while
-// the port opens. All owner-thread objects; the port is opened by the worker.
+// The GPS side of track work as the engine drives it: the receiver is connected when track
+// work begins (so its fix can be checked before the first reading) and again at a Start
+// when its reader has ended; the reader is stopped before the port is opened again and
+// started on it after; the radio's tray asks for the device while the port opens. All
+// owner-thread objects; the port is opened by the worker.
 struct GpsSide {
     GpsReaderControl& reader;
     CSerialPort& port;
@@ -49,7 +51,7 @@ public:
     void SetListener(AcquisitionListener* listener) { listener_ = listener; }
 
     // The work readings go into. It can be replaced or taken only while no exchange runs
-    // (false / null otherwise); either ends any series.
+    // (false / null otherwise); either ends any series. Track work connects the receiver.
     bool SetWork(std::unique_ptr<WorkSession> work);
     std::unique_ptr<WorkSession> TakeWork();
     WorkSession* Work() const { return work_.get(); }
@@ -59,6 +61,7 @@ public:
     bool ExchangeRunning() const { return running_ != Step::None; }
     bool SeriesRunning() const { return series_.running; }
     bool Connected() const { return connected_; }
+    bool GpsConnected() const;
 
     // The Start action; false when the rules refused it.
     bool Start();
@@ -72,7 +75,7 @@ public:
     // The window has a repaint pending (a reading, a move) that the operator has not seen
     // yet: Start and the keys wait for it. lurctl never has one.
     void SetDrawPending(bool pending) { notDrawn_ = pending; }
-    // The ports' settings changed: the next Start connects anew.
+    // The ports' settings changed: both ports close, the next Start connects anew.
     void Disconnect();
     // A GPS message for the work (any time).
     void ApplyPosition(const PositionMessage& message);
@@ -80,7 +83,7 @@ public:
     void Deliver(const ExchangeResult& result);
 
 private:
-    enum class Step : uint8_t { None, Connect, Battery, Reading, Disconnect };
+    enum class Step : uint8_t { None, ConnectGps, Connect, Battery, Reading, Disconnect };
 
     struct Series {
         bool running = false;
@@ -93,9 +96,13 @@ private:
     void EndSeries(SeriesEnd why);
     void SeriesStep();
     void BeginReading(bool fromSeries, bool readBattery);
-    void Submit(Step step, ExchangeKind kind);
+    void Submit(Step step, ExchangeKind kind, bool instrument = true, bool gps = false);
     void SubmitReading();
+    void ConnectGps();
+    bool GpsWanted() const;
     void AfterConnect(const ExchangeResult& result);
+    void AfterConnectGps(const ExchangeResult& result);
+    void GpsOpened(const ExchangeResult& result);
     void AfterReading(const ExchangeResult& result);
     void Fail(ExchangeFailure failure);
     void StopGpsReader();

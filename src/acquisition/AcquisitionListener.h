@@ -34,6 +34,9 @@ public:
     // The instrument's battery in hundredths of a volt; nothing when it could not be read.
     virtual void BatteryRead(std::optional<uint32_t>) {}
     virtual void ConnectionFailed(ExchangeFailure, int /*error*/) {}
+    // The receiver of track work could not be connected when the work began; the next Start
+    // tries again.
+    virtual void GpsConnectionFailed(int /*error*/) {}
     // Just before the reading's exchange is asked for.
     virtual void ReadingStarting() {}
     virtual void ReadingStored(const StoredReading&) {}

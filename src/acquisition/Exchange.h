@@ -6,18 +6,19 @@
 
 // What the instrument worker is asked to do, one exchange at a time.
 enum class ExchangeKind : uint8_t {
-    Connect,    // open the instrument port, and the GPS port when one is named
+    Connect,    // open the instrument port and the GPS port, each when it is named
     Battery,    // read the instrument's battery voltage
     Reading,    // one reading of the used frequencies
     Series,     // the fourteen single-frequency readings of one series command
-    Disconnect, // close both ports
+    Disconnect, // close the instrument port, and the GPS port when asked
 };
 
 // Why an exchange failed.
 enum class ExchangeFailure : uint8_t {
     None,
     PortNotOpened,    // the instrument port would not open (`error` is errno)
-    GpsPortNotOpened, // the GPS port would not open (`error` is errno); nothing stays open
+    GpsPortNotOpened, // the GPS port would not open (`error` is errno); nothing opened by the same
+                      // request stays open
     LinkLost,         // the line went dead: switched off, out of range, unplugged
     NoAnswer,         // no complete reply in time, or a reply without any frequency
 };
@@ -25,9 +26,10 @@ enum class ExchangeFailure : uint8_t {
 struct ExchangeRequest {
     uint64_t id = 0;
     ExchangeKind kind = ExchangeKind::Reading;
-    std::string instrumentDevice; // Connect
-    std::string gpsDevice;        // Connect; empty: no GPS port
+    std::string instrumentDevice; // Connect; empty: the instrument port is left as it is
+    std::string gpsDevice;        // Connect; empty: the GPS port is left as it is
     uint32_t gpsBaud = 0;
+    bool closeGps = false;        // Disconnect
     uint16_t frequencyMask = 0;   // Reading
 };
 
@@ -37,6 +39,7 @@ struct ExchangeResult {
     bool ok = false;
     ExchangeFailure failure = ExchangeFailure::None;
     int error = 0;
+    bool instrumentOpened = false;
     bool gpsOpened = false;
     uint32_t batteryVoltage = 0; // hundredths of a volt
     ReadingSeries records{};     // Reading: the first; Series: all fourteen

@@ -9,18 +9,23 @@ ExchangeResult InstrumentExchanger::Perform(const ExchangeRequest& request)
     result.kind = request.kind;
     switch (request.kind) {
     case ExchangeKind::Connect:
-        errno = 0;
-        if (!instrument_.Connect(request.instrumentDevice)) {
-            result.failure = ExchangeFailure::PortNotOpened;
-            result.error = errno;
-            return result;
+        if (!request.instrumentDevice.empty()) {
+            errno = 0;
+            if (!instrument_.Connect(request.instrumentDevice)) {
+                result.failure = ExchangeFailure::PortNotOpened;
+                result.error = errno;
+                return result;
+            }
+            result.instrumentOpened = true;
         }
         if (!request.gpsDevice.empty()) {
             errno = 0;
             if (!instrument_.ConnectGps(request.gpsDevice, request.gpsBaud)) {
                 result.error = errno;
                 // Half a connection would be taken for a whole one next time.
-                instrument_.Disconnect();
+                if (result.instrumentOpened)
+                    instrument_.DisconnectInstrument();
+                result.instrumentOpened = false;
                 result.failure = ExchangeFailure::GpsPortNotOpened;
                 return result;
             }
@@ -38,7 +43,10 @@ ExchangeResult InstrumentExchanger::Perform(const ExchangeRequest& request)
         result.ok = instrument_.RequestSeries(result.records);
         break;
     case ExchangeKind::Disconnect:
-        instrument_.Disconnect();
+        if (request.closeGps)
+            instrument_.Disconnect();
+        else
+            instrument_.DisconnectInstrument();
         result.ok = true;
         return result;
     }

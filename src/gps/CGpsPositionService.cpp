@@ -30,6 +30,12 @@ void CGpsPositionService::RequestPosition(const PositionRequest& request)
     listener = request.window;
 }
 
+void CGpsPositionService::SetListener(WindowId window)
+{
+    std::lock_guard guard(lock_);
+    listener = window;
+}
+
 void CGpsPositionService::DropOldestRequest()
 {
     requestHead = (requestHead + 1) % kMaxRequests;

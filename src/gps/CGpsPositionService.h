@@ -33,6 +33,8 @@ public:
     void Reset();
     // Queues a request (dropping the oldest when 16 wait); its window becomes the listener.
     void RequestPosition(const PositionRequest& request);
+    // The window every fix is forwarded to from now on, before any request (0: none).
+    void SetListener(WindowId window);
     // A new valid fix from the GPS thread: answers the waiting requests and posts the fix.
     void OnFix(const GpsFix& fix);
     // The longest gap between fixes that still places a reading well (Reset keeps it).

@@ -15,3 +15,10 @@ std::optional<std::chrono::milliseconds> GpsClockOffset::Offset() const
         return std::nullopt;
     return std::chrono::milliseconds(value);
 }
+
+std::chrono::system_clock::time_point GpsClockOffset::Now() const
+{
+    const auto now = systemNow_();
+    const std::optional<std::chrono::milliseconds> offset = Offset();
+    return offset ? now + *offset : now;
+}

@@ -19,6 +19,8 @@ public:
     void Measure(std::chrono::system_clock::time_point gpsUtc);
     // Empty until the first measurement.
     std::optional<std::chrono::milliseconds> Offset() const;
+    // The time of day as GPS tells it: the machine's clock, corrected once a fix has dated it.
+    std::chrono::system_clock::time_point Now() const;
 
 private:
     static constexpr int64_t kNone = INT64_MIN;

@@ -110,6 +110,11 @@ bool CInstrument::ConnectGps(const std::string& device, uint32_t baud)
 
 void CInstrument::Disconnect()
 {
-    links_.instrumentPort.Close();
+    DisconnectInstrument();
     links_.gpsPort.Close();
+}
+
+void CInstrument::DisconnectInstrument()
+{
+    links_.instrumentPort.Close();
 }

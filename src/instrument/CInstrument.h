@@ -45,6 +45,8 @@ public:
     bool ConnectGps(const std::string& device, uint32_t baud);
     // Closes both ports.
     void Disconnect();
+    // Closes the instrument port; the GPS port stays as it is.
+    void DisconnectInstrument();
 
 private:
     // Purge, one write, then the reply within the limit; t0 after the write, t1 at the first bytes.

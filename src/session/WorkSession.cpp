@@ -44,6 +44,9 @@ void WorkSession::ConnectPositions(CGpsPositionService& positions, WindowId wind
     positions_ = &positions;
     window_ = window;
     outstanding_ = 0;
+    // The live position is wanted before the first reading: the operator checks the fix.
+    if (track_)
+        positions.SetListener(window);
 }
 
 StoreResult WorkSession::Store(std::span<const MeasurementRecord> records)

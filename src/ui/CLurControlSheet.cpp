@@ -16,6 +16,7 @@
 #include "acquisition/AcquisitionEngine.h"
 #include "gps/CGpsPositionService.h"
 #include "gps/CNmeaParser.h"
+#include "gps/GpsClockOffset.h"
 #include "settings/CSettings.h"
 #include "session/AcquisitionJournal.h"
 #include "session/LeftJournals.h"
@@ -211,11 +212,18 @@ void CLurControlSheet::CloseWork()
 void CLurControlSheet::AttachWork(std::unique_ptr<WorkSession> work)
 {
     // Readings are journalled before they count; without a journal they live in memory only.
-    if (!work->Begin())
+    if (!work->Begin(TimeOfDay()))
         services_.prompter.Ask("Журнал показаний недоступен (" + work->Journal().Error() +
                                    "). Показания будут только в памяти: сохраняйте сессию.",
                                "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
     engine_.SetWork(std::move(work));
+}
+
+std::time_t CLurControlSheet::TimeOfDay() const
+{
+    // The machine's clock may be off (nothing here sets it): GPS time dates what it can.
+    const auto now = services_.clock != nullptr ? services_.clock->Now() : std::chrono::system_clock::now();
+    return std::chrono::system_clock::to_time_t(now);
 }
 
 MeasurementPage* CLurControlSheet::WorkPage() const
@@ -254,6 +262,12 @@ void CLurControlSheet::ConnectionFailed(ExchangeFailure, int)
 {
     if (MeasurementPage* page = WorkPage())
         page->OnConnectionFailed();
+}
+
+void CLurControlSheet::GpsConnectionFailed(int)
+{
+    // Not a box: the operator may switch the receiver on later; the next Start tries again.
+    view2_->OnGpsConnectionFailed();
 }
 
 void CLurControlSheet::ReadingStored(const StoredReading& stored)
@@ -368,6 +382,8 @@ void CLurControlSheet::BeginWork()
             AddPage(view1_.get());
             SetActivePage(2);
         } else if (workType == kWorkGpsTrack) {
+            services_.parser.Reset();
+            services_.positions.Reset();
             Work()->ConnectPositions(services_.positions, reinterpret_cast<WindowId>(view2_.get()));
             view2_->ResetDisplayState();
             view2_->SetWork(Work());
@@ -375,8 +391,6 @@ void CLurControlSheet::BeginWork()
             AddPage(view2_.get());
             AddPage(gps_.get());
             SetActivePage(2);
-            services_.parser.Reset();
-            services_.positions.Reset();
         }
     } catch (const std::bad_alloc&) {
         QApplication::restoreOverrideCursor();
@@ -420,7 +434,7 @@ void CLurControlSheet::OnSave()
     choice.save = true;
     choice.filter = kSessionFilter;
     choice.defaultExtension = "lur";
-    choice.initialName = work->Data().DefaultName();
+    choice.initialName = work->Data().DefaultName(TimeOfDay());
     choice.overwritePrompt = true;
     const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
     // The dialog's loop may have seen the work replaced (a signal ending the program).

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -86,12 +87,15 @@ private:
     void SeriesEnded(SeriesEnd why) override;
     void BatteryRead(std::optional<uint32_t> voltage) override;
     void ConnectionFailed(ExchangeFailure failure, int error) override;
+    void GpsConnectionFailed(int error) override;
     void ReadingStored(const StoredReading& stored) override;
     void ReadingFailed(ExchangeFailure failure) override;
     void ProfileStart() override;
     void EndOfWork() override;
     void Idle() override;
     MeasurementPage* WorkPage() const;
+    // The time of day, from GPS time once a fix has dated the machine's clock.
+    std::time_t TimeOfDay() const;
 
     // The rule for session commands: true when `command` may go on now; otherwise it waits
     // for the running reading (false).

@@ -1,5 +1,7 @@
 #pragma once
 #include <QBasicTimer>
+#include <chrono>
+#include <optional>
 
 #include "ui/CPropertyPageBase.h"
 
@@ -29,5 +31,8 @@ private:
     QBasicTimer timer_;
 };
 
-// The PRN list of the page: "%02hu " for each satellite in view, at most the table's 36.
+// The PRN list of the page: "%02hu " for each satellite of the sky table.
 QString PrnListText(const GpsData& data);
+// How the machine's clock stands against GPS time: "нет данных", "верны" (within half a
+// second), "отстают на 2.5 с", "спешат на 0.8 с".
+QString ClockText(std::optional<std::chrono::milliseconds> offset);

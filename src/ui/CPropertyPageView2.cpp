@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QTimerEvent>
+#include <algorithm>
 
 #include "graphics/PainterContext.h"
 #include "session/WorkSession.h"
@@ -41,8 +43,9 @@ constexpr ControlSpec kControls[] = {
 
 } // namespace
 
-CPropertyPageView2::CPropertyPageView2(PageServices& services, platform::Clock& clock)
-    : MeasurementPage(services, "Главная", kControls), clock_(clock)
+CPropertyPageView2::CPropertyPageView2(PageServices& services)
+    : MeasurementPage(services, "Главная", kControls),
+      clock_(services.ticks != nullptr ? *services.ticks : platform::SystemTicks())
 {
     connect(layout_.Get<UpDownControl>(kRadiusSpin), &UpDownControl::DeltaPos, this,
             [this](int delta) { RadiusStep(delta); });
@@ -52,6 +55,68 @@ void CPropertyPageView2::SetWork(WorkSession* work)
 {
     MeasurementPage::SetWork(work);
     track_ = work != nullptr ? work->Track() : nullptr;
+    fixWatch_.reset();
+    fixTimer_.stop();
+    gpsUnreachable_ = false;
+    if (track_ == nullptr)
+        return;
+    FixQualityMonitor::Limits limits;
+    if (services_.settings.gpsHdopLimit > 0)
+        limits.hdop = services_.settings.gpsHdopLimit;
+    fixWatch_.emplace(clock_, limits);
+    fixTimer_.start(kFixWatchMs, this);
+}
+
+FixQualityMonitor::State CPropertyPageView2::FixState() const
+{
+    return fixWatch_ ? fixWatch_->Current() : FixQualityMonitor::State::NoFixYet;
+}
+
+QString CPropertyPageView2::FixText() const
+{
+    const GpsFixQuality& q = track_ != nullptr ? track_->CurrentFix().quality : GpsFixQuality{};
+    const QString hdop = q.hdop > 0 ? QString::asprintf(" HDOP %.1f", q.hdop) : QString();
+    switch (FixState()) {
+    case FixQualityMonitor::State::NoFixYet:
+        return gpsUnreachable_ ? "GPS: не подключён" : "GPS: ждём решения";
+    case FixQualityMonitor::State::Lost:
+        return "GPS: нет решения";
+    case FixQualityMonitor::State::Degraded:
+        return "GPS: плохо," + hdop;
+    case FixQualityMonitor::State::Good:
+        break;
+    }
+    const QString mode = q.fixType == 2 ? " 2D" : q.fixType == 3 ? " 3D" : "";
+    return "GPS" + mode + hdop;
+}
+
+void CPropertyPageView2::FixChanged(FixQualityMonitor::Change change)
+{
+    if (change == FixQualityMonitor::Change::None)
+        return;
+    // Once for each change: the operator hears the track degrade and recover.
+    Beep();
+    update();
+}
+
+void CPropertyPageView2::OnGpsConnectionFailed()
+{
+    gpsUnreachable_ = true;
+    update();
+}
+
+void CPropertyPageView2::WatchFix()
+{
+    if (fixWatch_)
+        FixChanged(fixWatch_->Poll());
+}
+
+void CPropertyPageView2::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == fixTimer_.timerId())
+        WatchFix();
+    else
+        MeasurementPage::timerEvent(event);
 }
 
 void CPropertyPageView2::ResetDisplayState()
@@ -215,7 +280,12 @@ bool CPropertyPageView2::event(QEvent* event)
         return MeasurementPage::event(event);
     if (work_ == nullptr)
         return true;
-    work_->ApplyPosition(static_cast<PositionEvent*>(event)->Message());
+    const PositionMessage& message = static_cast<PositionEvent*>(event)->Message();
+    work_->ApplyPosition(message);
+    if (type == UM_CURRENT_POSITION && fixWatch_) {
+        gpsUnreachable_ = false;
+        FixChanged(fixWatch_->OnFix(message.fix));
+    }
     if (type == UM_CURRENT_POSITION && lastPaintTime_ != kPaintRunning &&
         clock_.Now() - lastPaintTime_ > kOverlayPeriodMs)
         RequestRepaint(false, true);
@@ -231,11 +301,25 @@ void CPropertyPageView2::paintEvent(QPaintEvent* event)
 
 void CPropertyPageView2::PaintOverlay(QPainter& window)
 {
-    if (track_ == nullptr || services_.settings.showGpsTrack == 0)
+    if (track_ == nullptr)
         return;
-    PainterContext dc(window);
-    const QRect area = GraphRect(kMapGraph);
-    track_->PaintProgress(&dc, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+    if (services_.settings.showGpsTrack != 0) {
+        PainterContext dc(window);
+        const QRect area = GraphRect(kMapGraph);
+        track_->PaintProgress(&dc, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+    }
+    // The fix over the track view's top edge, coloured by how far it can be trusted.
+    const FixQualityMonitor::State state = FixState();
+    const QColor colour = state == FixQualityMonitor::State::Good       ? QColor(0, 128, 0)
+                          : state == FixQualityMonitor::State::Degraded ? QColor(200, 120, 0)
+                          : state == FixQualityMonitor::State::Lost     ? QColor(200, 0, 0)
+                                                                        : QColor(110, 110, 110);
+    const QRect view = layout_.RectOf(1040);
+    QFont font = window.font();
+    font.setPixelSize(std::max(8, view.height() / 5));
+    window.setFont(font);
+    window.setPen(colour);
+    window.drawText(view.adjusted(2, 1, -2, 0), Qt::AlignRight | Qt::AlignTop, FixText());
 }
 
 void CPropertyPageView2::AddViewMenuItems(QMenu& menu)

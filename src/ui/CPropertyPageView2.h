@@ -1,6 +1,9 @@
 #pragma once
+#include <QBasicTimer>
 #include <cstdint>
+#include <optional>
 
+#include "gps/FixQualityMonitor.h"
 #include "platform/Clock.h"
 #include "ui/MeasurementPage.h"
 
@@ -8,13 +11,16 @@ class CGpsPositionService;
 class TrackDataSet;
 
 // "Главная" of the GPS track mode: readings along a freely walked track, each tied to a GPS
-// position, with the track drawn over the graph and a small view of it.
+// position, with the track drawn over the graph and a small view of it. The receiver's fix is
+// watched all along: its state is shown over the track view, and a loss, a degradation past
+// the HDOP limit and the return each beep once.
 class CPropertyPageView2 : public MeasurementPage {
     Q_OBJECT
 public:
     static constexpr int kShowTrackCommand = 32810;
+    static constexpr int kFixWatchMs = 1000;
 
-    explicit CPropertyPageView2(PageServices& services, platform::Clock& clock = platform::SystemTicks());
+    explicit CPropertyPageView2(PageServices& services);
 
     void SetWork(WorkSession* work) override;
     void ResetDisplayState() override;
@@ -23,6 +29,13 @@ public:
 
     uint32_t CurrentIndex() const { return currentIndex_; }
     uint32_t Radius() const { return radius_; }
+    // The fix watch's state and its text over the track view.
+    FixQualityMonitor::State FixState() const;
+    QString FixText() const;
+    // Time passing without fixes, as the watch's timer sees it.
+    void WatchFix();
+    // The receiver's port would not open: said over the track view until a fix arrives.
+    void OnGpsConnectionFailed();
     bool event(QEvent* event) override;
 
 protected:
@@ -37,12 +50,14 @@ protected:
     void ShowCurrentPosition() override;
     void AfterReading() override;
     void PaintOverlay(QPainter& window) override;
+    void timerEvent(QTimerEvent* event) override;
     void AddViewMenuItems(QMenu& menu) override;
     void OnViewCommand(int command) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void ApplyRadiusToGridder();
+    void FixChanged(FixQualityMonitor::Change change);
 
     platform::Clock& clock_;
     TrackDataSet* track_ = nullptr;
@@ -53,4 +68,7 @@ private:
     uint32_t lastRadius_ = 0;
     uint32_t lastPaintTime_ = 0;
     uint32_t held_ = 0; // steps taken while an arrow key is held
+    std::optional<FixQualityMonitor> fixWatch_;
+    bool gpsUnreachable_ = false;
+    QBasicTimer fixTimer_;
 };

@@ -25,6 +25,10 @@ enum : int {
     kQuadraturePower = 1036,
     kInphasePower = 1037,
     kCurrentChannel = 1070,
+    kGpsLagLabel = 2021,
+    kGpsLag = 2022,
+    kAntennaLabel = 2023,
+    kAntenna = 2024,
 };
 
 constexpr ControlSpec kControls[] = {
@@ -46,6 +50,11 @@ constexpr ControlSpec kControls[] = {
     {kInphase, ControlKind::Radio, "Синфазная составляющая", 8, 111, 110, 10},
     {kInphasePower, ControlKind::Edit, "", 120, 110, 34, 11},
     {kCurrentChannel, ControlKind::CheckBox, "Канал тока (только для разработчиков)", 4, 132, 154, 10},
+    // A track's positions: the receiver's latency and where its antenna rides.
+    {kGpsLagLabel, ControlKind::Label, "Задержка GPS, с", 4, 146, 104, 10},
+    {kGpsLag, ControlKind::Edit, "", 110, 145, 44, 11},
+    {kAntennaLabel, ControlKind::Label, "Смещение антенны, м", 4, 158, 104, 10},
+    {kAntenna, ControlKind::Edit, "", 110, 157, 44, 11},
 };
 
 } // namespace
@@ -96,6 +105,8 @@ void CPropertyPageW1::DoDataExchange(DataExchange& dx)
     dx.Number(layout_.Get<QLineEdit>(kQuadraturePower), quadraturePower_);
     dx.Number(layout_.Get<QLineEdit>(kInphasePower), inphasePower_);
     dx.Check(layout_.Get<QCheckBox>(kCurrentChannel), signalChannelIsCurrent_);
+    dx.Number(layout_.Get<QLineEdit>(kGpsLag), gpsLagSeconds_, 0.0f, 5.0f);
+    dx.Number(layout_.Get<QLineEdit>(kAntenna), antennaAheadMetres_, -10.0f, 10.0f);
 }
 
 void CPropertyPageW1::CopyFields(bool store)
@@ -117,6 +128,8 @@ void CPropertyPageW1::CopyFields(bool store)
         {&CSettings::inphasePower, &CPropertyPageW1::inphasePower_},
         {&CSettings::modulePower, &CPropertyPageW1::modulePower_},
         {&CSettings::quadraturePower, &CPropertyPageW1::quadraturePower_},
+        {&CSettings::gpsLagSeconds, &CPropertyPageW1::gpsLagSeconds_},
+        {&CSettings::antennaAheadMetres, &CPropertyPageW1::antennaAheadMetres_},
     };
     CopySettingsFields(services_.settings, *this, flags, store);
     CopySettingsFields(services_.settings, *this, powers, store);
@@ -162,5 +175,8 @@ void CPropertyPageW1::UpdateControls()
     }
     for (int id : {kModulePower, kQuadraturePower, kInphasePower})
         enable(id, normalizeToFrequency_ != 0);
+    // Only a track has positions to correct.
+    for (int id : {kGpsLagLabel, kGpsLag, kAntennaLabel, kAntenna})
+        layout_.Control(id)->setVisible(services_.settings.workType == kWorkGpsTrack);
     UpdateData(true);
 }

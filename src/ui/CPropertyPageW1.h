@@ -28,6 +28,8 @@ private:
     float inphasePower_ = 0;
     float modulePower_ = 0;
     float quadraturePower_ = 0;
+    float gpsLagSeconds_ = 0;
+    float antennaAheadMetres_ = 0;
     int32_t applySignalFilter_ = 0;
     int32_t signalChannelIsCurrent_ = 0;
     int32_t unitMeasure_ = 0;

@@ -5,9 +5,11 @@ class AcquisitionEngine;
 class CGpsPositionService;
 class CNmeaParser;
 class CSettings;
+class GpsClockOffset;
 class QObject;
 
 namespace platform {
+class Clock;
 class Prompter;
 }
 
@@ -22,4 +24,8 @@ struct PageServices {
     QObject* sheet = nullptr;
     // Where the crash journals of the work go; empty: the user's data directory.
     std::string journalDirectory;
+    // How far the machine's clock is off GPS time; null where there is no GPS reader.
+    const GpsClockOffset* clock = nullptr;
+    // The millisecond ticks the pages time things by; null: the system's (tests give their own).
+    platform::Clock* ticks = nullptr;
 };

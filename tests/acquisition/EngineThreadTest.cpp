@@ -125,35 +125,50 @@ TEST_F(EngineThreads, ASeriesRunsThroughTheWorkerAndTheQueue)
     EXPECT_EQ(9, Settings().reportedSerial); // the simulated instrument's, adopted here
 }
 
-// Track work: every connection starts the reader on the port just opened, every failure
-// stops and joins it before the port is touched again; positions arrive all along.
-TEST_F(EngineThreads, EachConnectionReadsTheNewGpsPortAndEachFailureJoinsTheReader)
+// Track work connects the receiver as it begins, so its fix can be checked before any
+// reading; an instrument that fails leaves the receiver running; a receiver that went away is
+// connected again, on the port opened anew, at the next Start; survey work stops it.
+TEST_F(EngineThreads, TheReceiverRunsFromTheBeginningOfTrackWorkUntilItEnds)
 {
     BeginWork(kWorkGpsTrack);
     Settings().timerModeOn = 0;
-    for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(RunUntil([&] { return !engine->ExchangeRunning(); }));
+    EXPECT_TRUE(engine->GpsConnected());
+    EXPECT_FALSE(engine->Connected()); // the instrument waits for Start
+    EXPECT_TRUE(reader.Running());
+    ASSERT_TRUE(FixArrives(0));
+    for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(engine->Start());
         ASSERT_TRUE(RunUntil([&] { return !engine->ExchangeRunning(); }));
         ASSERT_TRUE(engine->Connected());
-        EXPECT_TRUE(reader.Running());
-        ASSERT_TRUE(FixArrives(round));
-        simulator.Stop(); // switched off: the next reading fails
+        simulator.Stop(); // the instrument is switched off: its next reading fails
         ASSERT_TRUE(engine->Start());
         ASSERT_TRUE(RunUntil([&] { return !engine->ExchangeRunning(); }));
         EXPECT_EQ("idle", log.events.back());
         EXPECT_FALSE(engine->Connected());
-        EXPECT_FALSE(reader.Running()); // joined, not just asked
-        EXPECT_FALSE(gpsPort.IsOpen());
+        EXPECT_TRUE(reader.Running()); // the receiver goes on
+        ASSERT_TRUE(FixArrives(round));
         ASSERT_TRUE(simulator.Start());
         ports.SetOverride(uint32_t(Settings().btInboundPort), simulator.DevicePath());
     }
+    // The receiver goes away: its reader ends, and the next Start connects it anew.
+    gpsLine.HangUp();
+    ASSERT_TRUE(RunUntil([&] { return !reader.Running(); }));
+    gpsLine.Close();
+    ASSERT_TRUE(gpsLine.Create());
+    ports.SetOverride(uint32_t(Settings().btOutboundPort), gpsLine.SlavePath());
+    ASSERT_TRUE(engine->Start());
+    ASSERT_TRUE(RunUntil([&] { return !engine->ExchangeRunning(); }));
+    EXPECT_TRUE(engine->GpsConnected());
+    ASSERT_TRUE(FixArrives(3));
     EXPECT_EQ(3u, engine->Work()->Data().RecordCount());
-    EXPECT_TRUE(prompter.asked.empty()); // a stop is no read error
     // Survey work reads no GPS.
     engine->TakeWork();
-    BeginWork(kWorkMap);
     EXPECT_FALSE(reader.Running());
+    EXPECT_FALSE(gpsPort.IsOpen());
+    BeginWork(kWorkMap);
+    EXPECT_FALSE(engine->ExchangeRunning());
 }
 
 // An exchange that throws on the worker thread still answers: the engine is never left waiting.

@@ -64,6 +64,34 @@ TEST_F(DisplayPagesTest, ProcessingSwitchesFollowTheirOrder)
     EXPECT_EQ(1, Settings().normalizeToCurrent); // forced on while phase correction was
 }
 
+// A track's lag and antenna offset are set on "Настройки", within their ranges; a survey has
+// no positions to correct and does not show them.
+TEST_F(DisplayPagesTest, GpsLagAndAntennaOffsetOnlyForTracks)
+{
+    BeginMapWork();
+    ASSERT_TRUE(Sheet().SetActivePage(0));
+    CPropertyPageW1& w1 = Sheet().PageW1();
+    EXPECT_FALSE(In<QWidget>(w1, 2022)->isVisible());
+
+    Settings().workType = kWorkGpsTrack;
+    ASSERT_TRUE(Sheet().SetActivePage(1));
+    ASSERT_TRUE(Sheet().SetActivePage(0));
+    EXPECT_TRUE(In<QWidget>(w1, 2022)->isVisible() && In<QWidget>(w1, 2024)->isVisible());
+    const auto type = [&](int id, const char* text) {
+        QLineEdit* edit = In<QLineEdit>(w1, id);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
+    type(2022, "6");
+    prompter.ExpectMessage("Введите число от 0 до 5.");
+    EXPECT_FALSE(Sheet().SetActivePage(1));
+    type(2022, "0,4"); // a Russian keyboard's decimal comma
+    type(2024, "-1.2");
+    ASSERT_TRUE(Sheet().SetActivePage(1));
+    EXPECT_FLOAT_EQ(0.4f, Settings().gpsLagSeconds);
+    EXPECT_FLOAT_EQ(-1.2f, Settings().antennaAheadMetres);
+}
+
 TEST_F(DisplayPagesTest, SpinsWrapWithinTheirRanges)
 {
     struct Case {

@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <string>
 
 #include "gps/NmeaTestSentences.h"
@@ -39,7 +40,31 @@ TEST_F(GpsPageTest, ShowsTheResetStateThenWhatTheParserDecoded)
 
     GpsData crowded;
     crowded.satellitesInView = 40;
+    for (SatelliteInfo& satellite : crowded.satellites)
+        satellite.prn = 7;
     EXPECT_EQ(36u * 3, PrnListText(crowded).size()); // no more than the table holds
+}
+
+// A receiver of several systems: its satellites per system, the rows of its sky table, and
+// how the machine's clock stands against GPS time.
+TEST_F(GpsPageTest, ShowsEverySystemAndTheClock)
+{
+    const std::string fix = Sentence("GNRMC,101500.00,A,5545.20000,N,03737.60000,E,0.210,,150624,,,A") +
+                            Sentence("GNGGA,101500.00,5545.20000,N,03737.60000,E,1,05,1.04,151.2,M,14.6,M,,");
+    Feed(fix + Sentence("GNGSA,A,3,02,05,,,,,,,,,,,1.92,1.04,1.61") +
+         Sentence("GNGSA,A,3,66,67,76,,,,,,,,,,1.92,1.04,1.61") +
+         Sentence("GPGSV,1,1,03,02,61,140,38,05,22,301,31,12,47,077,40") +
+         Sentence("GLGSV,1,1,03,66,30,060,29,67,55,119,33,76,24,337,26") + fix);
+    ExpectTexts({{1077, "GP 2/3 ГЛ 3/3"}, {1073, "02 05 12 66 67 76 "}, {1078, "нет данных"}});
+    EXPECT_EQ("GPS 2/3, ГЛОНАСС 3/3", Sheet().PageGps().Layout().Get<QLabel>(1077)->toolTip().toStdString());
+
+    using std::chrono::milliseconds;
+    EXPECT_EQ("верны", ClockText(milliseconds(-400)).toStdString());
+    EXPECT_EQ("отстают на 2.5 с", ClockText(milliseconds(2500)).toStdString());
+    EXPECT_EQ("спешат на 40.0 с", ClockText(milliseconds(-40000)).toStdString());
+    clockOffset.Measure(std::chrono::system_clock::now() + std::chrono::hours(1));
+    Sheet().PageGps().UpdateControls();
+    EXPECT_EQ(0, Sheet().PageGps().ValueText(1078).indexOf("отстают на 3600"));
 }
 
 TEST_F(GpsPageTest, RefreshesOnlyWhileShown)

@@ -314,9 +314,10 @@ TEST_F(MeasurementCycleTest, TrackReadingsReceiveTheirPositionsFromThePositionSe
     SheetEvent begin(UM_BEGIN_WORK);
     QCoreApplication::sendEvent(&Sheet(), &begin);
     CPropertyPageView2& view = Sheet().PageView2();
-    Press(view); // connects both ports and starts the GPS reader
-    ASSERT_TRUE(reader.Running());
+    // The receiver is connected as the work begins: its fix comes before any reading.
     ASSERT_TRUE(Eventually([&] { return positions.HasFix(); }, 5000));
+    ASSERT_TRUE(reader.Running());
+    Press(view);
     for (int k = 0; k < 3; ++k) {
         QTest::qWait(50); // the receiver walks on between readings
         Press(view);

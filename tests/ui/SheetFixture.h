@@ -30,7 +30,8 @@ protected:
         std::string error;
         ASSERT_TRUE(acquisition_->Start(error)) << error;
         services_ = std::make_unique<PageServices>(
-            PageServices{Settings(), prompter, acquisition_->Engine(), parser, positions, nullptr, dir.File("journal")});
+            PageServices{Settings(), prompter, acquisition_->Engine(), parser, positions, nullptr, dir.File("journal"),
+                         &clockOffset});
     }
     void TearDown() override
     {

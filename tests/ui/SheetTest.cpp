@@ -12,6 +12,7 @@
 #include "ui/CPropertyPageW2.h"
 #include "ui/SessionCommands.h"
 #include "ui/SheetEvents.h"
+#include "ui/Eventually.h"
 #include "ui/SheetFixture.h"
 
 using platform::PromptAnswer;
@@ -109,6 +110,8 @@ TEST_F(SheetStateTest, OpenBringsThePagesOfTheFilesWorkType)
     EXPECT_EQ(2, Sheet().ActiveIndex());
     EXPECT_EQ(kWorkGpsTrack, Settings().workType);
     EXPECT_EQ(3u, Sheet().Data()->RecordCount());
+    // The track's receiver is being connected: the next command waits for that.
+    ASSERT_TRUE(testing_support::Eventually([this] { return !Engine().ExchangeRunning(); }));
     prompter.ExpectFile(survey);
     Sheet().OnOpen();
     EXPECT_EQ(kSurvey, Titles());
