@@ -96,6 +96,9 @@ std::unique_ptr<SimulatedField> StartSimulators(const AppOptions& options, const
     GpsSimulatorOptions gps;
     gps.rateHz = 5;
     gps.timeFactor = 5;
+    gps.lagSeconds = options.simulatedGpsLag;
+    gps.antennaAheadMetres = options.simulatedAntennaAhead;
+    gps.multiConstellation = options.simulatedMultiGnss;
     auto field = std::make_unique<SimulatedField>(instrument, gps);
     std::string error;
     if (!field->Start(error)) {
