@@ -25,6 +25,7 @@
 #include "ui/CLurControlSheet.h"
 #include "ui/QtMessagePoster.h"
 #include "ui/QtPrompter.h"
+#include "ui/ScreenFit.h"
 #include "ui/WindowAcquisition.h"
 
 namespace {
@@ -165,8 +166,7 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
             PageServices{settings, prompter, acquisition.Engine(), parser, positions, nullptr, {}, &clockOffset});
         prompter.SetOwner(&sheet);
         const TerminationWatch terminationWatch(sheet);
-        sheet.resize(480, 640);
-        sheet.show();
+        ShowFitted(sheet);
         // Inside the event loop, so that SIGTERM while a question is open still ends the program.
         QTimer::singleShot(0, &sheet, [&] {
             if (!workerStarted)

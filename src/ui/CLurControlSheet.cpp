@@ -41,9 +41,10 @@ namespace {
 
 const char* const kSessionFilter = "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*||";
 
-// Every control must stay readable: the hand-held's own screen is the smallest we lay out for.
-constexpr int kMinimumWidth = 240;
-constexpr int kMinimumHeight = 320;
+// Every control must stay readable; a hand-held's screen, upright or on its side, is the
+// smallest we lay out for.
+constexpr int kMinimumWidth = 200;
+constexpr int kMinimumHeight = 200;
 
 // Commands that are not menu items but wait by the same rule.
 constexpr int kCommandTerminate = -1;

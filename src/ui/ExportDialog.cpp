@@ -28,6 +28,8 @@ ExportDialog::ExportDialog(const platform::ExportOptionsRequest& request, QWidge
 {
     setWindowTitle(QString::fromUtf8("Параметры экспорта"));
     auto* form = new QFormLayout(this);
+    // Each label over its field: the dialog fits a hand-held's screen.
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows);
     if (request.grid) {
         cell_ = new QLineEdit(this);
         cell_->setPlaceholderText(QString::fromStdString(request.cellHint));
@@ -41,7 +43,7 @@ ExportDialog::ExportDialog(const platform::ExportOptionsRequest& request, QWidge
         connect(radius_, &QLineEdit::textChanged, this, &ExportDialog::Validate);
     }
     if (request.keepUnlocated) {
-        keep_ = new QCheckBox(QString::fromUtf8("Записать измерения без координат (без геометрии)"), this);
+        keep_ = new QCheckBox(QString::fromUtf8("Записать и измерения\nбез координат\n(без геометрии)"), this);
         form->addRow(keep_);
     }
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

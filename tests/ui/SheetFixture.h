@@ -14,6 +14,7 @@
 #include "support/SettingsFixture.h"
 #include "ui/CLurControlSheet.h"
 #include "ui/QtMessagePoster.h"
+#include "ui/ScreenFit.h"
 #include "ui/ScriptedPrompter.h"
 #include "ui/WindowAcquisition.h"
 
@@ -44,8 +45,12 @@ protected:
     {
         if (!sheet_) {
             sheet_ = std::make_unique<CLurControlSheet>(*services_);
-            sheet_->resize(480, 640);
-            sheet_->show();
+            if (fitToScreen) {
+                ShowFitted(*sheet_);
+            } else {
+                sheet_->resize(480, 640);
+                sheet_->show();
+            }
             EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet_.get()));
         }
         return *sheet_;
@@ -60,6 +65,7 @@ protected:
     GpsClockOffset clockOffset;
     GpsReaderControl reader{parser, positions, clockOffset, prompter};
     PortMap ports;
+    bool fitToScreen = false; // shown as the program shows it on the screen at hand
 
 private:
     std::unique_ptr<WindowAcquisition> acquisition_;

@@ -12,7 +12,9 @@ extern "C" const char* __lsan_default_suppressions()
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless a test run names its own screen (offscreen:configfile=...).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     InstallSurfacePainters();
     ::testing::InitGoogleTest(&argc, argv);
