@@ -53,6 +53,13 @@ constexpr int kMaxHeadingReach = 64; // readings searched on each side for that 
 // position is exactly the reading's own.
 std::vector<CorrectedPosition> CorrectTrack(const std::vector<GpsFix>& readings, TrackCorrectionSettings settings);
 
+// A reading is placed well when the GPS side placed its position well (`quality`) and the
+// correction had what it needed: a position, the track a lag on, a walking direction.
+inline bool PlacedWell(const CorrectedPosition& at, const GpsFixQuality& quality)
+{
+    return at.hasPosition && at.lagCovered && at.headingFound && quality.placedOk;
+}
+
 // The first reading with a position, where a track's metres count from; none without one.
 std::optional<GpsFix> TrackOrigin(const std::vector<CorrectedPosition>& placed);
 

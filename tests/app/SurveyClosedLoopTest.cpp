@@ -129,7 +129,7 @@ TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
     };
     std::vector<Row> rows;
     for (const std::vector<std::string>& cells : CsvRows(out)) {
-        ASSERT_EQ(cells.size(), 7u + kFrequencyCount) << out;
+        ASSERT_EQ(cells.size(), 12u + kFrequencyCount) << out;
         rows.push_back({std::stod(cells[3]), std::stod(cells[4]), std::stod(cells.back())});
     }
     ASSERT_EQ(rows.size(), 30u);
