@@ -91,8 +91,8 @@ protected:
     }
 
     // The anomaly of each pass over the pipe as the map graph places the readings: the
-    // highest conductivity of the shallowest frequency, refined by the parabola through
-    // it and its two neighbours along the pass.
+    // highest apparent conductivity of the first frequency (the deepest reaching, which sees
+    // the pipe best), refined by the parabola through it and its two neighbours on the pass.
     std::vector<Crossing> Crossings(TrackDataSet& track, double lagSeconds, double antennaAhead)
     {
         Settings().gpsLagSeconds = float(lagSeconds);
