@@ -29,9 +29,16 @@ inline CSettings& FuzzSettings()
 
 inline bool SameRecord(const MeasurementRecord& a, const MeasurementRecord& b) { return a.bytes == b.bytes; }
 
-inline bool SameFix(const GpsFix& a, const GpsFix& b) { return a.latitude == b.latitude && a.longitude == b.longitude; }
+inline bool SameFix(const GpsFix& a, const GpsFix& b)
+{
+    const GpsFixQuality &p = a.quality, &q = b.quality;
+    return a.latitude == b.latitude && a.longitude == b.longitude && p.ggaQuality == q.ggaQuality &&
+           p.fixType == q.fixType && p.satellitesUsed == q.satellitesUsed && p.hdop == q.hdop && p.ageMs == q.ageMs &&
+           p.placedOk == q.placedOk;
+}
 
-// The file the data set saves, and the check that it opens with what the data set holds.
+// The file the data set saves, and the check that it opens with what the data set holds,
+// positions with their qualities.
 inline std::string SavedAndChecked(DataSet& dataSet)
 {
     ByteWriter file;

@@ -1,5 +1,6 @@
-// Writes the seed corpora of the session, NMEA and instrument-reply fuzz targets from the
-// program's own output and the GPS test logs: make_fuzz_seeds <repository root>.
+// Writes the seed corpora of the session, NMEA and instrument-reply fuzz targets, and a
+// journal of positions with their qualities, from the program's own output and the GPS test
+// logs: make_fuzz_seeds <repository root>.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include "gps/NmeaTestSentences.h"
 #include "instrument/InstrumentFrames.h"
+#include "session/JournalFormat.h"
 #include "settings/CSettings.h"
 #include "sim/NmeaGenerator.h"
 #include "support/ScriptedSource.h"
@@ -48,10 +50,34 @@ std::string Session(int32_t workType, int32_t xSize, int32_t ySize, bool series,
         source.Measure(*dataSet);
     if (TrackDataSet* track = AsTrack(*dataSet))
         for (uint32_t k = 0; k < track->RecordCount(); ++k)
-            track->SetFix(k, GpsFix{55.75 + k * 1e-4, 37.62 - k * 1e-4, track->Record(k).TimeStamp()});
+            track->SetFix(k, GpsFix{55.75 + k * 1e-4, 37.62 - k * 1e-4, track->Record(k).TimeStamp(),
+                                    GpsFixQuality{uint8_t(k % 3), 3, uint8_t(6 + k), 0.8 + 0.1 * k, 150 * k, k != 2}});
     ByteWriter file;
     dataSet->Serialize(file, false);
     return file.Data();
+}
+
+// A track journal of the current layout: readings and later positions with qualities.
+std::string TrackJournal()
+{
+    std::string bytes = journal::FileHeader();
+    journal::Begin begin;
+    begin.track = true;
+    begin.workType = kWorkGpsTrack;
+    journal::AppendEntry(bytes, journal::kBegin, journal::EncodeBegin(begin));
+    journal::AppendEntry(bytes, journal::kState, journal::EncodeState({}));
+    for (uint32_t k = 0; k < 3; ++k) {
+        journal::Reading reading;
+        reading.index = k;
+        reading.record = testing_support::SampleRecord(k + 1);
+        reading.positionA = k + 1;
+        reading.fix.tick = reading.record.TimeStamp();
+        journal::AppendEntry(bytes, journal::kTrackReading, journal::EncodeReading(reading, true));
+        const GpsFix placed{55.75 + k * 1e-4, 37.62, reading.fix.tick, GpsFixQuality{1, 3, 9, 1.2, 300, k != 1}};
+        journal::AppendEntry(bytes, journal::kFix, journal::EncodeFix(k, placed));
+    }
+    journal::AppendEntry(bytes, journal::kCurrentFix, journal::EncodeCurrentFix({55.76, 37.62, 5000}));
+    return bytes;
 }
 
 // Four read sizes, then the stream: the first 1.5 KB of each log, cut at a sentence start.
@@ -155,6 +181,7 @@ int main(int argc, char** argv)
     Write(sessions / "series_map.lur", Session(kWorkMap, 7, 2, true, 1));
     Write(sessions / "track.lur", Session(kWorkGpsTrack, 0, 0, false, 5));
     Write(sessions / "series_track.lur", Session(kWorkGpsTrack, 0, 0, true, 1));
+    Write(root / "fuzz/corpus/journal/track_quality.lurj", TrackJournal());
     NmeaSeeds(root / "tests/gps/data", root / "fuzz/corpus/nmea");
     InstrumentSeeds(root / "fuzz/corpus/instrument_reply");
     return 0;

@@ -14,6 +14,7 @@
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "session/SessionFile.h"
+#include "track/TrackCorrection.h"
 #include "track/TrackProjection.h"
 
 const char* const kForwardUsage =
@@ -41,7 +42,8 @@ const char* const kInvertUsage =
     "      the instrument's resolution, one unit of the shifted signal value (default 1).\n"
     "      The calibration set is the one the file names. The CSV has one row per station\n"
     "      (index, profile, station, x_m, y_m) or reading (index, latitude, longitude,\n"
-    "      east_m, north_m), then status (ok or why it was not inverted), chi2 (misfit per\n"
+    "      east_m, north_m; corrected for the settings' GPS lag and antenna offset), then\n"
+    "      status (ok or why it was not inverted), chi2 (misfit per\n"
     "      value, 1 fits to the noise), doi_m (depth of investigation: below it the data cannot\n"
     "      tell the ground), bottom_m, the top of each layer in metres and the conductivity of\n"
     "      each in S/m. Written beside FILE.csv and renamed over it when complete; progress\n"
@@ -71,7 +73,6 @@ void Append(std::string& text, const char* format, Values... values)
     text.append(piece, size_t(std::clamp(n, 0, int(sizeof piece) - 1)));
 }
 
-bool Positioned(const GpsFix& fix) { return fix.latitude != 0 || fix.longitude != 0; }
 
 } // namespace
 
@@ -168,20 +169,20 @@ int RunInvert(const std::vector<std::string>& words)
     };
     std::vector<Row> rows;
     std::vector<StationInput> stations;
-    const GpsFix* origin = nullptr;
-    for (const GpsFix& fix : image.fixes)
-        if (!origin && Positioned(fix))
-            origin = &fix;
-    const TrackProjection projection(origin ? *origin : GpsFix{});
+    // Track readings where they were taken, as the track graphs place them.
+    std::vector<CorrectedPosition> placed;
+    if (image.track)
+        placed = CorrectTrack(StampedFixes(image.records, image.fixes), TrackCorrectionFrom(CSettings::Instance()));
+    const TrackProjection projection(TrackOrigin(placed).value_or(GpsFix{}));
     for (size_t k = 0; k < image.records.size(); ++k) {
         const MeasurementRecord& record = image.records[k];
         if (record.Empty())
             continue;
         std::string where;
         if (image.track) {
-            const GpsFix fix = k < image.fixes.size() ? image.fixes[k] : GpsFix{};
+            const GpsFix fix = placed[k].hasPosition ? GpsFix{placed[k].latitude, placed[k].longitude, 0} : GpsFix{};
             double east = 0, north = 0;
-            if (Positioned(fix))
+            if (placed[k].hasPosition)
                 projection.Project(fix, east, north);
             Append(where, "%zu,%.8f,%.8f,%.2f,%.2f", k, fix.latitude, fix.longitude, east, north);
         } else {

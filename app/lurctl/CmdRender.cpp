@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,7 +23,8 @@ const char* const kRenderUsage =
     "Usage:\n"
     "  lurctl render FILE.lur --graph map|section|profile-curve|sounding|progress|track-view\n"
     "          [--profile P] [--station S] [--reading K] [--frequency N] [--width W] [--height H]\n"
-    "          [--pixel-size N] [--radius R] [--stretch] [--out FILE.png] [--values FILE.csv]\n"
+    "          [--pixel-size N] [--radius R] [--stretch] [--gps-lag S] [--antenna-offset M]\n"
+    "          [--out FILE.png] [--values FILE.csv]\n"
     "      Paints one graph of a session file exactly as the measurement page does, with the\n"
     "      settings store and the calibration the file names, into a W x H picture (default\n"
     "      640 x 480) written as PNG (default FILE.<graph>.png). P and S (from 0, default 0)\n"
@@ -32,7 +34,11 @@ const char* const kRenderUsage =
     "      --pixel-size and --radius (track map, in cells) override the settings for this\n"
     "      picture only; so does --stretch, which fills the picture instead of keeping true\n"
     "      proportions (a long track's section is otherwise a thin strip). For a GPS track session map, section, profile-curve and sounding are\n"
-    "      the track graphs and progress is the track view. --values writes the value under\n"
+    "      the track graphs and progress is the track view; they place the readings corrected\n"
+    "      for the GPS receiver's lag and the antenna's distance ahead of the instrument's\n"
+    "      centre, those of the settings unless --gps-lag (0 to 5 s) or --antenna-offset (-10\n"
+    "      to 10 m, negative behind) say otherwise, and leave out readings without a position.\n"
+    "      --values writes the value under\n"
     "      each pixel as CSV (one line per pixel row, empty where the graph shows no value).\n"
     "      The settings are never written. Exits with 1 and the reason when the graph has\n"
     "      nothing to show.\n";
@@ -65,6 +71,8 @@ struct RenderRequest {
     int height = kDefaultHeight;
     std::optional<long> pixelSize;
     std::optional<long> radius;
+    std::optional<double> gpsLag;
+    std::optional<double> antennaOffset;
     bool stretch = false;
     std::string out;
     std::string values;
@@ -81,6 +89,24 @@ bool TakeInteger(Args& args, const char* name, long min, long max, std::optional
     return value.has_value();
 }
 
+bool TakeNumber(Args& args, const char* name, double min, double max, std::optional<double>& value,
+                std::string& error)
+{
+    const std::optional<std::string> text = args.TakeOption(name);
+    if (!text)
+        return true;
+    char* end = nullptr;
+    const double parsed = std::strtod(text->c_str(), &end);
+    if (text->empty() || *end != '\0' || !(parsed >= min && parsed <= max)) {
+        char range[64];
+        std::snprintf(range, sizeof range, " takes a number from %g to %g", min, max);
+        error = name + std::string(range);
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
 bool ParseRequest(const std::vector<std::string>& words, RenderRequest& request, std::string& error)
 {
     Args args(words);
@@ -94,7 +120,10 @@ bool ParseRequest(const std::vector<std::string>& words, RenderRequest& request,
         !TakeInteger(args, "--width", 1, DibSurface::kMaxSide, width, error) ||
         !TakeInteger(args, "--height", 1, DibSurface::kMaxSide, height, error) ||
         !TakeInteger(args, "--pixel-size", 1, 1000, request.pixelSize, error) ||
-        !TakeInteger(args, "--radius", 1, 100000, request.radius, error))
+        !TakeInteger(args, "--radius", 1, 100000, request.radius, error) ||
+        !TakeNumber(args, "--gps-lag", 0, TrackCorrectionSettings::kMaxLagSeconds, request.gpsLag, error) ||
+        !TakeNumber(args, "--antenna-offset", -TrackCorrectionSettings::kMaxAntennaAheadMetres,
+                    TrackCorrectionSettings::kMaxAntennaAheadMetres, request.antennaOffset, error))
         return false;
     request.profile = static_cast<uint32_t>(profile.value_or(0));
     request.station = static_cast<uint32_t>(station.value_or(0));
@@ -224,6 +253,10 @@ int RunRender(const std::vector<std::string>& words)
         settings.pixelSize = static_cast<int32_t>(*request.pixelSize);
     if (request.stretch)
         settings.realScaling = 0;
+    if (request.gpsLag)
+        settings.gpsLagSeconds = static_cast<float>(*request.gpsLag);
+    if (request.antennaOffset)
+        settings.antennaAheadMetres = static_cast<float>(*request.antennaOffset);
     const int frequencyNumber = static_cast<int>(request.frequency.value_or(PageFrequencyNumber(settings)));
     auto* track = AsTrack(*opened.dataSet);
     auto* survey = AsSurvey(*opened.dataSet);

@@ -14,6 +14,7 @@
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "session/SessionFile.h"
+#include "track/TrackCorrection.h"
 #include "track/TrackProjection.h"
 
 const char* const kSessionUsage =
@@ -24,6 +25,7 @@ const char* const kSessionUsage =
     "      a GPS track also the extent of the positioned readings in metres.\n"
     "  lurctl session export FILE [--format F] [--out PATH] [--frequency N|all]\n"
     "          [--cell M | --width N] [--radius M] [--skip-unpositioned | --keep-unpositioned]\n"
+    "          [--gps-lag S] [--antenna-offset M]\n"
     "          [--units adc|apparent] [--component module|quadrature|inphase]\n"
     "          [--resistivity|--conductivity] [--normalize-current] [--normalize-frequency]\n"
     "          [--phase-equalization] [--subtract-undercompensation] [--filter]\n"
@@ -33,9 +35,18 @@ const char* const kSessionUsage =
     "      renamed over it when complete.\n"
     "      csv (the format without --out): one CSV row per measured station (index, profile,\n"
     "      station) or track reading (index, latitude, longitude, east and north metres from\n"
-    "      the first positioned reading), then time stamp (ms ticks), serial and one column per\n"
-    "      used frequency (named by its frequency in kHz), to standard output or PATH.\n"
-    "      GPS tracks, as WGS 84 points with the fields reading, time_ms, serial and one per\n"
+    "      the first positioned reading), then time stamp (ms ticks), serial, for a track\n"
+    "      fix_quality, hdop, satellites, fix_age_s and placed_ok, and one column per used\n"
+    "      frequency (named by its frequency in kHz), to standard output or PATH.\n"
+    "      Track positions are corrected for the GPS receiver's lag (--gps-lag, 0 to 5 s) and\n"
+    "      the antenna's distance ahead of the instrument's centre (--antenna-offset, -10 to\n"
+    "      10 m, negative behind it), by default those of the settings. fix_quality (GGA),\n"
+    "      hdop, satellites and fix_age_s describe the fix a position came from, empty where\n"
+    "      the receiver (or an older session file) did not tell; placed_ok is 0 for a reading\n"
+    "      placed across a gap in the fixes or from a fix without a solution, or whose\n"
+    "      correction found no fix that late or no walking direction.\n"
+    "      GPS tracks, as WGS 84 points with the fields reading, time_ms, serial, fix_quality,\n"
+    "      hdop, satellites, fix_age_s, placed_ok and one per\n"
     "      frequency (f2_501kHz for 2.501 kHz): gpkg (the default with --out), geojson, kml\n"
     "      (placemarks in the map chart's colours), gpx (a track, values as extensions), shp,\n"
     "      csvwkt (CSV with WKT points). A reading without a GPS position (or without the\n"
@@ -55,7 +66,8 @@ const char* const kSessionUsage =
     "      above 10000 x 10000 cells or 2 GB are refused. Track grids are in the UTM zone of\n"
     "      the track's centre, survey grids in metres from station 0 of profile 0.\n"
     "      Each export records the session, instrument serial, calibration date, units,\n"
-    "      component, processing switches and cell or radius: as metadata in tif and gpkg,\n"
+    "      component, processing switches, cell or radius, and for a track the GPS lag and\n"
+    "      antenna offset used and the readings not placed well: as metadata in tif and gpkg,\n"
     "      in a side note PATH.txt for the other formats.\n"
     "      Profiles: stations (the default; station, x_m, frequency_khz, depth_m, value per\n"
     "      measured station and frequency, as CSV) and asc (the section graph's grid of the\n"
@@ -201,7 +213,27 @@ void Append(std::string& text, const char* format, Values... values)
     text.append(piece, size_t(std::clamp(n, 0, int(sizeof piece) - 1)));
 }
 
-int Export(const std::string& path, ConversionSettings c, const std::string& out)
+// Empty for what the receiver did not tell.
+void AppendQuality(std::string& text, const GpsFixQuality& q, bool placedOk)
+{
+    const bool ggaKnown = q.ggaQuality != GpsFixQuality::kUnknown;
+    text += ',';
+    if (ggaKnown)
+        Append(text, "%u", unsigned(q.ggaQuality));
+    text += ',';
+    if (q.hdop > 0)
+        Append(text, "%.2f", q.hdop);
+    text += ',';
+    if (ggaKnown)
+        Append(text, "%u", unsigned(q.satellitesUsed));
+    text += ',';
+    if (QualityRecorded(q))
+        Append(text, "%.3f", q.ageMs / 1000.0);
+    Append(text, ",%d", placedOk ? 1 : 0);
+}
+
+int Export(const std::string& path, ConversionSettings c, const TrackCorrectionSettings& correction,
+           const std::string& out)
 {
     SessionImage image;
     std::string error;
@@ -218,15 +250,18 @@ int Export(const std::string& path, ConversionSettings c, const std::string& out
         }
     }
 
-    std::string text = image.track ? "index,latitude,longitude,east_m,north_m,time_ms,serial"
+    std::string text = image.track ? "index,latitude,longitude,east_m,north_m,time_ms,serial,fix_quality,hdop,"
+                                     "satellites,fix_age_s,placed_ok"
                                    : "index,profile,station,time_ms,serial";
     for (int i = 0; i < kFrequencyCount; ++i)
         if (c.usedFrequencies[size_t(i)])
             Append(text, ",%.6g kHz", calibration.F[size_t(i)]);
     text += '\n';
 
-    const GpsFix* origin = FirstPositioned(image);
-    const TrackProjection projection(origin ? *origin : GpsFix{});
+    std::vector<CorrectedPosition> placed;
+    if (image.track)
+        placed = CorrectTrack(StampedFixes(image.records, image.fixes), correction);
+    const TrackProjection projection(TrackOrigin(placed).value_or(GpsFix{}));
     const uint32_t width = image.x != 0 ? image.x : 1;
     std::array<float, kFrequencyCount> values{};
     for (size_t k = 0; k < image.records.size(); ++k) {
@@ -234,9 +269,10 @@ int Export(const std::string& path, ConversionSettings c, const std::string& out
         if (record.Empty())
             continue;
         if (image.track) {
-            const GpsFix& fix = image.fixes[k];
+            const CorrectedPosition& at = placed[k];
+            const GpsFix fix = at.hasPosition ? GpsFix{at.latitude, at.longitude, 0} : GpsFix{};
             double east = 0, north = 0;
-            if (Positioned(fix))
+            if (at.hasPosition)
                 projection.Project(fix, east, north);
             Append(text, "%zu,%.8f,%.8f", k, fix.latitude, fix.longitude);
             Append(text, ",%.2f,%.2f", east, north);
@@ -245,6 +281,9 @@ int Export(const std::string& path, ConversionSettings c, const std::string& out
             Append(text, "%zu,%u,%u", k, p, p % 2 == 0 ? r : width - 1 - r);
         }
         Append(text, ",%u,%u", record.TimeStamp(), record.SerialNumber());
+        if (image.track) {
+            AppendQuality(text, image.fixes[k].quality, PlacedWell(placed[k], image.fixes[k].quality));
+        }
         ConvertSpectrum(c, calibration, record, values);
         for (int i = 0; i < kFrequencyCount; ++i)
             if (c.usedFrequencies[size_t(i)])
@@ -297,6 +336,22 @@ bool ExportOptionsFrom(Args& args, ExportOptions& options, std::string& error)
     }
     if (options.grid.cellMetres && options.grid.paintedWidth)
         return error = "--cell and --width exclude each other", false;
+    const auto number = [&](const char* name, double limit, bool signedValue, const char* takes,
+                             std::optional<double>& value) {
+        if (const auto word = args.TakeOption(name)) {
+            char* end = nullptr;
+            const double parsed = std::strtod(word->c_str(), &end);
+            if (word->empty() || *end != '\0' || !(parsed >= (signedValue ? -limit : 0.0) && parsed <= limit))
+                return error = std::string(name) + " is " + takes, false;
+            value = parsed;
+        }
+        return true;
+    };
+    if (!number("--gps-lag", TrackCorrectionSettings::kMaxLagSeconds, false, "a lag from 0 to 5 seconds",
+                options.correction.lagSeconds) ||
+        !number("--antenna-offset", TrackCorrectionSettings::kMaxAntennaAheadMetres, true,
+                "a distance from -10 to 10 metres", options.correction.antennaAheadMetres))
+        return false;
     const bool skip = args.TakeFlag("--skip-unpositioned");
     const bool keep = args.TakeFlag("--keep-unpositioned");
     if (skip && keep)
@@ -378,7 +433,8 @@ int RunSession(const std::vector<std::string>& words)
         if (options.grid.cellMetres || options.grid.paintedWidth || options.grid.radiusMetres ||
             options.leftOut != LeftOutReadings::Refuse)
             return UsageError("session", "the CSV export has every measured reading and no grid");
-        return Export(positional[1], ConversionSettingsFrom(settings), out.value_or(""));
+        return Export(positional[1], ConversionSettingsFrom(settings), TrackCorrectionFor(settings, options.correction),
+                      out.value_or(""));
     }
     if (!out)
         return UsageError("session", "--out names the file to write");

@@ -27,7 +27,8 @@ const char* const kSurveyUsage =
     "  lurctl survey (--simulate | --port DEV [--gps-port DEV]) --type map|limited|profile|track\n"
     "                [--x N] [--y N] [--xstep M] [--ystep M] [--readings N] [--series]\n"
     "                [--interval S] [--homogeneous OHMM] [--pacing] [--delay MS]\n"
-    "                [--time-factor X] --out FILE.lur\n"
+    "                [--time-factor X] [--gps-lag S] [--antenna-ahead M] [--multi-gnss]\n"
+    "                --out FILE.lur\n"
     "      Takes a whole survey through the instrument protocol: against the built-in\n"
     "      simulators on pseudo-terminals (--simulate), or against a real instrument port\n"
     "      (and, for a track, a real GPS port). --x, --y, --xstep and --ystep set the grid\n"
@@ -41,8 +42,15 @@ const char* const kSurveyUsage =
     "      given resistivity, and reads it through the full layered-earth model of the\n"
     "      instrument; it answers at once unless --pacing (the pace of a\n"
     "      9600-baud line) or --delay (a measurement time) is given. The simulated GPS\n"
-    "      receiver walks east-west lines 10 m apart over a 120 m x 60 m field, its time\n"
-    "      running --time-factor times faster (default 100).\n"
+    "      receiver walks east-west lines 10 m apart over a 120 m x 60 m field, turning at\n"
+    "      their ends on arcs of 2 m, its time\n"
+    "      running --time-factor times faster (default 100). It reports each position\n"
+    "      --gps-lag simulated seconds late (0 to 5, default 0), from an antenna riding\n"
+    "      --antenna-ahead metres ahead of the instrument's centre (-10 to 10, negative\n"
+    "      behind; default 0), and with --multi-gnss as a GPS, GLONASS, Galileo and BeiDou\n"
+    "      receiver. The settings' GPS lag (or that of session export and render) that puts\n"
+    "      such a track right is in the program's own seconds: the simulated lag divided by\n"
+    "      the time factor, the same with --time-factor 1.\n"
     "      Progress goes to standard error. The session is saved at the end, and on Ctrl-C\n"
     "      with what was measured; the settings file is not changed. Every reading is\n"
     "      journalled to disk as it is taken, so a survey that is killed can be rebuilt with\n"
@@ -87,6 +95,9 @@ struct SurveyPlan {
     double ohmMetres = 0;   // 0: the ground model
     double delayMs = 0;
     double timeFactor = 100;
+    double gpsLagSeconds = 0;
+    double antennaAheadMetres = 0;
+    bool multiGnss = false;
 };
 
 // Reads the options into the plan, and the grid into the settings; the usage error, or empty.
@@ -96,6 +107,7 @@ std::string ParsePlan(const std::vector<std::string>& words, CSettings& settings
     plan.simulate = args.TakeFlag("--simulate");
     plan.series = args.TakeFlag("--series");
     plan.pacing = args.TakeFlag("--pacing");
+    plan.multiGnss = args.TakeFlag("--multi-gnss");
     const auto type = args.TakeOption("--type");
     const auto port = args.TakeOption("--port");
     const auto gpsPort = args.TakeOption("--gps-port");
@@ -120,8 +132,11 @@ std::string ParsePlan(const std::vector<std::string>& words, CSettings& settings
         {"--homogeneous", 0.011, 999999, plan.ohmMetres, "a resistivity in ohm-metres"},
         {"--delay", 0, 60000, plan.delayMs, "milliseconds from 0 to 60000"},
         {"--time-factor", 0.01, 1000, plan.timeFactor, "a number from 0.01 to 1000"},
+        {"--gps-lag", 0, 5, plan.gpsLagSeconds, "seconds from 0 to 5"},
+        {"--antenna-ahead", -10, 10, plan.antennaAheadMetres, "metres from -10 to 10"},
     };
     bool simulatorOptions = plan.pacing;
+    bool receiverOptions = plan.multiGnss;
     for (const NumberOption& option : numbers) {
         const std::optional<std::string> text = args.TakeOption(option.name);
         if (!text)
@@ -132,6 +147,7 @@ std::string ParsePlan(const std::vector<std::string>& words, CSettings& settings
             return std::string(option.name) + " takes " + option.takes;
         simulatorOptions |= option.name == std::string("--homogeneous") || option.name == std::string("--delay") ||
                             option.name == std::string("--time-factor");
+        receiverOptions |= option.name == std::string("--gps-lag") || option.name == std::string("--antenna-ahead");
     }
     std::vector<std::string> rest;
     if (!args.Finish(0, 0, rest))
@@ -148,6 +164,8 @@ std::string ParsePlan(const std::vector<std::string>& words, CSettings& settings
         return "--gps-port is for a track on a real instrument";
     if (!plan.simulate && simulatorOptions)
         return "--pacing, --delay, --time-factor and --homogeneous need --simulate";
+    if (receiverOptions && !(plan.simulate && plan.track))
+        return "--gps-lag, --antenna-ahead and --multi-gnss are for a simulated track";
     if (x != std::floor(x) || y != std::floor(y) || plan.readings != std::floor(plan.readings))
         return "--x, --y and --readings take whole numbers";
     plan.device = port.value_or("");
@@ -183,6 +201,9 @@ std::unique_ptr<SimulatedField> StartField(SurveyPlan& plan, const CSettings& se
         gps.emplace();
         gps->rateHz = 10;
         gps->timeFactor = plan.timeFactor;
+        gps->lagSeconds = plan.gpsLagSeconds;
+        gps->antennaAheadMetres = plan.antennaAheadMetres;
+        gps->multiConstellation = plan.multiGnss;
         plan.walkSeconds /= plan.timeFactor; // the walk between readings, in real time
     }
     auto field = std::make_unique<SimulatedField>(options, gps);
@@ -323,7 +344,8 @@ int RunSurvey(const std::vector<std::string>& words)
     GpsLink gps(queue);
     int status = 0;
     if (plan.track) {
-        if (!gps.Open(gpsDevice, settings.GpsBaudRate(), session, error)) {
+        const auto gapLimitMs = static_cast<uint32_t>(std::max(settings.gpsGapLimitMs, 0));
+        if (!gps.Open(gpsDevice, settings.GpsBaudRate(), gapLimitMs, session, error)) {
             std::fprintf(stderr, "lurctl survey: %s\n", error.c_str());
             return 1;
         }

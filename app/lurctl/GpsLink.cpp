@@ -42,7 +42,7 @@ GpsLink::~GpsLink()
     Stop();
 }
 
-bool GpsLink::Open(const std::string& device, int baud, WorkSession& work, std::string& error)
+bool GpsLink::Open(const std::string& device, int baud, uint32_t gapLimitMs, WorkSession& work, std::string& error)
 {
     errno = 0;
     if (!port_.Open(device, nullptr, &kGpsPortTimeouts, static_cast<uint32_t>(baud))) {
@@ -50,6 +50,7 @@ bool GpsLink::Open(const std::string& device, int baud, WorkSession& work, std::
         return false;
     }
     positions_.Reset();
+    positions_.SetGapLimitMs(gapLimitMs);
     if (!reader_.Start(port_)) {
         port_.Close();
         error = "cannot start the GPS reader";

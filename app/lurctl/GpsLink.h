@@ -18,9 +18,10 @@ public:
     explicit GpsLink(MessagePoster& poster);
     ~GpsLink();
 
-    // `device` is a device path; the work's readings ask this link for their positions.
+    // `device` is a device path; the work's readings ask this link for their positions,
+    // placed well when no gap between the fixes around them is longer than `gapLimitMs`.
     // False, with error set, when the port cannot be opened or the reader cannot start.
-    bool Open(const std::string& device, int baud, WorkSession& work, std::string& error);
+    bool Open(const std::string& device, int baud, uint32_t gapLimitMs, WorkSession& work, std::string& error);
     bool HasFix() const { return positions_.HasFix(); }
     // The reader has ended by itself (the port went away); Failure() says why.
     bool Lost() const { return opened_ && !reader_.Running(); }

@@ -63,6 +63,14 @@ std::string SymbolStyle(Colour colour)
     return text;
 }
 
+template <typename Value> void SetOrNull(OGRFeature& feature, int field, bool known, Value value)
+{
+    if (known)
+        feature.SetField(field, value);
+    else
+        feature.SetFieldNull(field);
+}
+
 } // namespace
 
 bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& frequencies,
@@ -96,7 +104,9 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
         return false;
     }
     std::vector<std::pair<std::string, OGRFieldType>> fields{
-        {"reading", OFTInteger}, {"time_ms", OFTInteger64}, {"serial", OFTInteger}};
+        {"reading", OFTInteger},     {"time_ms", OFTInteger64}, {"serial", OFTInteger},
+        {"fix_quality", OFTInteger}, {"hdop", OFTReal},         {"satellites", OFTInteger},
+        {"fix_age_s", OFTReal},      {"placed_ok", OFTInteger}};
     if (format == ExportFormat::Gpx) {
         // Every point on one track, in one segment.
         fields.insert(fields.begin(), {{"track_fid", OFTInteger}, {"track_seg_id", OFTInteger}});
@@ -130,8 +140,15 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
         feature.SetField(at[first], static_cast<int>(readings.index[k]));
         feature.SetField(at[first + 1], static_cast<GIntBig>(readings.time[k]));
         feature.SetField(at[first + 2], static_cast<int>(readings.serial[k]));
+        const GpsFixQuality& q = readings.quality[k];
+        const bool ggaKnown = q.ggaQuality != GpsFixQuality::kUnknown;
+        SetOrNull(feature, at[first + 3], ggaKnown, static_cast<int>(q.ggaQuality));
+        SetOrNull(feature, at[first + 4], q.hdop > 0, q.hdop);
+        SetOrNull(feature, at[first + 5], ggaKnown, static_cast<int>(q.satellitesUsed)); // GGA reports them
+        SetOrNull(feature, at[first + 6], QualityRecorded(q), q.ageMs / 1000.0);
+        feature.SetField(at[first + 7], readings.placedOk[k] ? 1 : 0);
         for (size_t j = 0; j < columns; ++j)
-            feature.SetField(at[first + 3 + j], static_cast<double>(readings.values[k * columns + j]));
+            feature.SetField(at[first + 8 + j], static_cast<double>(readings.values[k * columns + j]));
         if (readings.located[k]) // else no geometry at all
             feature.SetGeometry(std::make_unique<OGRPoint>(readings.longitude[k], readings.latitude[k]).get());
         if (styled)

@@ -71,3 +71,8 @@ std::string Metres(double value)
     std::snprintf(text, sizeof text, "%.6g", value);
     return text;
 }
+
+std::string Seconds(double value)
+{
+    return Metres(value);
+}

@@ -20,3 +20,5 @@ std::string ProvenanceNote(const Provenance& provenance);
 
 // A length in metres as provenance and messages write it: "0.25".
 std::string Metres(double value);
+// A time in seconds, likewise.
+std::string Seconds(double value);

@@ -92,9 +92,12 @@ bool WriteTrack(const TrackDataSet& data, const CSettings& settings, const Expor
                 const ExportFrequencies& frequencies, const std::string& path, Provenance& provenance,
                 ExportResult& result, std::string& error)
 {
+    const TrackCorrectionSettings correction = TrackCorrectionFor(settings, options.correction);
+    provenance.emplace_back("gps_lag_s", Seconds(correction.lagSeconds));
+    provenance.emplace_back("antenna_ahead_m", Metres(correction.antennaAheadMetres));
     TrackReadings readings;
-    if (!CollectTrackReadings(data, settings, frequencies, options.leftOut == LeftOutReadings::KeepUnlocated,
-                              readings, result.leftOut, error))
+    if (!CollectTrackReadings(data, settings, correction, frequencies,
+                              options.leftOut == LeftOutReadings::KeepUnlocated, readings, result.leftOut, error))
         return false;
     if (result.leftOut.Any() && options.leftOut == LeftOutReadings::Refuse) {
         error = DescribeLeftOut(result.leftOut) + ": nothing written";
@@ -106,6 +109,12 @@ bool WriteTrack(const TrackDataSet& data, const CSettings& settings, const Expor
                                 ReadingList(result.leftOut.unpositioned));
     if (!result.leftOut.withoutFrequency.empty())
         provenance.emplace_back("left_out_without_frequency", ReadingList(result.leftOut.withoutFrequency));
+    std::vector<size_t> poorlyPlaced;
+    for (size_t k = 0; k < readings.Count(); ++k)
+        if (readings.located[k] && !readings.placedOk[k])
+            poorlyPlaced.push_back(readings.index[k]);
+    if (!poorlyPlaced.empty())
+        provenance.emplace_back("poorly_placed", ReadingList(poorlyPlaced));
     if (IsGrid(options.format)) {
         GeoGrid grid;
         result.readings = readings.LocatedCount();
@@ -141,6 +150,14 @@ static ExportResult Refused(std::string error)
     ExportResult result;
     result.error = std::move(error);
     return result;
+}
+
+TrackCorrectionSettings TrackCorrectionFor(const CSettings& settings, const TrackCorrectionOptions& options)
+{
+    TrackCorrectionSettings correction = TrackCorrectionFrom(settings);
+    correction.lagSeconds = options.lagSeconds.value_or(correction.lagSeconds);
+    correction.antennaAheadMetres = options.antennaAheadMetres.value_or(correction.antennaAheadMetres);
+    return EffectiveCorrection(correction);
 }
 
 std::string ReadingList(const std::vector<size_t>& indices)

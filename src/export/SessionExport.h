@@ -6,6 +6,7 @@
 
 #include "export/ExportFormat.h"
 #include "export/Provenance.h"
+#include "track/TrackCorrection.h"
 
 class CSettings;
 class DataSet;
@@ -34,11 +35,23 @@ enum class LeftOutReadings {
     KeepUnlocated,  // GeoPackage and CSV: readings without a position with an empty geometry
 };
 
+// Tracks: the GPS lag and antenna offset their positions are corrected for, each by default
+// the settings' ("gpsLagSeconds", "antennaAheadMetres").
+struct TrackCorrectionOptions {
+    std::optional<double> lagSeconds;
+    std::optional<double> antennaAheadMetres;
+};
+
+// The correction an export of a track applies: the options', else the settings', clamped as
+// CorrectTrack clamps them.
+TrackCorrectionSettings TrackCorrectionFor(const CSettings& settings, const TrackCorrectionOptions& options);
+
 struct ExportOptions {
     ExportFormat format = ExportFormat::GeoPackage;
     FrequencySelection frequencies;
     GridOptions grid;
     LeftOutReadings leftOut = LeftOutReadings::Refuse;
+    TrackCorrectionOptions correction;
     std::string sessionName; // as the provenance names it
 };
 

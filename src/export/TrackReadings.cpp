@@ -12,11 +12,13 @@ size_t TrackReadings::LocatedCount() const
     return static_cast<size_t>(std::count(located.begin(), located.end(), true));
 }
 
-bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings, const ExportFrequencies& frequencies,
+bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings,
+                          const TrackCorrectionSettings& correction, const ExportFrequencies& frequencies,
                           bool keepUnlocated, TrackReadings& readings, LeftOut& leftOut, std::string& error)
 {
     readings = {};
     leftOut = {};
+    const std::vector<CorrectedPosition> placed = data.CorrectedPositions(correction);
     const ConversionSettings conversion = ConversionSettingsFrom(settings);
     std::array<float, kFrequencyCount> spectrum{};
     size_t measured = 0;
@@ -30,18 +32,19 @@ bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings, c
             leftOut.withoutFrequency.push_back(k);
             continue;
         }
-        // A reading the GPS never placed lies at 0° 0°.
-        const GpsFix fix = k < data.FixCount() ? data.FixAt(k) : GpsFix{};
-        const bool located = fix.latitude != 0 || fix.longitude != 0;
-        if (!located) {
+        const CorrectedPosition& at = placed[k];
+        if (!at.hasPosition) {
             leftOut.unpositioned.push_back(k);
             if (!keepUnlocated)
                 continue;
         }
+        const GpsFixQuality quality = k < data.FixCount() ? data.FixAt(k).quality : GpsFixQuality{};
         readings.index.push_back(k);
-        readings.latitude.push_back(fix.latitude);
-        readings.longitude.push_back(fix.longitude);
-        readings.located.push_back(located);
+        readings.latitude.push_back(at.hasPosition ? at.latitude : 0.0);
+        readings.longitude.push_back(at.hasPosition ? at.longitude : 0.0);
+        readings.located.push_back(at.hasPosition);
+        readings.quality.push_back(quality);
+        readings.placedOk.push_back(PlacedWell(at, quality));
         readings.time.push_back(record.TimeStamp());
         readings.serial.push_back(record.SerialNumber());
         ConvertSpectrum(conversion, settings.currentCalibration, record, spectrum);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cmath>
 #include <cstdint>
 
 // How good a position is. A live fix carries what its epoch reported; a reading's position
@@ -25,6 +26,15 @@ inline bool HasSolution(const GpsFixQuality& q)
     return ggaOk && gsaOk;
 }
 
+// Whether anything is known of the quality: a position read from a session saved without
+// qualities carries the default one throughout.
+inline bool QualityRecorded(const GpsFixQuality& q)
+{
+    const GpsFixQuality none;
+    return q.ggaQuality != none.ggaQuality || q.fixType != none.fixType || q.satellitesUsed != none.satellitesUsed ||
+           q.hdop != none.hdop || q.ageMs != none.ageMs || q.placedOk != none.placedOk;
+}
+
 // One position: degrees north and east positive, stamped with the millisecond tick counter.
 struct GpsFix {
     GpsFix() = default;
@@ -38,3 +48,10 @@ struct GpsFix {
     uint32_t tick = 0;
     GpsFixQuality quality;
 };
+
+// A reading's position of 0° 0° is none: the reading was taken before the first fix. So is
+// one that is no number.
+inline bool HasPosition(const GpsFix& fix)
+{
+    return (fix.latitude != 0 || fix.longitude != 0) && std::isfinite(fix.latitude) && std::isfinite(fix.longitude);
+}

@@ -58,7 +58,7 @@ GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface
     }
     const ConversionSettings conversion = ConversionSettingsFrom(settings);
     for (size_t k = 0; k < n; ++k) {
-        if (data.Record(k).Empty())
+        if (data.Record(k).Empty() || !track[k].positioned)
             continue;
         points.x.push_back(track[k].east);
         points.y.push_back(track[k].north);
@@ -100,29 +100,36 @@ GraphOutcome PaintTrackSection(TrackDataSet& data, CSettings& settings, ValueSur
     if (n < 2 || rows < 2 || !UsableRect(rect) || n > static_cast<size_t>(INT32_MAX))
         return GraphOutcome::NotPainted;
 
+    data.ComputeTrack(data.HasLiveFix());
+    const std::vector<TrackPoint>& track = data.Track();
+    std::vector<size_t> placed; // the readings with a position, whose order the distance follows
     std::vector<float> xs, ys, values;
     try {
-        xs.resize(n);
+        for (size_t k = 0; k < n; ++k)
+            if (track[k].positioned)
+                placed.push_back(k);
+        if (placed.size() < 2)
+            return GraphOutcome::NotPainted;
+        xs.resize(placed.size());
         ys.resize(rows);
-        values.resize(n * rows);
+        values.resize(placed.size() * rows);
     } catch (const std::bad_alloc&) {
         return GraphOutcome::OutOfMemory;
     }
-    data.ComputeTrack(data.HasLiveFix());
-    const std::vector<TrackPoint>& track = data.Track();
+    const size_t columns = placed.size();
     double walked = 0;
     std::array<float, kFrequencyCount> spectrum{};
-    for (size_t k = 0; k < n; ++k) {
-        if (k > 0)
-            walked += StepBetween(track[k - 1], track[k]);
-        xs[k] = static_cast<float>(walked);
-        ConvertSpectrum(conversion, calibration, data.Record(k), spectrum);
+    for (size_t j = 0; j < columns; ++j) {
+        if (j > 0)
+            walked += StepBetween(track[placed[j - 1]], track[placed[j]]);
+        xs[j] = static_cast<float>(walked);
+        ConvertSpectrum(conversion, calibration, data.Record(placed[j]), spectrum);
         for (size_t r = 0; r < rows; ++r)
-            values[r * n + k] = spectrum[static_cast<size_t>(used[r])];
+            values[r * columns + j] = spectrum[static_cast<size_t>(used[r])];
     }
     for (size_t r = 0; r < rows; ++r)
         ys[r] = FrequencyDepth(conversion, calibration, used[r]);
-    const ValueTable table{static_cast<int>(n), static_cast<int>(rows), xs.data(), ys.data(), values.data()};
+    const ValueTable table{static_cast<int>(columns), static_cast<int>(rows), xs.data(), ys.data(), values.data()};
     return DrawTrackSectionTable(table, SectionStyle(settings), data.SectionGridder(), settings.sectionChart,
                                  surface, dc, rect);
 }
@@ -171,8 +178,14 @@ GraphOutcome PaintTrackProfileCurve(TrackDataSet& data, const CSettings& setting
         data.ComputeTrack(data.HasLiveFix());
         const std::vector<TrackPoint>& track = data.Track();
         double distance = 0;
-        for (size_t k = first + 1; k < first + n; ++k)
-            distance += StepBetween(track[k - 1], track[k]);
+        const TrackPoint* previous = nullptr;
+        for (size_t k = first; k < first + n; ++k) {
+            if (!track[k].positioned)
+                continue;
+            if (previous)
+                distance += StepBetween(*previous, track[k]);
+            previous = &track[k];
+        }
         const bool grid = settings.showGrid != 0;
         DrawAxes(grid, settings.axisColour, surface, dc, PixelRect{area.left, rect.top, area.right, area.bottom + 20},
                  0.0f, static_cast<float>(distance), 0.0f, 0.0f);

@@ -10,20 +10,24 @@ class CSettings;
 class TrackDataSet;
 
 // The graphs of the track measurement page, recomputed from the records and fixes at each
-// call (the track is rebuilt first). f is a frequency index 0..13; dc draws axis labels
-// into the surface. UI thread only.
+// call (the track is rebuilt first, its positions corrected for the GPS lag and antenna
+// offset of the settings). Readings without a position are left out wherever a graph
+// places readings. f is a frequency index 0..13; dc draws axis labels into the surface.
+// UI thread only.
 
 // Frequency f gridded over the positions of the measured readings, north up. Not painted
 // with fewer than 4 measured readings, readings on one line, or too few cells to grid.
 GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface& surface, DrawContext& dc,
                            const PixelRect& rect, int f);
 
-// All readings against the pseudo-depths of the used frequencies along the distance walked.
+// The positioned readings against the pseudo-depths of the used frequencies along the
+// distance walked. Not painted with fewer than 2 of them.
 GraphOutcome PaintTrackSection(TrackDataSet& data, CSettings& settings, ValueSurface& surface, DrawContext& dc,
                                const PixelRect& rect);
 
 // Frequency f of the latest "Number of measurements to show" readings (all when 0) spread
-// evenly over the width; the distance axis covers the track they were taken along.
+// evenly over the width; the distance axis covers the track the positioned ones among them
+// were taken along.
 GraphOutcome PaintTrackProfileCurve(TrackDataSet& data, const CSettings& settings, ValueSurface& surface,
                                     DrawContext& dc, const PixelRect& rect, int f);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "settings/CSettings.h"
 #include "track/TrackDataSet.h"
@@ -39,13 +40,20 @@ bool PaintTrackView(TrackDataSet& data, DrawContext& dc, const PixelRect& outer)
     data.ComputeTrack(data.HasLiveFix());
     const std::vector<TrackPoint>& track = data.Track();
 
-    float minX = 0, maxX = 0, minY = 0, maxY = 0; // entry 0 is the origin
-    for (size_t k = 1; k <= n; ++k) {
-        minX = std::min(minX, track[k].east);
-        maxX = std::max(maxX, track[k].east);
-        minY = std::min(minY, track[k].north);
-        maxY = std::max(maxY, track[k].north);
+    // The extent of what has a position: the readings that do, and the live position.
+    bool any = false;
+    float minX = 0, maxX = 0, minY = 0, maxY = 0;
+    for (size_t k = 0; k <= n; ++k) {
+        if (!track[k].positioned)
+            continue;
+        minX = any ? std::min(minX, track[k].east) : track[k].east;
+        maxX = any ? std::max(maxX, track[k].east) : track[k].east;
+        minY = any ? std::min(minY, track[k].north) : track[k].north;
+        maxY = any ? std::max(maxY, track[k].north) : track[k].north;
+        any = true;
     }
+    if (!any)
+        return true; // nothing to place yet
     if (minX == maxX)
         maxX += 1;
     if (minY == maxY)
@@ -60,38 +68,43 @@ bool PaintTrackView(TrackDataSet& data, DrawContext& dc, const PixelRect& outer)
     };
 
     dc.SetPen(PenStyle::Solid, 1, settings.colourA);
-    Pixel previous = pixelOf(0);
-    dc.MoveTo(previous.x, previous.y);
-    dc.Ellipse(Circle(previous));
-    for (size_t k = 1; k < n; ++k) {
+    std::optional<Pixel> previous;
+    for (size_t k = 0; k < n; ++k) {
+        if (!track[k].positioned)
+            continue;
         const Pixel at = pixelOf(k);
-        // Readings on the pixel of the one before add nothing to the picture.
-        if (!(at == previous)) {
+        if (!previous) {
+            dc.MoveTo(at.x, at.y);
+            dc.Ellipse(Circle(at));
+        } else if (!(at == *previous)) { // readings on the pixel of the one before add nothing
             dc.LineTo(at.x, at.y);
             dc.Ellipse(Circle(at));
         }
         previous = at;
     }
 
+    const bool livePlaced = track[n].positioned;
     const Pixel live = pixelOf(n);
     const size_t cursor = data.CurrentIndex();
     dc.SetPen(PenStyle::Dash, 1, settings.colourA);
-    if (cursor > 0 && cursor - 1 < n) {
-        const Pixel from = pixelOf(cursor - 1);
+    for (size_t k : {cursor - 1, cursor + 1}) { // the readings around the cursor (cursor - 1 wraps at 0)
+        if (!livePlaced || k >= n || !track[k].positioned)
+            continue;
+        const Pixel from = pixelOf(k);
         dc.MoveTo(from.x, from.y);
         dc.LineTo(live.x, live.y);
     }
-    if (cursor + 1 < n) {
-        const Pixel from = pixelOf(cursor + 1);
-        dc.MoveTo(from.x, from.y);
-        dc.LineTo(live.x, live.y);
+    if (livePlaced) {
+        dc.SetPen(PenStyle::Solid, 1, settings.colourA);
+        dc.Ellipse(Circle(live));
     }
-    dc.SetPen(PenStyle::Solid, 1, settings.colourA);
-    dc.Ellipse(Circle(live));
 
-    dc.SetPen(PenStyle::Solid, 1, settings.colourC);
-    dc.SetBrush(settings.colourC);
-    dc.Ellipse(Circle(cursor < n ? pixelOf(cursor) : live));
+    const size_t current = cursor < n ? cursor : n;
+    if (track[current].positioned) {
+        dc.SetPen(PenStyle::Solid, 1, settings.colourC);
+        dc.SetBrush(settings.colourC);
+        dc.Ellipse(Circle(pixelOf(current)));
+    }
     dc.SetBrush(0x00FFFFFF);
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "survey/ByteStream.h"
 #include "session/Crc32.h"
+#include "track/FixQualityBytes.h"
 
 namespace journal {
 namespace {
@@ -38,6 +39,22 @@ GpsFix ReadFix(ByteReader& in)
     fix.latitude = in.F64();
     fix.longitude = in.F64();
     fix.tick = in.U32();
+    return fix;
+}
+
+// A reading's position with its quality; journals written before positions had one end
+// after the fix, and their positions keep the unknown quality.
+void WriteReadingFix(ByteWriter& out, const GpsFix& fix)
+{
+    WriteFix(out, fix);
+    WriteFixQuality(out, fix.quality);
+}
+
+GpsFix ReadReadingFix(ByteReader& in)
+{
+    GpsFix fix = ReadFix(in);
+    if (in.Remaining() == kFixQualitySize)
+        fix.quality = ReadFixQuality(in);
     return fix;
 }
 
@@ -149,7 +166,7 @@ std::string EncodeReading(const Reading& reading, bool track)
     out.Bytes(reading.record.bytes.data(), MeasurementRecord::kSize);
     out.U32(reading.positionA);
     if (track)
-        WriteFix(out, reading.fix);
+        WriteReadingFix(out, reading.fix);
     else
         out.U32(reading.positionB);
     return out.Data();
@@ -162,7 +179,7 @@ bool DecodeReading(std::string_view payload, bool track, Reading& reading)
     in.Bytes(reading.record.bytes.data(), MeasurementRecord::kSize);
     reading.positionA = in.U32();
     if (track)
-        reading.fix = ReadFix(in);
+        reading.fix = ReadReadingFix(in);
     else
         reading.positionB = in.U32();
     return Exact(in);
@@ -172,7 +189,7 @@ std::string EncodeFix(uint32_t index, const GpsFix& fix)
 {
     ByteWriter out;
     out.U32(index);
-    WriteFix(out, fix);
+    WriteReadingFix(out, fix);
     return out.Data();
 }
 
@@ -180,7 +197,7 @@ bool DecodeFix(std::string_view payload, uint32_t& index, GpsFix& fix)
 {
     ByteReader in(payload);
     index = in.U32();
-    fix = ReadFix(in);
+    fix = ReadReadingFix(in);
     return Exact(in);
 }
 

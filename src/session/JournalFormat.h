@@ -25,12 +25,17 @@ constexpr uint32_t kMaxPayload = 4096;
 constexpr size_t kMaxTextBytes = 1024;
 constexpr const char* kFileSuffix = ".lurj";
 
+// Payloads (u32 unless said, a fix is f64 latitude, f64 longitude, u32 tick):
+//   kTrackReading: index | record (180 bytes) | cursor after it | fix | quality (10 bytes)
+//   kFix:          index | fix | quality
+// with the quality as track/FixQualityBytes.h lays it out. Journals written before
+// positions had a quality lack it (208- and 24-byte payloads); both sizes are read.
 enum EntryType : uint8_t {
     kBegin = 1,          // the data set's kind and grid; always the first entry
     kState = 2,          // settings a save writes; again whenever they change
     kSurveyReading = 3,  // storage index, record, position (p, s) after it
-    kTrackReading = 4,   // index, record, its fix, cursor after it
-    kFix = 5,            // a later position for the reading at an index
+    kTrackReading = 4,   // index, record, cursor after it, its fix with its quality
+    kFix = 5,            // a later position for the reading at an index, with its quality
     kCurrentFix = 6,     // the live position
 };
 

@@ -29,20 +29,49 @@ GpsWalker GpsWalker::Default()
     return GpsWalker({{lat, lon}, {lat, lon + dLon}, {lat + dLat, lon + dLon}, {lat + dLat, lon}, {lat, lon}});
 }
 
-GpsWalker GpsWalker::SurveyLines()
+GpsWalker GpsWalker::SurveyLines(double turnRadius)
 {
     const GeoPoint origin = Default().PositionAt(0);
     const double metresPerDegreeLongitude = kMetresPerDegree * std::cos(origin.latitude * std::numbers::pi / 180.0);
     auto at = [&](double east, double north) {
         return GeoPoint{origin.latitude + north / kMetresPerDegree, origin.longitude + east / metresPerDegreeLongitude};
     };
-    std::vector<GeoPoint> path;
+    struct Corner {
+        double east, north;
+    };
+    std::vector<Corner> corners;
     for (int line = 0; line <= 6; ++line) {
         const double north = 10.0 * line;
         const bool eastward = line % 2 == 0;
-        path.push_back(at(eastward ? 0 : 120, north));
-        path.push_back(at(eastward ? 120 : 0, north));
+        corners.push_back({eastward ? 0.0 : 120.0, north});
+        corners.push_back({eastward ? 120.0 : 0.0, north});
     }
+    const double radius = std::clamp(std::isfinite(turnRadius) ? turnRadius : 0.0, 0.0, 5.0);
+    std::vector<GeoPoint> path{at(corners.front().east, corners.front().north)};
+    for (size_t i = 1; i + 1 < corners.size(); ++i) {
+        const Corner& c = corners[i];
+        if (radius == 0) {
+            path.push_back(at(c.east, c.north));
+            continue;
+        }
+        // Every corner is a right angle between axis-parallel legs: the arc's centre lies
+        // `radius` back along the way in and `radius` on along the way out.
+        const auto unit = [](const Corner& from, const Corner& to) {
+            const double length = std::hypot(to.east - from.east, to.north - from.north);
+            return Corner{(to.east - from.east) / length, (to.north - from.north) / length};
+        };
+        const Corner in = unit(corners[i - 1], c), out = unit(c, corners[i + 1]);
+        const double centreEast = c.east - in.east * radius + out.east * radius;
+        const double centreNorth = c.north - in.north * radius + out.north * radius;
+        const double from = std::atan2(-out.north, -out.east); // the arc's start seen from its centre
+        const double turn = (in.east * out.north - in.north * out.east) * std::numbers::pi / 2; // left positive
+        constexpr int kArcSegments = 16;
+        for (int s = 0; s <= kArcSegments; ++s) {
+            const double a = from + turn * s / kArcSegments;
+            path.push_back(at(centreEast + radius * std::cos(a), centreNorth + radius * std::sin(a)));
+        }
+    }
+    path.push_back(at(corners.back().east, corners.back().north));
     return GpsWalker(std::move(path));
 }
 

@@ -17,8 +17,11 @@ public:
     // Round a 120 m × 60 m rectangle near Moscow.
     static GpsWalker Default();
     // Over the same rectangle along east-west lines 10 m apart, turning at their ends: the
-    // walk of a track survey over the simulated ground (east is the ground model's x).
-    static GpsWalker SurveyLines();
+    // walk of a track survey over the simulated ground (east is the ground model's x). With
+    // a turn radius (up to 5 m) each corner becomes a quarter circle of that radius, as a
+    // walker turns; without, the walker turns on the spot and an antenna off the centre
+    // swings round at once. The lines between the turns are the same either way.
+    static GpsWalker SurveyLines(double turnRadius = 0);
     // Metres east and north of the path's start (the ground model's x and y).
     void ToLocal(const GeoPoint& point, double& east, double& north) const;
 

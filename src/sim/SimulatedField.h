@@ -25,9 +25,12 @@ public:
     // the GPS options say.
     void PlaceInstrumentAtReceiver();
 
+    // The operator turns at the end of each line on an arc of this radius, as people walk.
+    static constexpr double kTurnRadius = 2.0;
+
 private:
     InstrumentSimulator instrument_;
-    GpsWalker walker_ = GpsWalker::SurveyLines();
+    GpsWalker walker_ = GpsWalker::SurveyLines(kTurnRadius);
     PseudoTerminal gpsTerminal_;
     std::unique_ptr<GpsSimulator> receiver_;
 };

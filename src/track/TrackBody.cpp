@@ -5,6 +5,7 @@
 #include "survey/ByteStream.h"
 #include "survey/SessionImage.h"
 #include "survey/SessionLayout.h"
+#include "track/TrackQualityBlock.h"
 
 namespace {
 
@@ -44,5 +45,9 @@ std::string ParseTrackBody(ByteReader& file, SessionImage& image)
             image.fixes[k] = FixFrom(longitude, latitude);
         }
     }
+    // Whatever follows the entries is ours to read or not: a block that does not check out
+    // leaves the positions of unknown quality.
+    if (withFixes)
+        ReadTrackQualityBlock(file, image.fixes);
     return {};
 }

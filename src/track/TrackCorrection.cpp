@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "settings/CSettings.h"
 #include "track/TrackProjection.h"
 
 namespace {
@@ -15,11 +16,6 @@ struct Sample {
 double Clamped(double value, double limit)
 {
     return std::isfinite(value) ? std::clamp(value, -limit, limit) : 0.0;
-}
-
-bool HasPosition(const GpsFix& fix)
-{
-    return (fix.latitude != 0 || fix.longitude != 0) && std::isfinite(fix.latitude) && std::isfinite(fix.longitude);
 }
 
 // The track's position at `timeMs`; false when it lies past the end or in a long gap.
@@ -65,10 +61,17 @@ bool HeadingAt(const std::vector<Sample>& points, size_t k, double& east, double
 
 } // namespace
 
+TrackCorrectionSettings EffectiveCorrection(TrackCorrectionSettings settings)
+{
+    return {std::max(0.0, Clamped(settings.lagSeconds, TrackCorrectionSettings::kMaxLagSeconds)),
+            Clamped(settings.antennaAheadMetres, TrackCorrectionSettings::kMaxAntennaAheadMetres)};
+}
+
 std::vector<CorrectedPosition> CorrectTrack(const std::vector<GpsFix>& readings, TrackCorrectionSettings settings)
 {
-    const double lag = std::max(0.0, Clamped(settings.lagSeconds, TrackCorrectionSettings::kMaxLagSeconds));
-    const double ahead = Clamped(settings.antennaAheadMetres, TrackCorrectionSettings::kMaxAntennaAheadMetres);
+    const TrackCorrectionSettings effective = EffectiveCorrection(settings);
+    const double lag = effective.lagSeconds;
+    const double ahead = effective.antennaAheadMetres;
     const auto lagMs = static_cast<int64_t>(std::llround(lag * 1000));
 
     std::vector<CorrectedPosition> out(readings.size());
@@ -111,7 +114,36 @@ std::vector<CorrectedPosition> CorrectTrack(const std::vector<GpsFix>& readings,
         }
         c.hasPosition = true;
         c.lagCovered = covered[i];
-        projection.Unproject(east, north, c.latitude, c.longitude);
+        if (lagMs == 0 && ahead == 0) { // exactly the stored position, not its projection's round trip
+            c.latitude = readings[placed[i]].latitude;
+            c.longitude = readings[placed[i]].longitude;
+        } else {
+            projection.Unproject(east, north, c.latitude, c.longitude);
+        }
     }
     return out;
+}
+
+TrackCorrectionSettings TrackCorrectionFrom(const CSettings& settings)
+{
+    return {double(settings.gpsLagSeconds), double(settings.antennaAheadMetres)};
+}
+
+std::vector<GpsFix> StampedFixes(const std::vector<MeasurementRecord>& records, const std::vector<GpsFix>& fixes)
+{
+    std::vector<GpsFix> stamped(records.size());
+    for (size_t k = 0; k < records.size(); ++k) {
+        if (k < fixes.size())
+            stamped[k] = fixes[k];
+        stamped[k].tick = records[k].TimeStamp();
+    }
+    return stamped;
+}
+
+std::optional<GpsFix> TrackOrigin(const std::vector<CorrectedPosition>& placed)
+{
+    for (const CorrectedPosition& p : placed)
+        if (p.hasPosition)
+            return GpsFix{p.latitude, p.longitude, 0};
+    return std::nullopt;
 }

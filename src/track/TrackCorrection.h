@@ -1,7 +1,11 @@
 #pragma once
+#include <optional>
 #include <vector>
 
 #include "gps/GpsFix.h"
+#include "survey/MeasurementRecord.h"
+
+class CSettings;
 
 // How the GPS positions of a track are corrected for the receiver's lag and for where its
 // antenna sits on the instrument.
@@ -16,6 +20,12 @@ struct TrackCorrectionSettings {
     // negative behind it. -10..10 m.
     double antennaAheadMetres = 0;
 };
+
+// The settings as CorrectTrack applies them: clamped into range, NaN as 0.
+TrackCorrectionSettings EffectiveCorrection(TrackCorrectionSettings settings);
+
+// The correction the settings ask for: "gpsLagSeconds" and "antennaAheadMetres".
+TrackCorrectionSettings TrackCorrectionFrom(const CSettings& settings);
 
 struct CorrectedPosition {
     double latitude = 0;
@@ -39,5 +49,20 @@ constexpr int kMaxHeadingReach = 64; // readings searched on each side for that 
 // between the readings are interpolated in time between neighbouring readings (in time
 // order, so a reading measured again later is in its right place); the walking direction of
 // a reading is the chord over at least a metre of the lag-corrected track around it. Out
-// of range settings are clamped into range; NaN counts as 0.
+// of range settings are clamped into range; NaN counts as 0. Without lag and offset every
+// position is exactly the reading's own.
 std::vector<CorrectedPosition> CorrectTrack(const std::vector<GpsFix>& readings, TrackCorrectionSettings settings);
+
+// A reading is placed well when the GPS side placed its position well (`quality`) and the
+// correction had what it needed: a position, the track a lag on, a walking direction.
+inline bool PlacedWell(const CorrectedPosition& at, const GpsFixQuality& quality)
+{
+    return at.hasPosition && at.lagCovered && at.headingFound && quality.placedOk;
+}
+
+// The first reading with a position, where a track's metres count from; none without one.
+std::optional<GpsFix> TrackOrigin(const std::vector<CorrectedPosition>& placed);
+
+// The readings as CorrectTrack takes them: fix k (none past the fixes) stamped with record
+// k's time stamp, since the positions of an opened session carry no ticks of their own.
+std::vector<GpsFix> StampedFixes(const std::vector<MeasurementRecord>& records, const std::vector<GpsFix>& fixes);

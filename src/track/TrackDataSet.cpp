@@ -1,8 +1,10 @@
 #include "track/TrackDataSet.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
+#include <span>
 
 #include "graphics/TrackView.h"
 #include "settings/CSettings.h"
@@ -10,6 +12,8 @@
 #include "survey/SessionLayout.h"
 #include "survey/SessionImage.h"
 #include "track/TrackProjection.h"
+#include "track/FixQualityBytes.h"
+#include "track/TrackQualityBlock.h"
 
 namespace {
 
@@ -153,6 +157,11 @@ bool TrackDataSet::SetCursor(uint32_t cursor)
     return true;
 }
 
+std::vector<CorrectedPosition> TrackDataSet::CorrectedPositions(const TrackCorrectionSettings& correction) const
+{
+    return CorrectTrack(StampedFixes(records_, fixes_), correction);
+}
+
 void TrackDataSet::ComputeTrack(bool liveFixReceived)
 {
     const size_t n = records_.size();
@@ -160,17 +169,22 @@ void TrackDataSet::ComputeTrack(bool liveFixReceived)
         track_.clear();
         return;
     }
-    track_.resize(n + 1);
-    const TrackProjection projection(fixes_.empty() ? GpsFix{} : fixes_[0]);
-    auto project = [&](const GpsFix& fix) {
+    track_.assign(n + 1, TrackPoint{});
+    const std::vector<CorrectedPosition> placed = CorrectedPositions(TrackCorrectionFrom(settings_));
+    const std::optional<GpsFix> origin = TrackOrigin(placed);
+    const bool live = liveFixReceived && HasPosition(currentFix_);
+    if (!origin && !live)
+        return;
+    const TrackProjection projection(origin.value_or(currentFix_));
+    auto project = [&](double latitude, double longitude) {
         double east = 0, north = 0;
-        projection.Project(fix, east, north);
-        return TrackPoint{ToFloat(east), ToFloat(north)};
+        projection.Project(GpsFix{latitude, longitude, 0}, east, north);
+        return TrackPoint{ToFloat(east), ToFloat(north), true};
     };
-    track_[0] = TrackPoint{};
-    for (size_t k = 1; k < n; ++k)
-        track_[k] = project(k < fixes_.size() ? fixes_[k] : GpsFix{});
-    track_[n] = liveFixReceived ? project(currentFix_) : track_[n - 1];
+    for (size_t k = 0; k < n; ++k)
+        if (placed[k].hasPosition)
+            track_[k] = project(placed[k].latitude, placed[k].longitude);
+    track_[n] = live ? project(currentFix_.latitude, currentFix_.longitude) : track_[n - 1];
 }
 
 bool TrackDataSet::Serialize(ByteWriter& file, bool clearModified)
@@ -189,6 +203,11 @@ bool TrackDataSet::Serialize(ByteWriter& file, bool clearModified)
         file.F64(fix.longitude);
         file.F64(fix.latitude);
     }
+    // Only where the file stays within the size every reader accepts.
+    const size_t n = records_.size();
+    if (n > 0 && fixes_.size() >= n &&
+        file.Position() + session::kQualityBlockOverhead + n * kFixQualitySize <= session::kMaxFileSize)
+        WriteTrackQualityBlock(file, std::span(fixes_).first(n));
     return true;
 }
 

@@ -7,14 +7,16 @@
 #include "graphics/RadiusGridder.h"
 #include "survey/DataSet.h"
 #include "gps/GpsFix.h"
+#include "track/TrackCorrection.h"
 
 class CSettings;
 struct SessionImage;
 
-// Planar track position in metres east and north of the first fix.
+// Planar track position in metres east and north of the first reading with a position.
 struct TrackPoint {
     float east = 0;
     float north = 0;
+    bool positioned = false; // false: a reading without a position, left out of every graph
 };
 
 // Readings of the GPS track mode in the order taken, each with the position at which it
@@ -56,8 +58,15 @@ public:
     bool RestoreFix(uint32_t k, const GpsFix& fix);
     bool SetCursor(uint32_t cursor);
 
-    // Rebuilds the track: N + 1 points, the last one the live position when the GPS side
-    // has received a fix since its last reset, else a repeat of the last reading's point.
+    // Where the readings were taken: their positions corrected for the receiver's lag and
+    // the antenna's offset, in reading order. Computed afresh from the stored positions and
+    // the records' time stamps.
+    std::vector<CorrectedPosition> CorrectedPositions(const TrackCorrectionSettings& correction) const;
+
+    // Rebuilds the track from the positions corrected as the settings say: N + 1 points
+    // about the first reading with a position, the last one the live position (as reported)
+    // when the GPS side has received a fix since its last reset, else a repeat of the last
+    // reading's point. Readings without a position stay unpositioned.
     void ComputeTrack(bool liveFixReceived);
     const std::vector<TrackPoint>& Track() const { return track_; }
 

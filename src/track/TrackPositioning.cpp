@@ -6,8 +6,11 @@ uint32_t RequestReadingPositions(TrackDataSet& track, uint32_t firstNew, CGpsPos
                                  WindowId page)
 {
     uint32_t requested = 0;
+    // Before the first fix since the GPS side's reset the live position is stale, or none:
+    // the reading keeps no position until its answer comes.
+    const bool live = positions.HasFix();
     for (uint32_t i = firstNew; i < track.CurrentIndex() && i < track.FixCount(); ++i) {
-        GpsFix provisional = track.CurrentFix();
+        GpsFix provisional = live ? track.CurrentFix() : GpsFix{};
         provisional.tick = track.FixAt(i).tick;
         track.SetFix(i, provisional);
         positions.RequestPosition({page, i, provisional.tick});

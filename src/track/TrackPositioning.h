@@ -8,8 +8,9 @@ class TrackDataSet;
 // What the track page does with positions, shared by every front end. UI thread only.
 
 // After a reading: each new reading from `firstNew` up to the cursor gets the live position,
-// stamped with its own tick, as a provisional position, and its position is asked of the
-// GPS side for that tick. Returns the number of requests made.
+// stamped with its own tick, as a provisional position (none, 0° 0°, while the GPS side has
+// had no fix since its reset), and its position is asked of the GPS side for that tick.
+// Returns the number of requests made.
 uint32_t RequestReadingPositions(TrackDataSet& track, uint32_t firstNew, CGpsPositionService& positions,
                                  WindowId page);
 

@@ -129,7 +129,7 @@ TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
     };
     std::vector<Row> rows;
     for (const std::vector<std::string>& cells : CsvRows(out)) {
-        ASSERT_EQ(cells.size(), 7u + kFrequencyCount) << out;
+        ASSERT_EQ(cells.size(), 12u + kFrequencyCount) << out;
         rows.push_back({std::stod(cells[3]), std::stod(cells[4]), std::stod(cells.back())});
     }
     ASSERT_EQ(rows.size(), 30u);
@@ -151,6 +151,37 @@ TEST(SurveyClosedLoop, ATrackFollowsTheSimulatedWalkerAndSeesThePipe)
         }
     }
     EXPECT_GT(std::fabs(overPipe), 100.0);
+}
+
+// A receiver that reports late from an antenna behind the instrument, with four
+// constellations: its positions lag the instrument by speed × lag plus the antenna's
+// distance, and the export with that lag and offset puts them back. The simulated 1.5 s
+// pass in 0.15 s of the program's clock at ten times the pace. The qualities of the
+// simulated fixes reach the export.
+TEST(SurveyClosedLoop, ALateReceiverIsPutRightOnExport)
+{
+    TempDir config;
+    const std::string track = config.File("late.lur");
+    Output(config, "survey --simulate --type track --readings 20 --time-factor 10 --gps-lag 1.5 --antenna-ahead -1.2 "
+                   "--multi-gnss --out " + track);
+    const std::string csv = "session export " + track + " --format csv --units adc";
+    const auto raw = CsvRows(Output(config, csv + " --gps-lag 0 --antenna-offset 0"));
+    const auto corrected = CsvRows(Output(config, csv + " --gps-lag 0.15 --antenna-offset -1.2"));
+    ASSERT_EQ(raw.size(), 20u);
+    ASSERT_EQ(corrected.size(), 20u);
+    const double metresPerDegreeLongitude = 6371000.0 * M_PI / 180 * std::cos(55.7 * M_PI / 180);
+    int placedWell = 0;
+    for (size_t k = 1; k + 1 < raw.size(); ++k) { // the first and last have no fix before or after them
+        SCOPED_TRACE(k);
+        ASSERT_EQ(raw[k].size(), 12u + kFrequencyCount);
+        // All along the first line, walking east at 1.2 m/s: 1.8 m of lag and 1.2 m of antenna.
+        const double eastward = (std::stod(corrected[k][2]) - std::stod(raw[k][2])) * metresPerDegreeLongitude;
+        EXPECT_NEAR(eastward, 3.0, 0.3);
+        EXPECT_EQ(corrected[k][7], "1");  // GGA: a GNSS fix
+        EXPECT_EQ(corrected[k][9], "20"); // GPS, GLONASS, Galileo and BeiDou satellites
+        placedWell += corrected[k][11] == "1";
+    }
+    EXPECT_GT(placedWell, 10);
 }
 
 } // namespace

@@ -70,6 +70,72 @@ TEST_P(PointExport, ReadsBackEveryPositionedReadingWithItsValues)
     EXPECT_EQ(seen.size(), 120u);
 }
 
+// Each point says what the receiver told of its position and whether it was placed well, at
+// the position corrected for the lag and antenna offset the options give, else the settings'.
+TEST_P(PointExport, CarriesEachPositionsQualityAtItsCorrectedPlace)
+{
+    const GpsFixQuality kinds[3] = {{}, {4, 3, 14, 0.8, 350, true}, {1, 3, 6, 2.5, 1200, false}};
+    SessionImage image;
+    image.track = true;
+    // A reading a second, walking east at 1 m/s; the first before any fix.
+    for (uint32_t k = 0; k < 12; ++k) {
+        image.records.push_back(testing_support::GroundRecord(k, 0, 5000 + 1000 * k));
+        image.fixes.push_back(k == 0 ? GpsFix{} : GpsFix{55.0, 37.0 + k / 63800.0, 0, kinds[k % 3]});
+    }
+    auto data = TrackDataSet::LoadTrackBody(image, Settings());
+    Settings().gpsLagSeconds = 3.0f;
+    Settings().antennaAheadMetres = 0.5f;
+    ExportOptions options = Options(GetParam().format);
+    options.leftOut = LeftOutReadings::Skip;
+    options.correction.lagSeconds = 2.0;
+    const std::string path = dir.File(GetParam().file);
+    const ExportResult result = ExportSession(*data, Settings(), options, path);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(ProvenanceValue(result, "gps_lag_s"), "2");
+    EXPECT_EQ(ProvenanceValue(result, "antenna_ahead_m"), "0.5");
+    const std::vector<CorrectedPosition> expected = data->CorrectedPositions({2.0, 0.5});
+
+    Dataset dataset = Open(path, GDAL_OF_VECTOR);
+    ASSERT_TRUE(dataset);
+    OGRLayer* layer = GetParam().format == ExportFormat::Gpx ? dataset->GetLayerByName("track_points")
+                                                              : dataset->GetLayer(0);
+    ASSERT_NE(layer, nullptr);
+    OGRFeatureDefn* definition = layer->GetLayerDefn();
+    const int quality = FieldIndex(definition, "fix_quality"), hdop = FieldIndex(definition, "hdop"),
+              satellites = FieldIndex(definition, "satellites"), age = FieldIndex(definition, "fix_age_s"),
+              placed = FieldIndex(definition, "placed_ok");
+    ASSERT_TRUE(quality >= 0 && hdop >= 0 && satellites >= 0 && age >= 0 && placed >= 0);
+    int placedWell = 0, placedPoorly = 0, features = 0;
+    for (auto& feature : *layer) {
+        const size_t k = size_t(feature->GetFieldAsInteger(FieldIndex(definition, "reading")));
+        SCOPED_TRACE(k);
+        ++features;
+        const auto* point = dynamic_cast<const OGRPoint*>(feature->GetGeometryRef());
+        ASSERT_NE(point, nullptr);
+        EXPECT_NEAR(point->getX(), expected[k].longitude, 1e-7);
+        EXPECT_NEAR(point->getY(), expected[k].latitude, 1e-7);
+        const GpsFixQuality& q = kinds[k % 3];
+        if (k % 3 == 0) { // a session saved without qualities: nothing is claimed
+            for (int field : {quality, hdop, satellites, age})
+                EXPECT_FALSE(feature->IsFieldSetAndNotNull(field)) << definition->GetFieldDefn(field)->GetNameRef();
+        } else {
+            EXPECT_EQ(feature->GetFieldAsInteger(quality), q.ggaQuality);
+            EXPECT_DOUBLE_EQ(feature->GetFieldAsDouble(hdop), q.hdop);
+            EXPECT_EQ(feature->GetFieldAsInteger(satellites), q.satellitesUsed);
+            EXPECT_DOUBLE_EQ(feature->GetFieldAsDouble(age), q.ageMs / 1000.0);
+        }
+        // Past the last reading less the lag there is nothing to correct with.
+        const bool well = q.placedOk && expected[k].lagCovered && expected[k].headingFound;
+        EXPECT_EQ(feature->GetFieldAsInteger(placed), well ? 1 : 0);
+        (well ? placedWell : placedPoorly)++;
+    }
+    EXPECT_EQ(features, 11);
+    EXPECT_GT(placedWell, 0);
+    EXPECT_GT(placedPoorly, 3);
+    EXPECT_FALSE(expected[11].lagCovered);
+    EXPECT_NE(ProvenanceValue(result, "poorly_placed").find("11"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, PointExport,
                          testing::Values(PointCase{ExportFormat::GeoPackage, "t.gpkg"},
                                          PointCase{ExportFormat::GeoJson, "t.geojson"},

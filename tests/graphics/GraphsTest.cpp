@@ -238,3 +238,60 @@ TEST_F(Graphs, DispatchNamesTheRealRefusal)
     for (GraphKind kind : {GraphKind::Map, GraphKind::Section, GraphKind::ProfileCurve, GraphKind::SoundingCurve})
         EXPECT_EQ(paint(empty, kind), GraphRefusal::TooFewReadings) << static_cast<int>(kind);
 }
+
+// Readings taken before the first fix (at 0° 0°) have no position: the map, the section and
+// the track view show exactly what they show of the walk without them, instead of a frame
+// stretched to the equator.
+TEST_F(Graphs, ReadingsWithoutAPositionAreLeftOut)
+{
+    const auto walk = GroundTrack(Settings(), 80);
+    SessionImage withBlind, without;
+    withBlind.track = without.track = true;
+    for (size_t k = 0; k < walk->RecordCount(); ++k) {
+        const bool blind = k < 6; // no fix yet
+        withBlind.records.push_back(walk->Record(k));
+        withBlind.fixes.push_back(blind ? GpsFix{} : walk->FixAt(k));
+        if (!blind) {
+            without.records.push_back(walk->Record(k));
+            without.fixes.push_back(walk->FixAt(k));
+        }
+    }
+    Settings().showScaleMarks = 1;
+    struct Picture {
+        std::vector<float> values;
+        std::vector<std::string> texts;
+        std::vector<PixelRect> ellipses;
+    };
+    const auto paint = [&](const SessionImage& image, GraphKind kind) {
+        auto data = TrackDataSet::LoadTrackBody(image, Settings());
+        data->SetCursor(uint32_t(data->RecordCount()));
+        ValueSurface painted;
+        RecordingContext recorded;
+        EXPECT_TRUE(painted.Create(200, 100, 32) && painted.Clear());
+        EXPECT_EQ(PaintGraph(*data, Settings(), GraphRequest{kind, {}, 3, rect}, painted, recorded),
+                  GraphRefusal::None);
+        Picture p;
+        for (int y = 0; y < painted.Height(); ++y)
+            for (int x = 0; x < painted.Width(); ++x)
+                p.values.push_back(painted.GetValue(x, y));
+        for (const auto& t : recorded.texts)
+            p.texts.push_back(t.text);
+        p.ellipses = recorded.ellipses;
+        return p;
+    };
+    for (GraphKind kind : {GraphKind::Map, GraphKind::Section, GraphKind::Progress}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        const Picture a = paint(withBlind, kind), b = paint(without, kind);
+        EXPECT_EQ(a.values, b.values);
+        EXPECT_EQ(a.texts, b.texts);
+        ASSERT_EQ(a.ellipses.size(), b.ellipses.size());
+        for (size_t i = 0; i < a.ellipses.size(); ++i)
+            EXPECT_EQ(std::tuple(a.ellipses[i].left, a.ellipses[i].top),
+                      std::tuple(b.ellipses[i].left, b.ellipses[i].top));
+        if (kind == GraphKind::Map) { // the axes span the walk's metres
+            EXPECT_FALSE(a.texts.empty());
+            for (const std::string& label : a.texts)
+                EXPECT_LT(std::fabs(std::atof(label.c_str())), 200.0) << label;
+        }
+    }
+}

@@ -11,6 +11,7 @@
 #include "session/JournalRecovery.h"
 #include "session/SessionFile.h"
 #include "support/ScriptedSource.h"
+#include "support/SessionBytes.h"
 #include "support/SettingsFixture.h"
 #include "survey/ByteStream.h"
 #include "survey/SurveyDataSet.h"
@@ -165,7 +166,8 @@ TEST_F(JournalTest, TracksRecoverTheirReadingsPositionsAndTicks)
                 provisional.tick = d.FixAt(k).tick;
                 d.SetFix(k, provisional);
                 if (k % 2 == 0)
-                    d.SetFix(k, {55.5, 37.5 + k * 1e-5, provisional.tick});
+                    d.SetFix(k, {55.5, 37.5 + k * 1e-5, provisional.tick,
+                                 {2, 3, uint8_t(k), 0.5 + k, 100 * k, k % 4 == 0}});
             }
         }
         const uint32_t replacedTick = d.FixAt(1).tick;
@@ -186,8 +188,12 @@ TEST_F(JournalTest, TracksRecoverTheirReadingsPositionsAndTicks)
         EXPECT_TRUE(SaveSession(*result.dataSet, dir.File("b.lur")).ok);
         EXPECT_EQ(ReadFile(dir.File("b.lur")), ReadFile(dir.File("a.lur")));
         ASSERT_EQ(r->FixCount(), d.FixCount());
-        for (size_t k = 0; k < d.FixCount(); ++k)
+        for (size_t k = 0; k < d.FixCount(); ++k) {
             EXPECT_EQ(r->FixAt(k).tick, d.FixAt(k).tick) << k;
+            const GpsFixQuality &a = r->FixAt(k).quality, &b = d.FixAt(k).quality;
+            EXPECT_EQ(std::tuple(a.ggaQuality, a.satellitesUsed, a.hdop, a.ageMs, a.placedOk),
+                      std::tuple(b.ggaQuality, b.satellitesUsed, b.hdop, b.ageMs, b.placedOk)) << k;
+        }
         EXPECT_EQ(r->CurrentIndex(), d.CurrentIndex());
         EXPECT_EQ(std::pair(r->CurrentFix().latitude, r->CurrentFix().tick), std::pair(56.0, 5000u));
         journal->Discard();
@@ -332,4 +338,92 @@ TEST_F(JournalTest, ABrokenJournalGivesUpItsQueueAndStartsOverWithEverything)
     ASSERT_TRUE(recovered.dataSet);
     EXPECT_EQ(recovered.problem, "");
     EXPECT_TRUE(SameRecords(recovered.dataSet->Records(), d.Records()));
+}
+
+// A track reading's and a later position's payloads, from the layout: the fix, then its
+// quality. Journals written before positions had a quality end after the fix; other
+// lengths are damage.
+TEST(JournalFormat, TrackEntriesArePinnedWithAndWithoutTheirQuality)
+{
+    journal::Reading reading;
+    reading.index = 7;
+    reading.record = testing_support::SampleRecord(3);
+    reading.positionA = 8;
+    reading.fix = GpsFix{55.5, 37.25, 0xA1B2C3D4, {4, 3, 17, 1.25, 1500, false}};
+    SessionBytes expected(218);
+    expected.Put32(0, 7);
+    expected.PutRecord(4, reading.record);
+    expected.Put32(184, 8);
+    expected.PutF64(188, 55.5);
+    expected.PutF64(196, 37.25);
+    expected.Put32(204, 0xA1B2C3D4);
+    expected.PutRaw(208, std::string("\x04\x03\x11\x00\x7D\x00\xDC\x05\x00\x00", 10));
+    EXPECT_EQ(journal::EncodeReading(reading, true), expected.bytes);
+
+    SessionBytes fix(34);
+    fix.bytes.replace(4, 30, expected.bytes, 188, 30);
+    fix.Put32(0, 9);
+    EXPECT_EQ(journal::EncodeFix(9, reading.fix), fix.bytes);
+
+    journal::Reading decoded;
+    ASSERT_TRUE(journal::DecodeReading(expected.bytes, true, decoded));
+    EXPECT_EQ(std::tuple(decoded.index, decoded.positionA, decoded.fix.latitude, decoded.fix.tick),
+              std::tuple(7u, 8u, 55.5, 0xA1B2C3D4u));
+    EXPECT_EQ(std::tuple(decoded.fix.quality.ggaQuality, decoded.fix.quality.hdop, decoded.fix.quality.ageMs,
+                         decoded.fix.quality.placedOk),
+              std::tuple(uint8_t(4), 1.25, 1500u, false));
+    uint32_t index = 0;
+    GpsFix position;
+    ASSERT_TRUE(journal::DecodeFix(fix.bytes, index, position));
+    EXPECT_EQ(std::tuple(index, position.longitude, position.quality.satellitesUsed),
+              std::tuple(9u, 37.25, uint8_t(17)));
+
+    // The older payloads: 208 and 24 bytes, their positions of unknown quality.
+    ASSERT_TRUE(journal::DecodeReading(expected.bytes.substr(0, 208), true, decoded));
+    EXPECT_EQ(decoded.fix.tick, 0xA1B2C3D4u);
+    EXPECT_FALSE(QualityRecorded(decoded.fix.quality));
+    ASSERT_TRUE(journal::DecodeFix(fix.bytes.substr(0, 24), index, position));
+    EXPECT_EQ(position.latitude, 55.5);
+    EXPECT_FALSE(QualityRecorded(position.quality));
+    for (size_t cut = 209; cut < 218; ++cut)
+        EXPECT_FALSE(journal::DecodeReading(expected.bytes.substr(0, cut), true, decoded)) << cut;
+    for (size_t cut = 25; cut < 34; ++cut)
+        EXPECT_FALSE(journal::DecodeFix(fix.bytes.substr(0, cut), index, position)) << cut;
+    EXPECT_FALSE(journal::DecodeReading(expected.bytes + "x", true, decoded));
+}
+
+// A journal a crash left behind before positions had a quality: its readings and positions
+// come back, and so do the newer entries after them.
+TEST_F(JournalTest, OldJournalsWithoutQualitiesStillRecover)
+{
+    journal::Begin begin;
+    begin.track = true;
+    begin.workType = kWorkGpsTrack;
+    std::string bytes = journal::FileHeader() + Frame(journal::kBegin, journal::EncodeBegin(begin)) +
+                        Frame(journal::kState, journal::EncodeState({}));
+    const GpsFixQuality known{1, 3, 8, 0.9, 250, true};
+    for (uint32_t k = 0; k < 3; ++k) {
+        journal::Reading r;
+        r.index = k;
+        r.record = testing_support::SampleRecord(k + 1);
+        r.positionA = k + 1;
+        r.fix = GpsFix{k == 0 ? 0.0 : 60.0 + k, k == 0 ? 0.0 : 30.0, r.record.TimeStamp(), known};
+        const std::string payload = journal::EncodeReading(r, true);
+        bytes += Frame(journal::kTrackReading, k < 2 ? payload.substr(0, 208) : payload);
+    }
+    const std::string late = journal::EncodeFix(0, {59.0, 29.0, testing_support::SampleRecord(1).TimeStamp(), known});
+    bytes += Frame(journal::kFix, late.substr(0, 24));
+
+    EXPECT_EQ(SummarizeJournal(bytes).readings, 3u);
+    const RecoveryResult result = RecoverJournal(bytes, Settings());
+    const auto* track = dynamic_cast<const TrackDataSet*>(result.dataSet.get());
+    ASSERT_NE(track, nullptr) << result.problem;
+    EXPECT_TRUE(result.complete) << result.problem;
+    ASSERT_EQ(track->FixCount(), 3u);
+    EXPECT_EQ(std::pair(track->FixAt(0).latitude, track->FixAt(1).latitude), std::pair(59.0, 61.0));
+    EXPECT_FALSE(QualityRecorded(track->FixAt(0).quality));
+    EXPECT_FALSE(QualityRecorded(track->FixAt(1).quality));
+    EXPECT_EQ(std::pair(track->FixAt(2).quality.satellitesUsed, track->FixAt(2).quality.ageMs),
+              std::pair(uint8_t(8), 250u));
+    EXPECT_EQ(track->CurrentIndex(), 3u);
 }

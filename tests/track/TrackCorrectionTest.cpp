@@ -115,6 +115,43 @@ TEST(TrackCorrection, ZigZagWalkIsCorrectedAwayFromTheTurns)
     EXPECT_LT(off, nearTurns);    // ...nor wholly lost
 }
 
+// The survey lines as lurctl survey walks them, turning on 2 m arcs, against turns on the
+// spot. Along the lines both are corrected exactly; at a turn the rigid correction (one
+// walking direction from a metre or more of track) cannot follow an antenna that swings
+// round at once, but comes within the antenna's distance of a walker turning on an arc.
+TEST(TrackCorrection, TurnsOnAnArcAreCorrectedCloserThanTurnsOnTheSpot)
+{
+    double worst[2] = {0, 0};
+    for (const double radius : {0.0, 2.0}) {
+        SCOPED_TRACE(radius);
+        const GpsWalker walker = GpsWalker::SurveyLines(radius);
+        const Walk walk = Simulate(walker, 300, kLag, kAhead); // three turns
+        const auto corrected = CorrectTrack(walk.readings, {kLag, kAhead});
+        for (size_t k = 0; k < corrected.size(); ++k) {
+            if (!corrected[k].lagCovered)
+                continue;
+            double east = 0, north = 0;
+            walker.ToLocal(walk.instrument[k], east, north);
+            const double error = Metres(walk.instrument[k], corrected[k].latitude, corrected[k].longitude);
+            const bool onLine = std::fabs(north - 10 * std::round(north / 10)) < 1e-6;
+            if (onLine && east > 5 && east < 115) {
+                EXPECT_LT(error, 0.1) << walk.seconds[k];
+                continue;
+            }
+            worst[radius > 0] = std::max(worst[radius > 0], error);
+            // Off the lines only on the legs between them or within the radius of a corner.
+            const bool onLeg = std::fabs(east) < 1e-6 || std::fabs(east - 120) < 1e-6;
+            if (!onLine && !onLeg) {
+                const double cornerEast = east < 60 ? 0 : 120, cornerNorth = 10 * std::round(north / 10);
+                EXPECT_LT(std::hypot(east - cornerEast, north - cornerNorth), std::sqrt(2.0) * radius + 1e-6);
+            }
+        }
+    }
+    EXPECT_GT(worst[0], kAhead);     // an antenna swinging round at once: more than its own distance
+    EXPECT_LT(worst[1], kAhead);     // on the arc: less
+    EXPECT_LT(worst[1], 0.6 * worst[0]);
+}
+
 TEST(TrackCorrection, ALagLongerThanTheTrackKeepsTheLastPlaceAndSaysSo)
 {
     const std::vector<GpsFix> readings{{55.0, 37.0, 1000}, {55.00001, 37.0, 2000}, {55.00002, 37.0, 3000}};
