@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -385,6 +386,7 @@ void CLurControlSheet::BeginWork()
         } else if (workType == kWorkGpsTrack) {
             services_.parser.Reset();
             services_.positions.Reset();
+            services_.positions.SetGapLimitMs(uint32_t(std::max(0, services_.settings.gpsGapLimitMs)));
             Work()->ConnectPositions(services_.positions, reinterpret_cast<WindowId>(view2_.get()));
             view2_->ResetDisplayState();
             view2_->SetWork(Work());

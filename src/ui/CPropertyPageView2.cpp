@@ -263,7 +263,10 @@ void CPropertyPageView2::MoveByKey(int code, bool autoRepeat)
 
 void CPropertyPageView2::ShowCurrentPosition()
 {
-    shownReading_ = currentIndex_;
+    // After the last reading (where an opened track goes on) the last one is what there is to show.
+    shownReading_ = track_ != nullptr && currentIndex_ >= track_->RecordCount() && track_->RecordCount() > 0
+                        ? uint32_t(track_->RecordCount() - 1)
+                        : currentIndex_;
     RequestRepaint(true, true);
 }
 
