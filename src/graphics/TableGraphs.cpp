@@ -77,6 +77,9 @@ struct SectionExtent {
 };
 
 // The cells of a section and the part of rect they are painted in; false when none.
+// The least height of a section drawn at true proportions, in pixels.
+constexpr int kMinimumSectionPixels = 60;
+
 bool LayOutSection(const ValueTable& table, const SectionExtent& extent, const GraphStyle& style,
                    const PixelRect& rect, PixelRect& area, CellBlock& block)
 {
@@ -96,7 +99,9 @@ bool LayOutSection(const ValueTable& table, const SectionExtent& extent, const G
         const float sx = extent.profileLength / static_cast<float>(width);
         const float sy = (deepest - shallowest) / static_cast<float>(hp);
         if (sx > sy) {
-            hp = Nearest((deepest - shallowest) / sx);
+            // A long profile at true proportions would be a strip too thin to read.
+            const int proportional = Nearest((deepest - shallowest) / sx);
+            hp = proportional < 0 ? proportional : std::max(proportional, std::min(kMinimumSectionPixels, hp));
         } else {
             wp = Nearest(extent.profileLength / sy);
             if (wp >= 0 && wp <= width) {

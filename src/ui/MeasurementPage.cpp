@@ -11,6 +11,8 @@
 #include <QTimerEvent>
 
 #include "acquisition/AcquisitionEngine.h"
+#include "conversion/ConversionSettings.h"
+#include "conversion/ValueUnits.h"
 #include "graphics/NoDataValue.h"
 #include "graphics/SurfacePainter.h"
 #include "platform/DeviceBattery.h"
@@ -31,7 +33,7 @@ constexpr int kVoltage = 1074;
 constexpr int kDeviceBattery = 1069;
 constexpr int kProgressArea = 1040;
 
-enum ViewCommand : int { kFullScreenView = 32805, kScaleMarks = 32808, kGrid = 32809 };
+enum ViewCommand : int { kTrueProportions = 32805, kScaleMarks = 32808, kGrid = 32809 };
 
 GraphKind KindOf(uint32_t graph)
 {
@@ -97,8 +99,24 @@ QString MeasurementPage::FieldText(int id) const
     return {};
 }
 
+QString MeasurementPage::UnitText() const
+{
+    const ConversionSettings conversion = ConversionSettingsFrom(services_.settings);
+    return QString::fromStdString(ValueUnit(conversion));
+}
+
+void MeasurementPage::RedrawSameGraph()
+{
+    // One back, so the choice lands on the graph that was shown.
+    if (shownGraph_ != kNoGraph)
+        --shownGraph_;
+    rebuildGraphs_ = redrawProgress_ = true;
+}
+
 void MeasurementPage::OnSetActive()
 {
+    // Settings may have changed, or readings come, while another page was shown.
+    RedrawSameGraph();
     deviceBattery_ = readBattery_();
     statusTimer_.start(kStatusPollMs, this);
     CPropertyPageBase::OnSetActive();
@@ -264,7 +282,7 @@ void MeasurementPage::resizeEvent(QResizeEvent* event)
     // The canvas follows the page; its graphs are drawn again at the new size.
     if (canvas_.Bits() != nullptr && (canvas_.Width() != width() || canvas_.Height() != height())) {
         canvas_.Release();
-        rebuildGraphs_ = redrawProgress_ = true;
+        RedrawSameGraph();
     }
 }
 
@@ -308,6 +326,13 @@ void MeasurementPage::RebuildGraphs()
     }
     if (shownGraph_ == kMapGraph || shownGraph_ == kSectionGraph)
         title += services_.settings.realScaling != 0 ? " (пропорция)" : " (на весь экран)";
+    // What the colours and the tapped values are.
+    if (shownGraph_ != kNoGraph) {
+        const ConversionSettings conversion = ConversionSettingsFrom(services_.settings);
+        title += QString(", %1 (%2)")
+                     .arg(QString::fromStdString(ValueUnit(conversion)), QString::fromStdString(ValueComponent(conversion)));
+    }
+    layout_.Get<QLabel>(kTitle)->setToolTip(title);
     layout_.Get<QLabel>(kTitle)->setText(title);
     UpdateStartButton();
     QApplication::restoreOverrideCursor();
@@ -352,7 +377,7 @@ void MeasurementPage::PenAt(QPoint point)
         const float value = canvas_.GetValue(point.x(), point.y());
         if (value == kNoDataValue)
             return;
-        tooltip_.SetText(QString::asprintf("%.2lf", static_cast<double>(value)));
+        tooltip_.SetText(QString::asprintf("%.2lf ", static_cast<double>(value)) + UnitText());
     } else if (layout_.RectOf(kDeviceBattery).contains(point)) {
         tooltip_.SetText(QString::asprintf("Заряд батареи: %d%%", deviceBattery_));
     } else {
@@ -386,7 +411,7 @@ void MeasurementPage::AddViewMenuItems(QMenu& menu)
     item("Сетка", kGrid, s.showGrid != 0);
     item("Отметки", kScaleMarks, s.showScaleMarks != 0);
     menu.addSeparator();
-    item("На весь экран", kFullScreenView, s.realScaling == 0);
+    item("Истинные пропорции", kTrueProportions, s.realScaling != 0);
 }
 
 void MeasurementPage::OnTapAndHold(QPoint point)
@@ -403,7 +428,7 @@ void MeasurementPage::OnViewCommand(int command)
     CSettings& s = services_.settings;
     int32_t* flag = command == kGrid          ? &s.showGrid
                     : command == kScaleMarks  ? &s.showScaleMarks
-                    : command == kFullScreenView ? &s.realScaling
+                    : command == kTrueProportions ? &s.realScaling
                                               : nullptr;
     if (flag == nullptr)
         return;

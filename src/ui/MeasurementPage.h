@@ -116,6 +116,10 @@ protected:
 
 private:
     bool Takes(Input input) const;
+    // The unit of the values drawn and tapped, as the settings make them now.
+    QString UnitText() const;
+    // The next paint draws the graph on screen again, as it now is.
+    void RedrawSameGraph();
     void UpdateStartButton();
     void SetBusyCursor(bool busy);
     void Tell(const std::string& text, platform::PromptIcon icon);

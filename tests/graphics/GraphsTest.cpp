@@ -295,3 +295,24 @@ TEST_F(Graphs, ReadingsWithoutAPositionAreLeftOut)
         }
     }
 }
+
+// A long profile at true proportions keeps a readable height: at least 60 pixels where the
+// graph has them, its proportions where they give more.
+TEST(SectionLayout, ALongProfileAtTrueProportionsIsNoThinnerThanSixtyPixels)
+{
+    const float depths[] = {1.0f, 4.0f, 10.0f};
+    GraphStyle style;
+    style.realScaling = true;
+    const auto height = [&](int stations, int pixelHeight) {
+        std::vector<float> xs(static_cast<size_t>(stations)), values(static_cast<size_t>(stations) * 3, 1.0f);
+        for (int k = 0; k < stations; ++k)
+            xs[static_cast<size_t>(k)] = float(k);
+        const ValueTable table{stations, 3, xs.data(), depths, values.data()};
+        CellBlock block;
+        EXPECT_TRUE(SectionCellBlock(table, stations, 1.0f, style, PixelRect{0, 0, 1280, pixelHeight}, block));
+        return block.ny;
+    };
+    EXPECT_EQ(60, height(500, 700));  // 9 m of depth over 499 m: 23 pixels in proportion
+    EXPECT_EQ(40, height(500, 40));   // the graph has no more than that
+    EXPECT_EQ(235, height(50, 700));  // a short profile keeps its proportions: 9 x 1280 / 49
+}

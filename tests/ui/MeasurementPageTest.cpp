@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QTest>
 
 #include "graphics/NoDataValue.h"
@@ -5,6 +6,7 @@
 #include "support/ScriptedSource.h"
 #include "survey/DataSet.h"
 #include "ui/CPropertyPageView1.h"
+#include "ui/CPropertyPageW1.h"
 #include "ui/HardwareKeys.h"
 #include "ui/PopupLabel.h"
 #include "ui/SheetEvents.h"
@@ -111,8 +113,51 @@ TEST_F(MeasurementPageTest, ATapShowsTheValueUnderThePen)
     QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, valued);
     QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, valued);
     EXPECT_TRUE(view.Tooltip().IsVisible());
-    EXPECT_EQ(QString::asprintf("%.2lf", static_cast<double>(view.Canvas().GetValue(valued.x(), valued.y()))),
+    EXPECT_EQ(QString::asprintf("%.2lf кванты", static_cast<double>(view.Canvas().GetValue(valued.x(), valued.y()))),
               view.Tooltip().Text());
+}
+
+// A changed unit shows as soon as the page is shown again, in the title and in the tap, and
+// on the graph that was shown; a resize draws that graph again too, never another.
+TEST_F(MeasurementPageTest, NeverAStaleUnitNorAnotherGraph)
+{
+    Settings().unitMeasure = 0;
+    Settings().signalComponent = 1;
+    Settings().minStationsSection = 2;
+    CPropertyPageView1& view = BeginSurvey(8);
+    view.OnKeyDown(hardware_key::kDown, false);
+    view.repaint();
+    view.OnKeyDown(hardware_key::kEnter, false); // on to the section
+    view.repaint();
+    const uint32_t shown = view.ShownGraph();
+    ASSERT_NE(MeasurementPage::kNoGraph, shown);
+    EXPECT_TRUE(view.TitleText().endsWith(", кванты (квадр.)")) << view.TitleText().toStdString();
+
+    ASSERT_TRUE(Sheet().SetActivePage(0)); // "Настройки": apparent values, as resistivity
+    QTest::mouseClick(Sheet().PageW1().Layout().Get<QAbstractButton>(2002), Qt::LeftButton);
+    QTest::mouseClick(Sheet().PageW1().Layout().Get<QAbstractButton>(2003), Qt::LeftButton);
+    ASSERT_TRUE(Sheet().SetActivePage(2));
+    view.repaint();
+    EXPECT_EQ(shown, view.ShownGraph());
+    EXPECT_TRUE(view.TitleText().endsWith(", Ом·м (квадр.)")) << view.TitleText().toStdString();
+    const QRect area = view.Layout().RectOf(static_cast<int>(shown));
+    QPoint valued;
+    for (int y = area.top(); y <= area.bottom() && valued.isNull(); ++y)
+        for (int x = area.left(); x <= area.right() && valued.isNull(); ++x)
+            if (view.Canvas().GetValue(x, y) != kNoDataValue)
+                valued = QPoint(x, y);
+    ASSERT_FALSE(valued.isNull());
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, valued);
+    QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, valued);
+    EXPECT_EQ(QString::asprintf("%.2lf Ом·м", static_cast<double>(view.Canvas().GetValue(valued.x(), valued.y()))),
+              view.Tooltip().Text());
+
+    for (QSize size : {QSize(300, 420), QSize(800, 600), QSize(480, 640)}) {
+        Sheet().resize(size);
+        QApplication::processEvents();
+        view.repaint();
+        EXPECT_EQ(shown, view.ShownGraph()) << size.width();
+    }
 }
 
 TEST(PopupLabelTest, HangsBelowTheTapAndHidesItself)
