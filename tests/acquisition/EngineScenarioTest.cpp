@@ -268,6 +268,29 @@ TEST_F(EngineScenario, ProfileStartsAndTheEndOfTheWork)
     EXPECT_EQ((Words{"1profile-start", "3end-of-work"}), seen);
 }
 
+// New work ends a waiting series at once, and says so; a change of ports closes both and the
+// next Start connects anew.
+TEST_F(EngineScenario, NewWorkEndsTheSeriesAndPortChangesDisconnect)
+{
+    BeginWork();
+    StartSeries(0);
+    AnswerAll();
+    log.events.clear();
+    BeginWork();
+    EXPECT_EQ(Words{"series-end"}, log.events);
+    EXPECT_FALSE(timer.armed.has_value());
+
+    ASSERT_TRUE(engine->Connected());
+    engine->Disconnect();
+    ASSERT_EQ(ExchangeKind::Disconnect, Outstanding());
+    EXPECT_TRUE(exchanges.pending.front().closeGps);
+    EXPECT_FALSE(engine->Connected());
+    AnswerAll();
+    Settings().timerModeOn = 0;
+    ASSERT_TRUE(engine->Start());
+    EXPECT_EQ(ExchangeKind::Connect, Outstanding());
+}
+
 // The input table is what the engine does: each engine input, in each situation, changes
 // exactly what its rule says.
 TEST_F(EngineTest, TheInputTableIsWhatHappens)

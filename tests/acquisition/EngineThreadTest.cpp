@@ -3,6 +3,7 @@
 // owner queue. These are the cases where threads meet, and they run under ThreadSanitizer.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <unistd.h>
 
@@ -190,6 +191,28 @@ TEST_F(EngineThreads, AnExchangeThatThrowsStillAnswers)
     ASSERT_TRUE(RunUntil([&] { return !alone.ExchangeRunning(); }));
     EXPECT_EQ((std::vector<std::string>{"accepted", "no-connection", "idle"}), told.events);
     queue.SetEngine(engine.get());
+}
+
+// A port that is not there: the operator hears why (the reason is the system's error).
+TEST_F(EngineThreads, APortThatIsNotThereSaysWhy)
+{
+    ports.SetOverride(uint32_t(Settings().btInboundPort), dir.File("no-such-port"));
+    struct Reason final : AcquisitionListener {
+        void ConnectionFailed(ExchangeFailure f, int e) override
+        {
+            failure = f;
+            error = e;
+        }
+        ExchangeFailure failure = ExchangeFailure::None;
+        int error = 0;
+    } reason;
+    engine->SetListener(&reason);
+    BeginWork(kWorkMap);
+    Settings().timerModeOn = 0;
+    ASSERT_TRUE(engine->Start());
+    ASSERT_TRUE(RunUntil([&] { return !engine->ExchangeRunning(); }));
+    EXPECT_EQ(ExchangeFailure::PortNotOpened, reason.failure);
+    EXPECT_EQ(ENOENT, reason.error);
 }
 
 // Without a worker thread nothing can be measured, and the operator is told at once.

@@ -116,8 +116,12 @@ TEST_F(Exchange, SeriesSpreadsStampsBetweenCommandAndReply)
     rig.clock.Set(1000);
     rig.transport->QueueReply({{1300, reply}});
     ASSERT_TRUE(rig.instrument.RequestSeries(records));
-    for (size_t k = 0; k < records.size(); ++k)
+    for (size_t k = 0; k < records.size(); ++k) {
         EXPECT_EQ(records[k].TimeStamp(), 1000u + 100 * k) << k;
+        // Record k is the k-th 12-byte block of the reply, as channel 0 of its own reading.
+        EXPECT_EQ(Bytes(records[k].bytes.begin(), records[k].bytes.begin() + 12), Slice(reply, 12 * k, 12 * k + 12))
+            << k;
+    }
     rig.transport->QueueReply({{20, reply}});
     ASSERT_TRUE(rig.instrument.RequestSeries(records));
     const uint32_t t0 = rig.clock.Now() - 20;

@@ -87,6 +87,8 @@ TEST_F(LeftJournalsTest, TheOfferCountsWhatRecoveryRestores)
     ASSERT_EQ(1u, found.size());
     EXPECT_EQ(LeftJournalState::Recoverable, found[0].state);
     EXPECT_EQ(5u, found[0].summary.readings);
+    // The readings' own time stamps, earliest and latest (SampleRecord(n) is stamped 1000 + n).
+    EXPECT_EQ(std::pair(1001u, 1005u), std::pair(found[0].summary.firstStamp, found[0].summary.lastStamp));
     EXPECT_EQ(3u, found[0].restorable);
     EXPECT_EQ(0u, found[0].lost);
     RecoveredJournal recovered(path, Settings());

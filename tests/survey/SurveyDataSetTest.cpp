@@ -76,3 +76,13 @@ TEST_F(SurveyDataSetTest, OpenProfileGrowsWithReadings)
     EXPECT_TRUE(d.PreviousStation());
     EXPECT_EQ(d.Station(), 22u);
 }
+
+// A settings file may hold any size: the grid stays within what a session can hold.
+TEST_F(SurveyDataSetTest, AnAbsurdGridIsBounded)
+{
+    SurveyDataSet wide = Grid(kWorkLimitedProfile, INT32_MAX, 1);
+    EXPECT_LE(wide.RecordCount(), DataSet::kMaxRecords);
+    EXPECT_LE(size_t(wide.XSize()), DataSet::kMaxRecords);
+    SurveyDataSet tall = Grid(kWorkMap, 1000, 100000);
+    EXPECT_LE(tall.RecordCount(), DataSet::kMaxRecords);
+}
