@@ -204,3 +204,15 @@ TEST(InstrumentPorts, ClosedWhenTheInstrumentGoes)
 }
 
 } // namespace
+
+// Two bytes, high first, in hundredths of a volt; a short reply leaves the value alone.
+TEST_F(Exchange, BatteryVoltageIsTheReplysTwoBytesHighFirst)
+{
+    uint32_t volts = 7;
+    rig.transport->QueueReply({{10, {0x04, 0xB1}}});
+    ASSERT_TRUE(rig.instrument.ReadBatteryVoltage(volts));
+    EXPECT_EQ(volts, 0x04B1u);
+    rig.transport->QueueReply({{10, {0x05}}});
+    EXPECT_FALSE(rig.instrument.ReadBatteryVoltage(volts));
+    EXPECT_EQ(volts, 0x04B1u);
+}

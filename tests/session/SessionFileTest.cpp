@@ -117,6 +117,8 @@ TEST_F(SessionFileTest, SurveysReopenAsTheirWorkType)
         SCOPED_TRACE(c.workType * 100 + c.x);
         auto d = Measured(c.workType, c.x, c.y, c.readings);
         const int32_t extra1 = Settings().sessionExtra1 = 0x0A0B0C0D, extra2 = Settings().sessionExtra2 = -7;
+        Settings().xStep = 2.5f;
+        Settings().yStep = 4.0f;
         const std::string bytes = Serialized(*d);
         EXPECT_EQ(uint8_t(bytes[780]) | uint8_t(bytes[781]) << 8, Settings().calibrationKey.serial) << "no reported serial";
         EXPECT_EQ(bytes.substr(796, 4), std::string({char(c.stationsWritten), 0, 0, 0}));
@@ -126,9 +128,11 @@ TEST_F(SessionFileTest, SurveysReopenAsTheirWorkType)
         Settings().xSize = 9;
         Settings().headerText1 = Settings().headerText2 = Settings().headerText3 = "changed";
         Settings().sessionExtra1 = Settings().sessionExtra2 = 0;
+        Settings().xStep = Settings().yStep = 1;
         OpenSessionResult opened = OpenSession(dir.File("s.lur"), Settings());
         // The reserved words come back, so saving the opened session keeps them.
         EXPECT_EQ(std::tuple(extra1, extra2), std::tuple(Settings().sessionExtra1, Settings().sessionExtra2));
+        EXPECT_EQ(std::tuple(Settings().xStep, Settings().yStep), std::tuple(2.5f, 4.0f));
         auto* survey = dynamic_cast<SurveyDataSet*>(opened.dataSet.get());
         ASSERT_TRUE(survey) << opened.error;
         EXPECT_EQ(std::tuple(Settings().workType, survey->XSize()), std::tuple(c.reopenedAs, c.xSize));
