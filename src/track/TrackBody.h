@@ -1,9 +1,11 @@
 #pragma once
 #include <string>
 
-class ByteReader;
-struct SessionImage;
+#include "survey/SessionImage.h"
 
-// Parses the track body of a session file at the reader's position into image.records
-// and image.fixes; returns the reason when the body is cut short or impossible.
-std::string ParseTrackBody(ByteReader& file, SessionImage& image);
+class SessionReader;
+
+// Parses the track body of a session file at the reader's position into image.records and
+// image.fixes (or `visit`, when given); returns the reason when the body is cut short or
+// impossible.
+std::string ParseTrackBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit = {});
