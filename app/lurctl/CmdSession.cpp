@@ -138,11 +138,9 @@ int Info(const std::string& path)
 {
     SessionImage image;
     ReadingSummary summary;
-    const std::string error =
-        ReadSessionFile(path, image, [&](const MeasurementRecord& record, const GpsFix& fix) { summary.Add(record, fix); })
-            .error;
-    if (!error.empty())
-        return Fail(error);
+    const auto add = [&summary](const MeasurementRecord& record, const GpsFix& fix) { summary.Add(record, fix); };
+    if (const ReadSessionResult read = ReadSessionFile(path, image, add); !read.error.empty())
+        return Fail(read.error);
     std::printf("file: %s\nwork type: %s\n", path.c_str(), WorkTypeName(image));
     if (!image.track)
         std::printf("grid: %u stations x %u profiles\nsteps: %.9g x %.9g\n", image.x, image.y, image.xStep,

@@ -314,7 +314,8 @@ TEST_F(SessionFileTest, AVisitorTakesEveryReadingAndNothingIsKept)
         if (whole.track)
             visited.fixes = fixes;
         else
-            EXPECT_TRUE(std::all_of(fixes.begin(), fixes.end(), [](const GpsFix& f) { return f.latitude == 0 && f.longitude == 0; }));
+            EXPECT_TRUE(std::all_of(fixes.begin(), fixes.end(),
+                                    [](const GpsFix& f) { return f.latitude == 0 && f.longitude == 0; }));
         ExpectSameImage(visited, whole, whole.track ? "track" : "survey");
     }
 }
