@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <cstdlib>
+#include <malloc.h>
 #include <memory>
 
 #include "gps/CGpsPositionService.h"
@@ -173,5 +174,37 @@ void TrackOverlay(benchmark::State& state)
         page.repaint();
 }
 BENCHMARK(TrackOverlay)->Unit(benchmark::kMillisecond);
+
+// Сессия → Открыть on a 100 000-station open profile (18 MB), with the default display
+// settings, until the page has painted the first graph it chose: reading and checking the
+// file, the data set, the pages and the graph.
+void OpenToFirstGraph(benchmark::State& state)
+{
+    Program& program = TheProgram();
+    CSettings& s = CSettings::Instance();
+    s.SetDefaults();
+    static const std::string path = [&] {
+        const std::string file = program.sessionDir + "/profile-100k.lur";
+        SaveSession(*testing_support::GroundSurvey(s, 0, 1, 1.0f, 1.0f, 100000), file);
+        return file;
+    }();
+    program.prompter.path = path;
+    CPropertyPageView1& page = program.sheet->PageView1();
+    for (auto _ : state) {
+        // As in a program that has not opened a session yet, the memory the file goes into
+        // is fresh from the kernel (freed memory would otherwise be reused without faults).
+        state.PauseTiming();
+        malloc_trim(0);
+        state.ResumeTiming();
+        program.sheet->OnOpen();
+        QApplication::processEvents();
+        page.repaint();
+        if (page.ShownGraph() == MeasurementPage::kNoGraph) {
+            state.SkipWithError("no graph was drawn");
+            break;
+        }
+    }
+}
+BENCHMARK(OpenToFirstGraph)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 } // namespace

@@ -136,12 +136,8 @@ int RunInvert(const std::vector<std::string>& words)
     }
 
     SessionImage image;
-    std::string bytes;
-    const platform::FileResult read = platform::ReadWholeFile(positional[0], session::kMaxFileSize, bytes);
-    if (!read.ok)
+    if (const ReadSessionResult read = ReadSessionFile(positional[0], image); !read.error.empty())
         return Fail("invert", read.error);
-    if (const std::string problem = ParseSession(bytes, image); !problem.empty())
-        return Fail("invert", positional[0] + ": " + problem);
     std::optional<long> profile;
     if (profileText) {
         if (image.track)

@@ -9,13 +9,15 @@
 
 #include "Args.h"
 #include "Commands.h"
+#include "GisExport.h"
 #include "conversion/ReadingConversion.h"
-#include "export/SessionExport.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "session/SessionFile.h"
 #include "track/TrackCorrection.h"
 #include "track/TrackProjection.h"
+
+const char* const kSessionSummary = "describe, export or recover a session file";
 
 const char* const kSessionUsage =
     "Usage:\n"
@@ -90,16 +92,8 @@ int Fail(const std::string& message)
 
 bool ReadSession(const std::string& path, SessionImage& image, std::string& error)
 {
-    std::string bytes;
-    const platform::FileResult read = platform::ReadWholeFile(path, session::kMaxFileSize, bytes);
-    if (!read.ok) {
-        error = read.error;
-        return false;
-    }
-    const std::string problem = ParseSession(bytes, image);
-    if (!problem.empty())
-        error = path + ": " + problem;
-    return problem.empty();
+    error = ReadSessionFile(path, image).error;
+    return error.empty();
 }
 
 const char* WorkTypeName(const SessionImage& image)
@@ -113,62 +107,63 @@ const char* WorkTypeName(const SessionImage& image)
 
 bool Positioned(const GpsFix& fix) { return fix.latitude != 0 || fix.longitude != 0; }
 
-// Index of the first reading with a position: the origin of east/north.
-const GpsFix* FirstPositioned(const SessionImage& image)
-{
-    for (const GpsFix& fix : image.fixes)
-        if (Positioned(fix))
-            return &fix;
-    return nullptr;
-}
+// What `session info` says of the readings, gathered as they are read: none is kept.
+struct ReadingSummary {
+    size_t records = 0;
+    size_t measured = 0;
+    uint32_t first = std::numeric_limits<uint32_t>::max();
+    uint32_t last = 0;
+    std::optional<TrackProjection> projection; // about the first positioned reading
+    double minE = 0, maxE = 0, minN = 0, maxN = 0;
+
+    void Add(const MeasurementRecord& record, const GpsFix& fix)
+    {
+        ++records;
+        if (!record.Empty()) {
+            ++measured;
+            first = std::min(first, record.TimeStamp());
+            last = std::max(last, record.TimeStamp());
+        }
+        if (!Positioned(fix))
+            return;
+        if (!projection)
+            projection.emplace(fix);
+        double east = 0, north = 0;
+        projection->Project(fix, east, north);
+        minE = std::min(minE, east);
+        maxE = std::max(maxE, east);
+        minN = std::min(minN, north);
+        maxN = std::max(maxN, north);
+    }
+};
 
 int Info(const std::string& path)
 {
     SessionImage image;
-    std::string error;
-    if (!ReadSession(path, image, error))
-        return Fail(error);
+    ReadingSummary summary;
+    const auto add = [&summary](const MeasurementRecord& record, const GpsFix& fix) { summary.Add(record, fix); };
+    if (const ReadSessionResult read = ReadSessionFile(path, image, add); !read.error.empty())
+        return Fail(read.error);
     std::printf("file: %s\nwork type: %s\n", path.c_str(), WorkTypeName(image));
     if (!image.track)
         std::printf("grid: %u stations x %u profiles\nsteps: %.9g x %.9g\n", image.x, image.y, image.xStep,
                     image.yStep);
     std::printf("calibration: %02u/%02u/%u\nserial: %u\n", image.key.day, image.key.month, image.key.year,
                 image.key.serial);
-    size_t measured = 0;
-    uint32_t first = std::numeric_limits<uint32_t>::max(), last = 0;
-    for (const MeasurementRecord& record : image.records) {
-        if (record.Empty())
-            continue;
-        ++measured;
-        first = std::min(first, record.TimeStamp());
-        last = std::max(last, record.TimeStamp());
-    }
-    std::printf("records: %zu\nmeasured: %zu\n", image.records.size(), measured);
-    if (measured)
-        std::printf("time span: %u .. %u ms (%.3f s)\n", first, last, (last - first) / 1000.0);
+    std::printf("records: %zu\nmeasured: %zu\n", summary.records, summary.measured);
+    if (summary.measured)
+        std::printf("time span: %u .. %u ms (%.3f s)\n", summary.first, summary.last,
+                    (summary.last - summary.first) / 1000.0);
     for (size_t i = 0; i < 3; ++i)
         if (!image.texts[i].empty())
             std::printf("text %zu: %s\n", i + 1, image.texts[i].c_str());
-    if (image.track) {
-        const GpsFix* origin = FirstPositioned(image);
-        if (!origin) {
-            std::printf("extent: no positioned readings\n");
-            return 0;
-        }
-        const TrackProjection projection(*origin);
-        double minE = 0, maxE = 0, minN = 0, maxN = 0;
-        for (const GpsFix& fix : image.fixes) {
-            if (!Positioned(fix))
-                continue;
-            double east = 0, north = 0;
-            projection.Project(fix, east, north);
-            minE = std::min(minE, east);
-            maxE = std::max(maxE, east);
-            minN = std::min(minN, north);
-            maxN = std::max(maxN, north);
-        }
-        std::printf("extent: %.1f m east-west x %.1f m north-south\n", maxE - minE, maxN - minN);
-    }
+    if (!image.track)
+        return 0;
+    if (!summary.projection)
+        std::printf("extent: no positioned readings\n");
+    else
+        std::printf("extent: %.1f m east-west x %.1f m north-south\n", summary.maxE - summary.minE,
+                    summary.maxN - summary.minN);
     return 0;
 }
 
@@ -298,21 +293,6 @@ int Export(const std::string& path, ConversionSettings c, const TrackCorrectionS
     return written.ok ? 0 : Fail(written.error);
 }
 
-// --frequency N (from 1) or all; a one-frequency format without it takes the settings'
-// area frequency.
-std::optional<FrequencySelection> ChooseFrequencies(const std::optional<std::string>& word,
-                                                    const ExportFormatInfo& format, const CSettings& settings)
-{
-    if (!word)
-        return format.oneFrequency ? FrequencySelection{settings.mapFrequencyNumber - 1} : FrequencySelection{};
-    if (*word == "all")
-        return FrequencySelection{};
-    const auto number = ParseInteger(*word, 1, kFrequencyCount);
-    if (!number)
-        return std::nullopt;
-    return FrequencySelection{int(*number) - 1};
-}
-
 // The grid and left-out options of `lurctl session export`; false with `error` on a bad value.
 bool ExportOptionsFrom(Args& args, ExportOptions& options, std::string& error)
 {
@@ -360,53 +340,9 @@ bool ExportOptionsFrom(Args& args, ExportOptions& options, std::string& error)
     return true;
 }
 
-int ExportFile(const std::string& path, const std::optional<std::string>& formatName,
-               const std::optional<std::string>& frequency, ExportOptions options, const std::string& out)
-{
-    // Opening adjusts the settings in memory; nothing here saves them.
-    CSettings& settings = CSettings::Instance();
-    OpenSessionResult opened = OpenSession(path, settings);
-    if (!opened.dataSet)
-        return Fail(opened.error);
-    const std::vector<ExportFormatInfo> formats = ExportFormatsFor(settings.workType);
-    const std::optional<ExportFormatInfo> format =
-        formatName ? FindExportFormat(settings.workType, *formatName) : formats.front();
-    if (!format) {
-        std::string names = "csv";
-        for (const ExportFormatInfo& f : formats)
-            names += ", " + f.name;
-        return UsageError("session", "this session exports as " + names);
-    }
-    const std::optional<FrequencySelection> selection = ChooseFrequencies(frequency, *format, settings);
-    if (!selection)
-        return UsageError("session", "--frequency is a number from 1 to " + std::to_string(kFrequencyCount) +
-                                         " or all");
-    options.format = format->format;
-    options.frequencies = *selection;
-    options.sessionName = path.substr(path.rfind('/') + 1);
-    const ExportResult result = ExportSession(*opened.dataSet, settings, options, out);
-    if (!result.ok) {
-        if (result.leftOut.Any() && options.leftOut == LeftOutReadings::Refuse)
-            return Fail(result.error + " (--skip-unpositioned leaves them out)");
-        return Fail(result.error);
-    }
-    const size_t unpositioned = result.leftOut.unpositioned.size();
-    if (unpositioned != 0 && options.leftOut == LeftOutReadings::Skip)
-        std::fprintf(stderr, "%zu reading%s without a position %s left out\n", unpositioned,
-                     unpositioned == 1 ? "" : "s", unpositioned == 1 ? "was" : "were");
-    if (unpositioned != 0 && options.leftOut == LeftOutReadings::KeepUnlocated)
-        std::fprintf(stderr, "%zu reading%s without a position %s written without a geometry\n", unpositioned,
-                     unpositioned == 1 ? "" : "s", unpositioned == 1 ? "was" : "were");
-    const size_t withoutFrequency = result.leftOut.withoutFrequency.size();
-    if (withoutFrequency != 0)
-        std::fprintf(stderr, "%zu reading%s without the exported frequencies %s left out\n", withoutFrequency,
-                     withoutFrequency == 1 ? "" : "s", withoutFrequency == 1 ? "was" : "were");
-    return 0;
-}
-
 } // namespace
 
-int RunSession(const std::vector<std::string>& words)
+int RunSession(const std::vector<std::string>& words, GisExport gisExport)
 {
     if (!words.empty() && words[0] == "recover")
         return RunSessionRecover(std::vector<std::string>(words.begin() + 1, words.end()));
@@ -438,5 +374,5 @@ int RunSession(const std::vector<std::string>& words)
     }
     if (!out)
         return UsageError("session", "--out names the file to write");
-    return ExportFile(positional[1], format, frequency, options, *out);
+    return gisExport({positional[1], format, frequency, options, *out});
 }

@@ -152,14 +152,6 @@ static ExportResult Refused(std::string error)
     return result;
 }
 
-TrackCorrectionSettings TrackCorrectionFor(const CSettings& settings, const TrackCorrectionOptions& options)
-{
-    TrackCorrectionSettings correction = TrackCorrectionFrom(settings);
-    correction.lagSeconds = options.lagSeconds.value_or(correction.lagSeconds);
-    correction.antennaAheadMetres = options.antennaAheadMetres.value_or(correction.antennaAheadMetres);
-    return EffectiveCorrection(correction);
-}
-
 std::string ReadingList(const std::vector<size_t>& indices)
 {
     constexpr size_t kNamed = 10;

@@ -35,17 +35,6 @@ enum class LeftOutReadings {
     KeepUnlocated,  // GeoPackage and CSV: readings without a position with an empty geometry
 };
 
-// Tracks: the GPS lag and antenna offset their positions are corrected for, each by default
-// the settings' ("gpsLagSeconds", "antennaAheadMetres").
-struct TrackCorrectionOptions {
-    std::optional<double> lagSeconds;
-    std::optional<double> antennaAheadMetres;
-};
-
-// The correction an export of a track applies: the options', else the settings', clamped as
-// CorrectTrack clamps them.
-TrackCorrectionSettings TrackCorrectionFor(const CSettings& settings, const TrackCorrectionOptions& options);
-
 struct ExportOptions {
     ExportFormat format = ExportFormat::GeoPackage;
     FrequencySelection frequencies;

@@ -11,7 +11,7 @@ namespace {
 
 FileResult Failure(const std::string& what, const std::string& path, int error)
 {
-    return {false, what + " \"" + path + "\": " + std::strerror(error)};
+    return {false, FailureText(what, path, error)};
 }
 
 bool WriteAll(int fd, std::string_view data)
@@ -28,6 +28,11 @@ bool WriteAll(int fd, std::string_view data)
 }
 
 } // namespace
+
+std::string FailureText(const std::string& what, const std::string& path, int error)
+{
+    return what + " \"" + path + "\": " + std::strerror(error);
+}
 
 std::string DirectoryOf(const std::string& path)
 {
@@ -65,22 +70,35 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view content
     return {true, {}};
 }
 
-FileResult ReadWholeFile(const std::string& path, size_t maxBytes, std::string& contents)
+FileResult OpenRegularFile(const std::string& path, size_t maxBytes, int& fd, size_t& size)
 {
-    contents.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return Failure("Cannot open", path, errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
+        fd = -1;
         return {false, "\"" + path + "\" is not a regular file"};
     }
     if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
         ::close(fd);
+        fd = -1;
         return {false, "\"" + path + "\" is too large (" + std::to_string(st.st_size) + " bytes)"};
     }
-    contents.resize(static_cast<size_t>(st.st_size));
+    size = static_cast<size_t>(st.st_size);
+    return {true, {}};
+}
+
+FileResult ReadWholeFile(const std::string& path, size_t maxBytes, std::string& contents)
+{
+    contents.clear();
+    int fd = -1;
+    size_t size = 0;
+    FileResult opened = OpenRegularFile(path, maxBytes, fd, size);
+    if (!opened.ok)
+        return opened;
+    contents.resize(size);
     size_t got = 0;
     while (got < contents.size()) {
         ssize_t n = ::read(fd, contents.data() + got, contents.size() - got);

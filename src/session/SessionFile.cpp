@@ -2,19 +2,20 @@
 
 #include <cmath>
 #include <limits>
-#include <type_traits>
+#include <unistd.h>
 
 #include "platform/CodePage.h"
 #include "settings/CSettings.h"
 #include "survey/ByteStream.h"
 #include "survey/SessionLayout.h"
+#include "survey/SessionReader.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackBody.h"
 #include "track/TrackDataSet.h"
 
 namespace {
 
-std::string ReadText(ByteReader& file)
+std::string ReadText(SessionReader& file)
 {
     char field[session::kTextFieldSize] = {};
     file.Bytes(field, sizeof field);
@@ -23,7 +24,7 @@ std::string ReadText(ByteReader& file)
 
 bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= double(std::numeric_limits<float>::max()); }
 
-std::string ParseSurveyBody(ByteReader& file, SessionImage& image)
+std::string ParseSurveyBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit)
 {
     image.extra1 = int32_t(file.U32());
     image.extra2 = int32_t(file.U32());
@@ -43,13 +44,18 @@ std::string ParseSurveyBody(ByteReader& file, SessionImage& image)
         return "the grid size is impossible";
     if (!file.Seek(recordsOffset))
         return "the records offset lies past the end of the file";
+    const std::string shorter = "the file is shorter than its " + std::to_string(count) + " records";
     if (count * MeasurementRecord::kSize > file.Remaining())
-        return "the file is shorter than its " + std::to_string(count) + " records";
-    image.records.resize(size_t(count));
-    // The records lie back to back, as they do in memory: one copy.
-    static_assert(std::is_trivially_copyable_v<MeasurementRecord>);
-    if (!image.records.empty()) // an empty vector's data() may be null, which memcpy must not see
-        file.Bytes(image.records.data(), image.records.size() * MeasurementRecord::kSize);
+        return shorter;
+    // A file read from disk can still end early: it may have shrunk since it was opened.
+    if (!visit)
+        return file.AppendRecords(image.records, size_t(count)) ? std::string() : shorter;
+    MeasurementRecord record;
+    for (uint64_t k = 0; k < count; ++k) {
+        if (!file.Bytes(record.bytes.data(), MeasurementRecord::kSize))
+            return shorter;
+        visit(record, GpsFix{});
+    }
     return {};
 }
 
@@ -57,7 +63,13 @@ std::string ParseSurveyBody(ByteReader& file, SessionImage& image)
 
 std::string ParseSession(std::string_view bytes, SessionImage& image)
 {
-    ByteReader file(bytes);
+    SessionReader file(bytes);
+    return ParseSession(file, image);
+}
+
+std::string ParseSession(SessionReader& file, SessionImage& image, const ReadingVisitor& visit)
+{
+    image = SessionImage{}; // records are appended: nothing of an earlier parse may stay
     char magic[4] = {};
     if (!file.Bytes(magic, 4) || std::string_view(magic, 4) != std::string_view(session::kMagic, 4))
         return "not a session file";
@@ -76,7 +88,24 @@ std::string ParseSession(std::string_view bytes, SessionImage& image)
     if (!file.Seek(bodyOffset))
         return "the body offset lies past the end of the file";
     image.track = (kind & 1) != 0;
-    return image.track ? ParseTrackBody(file, image) : ParseSurveyBody(file, image);
+    return image.track ? ParseTrackBody(file, image, visit) : ParseSurveyBody(file, image, visit);
+}
+
+ReadSessionResult ReadSessionFile(const std::string& path, SessionImage& image, const ReadingVisitor& visit)
+{
+    int fd = -1;
+    size_t size = 0;
+    const platform::FileResult opened = platform::OpenRegularFile(path, session::kMaxFileSize, fd, size);
+    if (!opened.ok)
+        return {true, opened.error};
+    SessionReader file(fd, size);
+    const std::string problem = ParseSession(file, image, visit);
+    ::close(fd);
+    if (file.ReadError() != 0)
+        return {true, platform::FailureText("Cannot read", path, file.ReadError())};
+    if (!problem.empty())
+        return {false, path + ": " + problem};
+    return {};
 }
 
 std::unique_ptr<DataSet> ApplySession(SessionImage image, CSettings& settings)
@@ -93,20 +122,13 @@ std::unique_ptr<DataSet> ApplySession(SessionImage image, CSettings& settings)
 OpenSessionResult OpenSession(const std::string& path, CSettings& settings)
 {
     OpenSessionResult result;
-    std::string bytes;
-    const platform::FileResult read = platform::ReadWholeFile(path, session::kMaxFileSize, bytes);
-    if (!read.ok) {
-        result.unreadable = true;
+    SessionImage image;
+    const ReadSessionResult read = ReadSessionFile(path, image);
+    if (!read.error.empty()) {
+        result.unreadable = read.unreadable;
         result.error = read.error;
         return result;
     }
-    SessionImage image;
-    const std::string problem = ParseSession(bytes, image);
-    if (!problem.empty()) {
-        result.error = path + ": " + problem;
-        return result;
-    }
-    bytes = std::string(); // the records now live in the image
     result.dataSet = ApplySession(std::move(image), settings);
     return result;
 }

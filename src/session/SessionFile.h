@@ -9,12 +9,23 @@
 #include "survey/SessionLayout.h"
 
 class CSettings;
+class SessionReader;
 
 // Reading and saving whole session files; their layout is in survey/SessionLayout.h.
 
 // Parses and checks a whole session file. On failure returns the reason and leaves image
-// unspecified; nothing outside is touched either way.
+// unspecified; nothing outside is touched either way. With `visit`, the records go to it
+// and image.records stays empty.
 std::string ParseSession(std::string_view bytes, SessionImage& image);
+std::string ParseSession(SessionReader& file, SessionImage& image, const ReadingVisitor& visit = {});
+
+struct ReadSessionResult {
+    bool unreadable = false; // the file could not be read at all (else it is no session)
+    std::string error;       // naming the file; empty when the session was read
+};
+
+// Reads and parses a session file in one pass over it, without a copy of the whole file.
+ReadSessionResult ReadSessionFile(const std::string& path, SessionImage& image, const ReadingVisitor& visit = {});
 
 struct OpenSessionResult {
     bool unreadable = false; // the file could not be read at all (else it is no session)

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ struct SessionImage {
 
     std::vector<MeasurementRecord> records;
 };
+
+// Takes the readings of a session as they are read, in file order, in place of image.records
+// and image.fixes: what looks at each reading once need not hold them all. A track reading
+// comes with its position; survey stations (and tracks saved without positions) with none.
+using ReadingVisitor = std::function<void(const MeasurementRecord& record, const GpsFix& fix)>;
 
 // Sets the used-frequency flags from the presence bits of the first measured record;
 // leaves them alone when every record is empty.

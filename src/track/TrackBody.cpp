@@ -2,9 +2,8 @@
 
 #include <cmath>
 
-#include "survey/ByteStream.h"
-#include "survey/SessionImage.h"
 #include "survey/SessionLayout.h"
+#include "survey/SessionReader.h"
 #include "track/TrackQualityBlock.h"
 
 namespace {
@@ -20,7 +19,7 @@ GpsFix FixFrom(double longitude, double latitude)
 
 } // namespace
 
-std::string ParseTrackBody(ByteReader& file, SessionImage& image)
+std::string ParseTrackBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit)
 {
     const uint32_t count = file.U32();
     image.trackFlags = file.U32();
@@ -33,21 +32,33 @@ std::string ParseTrackBody(ByteReader& file, SessionImage& image)
         return "the entries offset lies past the end of the file";
     const bool withFixes = (image.trackFlags & 2) == 0;
     const size_t entry = withFixes ? session::kTrackEntrySize : session::kTrackEntrySizeWithoutFix;
+    const std::string shorter = "the file is shorter than its " + std::to_string(count) + " readings";
     if (uint64_t(count) * entry > file.Remaining())
-        return "the file is shorter than its " + std::to_string(count) + " readings";
-    image.records.resize(count);
-    image.fixes.resize(count);
-    for (uint32_t k = 0; k < count; ++k) {
-        file.Bytes(image.records[k].bytes.data(), MeasurementRecord::kSize);
+        return shorter;
+    if (!visit) {
+        image.records.reserve(count);
+        image.fixes.reserve(count);
+    }
+    MeasurementRecord visitedRecord;
+    GpsFix visitedFix;
+    for (uint32_t k = 0; k < count && file.Ok(); ++k) {
+        MeasurementRecord& record = visit ? visitedRecord : image.records.emplace_back();
+        GpsFix& fix = visit ? visitedFix : image.fixes.emplace_back();
+        file.Bytes(record.bytes.data(), MeasurementRecord::kSize);
         if (withFixes) {
             const double longitude = file.F64();
             const double latitude = file.F64();
-            image.fixes[k] = FixFrom(longitude, latitude);
+            fix = FixFrom(longitude, latitude);
         }
+        if (visit && file.Ok())
+            visit(record, fix);
     }
+    // A file read from disk can still end early: it may have shrunk since it was opened.
+    if (!file.Ok())
+        return shorter;
     // Whatever follows the entries is ours to read or not: a block that does not check out
     // leaves the positions of unknown quality.
-    if (withFixes)
+    if (withFixes && !visit)
         ReadTrackQualityBlock(file, image.fixes);
     return {};
 }

@@ -1,10 +1,12 @@
 #pragma once
 #include <string>
 
-class ByteReader;
-struct SessionImage;
+#include "survey/SessionImage.h"
 
-// Parses the track body of a session file at the reader's position into image.records
-// and image.fixes, with their quality when the entries are followed by an intact quality
-// block; returns the reason when the body is cut short or impossible.
-std::string ParseTrackBody(ByteReader& file, SessionImage& image);
+class SessionReader;
+
+// Parses the track body of a session file at the reader's position into image.records and
+// image.fixes, with their quality when the entries are followed by an intact quality block
+// (or hands each reading to `visit`, when given); returns the reason when the body is cut
+// short or impossible.
+std::string ParseTrackBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit = {});

@@ -129,6 +129,14 @@ TrackCorrectionSettings TrackCorrectionFrom(const CSettings& settings)
     return {double(settings.gpsLagSeconds), double(settings.antennaAheadMetres)};
 }
 
+TrackCorrectionSettings TrackCorrectionFor(const CSettings& settings, const TrackCorrectionOptions& options)
+{
+    TrackCorrectionSettings correction = TrackCorrectionFrom(settings);
+    correction.lagSeconds = options.lagSeconds.value_or(correction.lagSeconds);
+    correction.antennaAheadMetres = options.antennaAheadMetres.value_or(correction.antennaAheadMetres);
+    return EffectiveCorrection(correction);
+}
+
 std::vector<GpsFix> StampedFixes(const std::vector<MeasurementRecord>& records, const std::vector<GpsFix>& fixes)
 {
     std::vector<GpsFix> stamped(records.size());

@@ -27,6 +27,17 @@ TrackCorrectionSettings EffectiveCorrection(TrackCorrectionSettings settings);
 // The correction the settings ask for: "gpsLagSeconds" and "antennaAheadMetres".
 TrackCorrectionSettings TrackCorrectionFrom(const CSettings& settings);
 
+// Tracks: the GPS lag and antenna offset their positions are corrected for, each by default
+// the settings' ("gpsLagSeconds", "antennaAheadMetres").
+struct TrackCorrectionOptions {
+    std::optional<double> lagSeconds;
+    std::optional<double> antennaAheadMetres;
+};
+
+// The correction an export of a track applies: the options', else the settings', clamped as
+// CorrectTrack clamps them.
+TrackCorrectionSettings TrackCorrectionFor(const CSettings& settings, const TrackCorrectionOptions& options);
+
 struct CorrectedPosition {
     double latitude = 0;
     double longitude = 0;

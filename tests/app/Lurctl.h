@@ -13,13 +13,15 @@ struct LurctlResult {
     std::string out;
 };
 
-// Runs lurctl with a private configuration directory, its journals under `dataHome` (or
-// the configuration directory); `errors` redirects standard error ("&1" joins it).
-inline LurctlResult Lurctl(const testing_support::TempDir& config, const std::string& arguments,
-                           const std::string& errors = "&1", const std::string& dataHome = "")
+// Runs `program` (lurctl, or a copy of it) with a private configuration directory, its
+// journals under `dataHome` (or the configuration directory); `errors` redirects standard
+// error ("&1" joins it).
+inline LurctlResult LurctlAt(const std::string& program, const testing_support::TempDir& config,
+                             const std::string& arguments, const std::string& errors = "&1",
+                             const std::string& dataHome = "")
 {
-    const std::string command = "XDG_DATA_HOME='" + (dataHome.empty() ? config.path() : dataHome) + "' " +
-                                LURCTL_PATH + " --config-dir '" + config.path() + "' " + arguments + " 2>" + errors;
+    const std::string command = "XDG_DATA_HOME='" + (dataHome.empty() ? config.path() : dataHome) + "' '" + program +
+                                "' --config-dir '" + config.path() + "' " + arguments + " 2>" + errors;
     LurctlResult r{-1, {}};
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
@@ -30,6 +32,12 @@ inline LurctlResult Lurctl(const testing_support::TempDir& config, const std::st
     const int status = ::pclose(pipe);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+inline LurctlResult Lurctl(const testing_support::TempDir& config, const std::string& arguments,
+                           const std::string& errors = "&1", const std::string& dataHome = "")
+{
+    return LurctlAt(LURCTL_PATH, config, arguments, errors, dataHome);
 }
 
 // The cells of each data row of a CSV export.

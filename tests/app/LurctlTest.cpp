@@ -5,6 +5,7 @@
 
 #include "Lurctl.h"
 #include "model/ForwardModel.h"
+#include "track/TrackProjection.h"
 #include "platform/CodePage.h"
 #include "session/SessionFile.h"
 #include "support/SettingsFixture.h"
@@ -184,4 +185,102 @@ TEST_F(LurctlTest, InvertWritesOneRowPerStationWithItsLayers)
         EXPECT_EQ(refused.status, 2) << bad << ": " << refused.out;
     }
     EXPECT_EQ(Lurctl(config, "invert " + dir.File("missing.lur") + " --out " + out).status, 1);
+}
+
+// Every command the overview lists has its usage, through `help COMMAND` and `COMMAND --help`
+// alike, the commands run by lurctl's modules included.
+TEST_F(LurctlTest, HelpDocumentsEveryCommand)
+{
+    const LurctlResult overview = Lurctl(config, "help", "/dev/null");
+    ASSERT_EQ(overview.status, 0);
+    std::istringstream lines(overview.out.substr(overview.out.find("Commands:\n") + 10));
+    std::vector<std::string> commands;
+    for (std::string line; std::getline(lines, line) && line.rfind("  ", 0) == 0;)
+        commands.push_back(line.substr(2, line.find(' ', 2) - 2));
+    EXPECT_EQ(commands.size(), 11u) << overview.out;
+    for (const std::string& command : commands) {
+        if (command == "help")
+            continue;
+        const LurctlResult help = Lurctl(config, "help " + command, "/dev/null");
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_EQ(help.out.rfind("Usage:\n  lurctl " + command, 0), 0u) << command << ": " << help.out;
+        EXPECT_EQ(Lurctl(config, command + " --help", "/dev/null").out, help.out) << command;
+    }
+}
+
+// render and the GIS formats of session export run in programs beside lurctl: without them
+// those commands say which program is missing and fail, and every other command still runs.
+TEST_F(LurctlTest, ACommandWhoseModuleIsMissingSaysSo)
+{
+    const std::string alone = dir.File("lurctl");
+    std::filesystem::copy_file(LURCTL_PATH, alone);
+    std::filesystem::permissions(alone, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    const std::string survey = SurveyFile();
+    const std::string here = std::filesystem::canonical(dir.path()).string(); // as the process sees itself
+    const struct {
+        std::string arguments;
+        std::string module;
+        std::string out;
+    } cases[] = {
+        {"render " + survey + " --graph map --out '" + dir.File("m.png") + "'", "lurctl-render", dir.File("m.png")},
+        {"session export " + survey + " --format tif --out '" + dir.File("m.tif") + "'", "lurctl-export",
+         dir.File("m.tif")},
+    };
+    for (const auto& c : cases) {
+        const LurctlResult r = LurctlAt(alone, config, c.arguments);
+        EXPECT_EQ(r.status, 1) << c.arguments;
+        const std::string command = c.arguments.substr(0, c.arguments.find(' '));
+        EXPECT_EQ(r.out, "lurctl " + command + ": cannot start " + here + "/" + c.module +
+                             ": No such file or directory (it belongs beside lurctl)\n");
+        EXPECT_FALSE(std::filesystem::exists(c.out)) << c.arguments;
+        // With the module beside lurctl, the same command runs.
+        EXPECT_EQ(Lurctl(config, c.arguments).status, 0) << c.arguments;
+        EXPECT_TRUE(std::filesystem::exists(c.out)) << c.arguments;
+    }
+    const LurctlResult info = LurctlAt(alone, config, "session info " + survey);
+    EXPECT_EQ(info.status, 0) << info.out;
+    EXPECT_EQ(info.out, Lurctl(config, "session info " + survey).out);
+    const LurctlResult csv = LurctlAt(alone, config, "session export " + survey + " --format csv");
+    EXPECT_EQ(csv.status, 0) << csv.out;
+    EXPECT_EQ(CsvRows(csv.out).size(), 100u);
+}
+
+// session info looks at each reading once as it is read: what it says is what the whole
+// data set gives, the track's extent measured from its first positioned reading.
+TEST_F(LurctlTest, SessionInfoSummarisesEveryReading)
+{
+    const std::string survey = Saved(*testing_support::GroundSurvey(Settings(), 6, 5, 2.0f, 2.0f, 17), "survey.lur");
+    const LurctlResult surveyInfo = Lurctl(config, "session info " + survey);
+    EXPECT_EQ(surveyInfo.status, 0);
+    EXPECT_NE(surveyInfo.out.find("work type: map (2)\ngrid: 6 stations x 5 profiles\nsteps: 2 x 2\n"),
+              std::string::npos)
+        << surveyInfo.out;
+    EXPECT_NE(surveyInfo.out.find("records: 30\nmeasured: 17\ntime span: 0 .. 16 ms (0.016 s)\n"), std::string::npos)
+        << surveyInfo.out;
+
+    auto track = testing_support::GroundTrack(Settings(), 40);
+    track->SetFix(0, GpsFix{});
+    track->SetFix(7, GpsFix{});
+    const TrackProjection projection(track->FixAt(1));
+    double minE = 0, maxE = 0, minN = 0, maxN = 0;
+    uint32_t first = UINT32_MAX, last = 0;
+    for (size_t k = 0; k < 40; ++k) {
+        first = std::min(first, track->Record(k).TimeStamp());
+        last = std::max(last, track->Record(k).TimeStamp());
+        if (k == 0 || k == 7)
+            continue;
+        double east = 0, north = 0;
+        projection.Project(track->FixAt(k), east, north);
+        minE = std::min(minE, east), maxE = std::max(maxE, east);
+        minN = std::min(minN, north), maxN = std::max(maxN, north);
+    }
+    char expected[200];
+    std::snprintf(expected, sizeof expected,
+                  "records: 40\nmeasured: 40\ntime span: %u .. %u ms (%.3f s)\nextent: %.1f m east-west x %.1f m "
+                  "north-south\n",
+                  first, last, (last - first) / 1000.0, maxE - minE, maxN - minN);
+    const LurctlResult trackInfo = Lurctl(config, "session info " + Saved(*track, "track.lur"));
+    EXPECT_EQ(trackInfo.status, 0);
+    EXPECT_NE(trackInfo.out.find(expected), std::string::npos) << expected << trackInfo.out;
+    EXPECT_GT(maxE - minE, 1.0) << "the track spreads east-west";
 }

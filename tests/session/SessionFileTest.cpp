@@ -1,18 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <numeric>
 #include <set>
 #include <tuple>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "session/SessionFile.h"
 #include "support/ScriptedSource.h"
 #include "support/SessionBytes.h"
 #include "support/SettingsFixture.h"
+#include "support/SyntheticGround.h"
 #include "survey/ByteStream.h"
+#include "survey/SessionReader.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 
@@ -66,6 +73,31 @@ protected:
         b.bytes = Serialized(t);
         return b;
     }
+};
+
+// Two parsed sessions, field by field.
+void ExpectSameImage(const SessionImage& a, const SessionImage& b, const std::string& where)
+{
+    EXPECT_EQ(a.texts, b.texts) << where;
+    EXPECT_EQ(std::tuple(a.key.day, a.key.month, a.key.year, a.key.serial, a.track),
+              std::tuple(b.key.day, b.key.month, b.key.year, b.key.serial, b.track))
+        << where;
+    EXPECT_EQ(std::tuple(a.extra1, a.extra2, a.x, a.y, a.xStep, a.yStep, a.openProfileFlag, a.trackFlags),
+              std::tuple(b.extra1, b.extra2, b.x, b.y, b.xStep, b.yStep, b.openProfileFlag, b.trackFlags))
+        << where;
+    EXPECT_TRUE(SameRecords(a.records, b.records)) << where;
+    ASSERT_EQ(a.fixes.size(), b.fixes.size()) << where;
+    for (size_t k = 0; k < a.fixes.size(); ++k)
+        ASSERT_EQ(std::tuple(a.fixes[k].latitude, a.fixes[k].longitude),
+                  std::tuple(b.fixes[k].latitude, b.fixes[k].longitude))
+            << where << " fix " << k;
+}
+
+// An open file, closed with the test.
+struct OpenFile {
+    explicit OpenFile(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~OpenFile() { ::close(fd); }
+    int fd;
 };
 
 } // namespace
@@ -221,4 +253,111 @@ TEST_F(SessionFileTest, ASaveCutShortKeepsThePreviousFile)
     EXPECT_EQ(data.Name(), path);
     EXPECT_FALSE(data.Modified());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
+}
+
+// Reading a file a window at a time gives what parsing its whole bytes gives, the same session
+// or the same refusal: for files cut at every length, records that overlap the header, and
+// windows that split fields, records and track entries.
+TEST_F(SessionFileTest, ReadingThroughAWindowGivesWhatTheWholeBytesGive)
+{
+    SessionBytes overlapping = Written(false);
+    overlapping.Put32(824, 8); // the records start inside the first text
+    const std::vector<std::string> small = {Written(false).bytes, Written(true).bytes, overlapping.bytes};
+    // Larger than the default window.
+    const std::vector<std::string> large = {
+        Serialized(*testing_support::GroundSurvey(Settings(), 40, 40, 1.0f, 1.0f, 1500)),
+        Serialized(*testing_support::GroundTrack(Settings(), 1500))};
+    for (const std::string& bytes : small)
+        ASSERT_LT(bytes.size(), SessionReader::kWindowSize);
+    for (const std::string& bytes : large)
+        ASSERT_GT(bytes.size(), SessionReader::kWindowSize);
+    const auto compare = [&](const std::string& bytes, const std::vector<size_t>& lengths) {
+        WriteFile(dir.File("s.lur"), bytes);
+        const OpenFile file(dir.File("s.lur"));
+        ASSERT_GE(file.fd, 0);
+        for (size_t length : lengths) {
+            SessionImage whole;
+            const std::string problem = ParseSession(std::string_view(bytes).substr(0, length), whole);
+            for (size_t window : {size_t(180), size_t(181), size_t(1000), SessionReader::kWindowSize}) {
+                const std::string where = std::to_string(bytes.size()) + " bytes cut at " + std::to_string(length) +
+                                          ", window " + std::to_string(window);
+                SessionReader reader(file.fd, length, window);
+                SessionImage read;
+                ASSERT_EQ(ParseSession(reader, read), problem) << where;
+                EXPECT_EQ(reader.ReadError(), 0) << where;
+                if (problem.empty())
+                    ExpectSameImage(read, whole, where);
+            }
+        }
+    };
+    for (const std::string& bytes : small) {
+        std::vector<size_t> every(bytes.size() + 1);
+        std::iota(every.begin(), every.end(), size_t(0));
+        compare(bytes, every);
+    }
+    for (const std::string& bytes : large)
+        compare(bytes, {827, bytes.size() / 2, bytes.size() - 1, bytes.size()});
+}
+
+// What looks at each reading once (lurctl session info) gets every one in file order, a track's
+// with its position, and the image keeps none of them.
+TEST_F(SessionFileTest, AVisitorTakesEveryReadingAndNothingIsKept)
+{
+    const auto survey = testing_support::GroundSurvey(Settings(), 6, 5, 1.0f, 1.0f, 17);
+    const auto track = testing_support::GroundTrack(Settings(), 40);
+    track->SetFix(0, GpsFix{});
+    track->SetFix(7, GpsFix{});
+    const std::string path = dir.File("s.lur");
+    for (DataSet* data : {static_cast<DataSet*>(survey.get()), static_cast<DataSet*>(track.get())}) {
+        ASSERT_TRUE(SaveSession(*data, path).ok);
+        SessionImage whole, visited;
+        ASSERT_EQ(ReadSessionFile(path, whole).error, "");
+        std::vector<MeasurementRecord> records;
+        std::vector<GpsFix> fixes;
+        const ReadSessionResult read = ReadSessionFile(path, visited, [&](const MeasurementRecord& r, const GpsFix& f) {
+            records.push_back(r);
+            fixes.push_back(f);
+        });
+        ASSERT_EQ(read.error, "");
+        EXPECT_TRUE(visited.records.empty() && visited.fixes.empty());
+        visited.records = records;
+        if (whole.track)
+            visited.fixes = fixes;
+        else
+            EXPECT_TRUE(std::all_of(fixes.begin(), fixes.end(),
+                                    [](const GpsFix& f) { return f.latitude == 0 && f.longitude == 0; }));
+        ExpectSameImage(visited, whole, whole.track ? "track" : "survey");
+    }
+}
+
+// A file that cannot be read is told from one that is no session, each naming the file; a
+// file that shrinks while it is read, or a read the system refuses, is refused, not trusted.
+TEST_F(SessionFileTest, ReadFailuresAreToldApart)
+{
+    SessionImage image;
+    const std::string missing = dir.File("missing.lur");
+    ReadSessionResult read = ReadSessionFile(missing, image);
+    EXPECT_TRUE(read.unreadable);
+    EXPECT_EQ(read.error, "Cannot open \"" + missing + "\": No such file or directory");
+    read = ReadSessionFile(dir.path(), image);
+    EXPECT_TRUE(read.unreadable);
+    EXPECT_EQ(read.error, "\"" + dir.path() + "\" is not a regular file");
+    WriteFile(dir.File("text.lur"), "[LUR 9]\n");
+    read = ReadSessionFile(dir.File("text.lur"), image);
+    EXPECT_FALSE(read.unreadable);
+    EXPECT_EQ(read.error, dir.File("text.lur") + ": not a session file");
+
+    for (const bool track : {false, true}) {
+        const std::string bytes = Written(track).bytes;
+        WriteFile(dir.File("s.lur"), bytes.substr(0, bytes.size() - 100));
+        const OpenFile file(dir.File("s.lur"));
+        SessionReader shrunk(file.fd, bytes.size(), 180); // the size it had when it was opened
+        EXPECT_EQ(ParseSession(shrunk, image),
+                  track ? "the file is shorter than its 2 readings" : "the file is shorter than its 4 records");
+    }
+    const OpenFile directory(dir.path());
+    SessionReader refused(directory.fd, 1000);
+    refused.U32();
+    EXPECT_FALSE(refused.Ok());
+    EXPECT_EQ(refused.ReadError(), EISDIR);
 }
