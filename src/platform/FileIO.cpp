@@ -9,9 +9,9 @@
 namespace platform {
 namespace {
 
-FileResult Failure(const std::string& what, const std::string& path, int error)
+FileResult Failure(FileFailure failure, const std::string& what, const std::string& path, int error)
 {
-    return {false, FailureText(what, path, error)};
+    return {false, FailureText(what, path, error), failure, error};
 }
 
 bool WriteAll(int fd, std::string_view data)
@@ -46,19 +46,21 @@ FileResult WriteFileAtomically(const std::string& path, std::string_view content
 {
     std::string temporary = path + ".tmp-XXXXXX";
     int fd = ::mkstemp(temporary.data());
+    // The temporary name is ours, not the caller's: the failure names the target.
     if (fd < 0)
-        return Failure("Cannot create", temporary, errno);
+        return Failure(FileFailure::Create, "Cannot create", path, errno);
     ::fchmod(fd, 0644);
+    errno = 0;
     if (!WriteAll(fd, contents) || ::fsync(fd) != 0) {
         int error = errno ? errno : EIO;
         ::close(fd);
         ::unlink(temporary.c_str());
-        return Failure("Cannot write", path, error);
+        return Failure(FileFailure::Write, "Cannot write", path, error);
     }
     if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
         int error = errno;
         ::unlink(temporary.c_str());
-        return Failure("Cannot replace", path, error);
+        return Failure(FileFailure::Replace, "Cannot replace", path, error);
     }
     // The rename itself must reach the disk too.
     std::string dir = DirectoryOf(path);
@@ -74,17 +76,17 @@ FileResult OpenRegularFile(const std::string& path, size_t maxBytes, int& fd, si
 {
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return Failure("Cannot open", path, errno);
+        return Failure(FileFailure::Open, "Cannot open", path, errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         fd = -1;
-        return {false, "\"" + path + "\" is not a regular file"};
+        return {false, "\"" + path + "\" is not a regular file", FileFailure::NotRegular, 0};
     }
     if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
         ::close(fd);
         fd = -1;
-        return {false, "\"" + path + "\" is too large (" + std::to_string(st.st_size) + " bytes)"};
+        return {false, "\"" + path + "\" is too large (" + std::to_string(st.st_size) + " bytes)", FileFailure::TooLarge, 0};
     }
     size = static_cast<size_t>(st.st_size);
     return {true, {}};
@@ -107,7 +109,7 @@ FileResult ReadWholeFile(const std::string& path, size_t maxBytes, std::string& 
         if (n < 0) {
             int error = errno;
             ::close(fd);
-            return Failure("Cannot read", path, error);
+            return Failure(FileFailure::Read, "Cannot read", path, error);
         }
         if (n == 0)
             break;

@@ -5,9 +5,23 @@
 
 namespace platform {
 
+// What failed, so that a caller can say it in its own words.
+enum class FileFailure {
+    None,
+    Create,     // no new file could be made in the target's folder
+    Write,      // the contents could not be written out (a full disk, say)
+    Replace,    // the new file could not take the target's place
+    Open,
+    Read,
+    NotRegular, // a folder or a device, not a file
+    TooLarge,
+};
+
 struct FileResult {
     bool ok = false;
     std::string error; // strerror text with the path, when !ok
+    FileFailure failure = FileFailure::None;
+    int errorNumber = 0; // errno of the failed call, 0 when the system refused nothing
 };
 
 // Writes beside the target, flushes to disk, then renames over it: a crash or a full

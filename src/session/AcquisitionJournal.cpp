@@ -68,12 +68,13 @@ journal::Reading ReadingOf(const DataSet& dataSet, uint32_t index)
 
 bool IsTrack(const DataSet& dataSet) { return dataSet.Kind() == DataSetKind::Track; }
 
-std::string ErrorText(const std::string& what, const std::string& path, int error)
-{
-    return what + " \"" + path + "\": " + std::strerror(error);
-}
-
 } // namespace
+
+void AcquisitionJournal::Failed(const std::string& what, const std::string& path, int error)
+{
+    error_ = what + " \"" + path + "\": " + std::strerror(error);
+    errorNumber_ = error;
+}
 
 AcquisitionJournal::AcquisitionJournal(std::string directory, const CSettings& settings)
     : directory_(std::move(directory)), settings_(settings)
@@ -106,7 +107,7 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     pending_.clear();
     needsStart_ = true; // until the new file holds everything
     if (!platform::MakeDirectories(directory_)) {
-        error_ = ErrorText("Cannot create the journal directory", directory_, errno);
+        Failed("Cannot create the journal directory", directory_, errno);
         return false;
     }
     std::tm local{};
@@ -122,11 +123,11 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
     const std::string hidden = platform::JoinPath(directory_, "." + name + ".new");
     fd_ = ::open(hidden.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd_ < 0) {
-        error_ = ErrorText("Cannot create", path, errno);
+        Failed("Cannot create", path, errno);
         return false;
     }
     if (!JournalLock::HoldDescriptor(fd_)) {
-        error_ = ErrorText("Cannot lock", path, errno);
+        Failed("Cannot lock", path, errno);
         ::close(std::exchange(fd_, -1));
         ::unlink(hidden.c_str());
         return false;
@@ -163,7 +164,7 @@ bool AcquisitionJournal::Start(const DataSet& dataSet, std::time_t now)
 
     bool written = Flush(true);
     if (written && ::rename(hidden.c_str(), path.c_str()) != 0) {
-        error_ = ErrorText("Cannot name", path, errno);
+        Failed("Cannot name", path, errno);
         written = false;
     }
     // The directory entry must reach the disk too, or the file may vanish with power.
@@ -278,18 +279,19 @@ bool AcquisitionJournal::Flush(bool sync)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            error_ = ErrorText("Cannot write the journal", path_, n < 0 ? errno : ENOSPC);
+            Failed("Cannot write the journal", path_, n < 0 ? errno : ENOSPC);
             return false;
         }
         done += size_t(n);
     }
     if (sync && ::fdatasync(fd_) != 0) {
         // After a failed flush the written pages may be lost: write them again next time.
-        error_ = ErrorText("Cannot flush the journal", path_, errno);
+        Failed("Cannot flush the journal", path_, errno);
         return false;
     }
     end_ += pending_.size();
     pending_.clear();
     error_.clear();
+    errorNumber_ = 0;
     return true;
 }

@@ -60,6 +60,8 @@ public:
 
     bool Durable() const { return pending_.empty() && !needsStart_; }
     const std::string& Error() const { return error_; }
+    // The errno behind Error(); 0 when there is none.
+    int ErrorNumber() const { return errorNumber_; }
     // The current file; empty when there is none.
     const std::string& Path() const { return path_; }
     // The descriptor written to (tests redirect it to a failing device).
@@ -70,6 +72,7 @@ private:
     void Append(journal::EntryType type, const std::string& payload);
     void QueueStateIfChanged();
     bool Flush(bool sync);
+    void Failed(const std::string& what, const std::string& path, int error);
     void Close();
 
     std::string directory_;
@@ -82,4 +85,5 @@ private:
     bool needsStart_ = false; // changes arrived while there was no file
     journal::State state_;   // as last written
     std::string error_;
+    int errorNumber_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "session/SessionFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <unistd.h>
@@ -24,7 +25,8 @@ std::string ReadText(SessionReader& file)
 
 bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= double(std::numeric_limits<float>::max()); }
 
-std::string ParseSurveyBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit)
+std::string ParseSurveyBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit,
+                            CutShortFile cutShort)
 {
     image.extra1 = int32_t(file.U32());
     image.extra2 = int32_t(file.U32());
@@ -45,13 +47,19 @@ std::string ParseSurveyBody(SessionReader& file, SessionImage& image, const Read
     if (!file.Seek(recordsOffset))
         return "the records offset lies past the end of the file";
     const std::string shorter = "the file is shorter than its " + std::to_string(count) + " records";
-    if (count * MeasurementRecord::kSize > file.Remaining())
+    image.announced = uint32_t(count);
+    image.intact = uint32_t(std::min<uint64_t>(count, file.Remaining() / MeasurementRecord::kSize));
+    if (image.intact < count && cutShort == CutShortFile::Refuse)
         return shorter;
-    // A file read from disk can still end early: it may have shrunk since it was opened.
-    if (!visit)
-        return file.AppendRecords(image.records, size_t(count)) ? std::string() : shorter;
+    if (!visit) {
+        // A file read from disk can still end early: it may have shrunk since it was opened.
+        if (!file.AppendRecords(image.records, image.intact))
+            return shorter;
+        image.records.resize(size_t(count)); // the stations past a cut are unmeasured
+        return {};
+    }
     MeasurementRecord record;
-    for (uint64_t k = 0; k < count; ++k) {
+    for (uint64_t k = 0; k < image.intact; ++k) {
         if (!file.Bytes(record.bytes.data(), MeasurementRecord::kSize))
             return shorter;
         visit(record, GpsFix{});
@@ -67,7 +75,8 @@ std::string ParseSession(std::string_view bytes, SessionImage& image)
     return ParseSession(file, image);
 }
 
-std::string ParseSession(SessionReader& file, SessionImage& image, const ReadingVisitor& visit)
+std::string ParseSession(SessionReader& file, SessionImage& image, const ReadingVisitor& visit,
+                         CutShortFile cutShort)
 {
     image = SessionImage{}; // records are appended: nothing of an earlier parse may stay
     char magic[4] = {};
@@ -88,24 +97,39 @@ std::string ParseSession(SessionReader& file, SessionImage& image, const Reading
     if (!file.Seek(bodyOffset))
         return "the body offset lies past the end of the file";
     image.track = (kind & 1) != 0;
-    return image.track ? ParseTrackBody(file, image, visit) : ParseSurveyBody(file, image, visit);
+    return image.track ? ParseTrackBody(file, image, visit, cutShort) : ParseSurveyBody(file, image, visit, cutShort);
 }
 
-ReadSessionResult ReadSessionFile(const std::string& path, SessionImage& image, const ReadingVisitor& visit)
+ReadSessionResult ReadSessionFile(const std::string& path, SessionImage& image, const ReadingVisitor& visit,
+                                  CutShortFile cutShort)
 {
+    ReadSessionResult result;
     int fd = -1;
     size_t size = 0;
     const platform::FileResult opened = platform::OpenRegularFile(path, session::kMaxFileSize, fd, size);
-    if (!opened.ok)
-        return {true, opened.error};
+    if (!opened.ok) {
+        result.unreadable = true;
+        result.error = opened.error;
+        result.failure = opened.failure;
+        result.errorNumber = opened.errorNumber;
+        return result;
+    }
     SessionReader file(fd, size);
-    const std::string problem = ParseSession(file, image, visit);
+    const std::string problem = ParseSession(file, image, visit, cutShort);
     ::close(fd);
-    if (file.ReadError() != 0)
-        return {true, platform::FailureText("Cannot read", path, file.ReadError())};
+    if (file.ReadError() != 0) {
+        result.unreadable = true;
+        result.error = platform::FailureText("Cannot read", path, file.ReadError());
+        result.failure = platform::FileFailure::Read;
+        result.errorNumber = file.ReadError();
+        return result;
+    }
+    result.cutShort = image.intact < image.announced;
+    result.announced = image.announced;
+    result.intact = image.intact;
     if (!problem.empty())
-        return {false, path + ": " + problem};
-    return {};
+        result.error = path + ": " + problem;
+    return result;
 }
 
 std::unique_ptr<DataSet> ApplySession(SessionImage image, CSettings& settings)
@@ -119,17 +143,17 @@ std::unique_ptr<DataSet> ApplySession(SessionImage image, CSettings& settings)
     return SurveyDataSet::LoadSurveyBody(std::move(image), settings);
 }
 
-OpenSessionResult OpenSession(const std::string& path, CSettings& settings)
+OpenSessionResult OpenSession(const std::string& path, CSettings& settings, CutShortFile cutShort)
 {
     OpenSessionResult result;
     SessionImage image;
-    const ReadSessionResult read = ReadSessionFile(path, image);
-    if (!read.error.empty()) {
-        result.unreadable = read.unreadable;
-        result.error = read.error;
+    static_cast<ReadSessionResult&>(result) = ReadSessionFile(path, image, {}, cutShort);
+    if (!result.error.empty())
         return result;
-    }
     result.dataSet = ApplySession(std::move(image), settings);
+    // What is on the screen is no longer what the file holds.
+    if (result.cutShort)
+        result.dataSet->SetModified(true);
     return result;
 }
 

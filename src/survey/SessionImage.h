@@ -31,6 +31,18 @@ struct SessionImage {
     std::vector<GpsFix> fixes;
 
     std::vector<MeasurementRecord> records;
+
+    // A file that ends before its records do: how many it announces and how many lie whole
+    // in it. `intact` < `announced` only then.
+    uint32_t announced = 0;
+    uint32_t intact = 0;
+};
+
+// What a parse does with a file that ends before its records do.
+enum class CutShortFile {
+    Refuse,     // the file is refused (its intact count is still reported)
+    KeepIntact, // the whole records are kept: a track's first readings, a survey's grid with the
+                // stations past the end unmeasured
 };
 
 // Takes the readings of a session as they are read, in file order, in place of image.records

@@ -1,5 +1,6 @@
 #include "track/TrackBody.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "survey/SessionLayout.h"
@@ -19,7 +20,7 @@ GpsFix FixFrom(double longitude, double latitude)
 
 } // namespace
 
-std::string ParseTrackBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit)
+std::string ParseTrackBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit, CutShortFile cutShort)
 {
     const uint32_t count = file.U32();
     image.trackFlags = file.U32();
@@ -33,15 +34,17 @@ std::string ParseTrackBody(SessionReader& file, SessionImage& image, const Readi
     const bool withFixes = (image.trackFlags & 2) == 0;
     const size_t entry = withFixes ? session::kTrackEntrySize : session::kTrackEntrySizeWithoutFix;
     const std::string shorter = "the file is shorter than its " + std::to_string(count) + " readings";
-    if (uint64_t(count) * entry > file.Remaining())
+    image.announced = count;
+    image.intact = uint32_t(std::min<uint64_t>(count, file.Remaining() / entry));
+    if (image.intact < count && cutShort == CutShortFile::Refuse)
         return shorter;
     if (!visit) {
-        image.records.reserve(count);
-        image.fixes.reserve(count);
+        image.records.reserve(image.intact);
+        image.fixes.reserve(image.intact);
     }
     MeasurementRecord visitedRecord;
     GpsFix visitedFix;
-    for (uint32_t k = 0; k < count && file.Ok(); ++k) {
+    for (uint32_t k = 0; k < image.intact && file.Ok(); ++k) {
         MeasurementRecord& record = visit ? visitedRecord : image.records.emplace_back();
         GpsFix& fix = visit ? visitedFix : image.fixes.emplace_back();
         file.Bytes(record.bytes.data(), MeasurementRecord::kSize);
@@ -58,7 +61,7 @@ std::string ParseTrackBody(SessionReader& file, SessionImage& image, const Readi
         return shorter;
     // Whatever follows the entries is ours to read or not: a block that does not check out
     // leaves the positions of unknown quality.
-    if (withFixes && !visit)
+    if (withFixes && !visit && image.intact == count)
         ReadTrackQualityBlock(file, image.fixes);
     return {};
 }

@@ -9,4 +9,5 @@ class SessionReader;
 // image.fixes, with their quality when the entries are followed by an intact quality block
 // (or hands each reading to `visit`, when given); returns the reason when the body is cut
 // short or impossible.
-std::string ParseTrackBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit = {});
+std::string ParseTrackBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit = {},
+                           CutShortFile cutShort = CutShortFile::Refuse);

@@ -339,9 +339,11 @@ TEST_F(SessionFileTest, ReadFailuresAreToldApart)
     ReadSessionResult read = ReadSessionFile(missing, image);
     EXPECT_TRUE(read.unreadable);
     EXPECT_EQ(read.error, "Cannot open \"" + missing + "\": No such file or directory");
+    EXPECT_EQ(std::tuple(read.failure, read.errorNumber), std::tuple(platform::FileFailure::Open, ENOENT));
     read = ReadSessionFile(dir.path(), image);
     EXPECT_TRUE(read.unreadable);
     EXPECT_EQ(read.error, "\"" + dir.path() + "\" is not a regular file");
+    EXPECT_EQ(read.failure, platform::FileFailure::NotRegular);
     WriteFile(dir.File("text.lur"), "[LUR 9]\n");
     read = ReadSessionFile(dir.File("text.lur"), image);
     EXPECT_FALSE(read.unreadable);
@@ -360,4 +362,57 @@ TEST_F(SessionFileTest, ReadFailuresAreToldApart)
     refused.U32();
     EXPECT_FALSE(refused.Ok());
     EXPECT_EQ(refused.ReadError(), EISDIR);
+}
+
+// A file that ends inside its records (a copy broken off, a card pulled) says how many whole
+// readings it holds, and opens with just those when asked: a track's first readings, a survey's
+// grid with the stations past the cut unmeasured. Neither the refusal nor the open trusts a
+// torn record.
+TEST_F(SessionFileTest, ACutShortFileOpensWithItsIntactReadings)
+{
+    const auto survey = testing_support::GroundSurvey(Settings(), 4, 3, 1.0f, 1.0f, 10);
+    const auto track = testing_support::GroundTrack(Settings(), 9);
+    const std::string path = dir.File("cut.lur");
+    for (DataSet* data : {static_cast<DataSet*>(survey.get()), static_cast<DataSet*>(track.get())}) {
+        const bool isTrack = data == track.get();
+        const std::string bytes = Serialized(*data);
+        const size_t entry = isTrack ? 196 : 180, body = isTrack ? 800 : 828;
+        const uint32_t announced = isTrack ? 9 : 12;
+        for (const size_t whole : {size_t(0), size_t(1), size_t(5)}) {
+            for (const size_t torn : {size_t(0), entry - 1}) {
+                const std::string where = (isTrack ? "track, " : "survey, ") + std::to_string(whole) + " whole + " +
+                                          std::to_string(torn);
+                WriteFile(path, bytes.substr(0, body + whole * entry + torn));
+                const auto before = Snapshot();
+                const OpenSessionResult refused = OpenSession(path, Settings());
+                EXPECT_FALSE(refused.dataSet) << where;
+                EXPECT_TRUE(Snapshot() == before) << where;
+                EXPECT_EQ(std::tuple(refused.cutShort, refused.announced, refused.intact),
+                          std::tuple(true, announced, uint32_t(whole)))
+                    << where;
+
+                const OpenSessionResult kept = OpenSession(path, Settings(), CutShortFile::KeepIntact);
+                ASSERT_TRUE(kept.dataSet) << where << ": " << kept.error;
+                EXPECT_TRUE(kept.dataSet->Modified()) << where;
+                EXPECT_EQ(kept.dataSet->RecordCount(), isTrack ? whole : announced) << where;
+                for (size_t k = 0; k < kept.dataSet->RecordCount(); ++k) {
+                    if (k < whole)
+                        EXPECT_EQ(kept.dataSet->Record(k).bytes, data->Record(k).bytes) << where << ", " << k;
+                    else
+                        EXPECT_TRUE(kept.dataSet->Record(k).Empty()) << where << ", " << k;
+                }
+                if (isTrack && whole > 0) {
+                    EXPECT_EQ(static_cast<TrackDataSet&>(*kept.dataSet).FixAt(whole - 1).latitude,
+                              track->FixAt(whole - 1).latitude)
+                        << where;
+                }
+            }
+        }
+        // A whole file is no cut-short one.
+        WriteFile(path, bytes);
+        const OpenSessionResult intact = OpenSession(path, Settings(), CutShortFile::KeepIntact);
+        ASSERT_TRUE(intact.dataSet);
+        EXPECT_FALSE(intact.cutShort);
+        EXPECT_FALSE(intact.dataSet->Modified());
+    }
 }
