@@ -244,9 +244,10 @@ void AcquisitionEngine::Submit(Step step, ExchangeKind kind, bool instrument, bo
     request.kind = kind;
     if (kind == ExchangeKind::Connect) {
         if (instrument)
-            request.instrumentDevice = parts_.ports.Resolve(PortMap::PortName(unsigned(settings.btInboundPort)));
+            request.instrumentDevice = instrumentDevice_ =
+                parts_.ports.Resolve(PortMap::PortName(unsigned(settings.btInboundPort)));
         if (gps) {
-            request.gpsDevice = parts_.ports.Resolve(PortMap::PortName(unsigned(settings.btOutboundPort)));
+            request.gpsDevice = gpsDevice_ = parts_.ports.Resolve(PortMap::PortName(unsigned(settings.btOutboundPort)));
             request.gpsBaud = uint32_t(settings.GpsBaudRate());
         }
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -62,6 +63,9 @@ public:
     bool SeriesRunning() const { return series_.running; }
     bool Connected() const { return connected_; }
     bool GpsConnected() const;
+    // The devices the last connection went to (or tried), for what the operator is told.
+    const std::string& InstrumentDevice() const { return instrumentDevice_; }
+    const std::string& GpsDevice() const { return gpsDevice_; }
 
     // The Start action; false when the rules refused it.
     bool Start();
@@ -122,6 +126,8 @@ private:
     Series series_;
     Step running_ = Step::None;
     uint64_t nextId_ = 1;
+    std::string instrumentDevice_;
+    std::string gpsDevice_;
     uint64_t runningId_ = 0;
     bool readingFromSeries_ = false;
     bool batteryFirst_ = false;

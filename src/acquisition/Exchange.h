@@ -20,7 +20,9 @@ enum class ExchangeFailure : uint8_t {
     GpsPortNotOpened, // the GPS port would not open (`error` is errno); nothing opened by the same
                       // request stays open
     LinkLost,         // the line went dead: switched off, out of range, unplugged
-    NoAnswer,         // no complete reply in time, or a reply without any frequency
+    NoAnswer,         // not a byte of a reply in time
+    WrongReply,       // part of a reply and then silence, or a reply without any frequency: another
+                      // device answers, or the line corrupts what it carries
 };
 
 struct ExchangeRequest {

@@ -51,6 +51,8 @@ ExchangeResult InstrumentExchanger::Perform(const ExchangeRequest& request)
         return result;
     }
     if (!result.ok)
-        result.failure = port_.LinkLost() ? ExchangeFailure::LinkLost : ExchangeFailure::NoAnswer;
+        result.failure = port_.LinkLost()                     ? ExchangeFailure::LinkLost
+                         : instrument_.LastReplyBytes() > 0 ? ExchangeFailure::WrongReply
+                                                            : ExchangeFailure::NoAnswer;
     return result;
 }

@@ -21,6 +21,7 @@ CInstrument::~CInstrument()
 bool CInstrument::Exchange(const uint8_t* frame, size_t frameSize, uint8_t* reply, size_t replySize,
                            uint32_t& t0, uint32_t& t1)
 {
+    lastReplyBytes_ = 0;
     if (!IsConnected())
         return false;
     CSerialPort& port = links_.instrumentPort;
@@ -39,6 +40,7 @@ bool CInstrument::Exchange(const uint8_t* frame, size_t frameSize, uint8_t* repl
             if (received == 0)
                 t1 = clock.Now();
             received += n;
+            lastReplyBytes_ = received;
             if (received == replySize)
                 break;
         } else if (ok) {

@@ -48,10 +48,15 @@ public:
     // Closes the instrument port; the GPS port stays as it is.
     void DisconnectInstrument();
 
+    // The bytes of a reply the last exchange received: after a failure, none means silence,
+    // some mean something answered that is not the instrument (or a corrupted line).
+    size_t LastReplyBytes() const { return lastReplyBytes_; }
+
 private:
     // Purge, one write, then the reply within the limit; t0 after the write, t1 at the first bytes.
     bool Exchange(const uint8_t* frame, size_t frameSize, uint8_t* reply, size_t replySize, uint32_t& t0,
                   uint32_t& t1);
 
     InstrumentLinks links_;
+    size_t lastReplyBytes_ = 0;
 };

@@ -4,6 +4,7 @@
 // input by fuzz_instrument_reply.
 #include <gtest/gtest.h>
 
+#include "acquisition/InstrumentExchanger.h"
 #include "instrument/BluetoothRadio.h"
 #include "instrument/FakeBluetoothStack.h"
 #include "instrument/InstrumentFrames.h"
@@ -215,4 +216,38 @@ TEST_F(Exchange, BatteryVoltageIsTheReplysTwoBytesHighFirst)
     rig.transport->QueueReply({{10, {0x05}}});
     EXPECT_FALSE(rig.instrument.ReadBatteryVoltage(volts));
     EXPECT_EQ(volts, 0x04B1u);
+}
+
+// What the window tells the operator rests on these: silence, something that is not the
+// instrument (part of a reply, or one without any frequency), and a line that went dead.
+TEST_F(Exchange, FailedReadingsAreToldApart)
+{
+    InstrumentExchanger exchanger(rig.instrument, rig.port);
+    ExchangeRequest reading;
+    reading.kind = ExchangeKind::Reading;
+    reading.frequencyMask = 0x3FFF;
+    const Bytes reply = ReadingReply(0x01, 0x00, 9);
+    const struct {
+        const char* what;
+        std::vector<FakeTransport::Piece> pieces;
+        bool hangUp;
+        ExchangeFailure failure;
+    } cases[] = {
+        {"silence", {}, false, ExchangeFailure::NoAnswer},
+        {"part of a reply", {{10, Slice(reply, 0, 40)}}, false, ExchangeFailure::WrongReply},
+        {"no frequency", {{10, ReadingReply(0x00, 0xC0, 9)}}, false, ExchangeFailure::WrongReply},
+        {"hung up", {{10, Slice(reply, 0, 40)}}, true, ExchangeFailure::LinkLost},
+        {"whole", {{10, reply}}, false, ExchangeFailure::None},
+    };
+    for (const auto& c : cases) {
+        rig.transport->hangUpWhenDone = c.hangUp;
+        rig.transport->QueueReply(c.pieces);
+        const ExchangeResult result = exchanger.Perform(reading);
+        EXPECT_EQ(result.failure, c.failure) << c.what;
+        EXPECT_EQ(result.ok, c.failure == ExchangeFailure::None) << c.what;
+        if (c.hangUp) {
+            rig.instrument.Connect("/dev/rfcomm5");
+            rig.transport->hangUpWhenDone = false;
+        }
+    }
 }
