@@ -8,6 +8,7 @@
 #include "export/MapGrids.h"
 #include "graphics/RadiusGridder.h"
 #include "graphics/TrackMapLayout.h"
+#include "graphics/TrackMapRadius.h"
 #include "settings/CSettings.h"
 
 namespace {
@@ -124,10 +125,11 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
         grid.frame.nx = layout.nx;
         grid.frame.ny = layout.ny;
         cells.cell = layout.cell;
-        grid.frame.west = track->originX + layout.west;
-        grid.frame.north = track->originY + layout.north;
+        // Laid out at real scaling: the frame is in metres.
+        grid.frame.west = track->originX + layout.left;
+        grid.frame.north = track->originY + (layout.flip - layout.top);
         radiusCells = options.radiusMetres ? static_cast<int32_t>(std::max(1.0, std::round(radius / layout.cell)))
-                                           : settings.gpsTrackRadius;
+                                           : TrackMapRadiusCells(settings.gpsTrackRadius, pixels);
         // The layout put north into row 0 already.
         track->east = layout.x;
         track->north = layout.y;

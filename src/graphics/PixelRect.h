@@ -11,3 +11,10 @@ struct PixelRect {
     int Height() const { return bottom - top; }
     bool operator==(const PixelRect&) const = default;
 };
+
+// One pixel of a surface or a window.
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const PixelPoint&) const = default;
+};

@@ -94,8 +94,8 @@ bool RadiusGridder::GridInFrame(int n, const float* x, const float* y, const flo
     for (int k = 0; k < n && span >= 0; ++k) {
         if (!placed(k))
             continue;
-        const float fc = (x[k] - minX) / cell + 0.000001f;
-        const float fr = (y[k] - minY) / cell + 0.000001f;
+        const float fc = CellCoordinate(x[k], minX, cell);
+        const float fr = CellCoordinate(y[k], minY, cell);
         if (fc >= 0.0f && fr >= 0.0f && fc < limit && fr < limit)
             seats[seated++] = {static_cast<long long>(fc), static_cast<long long>(fr), v[k]};
     }

@@ -29,5 +29,9 @@ public:
     bool GridInFrame(int n, const float* x, const float* y, const float* v, const ScatterFrame& frame, int nx, int ny,
                      float* out);
 
+    // Where v lies, in cells from origin: a point counts from the cell of the whole part
+    // (nudged up so that a point on a cell's edge counts from that cell).
+    static float CellCoordinate(float v, float origin, float cell) { return (v - origin) / cell + 0.000001f; }
+
     int32_t radius = 50; // in grid cells
 };

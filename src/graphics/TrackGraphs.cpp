@@ -13,9 +13,12 @@
 #include "graphics/DrawAxes.h"
 #include "graphics/GraphSettings.h"
 #include "graphics/NoDataValue.h"
+#include "graphics/RadiusGridder.h"
 #include "graphics/SmoothProfile.h"
 #include "graphics/SoundingCurve.h"
 #include "graphics/TrackMapLayout.h"
+#include "graphics/TrackMapPoints.h"
+#include "graphics/TrackMapRadius.h"
 #include "settings/CSettings.h"
 #include "track/TrackDataSet.h"
 
@@ -31,49 +34,40 @@ double StepBetween(const TrackPoint& a, const TrackPoint& b)
     return std::max(std::sqrt(dx * dx + dy * dy), kMinimumStep);
 }
 
-// The scattered points of the map: measured readings at their track positions.
-struct ScatteredPoints {
-    std::vector<float> x, y, v;
-};
-
 } // namespace
 
 GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface& surface, DrawContext& dc,
                            const PixelRect& rect, int f)
 {
     const int ps = std::max(settings.pixelSize, 1);
-    const size_t n = data.RecordCount();
-    if (n < 4 || !UsableRect(rect) || f < 0 || f >= kFrequencyCount)
+    if (data.RecordCount() < 4 || !UsableRect(rect) || f < 0 || f >= kFrequencyCount)
         return GraphOutcome::NotPainted;
     data.ComputeTrack(data.HasLiveFix());
-    const std::vector<TrackPoint>& track = data.Track();
-
-    ScatteredPoints points;
+    TrackMapPoints points;
+    if (!CollectTrackMapPoints(data, points))
+        return GraphOutcome::OutOfMemory;
+    std::vector<float> values;
     try {
-        points.x.reserve(n);
-        points.y.reserve(n);
-        points.v.reserve(n);
+        values.reserve(points.readings.size());
     } catch (const std::bad_alloc&) {
         return GraphOutcome::OutOfMemory;
     }
     const ConversionSettings conversion = ConversionSettingsFrom(settings);
-    for (size_t k = 0; k < n; ++k) {
-        if (data.Record(k).Empty() || !track[k].positioned)
-            continue;
-        points.x.push_back(track[k].east);
-        points.y.push_back(track[k].north);
-        points.v.push_back(ConvertReadingFiltered(conversion, settings.currentCalibration, data.Record(k), f));
-    }
+    for (size_t k : points.readings)
+        values.push_back(ConvertReadingFiltered(conversion, settings.currentCalibration, data.Record(k), f));
     TrackMapLayout layout;
-    if (const GraphOutcome laid = LayOutTrackMap(points.x, points.y, rect, ps, settings.realScaling != 0, layout);
+    if (const GraphOutcome laid =
+            LayOutTrackMap(points.east, points.north, rect, ps, settings.realScaling != 0, layout);
         laid != GraphOutcome::Painted)
         return laid;
     const int nx = layout.nx, ny = layout.ny;
     std::unique_ptr<float[]> grid(new (std::nothrow) float[static_cast<size_t>(nx) * static_cast<size_t>(ny)]);
     if (!grid)
         return GraphOutcome::OutOfMemory;
-    if (!data.ScatteredGridder().GridScattered(static_cast<int>(layout.x.size()), layout.x.data(), layout.y.data(),
-                                               points.v.data(), nx, ny, grid.get()))
+    RadiusGridder gridder;
+    gridder.radius = TrackMapRadiusCells(data.ScatteredGridder().radius, rect.Width());
+    if (!gridder.GridScattered(static_cast<int>(layout.x.size()), layout.x.data(), layout.y.data(), values.data(), nx,
+                               ny, grid.get()))
         return GraphOutcome::NotPainted;
     float low = 0, high = 0;
     if (!settings.manualMapRange && GridValueRange(grid.get(), static_cast<size_t>(nx) * ny, low, high))
@@ -81,8 +75,8 @@ GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface
     if (!PaintCells(surface, grid.get(), nx, ny, ps, layout.area, false, settings.mapChart))
         return GraphOutcome::NotPainted;
     if (settings.showGrid || settings.showScaleMarks) {
-        const auto [xLow, xHigh] = std::minmax_element(points.x.begin(), points.x.end());
-        const auto [yLow, yHigh] = std::minmax_element(points.y.begin(), points.y.end());
+        const auto [xLow, xHigh] = std::minmax_element(points.east.begin(), points.east.end());
+        const auto [yLow, yHigh] = std::minmax_element(points.north.begin(), points.north.end());
         DrawAxes(settings.showGrid != 0, settings.axisColour, surface, dc, layout.area, 0.0f, *xHigh - *xLow, 0.0f,
                  *yHigh - *yLow);
     }

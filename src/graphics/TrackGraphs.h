@@ -15,8 +15,10 @@ class TrackDataSet;
 // places readings. f is a frequency index 0..13; dc draws axis labels into the surface.
 // UI thread only.
 
-// Frequency f gridded over the positions of the measured readings, north up. Not painted
-// with fewer than 4 measured readings, readings on one line, or too few cells to grid.
+// Frequency f gridded over the positions of the measured readings, north up, each reading
+// reaching as far as the radius of the data set's scattered gridder, which counts cells of
+// a map kRadiusMapWidth pixels wide (TrackMapRadius.h). Not painted with fewer than 4
+// measured readings, readings on one line, or too few cells to grid.
 GraphOutcome PaintTrackMap(TrackDataSet& data, CSettings& settings, ValueSurface& surface, DrawContext& dc,
                            const PixelRect& rect, int f);
 

@@ -9,12 +9,6 @@
 
 namespace {
 
-struct Pixel {
-    int x = 0;
-    int y = 0;
-    bool operator==(const Pixel&) const = default;
-};
-
 int Nearest(double v)
 {
     constexpr double kLimit = 1 << 20;
@@ -23,12 +17,60 @@ int Nearest(double v)
     return static_cast<int>(std::floor(std::clamp(v, -kLimit, kLimit) + 0.5));
 }
 
-PixelRect Circle(const Pixel& at)
+PixelRect Circle(const PixelPoint& at)
 {
     return PixelRect{at.x - 2, at.y - 2, at.x + 2, at.y + 2};
 }
 
 } // namespace
+
+void DrawTrack(const TrackDataSet& data, DrawContext& dc, const std::function<PixelPoint(const TrackPoint&)>& place)
+{
+    const size_t n = data.RecordCount();
+    const std::vector<TrackPoint>& track = data.Track();
+    if (track.size() != n + 1)
+        return;
+    const CSettings& settings = data.Settings();
+    dc.SetPen(PenStyle::Solid, 1, settings.colourA);
+    std::optional<PixelPoint> previous;
+    for (size_t k = 0; k < n; ++k) {
+        if (!track[k].positioned)
+            continue;
+        const PixelPoint at = place(track[k]);
+        if (!previous) {
+            dc.MoveTo(at.x, at.y);
+            dc.Ellipse(Circle(at));
+        } else if (!(at == *previous)) { // readings on the pixel of the one before add nothing
+            dc.LineTo(at.x, at.y);
+            dc.Ellipse(Circle(at));
+        }
+        previous = at;
+    }
+
+    const bool livePlaced = track[n].positioned;
+    const PixelPoint live = place(track[n]);
+    const size_t cursor = data.CurrentIndex();
+    dc.SetPen(PenStyle::Dash, 1, settings.colourA);
+    for (size_t k : {cursor - 1, cursor + 1}) { // the readings around the cursor (cursor - 1 wraps at 0)
+        if (!livePlaced || k >= n || !track[k].positioned)
+            continue;
+        const PixelPoint from = place(track[k]);
+        dc.MoveTo(from.x, from.y);
+        dc.LineTo(live.x, live.y);
+    }
+    if (livePlaced) {
+        dc.SetPen(PenStyle::Solid, 1, settings.colourA);
+        dc.Ellipse(Circle(live));
+    }
+
+    const size_t current = cursor < n ? cursor : n;
+    if (track[current].positioned) {
+        dc.SetPen(PenStyle::Solid, 1, settings.colourC);
+        dc.SetBrush(settings.colourC);
+        dc.Ellipse(Circle(place(track[current])));
+    }
+    dc.SetBrush(0x00FFFFFF);
+}
 
 bool PaintTrackView(TrackDataSet& data, DrawContext& dc, const PixelRect& outer)
 {
@@ -62,49 +104,8 @@ bool PaintTrackView(TrackDataSet& data, DrawContext& dc, const PixelRect& outer)
     double sy = rect.Height() / (static_cast<double>(maxY) - minY);
     if (settings.realScaling)
         sx = sy = std::min(sx, sy);
-    auto pixelOf = [&](size_t k) {
-        return Pixel{Nearest((track[k].east - minX) * sx + rect.left),
-                     Nearest((maxY - track[k].north) * sy + rect.top)};
-    };
-
-    dc.SetPen(PenStyle::Solid, 1, settings.colourA);
-    std::optional<Pixel> previous;
-    for (size_t k = 0; k < n; ++k) {
-        if (!track[k].positioned)
-            continue;
-        const Pixel at = pixelOf(k);
-        if (!previous) {
-            dc.MoveTo(at.x, at.y);
-            dc.Ellipse(Circle(at));
-        } else if (!(at == *previous)) { // readings on the pixel of the one before add nothing
-            dc.LineTo(at.x, at.y);
-            dc.Ellipse(Circle(at));
-        }
-        previous = at;
-    }
-
-    const bool livePlaced = track[n].positioned;
-    const Pixel live = pixelOf(n);
-    const size_t cursor = data.CurrentIndex();
-    dc.SetPen(PenStyle::Dash, 1, settings.colourA);
-    for (size_t k : {cursor - 1, cursor + 1}) { // the readings around the cursor (cursor - 1 wraps at 0)
-        if (!livePlaced || k >= n || !track[k].positioned)
-            continue;
-        const Pixel from = pixelOf(k);
-        dc.MoveTo(from.x, from.y);
-        dc.LineTo(live.x, live.y);
-    }
-    if (livePlaced) {
-        dc.SetPen(PenStyle::Solid, 1, settings.colourA);
-        dc.Ellipse(Circle(live));
-    }
-
-    const size_t current = cursor < n ? cursor : n;
-    if (track[current].positioned) {
-        dc.SetPen(PenStyle::Solid, 1, settings.colourC);
-        dc.SetBrush(settings.colourC);
-        dc.Ellipse(Circle(pixelOf(current)));
-    }
-    dc.SetBrush(0x00FFFFFF);
+    DrawTrack(data, dc, [&](const TrackPoint& p) {
+        return PixelPoint{Nearest((p.east - minX) * sx + rect.left), Nearest((maxY - p.north) * sy + rect.top)};
+    });
     return true;
 }

@@ -71,7 +71,8 @@ public:
     const std::vector<TrackPoint>& Track() const { return track_; }
 
     const CSettings& Settings() const { return settings_; }
-    // Grids the map's scattered readings; the track page sets its radius.
+    // Holds the track map's radius, in cells of a map kRadiusMapWidth pixels wide
+    // (graphics/TrackMapRadius.h); the track page sets it.
     RadiusGridder& ScatteredGridder() { return scatteredGridder_; }
     // Regrids the section's table.
     BilinearGridder& SectionGridder() { return sectionGridder_; }

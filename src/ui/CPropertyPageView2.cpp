@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "graphics/PainterContext.h"
+#include "graphics/TrackOverlay.h"
 #include "session/WorkSession.h"
 #include "settings/CSettings.h"
 #include "track/TrackDataSet.h"
@@ -307,9 +308,13 @@ void CPropertyPageView2::PaintOverlay(QPainter& window)
     if (track_ == nullptr)
         return;
     if (services_.settings.showGpsTrack != 0) {
-        PainterContext dc(window);
+        // The live position may be far off the map: what leads there stays on the map.
         const QRect area = GraphRect(kMapGraph);
-        track_->PaintProgress(&dc, area.left(), area.top(), area.right() + 1, area.bottom() + 1);
+        window.save();
+        window.setClipRect(area);
+        PainterContext dc(window);
+        PaintTrackOverlay(*track_, dc, ToPixelRect(area));
+        window.restore();
     }
     // The fix over the track view's top edge, coloured by how far it can be trusted.
     const FixQualityMonitor::State state = FixState();

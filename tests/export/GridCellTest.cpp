@@ -144,6 +144,27 @@ TEST_F(ExportTest, TrackGridDefaultsToAQuarterOfTheTrackMapsRadius)
     EXPECT_NEAR((longer - 1) * cell, radius / 40 * 1919, 2 * cell);
 }
 
+// As the track map paints it, the radius counts cells of a map 240 pixels wide: the grid
+// painted 1920 pixels across reaches as far as the one painted 240 across.
+TEST_F(ExportTest, TrackGridAsPaintedReachesAsFarAtAnyWidth)
+{
+    auto data = testing_support::GroundTrack(Settings(), 100, 1.0);
+    Settings().gpsTrackRadius = 40;
+    Settings().pixelSize = 1;
+    double radius[2] = {}, cell[2] = {};
+    const int widths[2] = {240, 1920};
+    for (int k = 0; k < 2; ++k) {
+        ExportOptions options = Options(ExportFormat::SurferGrid, 2);
+        options.grid.paintedWidth = widths[k];
+        const ExportResult result = ExportSession(*data, Settings(), options, dir.File("t.grd"));
+        ASSERT_TRUE(result.ok) << result.error;
+        radius[k] = std::stod(ProvenanceValue(result, "radius_m"));
+        cell[k] = std::stod(ProvenanceValue(result, "cell_m"));
+    }
+    EXPECT_NEAR(radius[0], 40 * cell[0], 1e-4 * radius[0]);
+    EXPECT_NEAR(radius[1], radius[0], cell[0]);
+}
+
 // A grid beyond 10 000 cells a side or 2 GB is refused, naming its size, before anything
 // is allocated or written; the earlier file stays.
 TEST_F(ExportTest, OversizedGridsAreRefusedWithTheSizeTheyWouldHaveHad)

@@ -107,7 +107,7 @@ TEST_F(Graphs, RefusalsAndDegenerateInput)
         {"track 3 readings", [&] { return PaintTrackMap(*GroundTrack(Settings(), 3), Settings(), surface, dc, rect, 7); }, O::NotPainted, 0},
         {"track profile 1 reading", [&] { return PaintTrackProfileCurve(*GroundTrack(Settings(), 1), Settings(), surface, dc, rect, 0); }, O::NotPainted, 0},
         {"track profile 2 readings", [&] { return PaintTrackProfileCurve(*GroundTrack(Settings(), 2), Settings(), surface, dc, rect, 0); }, O::Painted, 495},
-        {"track 4 readings", [&] { return PaintTrackMap(*GroundTrack(Settings(), 4), Settings(), surface, dc, rect, 0); }, O::Painted, 6517},
+        {"track 4 readings", [&] { return PaintTrackMap(*GroundTrack(Settings(), 4), Settings(), surface, dc, rect, 0); }, O::Painted, 4635},
         {"track map 1x1", [&] { return PaintTrackMap(*GroundTrack(Settings(), 200), Settings(), surface, dc, PixelRect{3, 3, 4, 4}, 7); }, O::TooSmall, 0},
         {"track section 1x1", [&] { return PaintTrackSection(*GroundTrack(Settings(), 200), Settings(), surface, dc, PixelRect{3, 3, 4, 4}); }, O::Painted, 1},
         // Tables.
