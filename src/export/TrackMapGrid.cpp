@@ -99,9 +99,10 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
     grid.bandNames = frequencies.labels;
     provenance.emplace_back("crs", grid.frame.crsName);
 
-    // The map graph laid out across the painted width, or 1920 pixels: its cell turns the
-    // radius of the settings, in cells, into metres.
-    const int pixels = options.paintedWidth.value_or(kExportMapPixels);
+    // The map graph laid out across the painted width, or as wide as the radius counts its
+    // cells: that cell turns the radius of the settings into metres, so the grid reaches as
+    // far as the map on the page does.
+    const int pixels = options.paintedWidth.value_or(kRadiusMapWidth);
     TrackMapLayout layout;
     const bool laidOut =
         pixels >= 2 && LayOutTrackMap(track->east, track->north, {0, 0, pixels, pixels}, settings.pixelSize, true,
@@ -110,7 +111,8 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
         error = "the track map needs at least 4 positioned readings spread over an area";
         return false;
     }
-    const double radius = options.radiusMetres.value_or(settings.gpsTrackRadius * static_cast<double>(layout.cell));
+    const double radius = options.radiusMetres.value_or(TrackMapRadiusCells(settings.gpsTrackRadius, pixels) *
+                                                        static_cast<double>(layout.cell));
     if (!(radius > 0) || !std::isfinite(radius)) {
         error = "the radius must be above 0 m";
         return false;
@@ -137,7 +139,8 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
                                                 " pixels across: radius in city-block cells, weight falling "
                                                 "linearly from the reading's cell");
     } else {
-        const double cell = options.cellMetres.value_or(radius / 4);
+        // The map's own cell, unless a radius of the operator's sets the scale.
+        const double cell = options.cellMetres.value_or(options.radiusMetres ? radius / 4 : layout.cell);
         if (!(cell > 0) || !std::isfinite(cell)) {
             error = "the cell size must be above 0 m";
             return false;

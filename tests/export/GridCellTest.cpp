@@ -128,20 +128,28 @@ TEST_F(ExportTest, TrackGridOfEveryBandIsTheRadiusMeanOfItsReadings)
 }
 
 // The default cell is a quarter of the radius, and the default radius the track map's.
-TEST_F(ExportTest, TrackGridDefaultsToAQuarterOfTheTrackMapsRadius)
+TEST_F(ExportTest, TrackGridDefaultsToTheTrackMapsCellAndReach)
 {
     auto data = testing_support::GroundTrack(Settings(), 100, 1.0);
     Settings().gpsTrackRadius = 40;
+    Settings().pixelSize = 2;
     const ExportResult result = ExportSession(*data, Settings(), Options(ExportFormat::SurferGrid, 2), dir.File("t.grd"));
     ASSERT_TRUE(result.ok) << result.error;
     const double cell = std::stod(ProvenanceValue(result, "cell_m"));
     const double radius = std::stod(ProvenanceValue(result, "radius_m"));
-    EXPECT_NEAR(radius, 4 * cell, 1e-4 * radius);
+    // The map on the page: 240 pixels of 2-pixel blocks across the track's longer extent,
+    // and a radius of 40 cells of such a map.
+    EXPECT_NEAR(radius, 40 * cell, 1e-4 * radius);
     Dataset dataset = Open(dir.File("t.grd"), GDAL_OF_RASTER);
     ASSERT_TRUE(dataset);
-    // The map painted 1920 pixels across has cells of extent / 1919; 40 of them are the radius.
     const int longer = std::max(dataset->GetRasterXSize(), dataset->GetRasterYSize());
-    EXPECT_NEAR((longer - 1) * cell, radius / 40 * 1919, 2 * cell);
+    EXPECT_NEAR(longer, 120, 1);
+    // A radius of the operator's sets the scale: the cell is a quarter of it.
+    ExportOptions options = Options(ExportFormat::SurferGrid, 2);
+    options.grid.radiusMetres = 6.0;
+    const ExportResult chosen = ExportSession(*data, Settings(), options, dir.File("t.grd"));
+    ASSERT_TRUE(chosen.ok) << chosen.error;
+    EXPECT_NEAR(std::stod(ProvenanceValue(chosen, "cell_m")), 1.5, 1e-6);
 }
 
 // As the track map paints it, the radius counts cells of a map 240 pixels wide: the grid
