@@ -22,6 +22,7 @@
 #include "instrument/RfkillBluetoothStack.h"
 #include "settings/CSettings.h"
 #include "sim/SimulatedField.h"
+#include "ui/SheetTexts.h"
 #include "ui/CLurControlSheet.h"
 #include "ui/QtMessagePoster.h"
 #include "ui/QtPrompter.h"
@@ -82,10 +83,9 @@ void ReportSettingsProblems(const CSettings& settings, platform::Prompter& promp
 {
     if (settings.Problems().empty())
         return;
-    std::string text = "Часть настроек не прочитана, для них взяты значения по умолчанию:\n";
-    for (const std::string& problem : settings.Problems())
-        text += "\n" + problem;
-    prompter.Ask(text, "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+    // The details are for `lurctl settings show`; the operator needs to know what it means.
+    prompter.Ask(sheet_texts::SettingsNotRead(settings.Problems().size(), settings.SettingsFile()), "",
+                 platform::PromptButtons::Ok, platform::PromptIcon::Warning);
 }
 
 // The simulators stand in for the configured ports for this run only.
@@ -103,7 +103,7 @@ std::unique_ptr<SimulatedField> StartSimulators(const AppOptions& options, const
     auto field = std::make_unique<SimulatedField>(instrument, gps);
     std::string error;
     if (!field->Start(error)) {
-        prompter.Ask("Симулятор не запущен: " + error, "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
+        prompter.Ask(sheet_texts::kSimulatorNotStarted, "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
         return nullptr;
     }
     ports.SetOverride(static_cast<unsigned>(settings.btInboundPort), field->InstrumentPath());
@@ -170,7 +170,7 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
         // Inside the event loop, so that SIGTERM while a question is open still ends the program.
         QTimer::singleShot(0, &sheet, [&] {
             if (!workerStarted)
-                prompter.Ask("Обмен с прибором невозможен: " + workerError, "", platform::PromptButtons::Ok,
+                prompter.Ask(sheet_texts::kNoExchangeThread, "", platform::PromptButtons::Ok,
                              platform::PromptIcon::Error);
             ReportSettingsProblems(settings, prompter);
             if (!sheet.ExitRequested())
@@ -186,11 +186,12 @@ int CLurControlApp::Run(int& argc, char** argv, const AppOptions& options)
         prompter.SetOwner(nullptr);
     }
     if (settings.calibrations.Modified() && !settings.calibrations.SaveFile())
-        prompter.Ask("Не удалось сохранить калибровочные данные в " + settings.calibrations.Path(), "",
+        prompter.Ask(sheet_texts::CalibrationsNotSaved(settings.calibrations.Path()), "",
                      platform::PromptButtons::Ok, platform::PromptIcon::Error);
-    const std::string saveError = CSettings::Release();
-    if (!saveError.empty())
-        prompter.Ask("Не удалось сохранить настройки: " + saveError, "", platform::PromptButtons::Ok,
+    const std::string settingsFile = settings.SettingsFile();
+    const platform::FileResult saved = CSettings::Release();
+    if (!saved.ok)
+        prompter.Ask(sheet_texts::SettingsNotSaved(settingsFile, saved), "", platform::PromptButtons::Ok,
                      platform::PromptIcon::Error);
     if (field)
         field->Stop();

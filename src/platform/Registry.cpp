@@ -258,8 +258,10 @@ Registry Registry::LoadFile(const std::string& path, std::vector<std::string>& p
 
 FileResult Registry::SaveFile(const std::string& path) const
 {
-    if (!MakeDirectories(DirectoryOf(path)))
-        return {false, "Cannot create the directory of \"" + path + "\""};
+    if (!MakeDirectories(DirectoryOf(path))) {
+        const int error = errno;
+        return {false, FailureText("Cannot create the directory of", path, error), FileFailure::Create, error};
+    }
     return WriteFileAtomically(path, Serialize());
 }
 

@@ -125,6 +125,7 @@ ReadSessionResult ReadSessionFile(const std::string& path, SessionImage& image, 
         return result;
     }
     result.cutShort = image.intact < image.announced;
+    result.track = image.track;
     result.announced = image.announced;
     result.intact = image.intact;
     if (!problem.empty())

@@ -28,6 +28,7 @@ struct ReadSessionResult {
     // The file ends before its records do: how many it announces and how many are whole.
     // Set whether it was refused for that or read with CutShortFile::KeepIntact.
     bool cutShort = false;
+    bool track = false; // the file is a track's (once its header was read)
     uint32_t announced = 0;
     uint32_t intact = 0;
 };

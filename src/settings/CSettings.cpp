@@ -62,18 +62,16 @@ CSettings& CSettings::Instance()
     return *slot;
 }
 
-std::string CSettings::Release()
+platform::FileResult CSettings::Release()
 {
     auto& slot = Slot();
-    std::string error;
+    platform::FileResult saved{true, {}};
     if (slot) {
-        const size_t known = slot->problems_.size();
         slot->Save();
-        if (slot->problems_.size() > known)
-            error = slot->problems_.back();
+        saved = slot->lastSave_;
         slot.reset();
     }
-    return error;
+    return saved;
 }
 
 CSettings::CSettings(const SettingsEnvironment& environment)
@@ -281,9 +279,9 @@ void CSettings::Save()
             platform::WriteFileAtomically(settingsFile_ + ".bak", old);
         keepBackup_ = false;
     }
-    platform::FileResult saved = registry_.SaveFile(settingsFile_);
-    if (!saved.ok)
-        problems_.push_back(saved.error);
+    lastSave_ = registry_.SaveFile(settingsFile_);
+    if (!lastSave_.ok)
+        problems_.push_back(lastSave_.error);
 }
 
 const std::vector<CSettings::PersistedValue>& CSettings::PersistedValues()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "graphics/ColorChart.h"
+#include "platform/FileIO.h"
 #include "platform/Registry.h"
 #include "survey/Calibration.h"
 #include "survey/CalibrationStore.h"
@@ -35,8 +36,8 @@ public:
 
     static CSettings& Instance();
     // Saves (settings and, when changed, the calibration file), destroys and forgets the
-    // instance; why the settings could not be saved, or empty.
-    static std::string Release();
+    // instance; whether the settings were saved, and if not why.
+    static platform::FileResult Release();
     static void SetEnvironment(SettingsEnvironment environment);
 
     void SetDefaults();
@@ -151,5 +152,6 @@ private:
     std::string settingsFile_;
     platform::Registry registry_;
     std::vector<std::string> problems_;
+    platform::FileResult lastSave_{true, {}};
     bool keepBackup_ = false; // the file held values we could not read
 };

@@ -1,5 +1,6 @@
 #include "survey/CalibrationStore.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -210,8 +211,11 @@ CalibrationStore::~CalibrationStore()
 bool CalibrationStore::MergeFile(const std::string& path, MergeOutcome* outcome)
 {
     File file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    if (!file) {
+        if (outcome)
+            outcome->openError = errno;
         return false;
+    }
     MergeStream(file.get(), path, outcome);
     return true;
 }
@@ -276,6 +280,8 @@ void CalibrationStore::MergeStream(std::FILE* file, const std::string& path, Mer
 CalibrationStore::StoreResult CalibrationStore::Store(const CalibrationKey& key, CalibrationSet set,
                                                       MergeOutcome* outcome)
 {
+    if (outcome)
+        ++outcome->found;
     for (double f : set.F) {
         if (f == 0.0) {
             if (outcome)

@@ -17,6 +17,8 @@ using OverwriteQuestion =
 struct MergeOutcome {
     std::optional<CalibrationKey> rejected; // a set with a zero frequency ended the reading
     bool cancelled = false;                 // the operator cancelled at an overwrite question
+    size_t found = 0;                       // sets the file holds, up to where reading ended
+    int openError = 0;                      // errno when the file could not be opened
 };
 
 // One section of the calibration file, in the device code page, as SaveFile writes it.

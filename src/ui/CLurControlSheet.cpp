@@ -33,14 +33,14 @@
 #include "ui/CPropertyPageW1.h"
 #include "ui/CPropertyPageW2.h"
 #include "ui/HardwareKeys.h"
+#include "ui/MeasurementTexts.h"
 #include "ui/SessionCommands.h"
 #include "ui/SessionExportCommand.h"
 #include "ui/SheetEvents.h"
+#include "ui/SheetTexts.h"
 #include "ui/WorkTypeNames.h"
 
 namespace {
-
-const char* const kSessionFilter = "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*||";
 
 // Every control must stay readable; a hand-held's screen, upright or on its side, is the
 // smallest we lay out for.
@@ -215,9 +215,8 @@ void CLurControlSheet::AttachWork(std::unique_ptr<WorkSession> work)
 {
     // Readings are journalled before they count; without a journal they live in memory only.
     if (!work->Begin(TimeOfDay()))
-        services_.prompter.Ask("Журнал показаний недоступен (" + work->Journal().Error() +
-                                   "). Показания будут только в памяти: сохраняйте сессию.",
-                               "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+        services_.prompter.Ask(sheet_texts::JournalUnavailable(work->Journal().ErrorNumber()), "",
+                               platform::PromptButtons::Ok, platform::PromptIcon::Warning);
     engine_.SetWork(std::move(work));
 }
 
@@ -260,10 +259,11 @@ void CLurControlSheet::BatteryRead(std::optional<uint32_t> voltage)
         page->OnBatteryRead(voltage);
 }
 
-void CLurControlSheet::ConnectionFailed(ExchangeFailure, int)
+void CLurControlSheet::ConnectionFailed(ExchangeFailure failure, int error)
 {
     if (MeasurementPage* page = WorkPage())
-        page->OnConnectionFailed();
+        page->OnConnectionFailed(
+            measurement_texts::ConnectionFailed(failure, error, engine_.InstrumentDevice(), engine_.GpsDevice()));
 }
 
 void CLurControlSheet::GpsConnectionFailed(int)
@@ -278,8 +278,9 @@ void CLurControlSheet::ReadingStored(const StoredReading& stored)
         page->OnReadingStored(stored);
 }
 
-void CLurControlSheet::ReadingFailed(ExchangeFailure)
+void CLurControlSheet::ReadingFailed(ExchangeFailure failure)
 {
+    readingFailure_ = measurement_texts::ReadingFailure(failure, engine_.InstrumentDevice());
     if (MeasurementPage* page = WorkPage())
         page->OnReadingFailed();
 }
@@ -397,7 +398,7 @@ void CLurControlSheet::BeginWork()
         }
     } catch (const std::bad_alloc&) {
         QApplication::restoreOverrideCursor();
-        Report("Недостаточно памяти");
+        Report(sheet_texts::kOutOfMemory);
         RemoveAllPages();
         ResetPages();
         Layout(false);
@@ -414,9 +415,14 @@ void CLurControlSheet::Report(const std::string& text)
 
 bool CLurControlSheet::AskToSave(bool afterError)
 {
-    if (!Work() || !Work()->Data().Modified())
+    if (!Work() || !Work()->Data().Modified()) {
+        // Nothing to save, but the operator still learns why the reading failed.
+        if (afterError)
+            Report("Ошибка измерения: " + readingFailure_);
         return true;
-    const char* question = afterError ? "Ошибка измерения. Сохранить изменения?" : "Сохранить изменения?";
+    }
+    const std::string question =
+        afterError ? sheet_texts::MeasurementFailedQuestion(readingFailure_) : sheet_texts::kSaveChanges;
     switch (services_.prompter.Ask(question, "", platform::PromptButtons::YesNoCancel, platform::PromptIcon::Question)) {
     case platform::PromptAnswer::Yes:
         OnSave();
@@ -435,7 +441,7 @@ void CLurControlSheet::OnSave()
         return;
     platform::FileChoice choice;
     choice.save = true;
-    choice.filter = kSessionFilter;
+    choice.filter = sheet_texts::kSessionFilter;
     choice.defaultExtension = "lur";
     choice.initialName = work->Data().DefaultName(TimeOfDay());
     choice.overwritePrompt = true;
@@ -447,7 +453,7 @@ void CLurControlSheet::OnSave()
     // Through a temporary file and a rename: a failed save never truncates the old file.
     const platform::FileResult saved = work->Save(*path);
     if (!saved.ok)
-        Report("Ошибка открытия файла: " + saved.error.substr(0, 1024));
+        Report(sheet_texts::SaveFailed(*path, saved));
 }
 
 void CLurControlSheet::OnExport()
@@ -468,7 +474,7 @@ void CLurControlSheet::OnOpen()
     if (!ReadyFor(kCommandOpen) || !AskToSave(false))
         return;
     platform::FileChoice choice;
-    choice.filter = kSessionFilter;
+    choice.filter = sheet_texts::kSessionFilter;
     choice.defaultExtension = "lur";
     choice.initialName = "*.lur";
     const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
@@ -477,10 +483,16 @@ void CLurControlSheet::OnOpen()
     CPropertyPageBase* page = ActivePage();
     // The work on screen is replaced only by a session that loaded.
     OpenSessionResult opened = OpenSession(*path, services_.settings);
+    // A file broken off inside its readings still holds the whole ones before the break.
+    if (!opened.dataSet && opened.cutShort && opened.intact > 0 &&
+        services_.prompter.Ask(sheet_texts::CutShortQuestion(*path, opened), "",
+                               platform::PromptButtons::YesNo,
+                               platform::PromptIcon::Question) == platform::PromptAnswer::Yes)
+        opened = OpenSession(*path, services_.settings, CutShortFile::KeepIntact);
     if (!opened.dataSet) {
         if (page != nullptr)
             page->OnSetActive();
-        Report(opened.unreadable ? "Ошибка открытия файла: " + opened.error : "Ошибка: неверный формат файла.");
+        Report(sheet_texts::OpenFailed(*path, opened));
         return;
     }
     // The page takes up the settings of the file before it is left again, so its old
@@ -543,22 +555,6 @@ void CLurControlSheet::ReleaseData()
     engine_.TakeWork(); // not closed: its journal stays for recovery
 }
 
-namespace {
-
-std::string RecoveryQuestion(const LeftJournal& left)
-{
-    const QString begun = QDateTime::fromSecsSinceEpoch(left.summary.begin.created).toString("dd.MM.yyyy HH:mm");
-    QString question = QString("Найдены несохранённые показания прошлой работы (%1, начата %2, показаний: %3). "
-                               "Восстановить их?")
-                           .arg(WorkTypeName(left.summary.begin.workType), begun)
-                           .arg(left.restorable);
-    if (!left.problem.empty())
-        question += "\nЖурнал повреждён: восстановятся только эти показания.";
-    return question.toStdString();
-}
-
-} // namespace
-
 void CLurControlSheet::OfferRecovery()
 {
     for (const LeftJournal& left : FindLeftJournals(JournalDirectory(), services_.settings)) {
@@ -566,7 +562,7 @@ void CLurControlSheet::OfferRecovery()
             return;
         if (left.state != LeftJournalState::Recoverable)
             continue;
-        if (services_.prompter.Ask(RecoveryQuestion(left), "", platform::PromptButtons::YesNo,
+        if (services_.prompter.Ask(sheet_texts::RecoveryQuestion(left), "", platform::PromptButtons::YesNo,
                                    platform::PromptIcon::Question) != platform::PromptAnswer::Yes)
             continue;
         if (!ReadyFor(kCommandResetPages) || !LeaveActivePage())
@@ -576,7 +572,7 @@ void CLurControlSheet::OfferRecovery()
         if (CPropertyPageBase* page = ActivePage())
             page->OnSetActive();
         if (!result.dataSet) {
-            Report("Журнал не читается: " + result.problem);
+            Report(sheet_texts::JournalUnreadable(left.path));
             continue;
         }
         RemoveAllPages();
@@ -588,12 +584,8 @@ void CLurControlSheet::OfferRecovery()
         const bool removed = Work()->Journal().Durable() && recovered.Settle();
         BeginWork();
         if (!removed && !result.complete)
-            services_.prompter.Ask(QString("Восстановлено показаний: %1. Журнал повреждён (%2), он сохранён: %3")
-                                       .arg(result.measured)
-                                       .arg(QString::fromStdString(result.problem),
-                                            QString::fromStdString(left.path))
-                                       .toStdString(),
-                                   "", platform::PromptButtons::Ok, platform::PromptIcon::Warning);
+            services_.prompter.Ask(sheet_texts::RecoveredFromDamaged(result.measured, left.path), "",
+                                   platform::PromptButtons::Ok, platform::PromptIcon::Warning);
         return;
     }
 }

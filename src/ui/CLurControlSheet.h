@@ -136,6 +136,7 @@ private:
     int active_ = -1;
     bool exitRequested_ = false;
     int deferred_ = 0; // the session command waiting for the running reading
+    std::string readingFailure_; // why the last reading failed, for the question that follows
     bool fullScreenLayout_ = false;
     bool operatorFullScreen_ = false; // F11
 };

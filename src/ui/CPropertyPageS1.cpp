@@ -7,6 +7,7 @@
 
 #include "settings/CSettings.h"
 #include "survey/Calibration.h"
+#include "ui/CalibrationTexts.h"
 #include "ui/CalibrationKeyText.h"
 #include "ui/WorkTypeNames.h"
 
@@ -252,15 +253,16 @@ void CPropertyPageS1::FillDeviceList()
 void CPropertyPageS1::OnAdd()
 {
     platform::FileChoice choice;
-    choice.filter = "INI Files (*.ini)|*.ini|All Files (*.*)|*.*||";
+    choice.filter = calibration_texts::kFileFilter;
     choice.defaultExtension = "ini";
     choice.initialName = "*.ini";
     const std::optional<std::string> path = services_.prompter.ChooseFile(choice);
     if (!path)
         return;
-    if (!services_.settings.calibrations.MergeFile(*path))
-        services_.prompter.Ask("Ошибка открытия файла: " + *path, "", platform::PromptButtons::Ok,
-                               platform::PromptIcon::Error);
+    MergeOutcome outcome;
+    const bool opened = services_.settings.calibrations.MergeFile(*path, &outcome);
+    if (const std::string problem = calibration_texts::AddProblem(*path, opened, outcome); !problem.empty())
+        services_.prompter.Ask(problem, "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
     FillDeviceList();
 }
 
@@ -272,12 +274,8 @@ void CPropertyPageS1::OnRemove()
     const std::optional<CalibrationKey> key = ParseDeviceText(list->currentText());
     if (!key)
         return;
-    const QString text = QString::asprintf(
-        "Вы уверены, что хотите удалить калибровочные данные для TORVAL %d (%.02d/%.02d/%d)?", key->serial,
-        key->day, key->month, key->year);
-    const QString caption =
-        QString::asprintf("Удалить TORVAL %d, %.02d/%.02d/%d?", key->serial, key->day, key->month, key->year);
-    if (services_.prompter.Ask(text.toStdString(), caption.toStdString(), platform::PromptButtons::YesNo,
+    if (services_.prompter.Ask(calibration_texts::RemoveQuestion(*key), calibration_texts::RemoveCaption(*key),
+                               platform::PromptButtons::YesNo,
                                platform::PromptIcon::Question) != platform::PromptAnswer::Yes)
         return;
     services_.settings.calibrations.RemoveSet(*key);

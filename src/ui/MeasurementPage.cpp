@@ -20,6 +20,7 @@
 #include "session/WorkSession.h"
 #include "survey/DataSet.h"
 #include "ui/HardwareKeys.h"
+#include "ui/MeasurementTexts.h"
 #include "ui/SheetEvents.h"
 #include "ui/UpDownControl.h"
 
@@ -343,7 +344,8 @@ void MeasurementPage::paintEvent(QPaintEvent*)
     SetRepaintPending(false);
     if (canvas_.Bits() == nullptr && !canvas_.Create(std::max(1, width()), std::max(1, height()), 32)) {
         QPainter(this).fillRect(rect(), Qt::white);
-        services_.prompter.Ask("Недостаточно памяти", "", platform::PromptButtons::Ok, platform::PromptIcon::Error);
+        services_.prompter.Ask(measurement_texts::kOutOfMemory, "", platform::PromptButtons::Ok,
+                               platform::PromptIcon::Error);
         QCoreApplication::exit(32778);
         return;
     }
@@ -475,7 +477,7 @@ void MeasurementPage::OnSeriesChanged(bool started, SeriesEnd why)
     if (why == SeriesEnd::TimerModeCleared) {
         Beep();
     } else if (why == SeriesEnd::TimerNotSet) {
-        Tell("Ошибка установки таймера", platform::PromptIcon::Error);
+        Tell(measurement_texts::kTimerNotSet, platform::PromptIcon::Error);
         RestoreLayout();
     }
 }
@@ -485,9 +487,9 @@ void MeasurementPage::OnBatteryRead(std::optional<uint32_t> voltage)
     layout_.Get<QLabel>(kVoltage)->setText(voltage ? QString::asprintf("%.1fV", *voltage * 0.01) : QString("N/A"));
 }
 
-void MeasurementPage::OnConnectionFailed()
+void MeasurementPage::OnConnectionFailed(const std::string& why)
 {
-    Tell("Ошибка подключения к устройству", platform::PromptIcon::Error);
+    Tell(why, platform::PromptIcon::Error);
     RestoreLayout();
 }
 
@@ -501,15 +503,10 @@ void MeasurementPage::OnReadingStored(const StoredReading& stored)
     if (stored.store.outcome == MeasureOutcome::StoredInMemory && !toldNotDurable_) {
         // The reading is good; only its copy on disk is missing, so say it once.
         toldNotDurable_ = true;
-        Tell("Показания не записываются в журнал (" + work_->Journal().Error() +
-                 "). Они есть только в памяти: сохраните сессию.",
-             platform::PromptIcon::Warning);
+        Tell(measurement_texts::NotJournalled(work_->Journal().ErrorNumber()), platform::PromptIcon::Warning);
     }
     if (stored.store.leftOut > 0)
-        Tell(QString("Сетка заполнена: последние %1 показаний серии не сохранены.")
-                 .arg(stored.store.leftOut)
-                 .toStdString(),
-             platform::PromptIcon::Warning);
+        Tell(measurement_texts::GridFull(stored.store.leftOut), platform::PromptIcon::Warning);
 }
 
 void MeasurementPage::OnReadingFailed()
@@ -528,7 +525,7 @@ void MeasurementPage::OnProfileStart()
 
 void MeasurementPage::OnEndOfWork()
 {
-    Tell("Работа завершена", platform::PromptIcon::None);
+    Tell(measurement_texts::kEndOfWork, platform::PromptIcon::None);
     if (active_)
         RestoreLayout();
 }

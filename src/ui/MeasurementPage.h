@@ -48,7 +48,7 @@ public:
     void OnStartAccepted();
     void OnSeriesChanged(bool started, SeriesEnd why);
     void OnBatteryRead(std::optional<uint32_t> voltage);
-    void OnConnectionFailed();
+    void OnConnectionFailed(const std::string& why);
     void OnReadingStored(const StoredReading& stored);
     void OnReadingFailed();
     void OnProfileStart();

@@ -58,5 +58,8 @@ std::string WriteFailureInWords(int errorNumber, const std::string& path)
         const std::string folder = platform::DirectoryOf(path);
         return "нет прав на запись в папку «" + (folder.empty() ? std::string(".") : folder) + "»";
     }
+    // Writing creates the file, so only its folder can be missing.
+    if (errorNumber == ENOENT)
+        return "нет папки «" + platform::DirectoryOf(path) + "»";
     return ReasonInWords(errorNumber);
 }

@@ -236,8 +236,7 @@ TEST_F(MeasurementCycleTest, AReadingStoredUnderAMessageBoxReachesThePageAfterIt
     ASSERT_GE(::dup2(full, journal), 0);
     ::close(full);
     prompter.ExpectMessageWhile(
-        "Показания не записываются в журнал (Cannot write the journal \"" + Sheet().Work()->Journal().Path() +
-            "\": No space left on device). Они есть только в памяти: сохраните сессию.",
+        "Показания не записываются в журнал (нет места на диске). Они есть только в памяти: сохраните сессию.",
         [&] {
             Engine().OnSeriesTick();
             EXPECT_TRUE(Eventually([this] { return !Engine().ExchangeRunning(); }, kReplyMs));
@@ -260,7 +259,7 @@ TEST_F(MeasurementCycleTest, FailuresAreToldAndAFailedReadingKeepsTheEarlierOnes
 {
     ports.SetOverride(static_cast<unsigned>(Settings().btInboundPort), dir.File("no-such-port"));
     CPropertyPageView1& view = BeginMap(10, 2);
-    prompter.ExpectMessage("Ошибка подключения к устройству");
+    prompter.ExpectMessage("Не удалось подключиться к прибору на порту «" + dir.File("no-such-port") + "»: нет такого порта.");
     Press(view);
     EXPECT_EQ("-", view.FieldText(1074).toStdString()); // the voltage field keeps its text
     EXPECT_EQ(0u, Measured());
@@ -270,7 +269,9 @@ TEST_F(MeasurementCycleTest, FailuresAreToldAndAFailedReadingKeepsTheEarlierOnes
     auto simulator = StartInstrument(faults);
     Press(view);
     Press(view);
-    prompter.ExpectMessage("Ошибка измерения. Сохранить изменения?", PromptAnswer::No);
+    prompter.ExpectMessage("Ошибка измерения: связь с прибором на порту «" + simulator->DevicePath() +
+                               "» потеряна (прибор выключен, вне досягаемости или кабель отключён).\nСохранить изменения?",
+                           PromptAnswer::No);
     Press(view);
     EXPECT_FALSE(Engine().Connected());
     EXPECT_EQ(2u, Measured());

@@ -140,14 +140,14 @@ TEST_F(ScreenGeometryTest, EveryDialogFitsTheScreen)
     });
     CheckDialog("open", [this](QtPrompter& p) {
         platform::FileChoice choice;
-        choice.filter = "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*||";
+        choice.filter = "Сессии LUR (*.lur)|*.lur|Все файлы (*.*)|*.*||";
         choice.initialName = dir.path() + "/*.lur";
         p.ChooseFile(choice);
     });
     CheckDialog("save", [this](QtPrompter& p) {
         platform::FileChoice choice;
         choice.save = true;
-        choice.filter = "LUR Files (*.lur)|*.lur|All Files (*.*)|*.*||";
+        choice.filter = "Сессии LUR (*.lur)|*.lur|Все файлы (*.*)|*.*||";
         choice.initialName = dir.path() + "/a.lur";
         p.ChooseSaveFile(choice);
     });

@@ -127,7 +127,7 @@ TEST_F(SheetStateTest, OpeningAFileThatIsNotASessionKeepsTheWork)
     testing_support::WriteFile(dir.File("notes.txt"), "not a session\n");
     prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
     prompter.ExpectFile(dir.File("notes.txt"));
-    prompter.ExpectMessage("Ошибка: неверный формат файла.");
+    prompter.ExpectMessage("Файл «notes.txt» — не файл сессии или повреждён.");
     Sheet().OnOpen();
     EXPECT_EQ(before, Sheet().Data());
     EXPECT_EQ(2u, Sheet().Data()->RecordCount() > 0 ? 2u : 0u);
@@ -135,7 +135,7 @@ TEST_F(SheetStateTest, OpeningAFileThatIsNotASessionKeepsTheWork)
 
     prompter.ExpectMessage("Сохранить изменения?", PromptAnswer::No);
     prompter.ExpectFile(dir.File("missing.lur"));
-    prompter.ExpectMessageStart("Ошибка открытия файла: Cannot open");
+    prompter.ExpectMessage("Не удалось открыть «missing.lur»: файл не найден.");
     Sheet().OnOpen();
     EXPECT_EQ(before, Sheet().Data());
 }
@@ -164,7 +164,7 @@ TEST_F(SheetStateTest, AskToSaveFollowsTheAnswer)
         EXPECT_EQ(c.modifiedAfter, Sheet().Data()->Modified());
     }
     Sheet().Data()->SetModified(true);
-    prompter.ExpectMessage("Ошибка измерения. Сохранить изменения?", PromptAnswer::No);
+    prompter.ExpectMessage("Ошибка измерения.\nСохранить изменения?", PromptAnswer::No);
     Send(UM_MEASUREMENT_ERROR);
 }
 
@@ -173,7 +173,7 @@ TEST_F(SheetStateTest, AFailedSaveKeepsTheReadingsUnsavedAndTheOldFile)
     BeginWithReadings(kWorkMap, 2);
     const std::string target = dir.File("nowhere/readings.lur");
     prompter.ExpectFile(target);
-    prompter.ExpectMessageStart("Ошибка открытия файла: Cannot create");
+    prompter.ExpectMessage("Не удалось сохранить «readings.lur»: нет папки «" + dir.File("nowhere") + "».");
     Sheet().OnSave();
     EXPECT_TRUE(Sheet().Data()->Modified());
     EXPECT_EQ(target, Sheet().Data()->Name()); // the next Save proposes it
