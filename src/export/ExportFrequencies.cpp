@@ -5,12 +5,14 @@
 #include "settings/CSettings.h"
 
 bool SelectFrequencies(const CSettings& settings, const FrequencySelection& selection, ExportFrequencies& out,
-                       std::string& error)
+                       ExportError& error)
 {
     out = {};
     if (selection.index && (*selection.index < 0 || *selection.index >= kFrequencyCount)) {
-        error = "there is no frequency " + std::to_string(*selection.index + 1) + " (they are 1 to " +
-                std::to_string(kFrequencyCount) + ")";
+        error = Refusal(ExportProblem::NoSuchFrequency, "there is no frequency " +
+                                                            std::to_string(*selection.index + 1) + " (they are 1 to " +
+                                                            std::to_string(kFrequencyCount) + ")");
+        error.failure.frequency = *selection.index + 1;
         return false;
     }
     for (int i = 0; i < kFrequencyCount; ++i) {
@@ -20,7 +22,10 @@ bool SelectFrequencies(const CSettings& settings, const FrequencySelection& sele
         std::snprintf(kHz, sizeof kHz, "%.6g", settings.currentCalibration.F[static_cast<size_t>(i)]);
         if (!settings.usedFrequencies[static_cast<size_t>(i)]) {
             if (selection.index) {
-                error = "frequency " + std::to_string(i + 1) + " (" + kHz + " kHz) was not used in this session";
+                error = Refusal(ExportProblem::FrequencyNotUsed, "frequency " + std::to_string(i + 1) + " (" + kHz +
+                                                                      " kHz) was not used in this session");
+                error.failure.frequency = i + 1;
+                error.failure.kHz = settings.currentCalibration.F[static_cast<size_t>(i)];
                 return false;
             }
             continue;
@@ -33,7 +38,7 @@ bool SelectFrequencies(const CSettings& settings, const FrequencySelection& sele
         out.fields.push_back(field);
     }
     if (out.indices.empty()) {
-        error = "the session uses no frequency";
+        error = Refusal(ExportProblem::NoFrequencyUsed, "the session uses no frequency");
         return false;
     }
     return true;

@@ -16,4 +16,4 @@ struct ExportFrequencies {
 // The selected frequency or every used one, from the settings' used flags and installed
 // calibration; false with the reason when the frequency is out of range or was not used.
 bool SelectFrequencies(const CSettings& settings, const FrequencySelection& selection, ExportFrequencies& out,
-                       std::string& error);
+                       ExportError& error);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "export/ExportFailure.h"
+
 // Where a north-up grid of float cells lies.
 struct GridFrame {
     int nx = 0;
@@ -17,7 +19,7 @@ struct GridFrame {
 
 // Writes band `band` into cells[ny × nx] from the top row, kNoDataValue where empty; false
 // with the reason.
-using BandFiller = std::function<bool(size_t band, float* cells, std::string& error)>;
+using BandFiller = std::function<bool(size_t band, float* cells, ExportError& error)>;
 
 // A grid with one band per frequency, computed band by band as it is written, so that only
 // one band is ever held.

@@ -35,23 +35,23 @@ const char* DriverName(ExportFormat format)
 } // namespace
 
 bool WriteGrid(const GeoGrid& grid, ExportFormat format, const Provenance& provenance, const std::string& path,
-               std::string& error)
+               ExportError& error)
 {
     GdalErrors gdal;
     const GridFrame& frame = grid.frame;
     const int bands = static_cast<int>(grid.bandNames.size());
     if (bands < 1 || frame.nx < 1 || frame.ny < 1 || !grid.fill) {
-        error = "there is no grid to write";
+        error = Refusal(ExportProblem::CannotGrid, "there is no grid to write");
         return false;
     }
     if (bands > 1 && format != ExportFormat::GeoTiff) {
-        error = "this format holds one frequency; choose one";
+        error = Refusal(ExportProblem::OneFrequencyFormat, "this format holds one frequency; choose one");
         return false;
     }
     GDALDriver* target = GetGDALDriverManager()->GetDriverByName(DriverName(format));
     GDALDriver* memory = GetGDALDriverManager()->GetDriverByName("MEM");
     if (target == nullptr || memory == nullptr) {
-        error = std::string("GDAL has no ") + DriverName(format) + " driver";
+        error = Refusal(ExportProblem::GdalDriverMissing, std::string("GDAL has no ") + DriverName(format) + " driver");
         return false;
     }
     const size_t bandCells = static_cast<size_t>(frame.nx) * static_cast<size_t>(frame.ny);
@@ -59,17 +59,18 @@ bool WriteGrid(const GeoGrid& grid, ExportFormat format, const Provenance& prove
     try {
         cells.resize(bandCells);
     } catch (const std::bad_alloc&) {
-        error = "not enough memory for the grid";
+        error = Refusal(ExportProblem::NotEnoughMemory, "not enough memory for the grid");
         return false;
     }
     // Only GeoTIFF can be written directly; the others are copied from a grid in memory.
     const bool direct = format == ExportFormat::GeoTiff;
     const char* tiffOptions[] = {"INTERLEAVE=BAND", nullptr};
+    gdal.Watch();
     Dataset dataset(direct ? target->Create(path.c_str(), frame.nx, frame.ny, bands, GDT_Float32,
                                             const_cast<char**>(tiffOptions))
                            : memory->Create("", frame.nx, frame.ny, bands, GDT_Float32, nullptr));
     if (!dataset) {
-        error = gdal.Explain("cannot create " + path);
+        error = gdal.Failed("cannot create " + path, ExportProblem::CannotCreate, path);
         return false;
     }
     // Surfer marks empty cells with a no-data value of its own.
@@ -90,16 +91,18 @@ bool WriteGrid(const GeoGrid& grid, ExportFormat format, const Provenance& prove
             band->SetDescription(grid.bandNames[static_cast<size_t>(b)].c_str());
         if (noData != kNoDataValue)
             std::replace(cells.begin(), cells.end(), kNoDataValue, noData);
+        gdal.Watch();
         if (band->RasterIO(GF_Write, 0, 0, frame.nx, frame.ny, cells.data(), frame.nx, frame.ny, GDT_Float32, 0, 0,
                            nullptr) != CE_None) {
-            error = gdal.Explain("cannot write " + path);
+            error = gdal.Failed("cannot write " + path, ExportProblem::CannotWrite, path);
             return false;
         }
     }
     if (!direct) {
+        gdal.Watch();
         Dataset copy(target->CreateCopy(path.c_str(), dataset.get(), FALSE, nullptr, nullptr, nullptr));
         if (!copy) {
-            error = gdal.Explain("cannot write " + path);
+            error = gdal.Failed("cannot write " + path, ExportProblem::CannotWrite, path);
             return false;
         }
         dataset = std::move(copy);

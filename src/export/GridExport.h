@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "export/ExportFailure.h"
 #include "export/ExportFormat.h"
 #include "export/GeoGrid.h"
 #include "export/Provenance.h"
@@ -9,4 +10,4 @@
 // metadata), ESRI ASCII or Surfer grid (one band only), filling one band at a time. Cells
 // holding kNoDataValue are the file's no-data cells. False with the reason.
 bool WriteGrid(const GeoGrid& grid, ExportFormat format, const Provenance& provenance, const std::string& path,
-               std::string& error);
+               ExportError& error);

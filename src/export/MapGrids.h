@@ -20,7 +20,7 @@ inline constexpr int kExportMapPixels = 1920;
 // in that format. `provenance` gains the gridding, cell, radius and CRS.
 bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& frequencies, const CSettings& settings,
                   const GridOptions& options, ExportFormat format, GeoGrid& grid, Provenance& provenance,
-                  std::string& error);
+                  ExportError& error);
 
 // The survey map of each frequency over the block of profiles the map graph shows at the
 // last measured station, in metres from station 0 of profile 0 (x along the profiles): the
@@ -28,4 +28,4 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
 // first station. `provenance` gains the gridding and cell.
 bool GridSurveyMap(const SurveyDataSet& data, const ExportFrequencies& frequencies, const CSettings& settings,
                    const GridOptions& options, ExportFormat format, GeoGrid& grid, Provenance& provenance,
-                   std::string& error);
+                   ExportError& error);

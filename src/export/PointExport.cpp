@@ -75,21 +75,22 @@ template <typename Value> void SetOrNull(OGRFeature& feature, int field, bool kn
 
 bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& frequencies,
                       const std::vector<Colour>& colours, const Provenance& provenance, ExportFormat format,
-                      const std::string& path, std::string& error)
+                      const std::string& path, ExportError& error)
 {
     GdalErrors gdal;
     const PointDriver spec = DriverFor(format);
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(spec.driver);
     if (driver == nullptr) {
-        error = std::string("GDAL has no ") + spec.driver + " driver";
+        error = Refusal(ExportProblem::GdalDriverMissing, std::string("GDAL has no ") + spec.driver + " driver");
         return false;
     }
     std::vector<const char*> datasetOptions = spec.datasetOptions;
     datasetOptions.push_back(nullptr);
+    gdal.Watch();
     std::unique_ptr<GDALDataset, DatasetCloser> dataset(
         driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, const_cast<char**>(datasetOptions.data())));
     if (!dataset) {
-        error = gdal.Explain("cannot create " + path);
+        error = gdal.Failed("cannot create " + path, ExportProblem::CannotCreate, path);
         return false;
     }
     OGRSpatialReference wgs84;
@@ -97,10 +98,11 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
     wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     std::vector<const char*> layerOptions = spec.layerOptions;
     layerOptions.push_back(nullptr);
+    gdal.Watch();
     OGRLayer* layer = dataset->CreateLayer(LayerName(format, path).c_str(), &wgs84, wkbPoint,
                                            const_cast<char**>(layerOptions.data()));
     if (layer == nullptr) {
-        error = gdal.Explain("cannot create the layer of " + path);
+        error = gdal.Failed("cannot create the layer of " + path, ExportProblem::CannotWrite, path);
         return false;
     }
     std::vector<std::pair<std::string, OGRFieldType>> fields{
@@ -118,8 +120,9 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
     std::vector<int> at;
     for (const auto& [name, type] : fields) {
         OGRFieldDefn field(name.c_str(), type);
+        gdal.Watch();
         if (layer->CreateField(&field) != OGRERR_NONE) {
-            error = gdal.Explain("cannot add the field " + name + " to " + path);
+            error = gdal.Failed("cannot add the field " + name + " to " + path, ExportProblem::CannotWrite, path);
             return false;
         }
         at.push_back(layer->GetLayerDefn()->GetFieldIndex(name.c_str()) >= 0
@@ -153,13 +156,16 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
             feature.SetGeometry(std::make_unique<OGRPoint>(readings.longitude[k], readings.latitude[k]).get());
         if (styled)
             feature.SetStyleString(SymbolStyle(colours[k]).c_str());
+        gdal.Watch();
         if (layer->CreateFeature(&feature) != OGRERR_NONE) {
-            error = gdal.Explain("cannot write reading " + std::to_string(readings.index[k]) + " to " + path);
+            error = gdal.Failed("cannot write reading " + std::to_string(readings.index[k]) + " to " + path,
+                                ExportProblem::CannotWrite, path);
             return false;
         }
     }
+    gdal.Watch();
     if (transaction && dataset->CommitTransaction() != OGRERR_NONE) {
-        error = gdal.Explain("cannot write " + path);
+        error = gdal.Failed("cannot write " + path, ExportProblem::CannotWrite, path);
         return false;
     }
     if (format == ExportFormat::GeoPackage) // into gpkg_metadata; the others get a side note

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "export/ExportFailure.h"
 #include "export/ExportFormat.h"
 #include "export/ExportFrequencies.h"
 #include "export/Provenance.h"
@@ -16,4 +17,4 @@
 // metadata. False with the reason.
 bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& frequencies,
                       const std::vector<Colour>& colours, const Provenance& provenance, ExportFormat format,
-                      const std::string& path, std::string& error);
+                      const std::string& path, ExportError& error);

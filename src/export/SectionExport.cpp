@@ -24,7 +24,7 @@ uint32_t ProfileWidth(const SurveyDataSet& data)
 }
 
 bool WriteStationTable(const SurveyDataSet& data, const CSettings& settings, const ExportFrequencies& frequencies,
-                       const std::string& path, std::string& error)
+                       const std::string& path, ExportError& error)
 {
     const ConversionSettings conversion = ConversionSettingsFrom(settings);
     const CalibrationSet& calibration = settings.currentCalibration;
@@ -46,12 +46,13 @@ bool WriteStationTable(const SurveyDataSet& data, const CSettings& settings, con
         }
     }
     const platform::FileResult written = platform::WriteFileAtomically(path, text);
-    error = written.error;
+    if (!written.ok)
+        error = FileResultError(written, path);
     return written.ok;
 }
 
 bool WriteSectionGrid(const SurveyDataSet& data, const CSettings& settings, const std::string& path,
-                      std::string& error)
+                      ExportError& error)
 {
     uint32_t last = 0;
     for (uint32_t s = 0; s < ProfileWidth(data); ++s) {
@@ -65,27 +66,29 @@ bool WriteSectionGrid(const SurveyDataSet& data, const CSettings& settings, cons
     style.realScaling = true;
     CellBlock block;
     if (built == GraphOutcome::OutOfMemory) {
-        error = "not enough memory for the section";
+        error = Refusal(ExportProblem::NotEnoughMemory, "not enough memory for the section");
         return false;
     }
     if (built != GraphOutcome::Painted ||
         !SectionCellBlock(table.View(), static_cast<int>(ProfileWidth(data)), data.XStep(), style,
                           {0, 0, kExportMapPixels, kExportMapPixels}, block) ||
         block.nx < 2 || block.ny < 2) {
-        error = "the section needs a run of at least 2 measured stations and 2 used frequencies";
+        error = Refusal(ExportProblem::SectionTooShort,
+                        "the section needs a run of at least 2 measured stations and 2 used frequencies");
         return false;
     }
     const float dx = (table.xs.back() - table.xs.front()) / static_cast<float>(block.nx - 1);
     const float dy = (table.ys.back() - table.ys.front()) / static_cast<float>(block.ny - 1);
     if (!(dx > 0.0f) || !(dy > 0.0f)) {
-        error = "the section needs a station step above 0 and frequencies of different depths";
+        error = Refusal(ExportProblem::SectionFlat,
+                        "the section needs a station step above 0 and frequencies of different depths");
         return false;
     }
     auto cells = std::make_shared<std::vector<float>>(static_cast<size_t>(block.nx) * static_cast<size_t>(block.ny));
     const ValueTable view = table.View();
     BilinearGridder gridder;
     if (!gridder.Regrid(view.columns, view.rows, view.xs, view.ys, view.values, block.nx, block.ny, cells->data())) {
-        error = "the section cannot be gridded";
+        error = Refusal(ExportProblem::CannotGrid, "the section cannot be gridded");
         return false;
     }
     // Row 0 is the shallowest, at the top; cells are centred on the gridder's nodes.
@@ -97,7 +100,7 @@ bool WriteSectionGrid(const SurveyDataSet& data, const CSettings& settings, cons
     grid.frame.west = static_cast<double>(table.firstStation) * data.XStep() - 0.5 * dx;
     grid.frame.north = -static_cast<double>(table.ys.front()) + 0.5 * dy;
     grid.bandNames = {"section"};
-    grid.fill = [cells](size_t, float* out, std::string&) {
+    grid.fill = [cells](size_t, float* out, ExportError&) {
         std::copy(cells->begin(), cells->end(), out);
         return true;
     };
@@ -107,12 +110,13 @@ bool WriteSectionGrid(const SurveyDataSet& data, const CSettings& settings, cons
 } // namespace
 
 bool WriteSection(const SurveyDataSet& data, const CSettings& settings, ExportFormat format,
-                  const ExportFrequencies& frequencies, const std::string& path, std::string& error)
+                  const ExportFrequencies& frequencies, const std::string& path, ExportError& error)
 {
     if (format == ExportFormat::StationTable)
         return WriteStationTable(data, settings, frequencies, path, error);
     if (frequencies.indices.size() < 2) {
-        error = "the section shows every used frequency: choose none";
+        error = Refusal(ExportProblem::SectionNeedsEveryFrequency,
+                        "the section shows every used frequency: choose none");
         return false;
     }
     return WriteSectionGrid(data, settings, path, error);

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "export/ExportFailure.h"
 #include "export/ExportFormat.h"
 #include "export/ExportFrequencies.h"
 
@@ -12,4 +13,4 @@ class SurveyDataSet;
 // the run through the last measured station (x in metres along the profile, y the negated
 // pseudo-depth). False with the reason.
 bool WriteSection(const SurveyDataSet& data, const CSettings& settings, ExportFormat format,
-                  const ExportFrequencies& frequencies, const std::string& path, std::string& error);
+                  const ExportFrequencies& frequencies, const std::string& path, ExportError& error);

@@ -90,7 +90,7 @@ std::vector<std::string> Companions(ExportFormat format, const std::string& path
 
 bool WriteTrack(const TrackDataSet& data, const CSettings& settings, const ExportOptions& options,
                 const ExportFrequencies& frequencies, const std::string& path, Provenance& provenance,
-                ExportResult& result, std::string& error)
+                ExportResult& result, ExportError& error)
 {
     const TrackCorrectionSettings correction = TrackCorrectionFor(settings, options.correction);
     provenance.emplace_back("gps_lag_s", Seconds(correction.lagSeconds));
@@ -100,7 +100,7 @@ bool WriteTrack(const TrackDataSet& data, const CSettings& settings, const Expor
                               options.leftOut == LeftOutReadings::KeepUnlocated, readings, result.leftOut, error))
         return false;
     if (result.leftOut.Any() && options.leftOut == LeftOutReadings::Refuse) {
-        error = DescribeLeftOut(result.leftOut) + ": nothing written";
+        error = Refusal(ExportProblem::ReadingsLeftOut, DescribeLeftOut(result.leftOut) + ": nothing written");
         return false;
     }
     if (!result.leftOut.unpositioned.empty())
@@ -131,7 +131,7 @@ bool WriteTrack(const TrackDataSet& data, const CSettings& settings, const Expor
 
 bool WriteSurvey(const SurveyDataSet& data, const CSettings& settings, const ExportOptions& options,
                  const ExportFrequencies& frequencies, const std::string& path, Provenance& provenance,
-                 ExportResult& result, std::string& error)
+                 ExportResult& result, ExportError& error)
 {
     result.readings = static_cast<size_t>(std::count_if(data.Records().begin(), data.Records().end(),
                                                         [](const MeasurementRecord& r) { return !r.Empty(); }));
@@ -143,14 +143,32 @@ bool WriteSurvey(const SurveyDataSet& data, const CSettings& settings, const Exp
     return WriteSection(data, settings, options.format, frequencies, path, error);
 }
 
-} // namespace
+// Files of the staging directory `staged` by the names they take beside `path`.
+std::string PlacedBeside(const std::string& file, const std::string& staged, const std::string& path)
+{
+    const std::string directory = platform::DirectoryOf(staged) + "/";
+    if (file.rfind(directory, 0) != 0)
+        return file;
+    const std::string place = platform::DirectoryOf(path);
+    return (place.empty() ? "" : place + "/") + file.substr(directory.size());
+}
 
-static ExportResult Refused(std::string error)
+void Fail(ExportResult& result, ExportError error, const std::string& path)
+{
+    result.error = std::move(error.text);
+    result.failure = std::move(error.failure);
+    if (result.failure.file.empty())
+        result.failure.file = path;
+}
+
+ExportResult Refused(ExportError error, const std::string& path)
 {
     ExportResult result;
-    result.error = std::move(error);
+    Fail(result, std::move(error), path);
     return result;
 }
+
+} // namespace
 
 std::string ReadingList(const std::vector<size_t>& indices)
 {
@@ -193,46 +211,56 @@ ExportResult ExportSession(const DataSet& data, const CSettings& settings, const
     const auto info = std::find_if(formats.begin(), formats.end(),
                                    [&](const ExportFormatInfo& f) { return f.format == options.format; });
     if (info == formats.end())
-        return Refused("this format does not suit a session of this work type");
+        return Refused(Refusal(ExportProblem::FormatNotForWorkType,
+                               "this format does not suit a session of this work type"),
+                       path);
     const auto* track = AsTrack(data);
     const auto* survey = AsSurvey(data);
     if ((settings.workType == kWorkGpsTrack) != (track != nullptr) || (!track && !survey))
-        return Refused("the data set does not match the settings' work type");
+        return Refused(Refusal(ExportProblem::DataNotForWorkType,
+                               "the data set does not match the settings' work type"),
+                       path);
     if (std::all_of(data.Records().begin(), data.Records().end(),
                     [](const MeasurementRecord& r) { return r.Empty(); }))
-        return Refused("the session has no measured reading");
+        return Refused(Refusal(ExportProblem::NoMeasuredReading, "the session has no measured reading"), path);
     if (options.leftOut == LeftOutReadings::KeepUnlocated && options.format != ExportFormat::GeoPackage &&
         options.format != ExportFormat::CsvWkt)
-        return Refused("only GeoPackage and CSV keep readings without a position");
+        return Refused(Refusal(ExportProblem::KeepUnlocatedNotInFormat,
+                               "only GeoPackage and CSV keep readings without a position"),
+                       path);
     ExportFrequencies selected;
-    std::string error;
+    ExportError error;
     if (!SelectFrequencies(settings, options.frequencies, selected, error))
-        return Refused(error);
+        return Refused(error, path);
     if (info->oneFrequency && selected.indices.size() > 1)
-        return Refused(info->name + " holds one frequency: choose which");
+        return Refused(Refusal(ExportProblem::OneFrequencyFormat, info->name + " holds one frequency: choose which"),
+                       path);
 
     ExportResult result;
     Provenance provenance = DescribeSession(options.sessionName, settings, selected);
     StagedOutput output(path, Companions(options.format, path));
     if (!output.Open(error))
-        return Refused(error);
+        return Refused(error, path);
     bool written = track ? WriteTrack(*track, settings, options, selected, output.Path(), provenance, result, error)
                          : WriteSurvey(*survey, settings, options, selected, output.Path(), provenance, result, error);
     if (written && !KeepsMetadata(options.format)) {
         const platform::FileResult note = platform::WriteFileAtomically(output.Path() + ".txt", ProvenanceNote(provenance));
         written = note.ok;
-        error = note.error;
+        if (!note.ok)
+            error = FileResultError(note, output.Path() + ".txt");
     }
     if (!written) {
         // Name the file the caller asked for, not the staging place.
-        for (size_t at = error.find(output.Path()); at != std::string::npos;
-             at = error.find(output.Path(), at + path.size()))
-            error.replace(at, output.Path().size(), path);
-        result.error = error;
+        std::string& text = error.text;
+        for (size_t at = text.find(output.Path()); at != std::string::npos;
+             at = text.find(output.Path(), at + path.size()))
+            text.replace(at, output.Path().size(), path);
+        error.failure.file = PlacedBeside(error.failure.file, output.Path(), path);
+        Fail(result, std::move(error), path);
         return result;
     }
     if (!output.Commit(error)) {
-        result.error = error;
+        Fail(result, std::move(error), path);
         return result;
     }
     result.ok = true;

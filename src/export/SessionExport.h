@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "export/ExportFailure.h"
 #include "export/ExportFormat.h"
 #include "export/Provenance.h"
 #include "track/TrackCorrection.h"
@@ -54,6 +55,7 @@ struct LeftOut {
 struct ExportResult {
     bool ok = false;
     std::string error;   // why nothing was written, when !ok
+    ExportFailure failure; // the same in parts, for callers that word it themselves
     LeftOut leftOut;     // refused (!ok) or left out of the files (ok)
     std::vector<std::string> files; // written, the main file first
     size_t readings = 0; // points or stations the files hold

@@ -64,9 +64,12 @@ void SyncDirectory(const std::string& path)
     }
 }
 
-std::string Failure(const std::string& what, const std::string& path)
+// A failed call on `path` (named so in English) that the operator knows as `file`.
+ExportError Failure(ExportProblem problem, const std::string& what, const std::string& path,
+                    const std::string& file)
 {
-    return what + " \"" + path + "\": " + std::strerror(errno);
+    const int number = errno;
+    return FileError(problem, file, number, what + " \"" + path + "\": " + std::strerror(number));
 }
 
 } // namespace
@@ -88,15 +91,16 @@ StagedOutput::~StagedOutput()
     Discard();
 }
 
-bool StagedOutput::Open(std::string& error)
+bool StagedOutput::Open(ExportError& error)
 {
     if (BaseName(target_).empty()) {
-        error = "\"" + target_ + "\" names no file";
+        error = Refusal(ExportProblem::NoFileName, "\"" + target_ + "\" names no file");
+        error.failure.file = target_;
         return false;
     }
     std::string pattern = target_ + ".export-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
-        error = Failure("Cannot create", pattern);
+        error = Failure(ExportProblem::CannotCreate, "Cannot create", pattern, target_);
         return false;
     }
     directory_ = pattern;
@@ -104,7 +108,7 @@ bool StagedOutput::Open(std::string& error)
     return true;
 }
 
-bool StagedOutput::Commit(std::string& error)
+bool StagedOutput::Commit(ExportError& error)
 {
     const std::string main = BaseName(target_);
     std::string place = platform::DirectoryOf(target_);
@@ -112,13 +116,13 @@ bool StagedOutput::Commit(std::string& error)
     std::vector<std::string> names = FilesIn(directory_);
     for (const std::string& name : names) {
         if (!SyncFile(directory_ + "/" + name)) {
-            error = Failure("Cannot write", place + name);
+            error = Failure(ExportProblem::CannotWrite, "Cannot write", place + name, place + name);
             return false;
         }
     }
     const std::string earlier = directory_ + "/" + kEarlier;
     if (::mkdir(earlier.c_str(), 0700) != 0) {
-        error = Failure("Cannot create", earlier);
+        error = Failure(ExportProblem::CannotCreate, "Cannot create", earlier, target_);
         return false;
     }
     // The main file last, so that a complete target never has stale companions.
@@ -127,7 +131,8 @@ bool StagedOutput::Commit(std::string& error)
     // Puts everything back; what cannot be is kept, never removed with the staging directory.
     auto undo = [&] {
         if (!RollBack(done)) {
-            error += "; some earlier files could not be put back and are kept in \"" + earlier + "\"";
+            error.text += "; some earlier files could not be put back and are kept in \"" + earlier + "\"";
+            error.failure.earlierKeptAside = true;
             directory_.clear();
         }
         return false;
@@ -136,7 +141,7 @@ bool StagedOutput::Commit(std::string& error)
         if (std::find(names.begin(), names.end(), companion) != names.end() || !Exists(place + companion))
             continue;
         if (rename_((place + companion).c_str(), (earlier + "/" + companion).c_str()) != 0) {
-            error = Failure("Cannot move aside", place + companion);
+            error = Failure(ExportProblem::CannotReplace, "Cannot move aside", place + companion, place + companion);
             return undo();
         }
         done.push_back({place + companion, earlier + "/" + companion});
@@ -144,13 +149,13 @@ bool StagedOutput::Commit(std::string& error)
     for (const std::string& name : names) {
         if (Exists(place + name)) {
             if (rename_((place + name).c_str(), (earlier + "/" + name).c_str()) != 0) {
-                error = Failure("Cannot move aside", place + name);
+                error = Failure(ExportProblem::CannotReplace, "Cannot move aside", place + name, place + name);
                 return undo();
             }
             done.push_back({place + name, earlier + "/" + name});
         }
         if (rename_((directory_ + "/" + name).c_str(), (place + name).c_str()) != 0) {
-            error = Failure("Cannot replace", place + name);
+            error = Failure(ExportProblem::CannotReplace, "Cannot replace", place + name, place + name);
             return undo();
         }
         done.push_back({place + name, {}});

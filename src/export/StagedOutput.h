@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "export/ExportFailure.h"
+
 // The files of one export, written into a fresh directory beside the target and moved next
 // to it only when all of them are complete. Committing moves each earlier file of the same
 // name (and each stale companion, such as the index of an earlier shapefile) aside first and
@@ -21,12 +23,13 @@ public:
     StagedOutput& operator=(const StagedOutput&) = delete;
 
     // Creates the staging directory; false with the reason.
-    bool Open(std::string& error);
+    bool Open(ExportError& error);
     // Where the target is written (its side files, such as a shapefile's, go beside it).
     const std::string& Path() const { return staged_; }
     // Flushes each staged file to disk and moves the set into the target's directory; false
-    // with the reason, everything as it was before.
-    bool Commit(std::string& error);
+    // with the reason, everything as it was before. The reason names the files by their
+    // places beside the target.
+    bool Commit(ExportError& error);
     // The files committed, the target first.
     const std::vector<std::string>& Committed() const { return committed_; }
 

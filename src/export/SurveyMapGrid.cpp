@@ -13,6 +13,12 @@
 
 namespace {
 
+ExportError TooFewProfiles()
+{
+    return Refusal(ExportProblem::MapTooFewProfiles,
+                   "the map needs at least 2 complete profiles of at least 2 stations");
+}
+
 // Profile and station of the last measured record, where the page stands after taking it.
 bool LastMeasured(const SurveyDataSet& data, uint32_t& p, uint32_t& s)
 {
@@ -53,16 +59,16 @@ struct SurveyGridPlan {
     std::vector<int> frequencies;
 };
 
-bool BuildTable(const SurveyGridPlan& plan, size_t band, SurveyMapTable& table, std::string& error)
+bool BuildTable(const SurveyGridPlan& plan, size_t band, SurveyMapTable& table, ExportError& error)
 {
     const GraphOutcome built =
         BuildSurveyMapTable(*plan.data, *plan.settings, plan.p, plan.s, plan.frequencies[band], table);
     if (built == GraphOutcome::OutOfMemory) {
-        error = "not enough memory for the map";
+        error = Refusal(ExportProblem::NotEnoughMemory, "not enough memory for the map");
         return false;
     }
     if (built != GraphOutcome::Painted) {
-        error = "the map needs at least 2 complete profiles of at least 2 stations";
+        error = TooFewProfiles();
         return false;
     }
     return true;
@@ -70,14 +76,13 @@ bool BuildTable(const SurveyGridPlan& plan, size_t band, SurveyMapTable& table, 
 
 // Cell centres from the first station and profile on, none beyond the last.
 bool CellSizedGrid(const SurveyGridPlan& plan, const SurveyMapTable& first, double cell, ExportFormat format,
-                   GeoGrid& grid, std::string& error)
+                   GeoGrid& grid, ExportError& error)
 {
     const double extentX = static_cast<double>(first.xs.back()) - first.xs.front();
     const double extentY = static_cast<double>(first.ys.back()) - first.ys.front();
     const double nx = std::floor(extentX / cell * (1 + 1e-9)) + 1;
     const double ny = std::floor(extentY / cell * (1 + 1e-9)) + 1;
-    error = GridTooLarge(nx, ny, plan.frequencies.size(), format);
-    if (!error.empty())
+    if (GridTooLarge(nx, ny, plan.frequencies.size(), format, error))
         return false;
     grid.frame.nx = static_cast<int>(nx);
     grid.frame.ny = static_cast<int>(ny);
@@ -85,7 +90,7 @@ bool CellSizedGrid(const SurveyGridPlan& plan, const SurveyMapTable& first, doub
     grid.frame.west = first.xs.front() - 0.5 * cell;
     grid.frame.north = static_cast<double>(first.firstProfile) * plan.data->YStep() + first.ys.front() +
                        (ny - 1) * cell + 0.5 * cell;
-    grid.fill = [plan, cell, nx = grid.frame.nx, ny = grid.frame.ny](size_t band, float* cells, std::string& why) {
+    grid.fill = [plan, cell, nx = grid.frame.nx, ny = grid.frame.ny](size_t band, float* cells, ExportError& why) {
         SurveyMapTable table;
         if (!BuildTable(plan, band, table, why))
             return false;
@@ -113,17 +118,16 @@ bool CellSizedGrid(const SurveyGridPlan& plan, const SurveyMapTable& first, doub
 // The map graph's cells painted `pixels` across with true proportions, centred on the
 // gridder's nodes, which run from the first to the last station and profile.
 bool PaintedGrid(const SurveyGridPlan& plan, const SurveyMapTable& first, int pixels, ExportFormat format,
-                 GeoGrid& grid, std::string& error)
+                 GeoGrid& grid, ExportError& error)
 {
     GraphStyle style = MapStyle(*plan.settings);
     style.realScaling = true;
     CellBlock block;
     if (!MapCellBlock(first.View(), style, {0, 0, pixels, pixels}, block) || block.nx < 2 || block.ny < 2) {
-        error = "the map needs at least 2 complete profiles of at least 2 stations";
+        error = TooFewProfiles();
         return false;
     }
-    error = GridTooLarge(block.nx, block.ny, plan.frequencies.size(), format);
-    if (!error.empty())
+    if (GridTooLarge(block.nx, block.ny, plan.frequencies.size(), format, error))
         return false;
     const float dx = (first.xs.back() - first.xs.front()) / static_cast<float>(block.nx - 1);
     const float dy = (first.ys.back() - first.ys.front()) / static_cast<float>(block.ny - 1);
@@ -133,7 +137,7 @@ bool PaintedGrid(const SurveyGridPlan& plan, const SurveyMapTable& first, int pi
     grid.frame.cellHeight = dy;
     grid.frame.west = -0.5 * dx;
     grid.frame.north = static_cast<double>(first.firstProfile) * plan.data->YStep() + first.ys.back() + 0.5 * dy;
-    grid.fill = [plan, nx = block.nx, ny = block.ny](size_t band, float* cells, std::string& why) {
+    grid.fill = [plan, nx = block.nx, ny = block.ny](size_t band, float* cells, ExportError& why) {
         SurveyMapTable table;
         if (!BuildTable(plan, band, table, why))
             return false;
@@ -141,7 +145,8 @@ bool PaintedGrid(const SurveyGridPlan& plan, const SurveyMapTable& first, int pi
         const ValueTable view = table.View();
         BilinearGridder gridder;
         if (!nodes || !gridder.Regrid(view.columns, view.rows, view.xs, view.ys, view.values, nx, ny, nodes.get())) {
-            why = "the map cannot be gridded";
+            why = Refusal(nodes ? ExportProblem::CannotGrid : ExportProblem::NotEnoughMemory,
+                          "the map cannot be gridded");
             return false;
         }
         // The gridder puts the first profile into row 0; files start at the top.
@@ -157,25 +162,25 @@ bool PaintedGrid(const SurveyGridPlan& plan, const SurveyMapTable& first, int pi
 
 bool GridSurveyMap(const SurveyDataSet& data, const ExportFrequencies& frequencies, const CSettings& settings,
                    const GridOptions& options, ExportFormat format, GeoGrid& grid, Provenance& provenance,
-                   std::string& error)
+                   ExportError& error)
 {
     SurveyGridPlan plan{&data, &settings, 0, 0, frequencies.indices};
     if (!LastMeasured(data, plan.p, plan.s)) {
-        error = "the session has no measured reading";
+        error = Refusal(ExportProblem::NoMeasuredReading, "the session has no measured reading");
         return false;
     }
     SurveyMapTable first;
     if (!BuildTable(plan, 0, first, error))
         return false;
     if (!(data.XStep() > 0.0f) || !(data.YStep() > 0.0f)) {
-        error = "the map needs station and profile steps above 0";
+        error = Refusal(ExportProblem::MapStepsNotAboveZero, "the map needs station and profile steps above 0");
         return false;
     }
     grid.bandNames = frequencies.labels;
     provenance.emplace_back("crs", "none: metres, x along the profiles from station 0, y across from profile 0");
     if (options.paintedWidth) {
         if (*options.paintedWidth < 2) {
-            error = "the map needs a width of at least 2 pixels";
+            error = Refusal(ExportProblem::PaintedWidthTooSmall, "the map needs a width of at least 2 pixels");
             return false;
         }
         if (!PaintedGrid(plan, first, *options.paintedWidth, format, grid, error))
@@ -187,7 +192,7 @@ bool GridSurveyMap(const SurveyDataSet& data, const ExportFrequencies& frequenci
     }
     const double cell = options.cellMetres.value_or(std::min(data.XStep(), data.YStep()) / 4.0);
     if (!(cell > 0) || !std::isfinite(cell)) {
-        error = "the cell size must be above 0 m";
+        error = Refusal(ExportProblem::CellNotAboveZero, "the cell size must be above 0 m");
         return false;
     }
     if (!CellSizedGrid(plan, first, cell, format, grid, error))

@@ -32,7 +32,7 @@ struct ProjectedTrack {
     double originX = 0, originY = 0;
 };
 
-bool Project(const TrackReadings& readings, ProjectedTrack& track, GridFrame& frame, std::string& error)
+bool Project(const TrackReadings& readings, ProjectedTrack& track, GridFrame& frame, ExportError& error)
 {
     std::vector<double> x, y;
     for (size_t k = 0; k < readings.Count(); ++k) {
@@ -43,7 +43,7 @@ bool Project(const TrackReadings& readings, ProjectedTrack& track, GridFrame& fr
         y.push_back(readings.latitude[k]);
     }
     if (x.empty()) {
-        error = "no reading has a position to grid";
+        error = Refusal(ExportProblem::NoPositionToGrid, "no reading has a position to grid");
         return false;
     }
     const auto [latLow, latHigh] = std::minmax_element(y.begin(), y.end());
@@ -52,14 +52,14 @@ bool Project(const TrackReadings& readings, ProjectedTrack& track, GridFrame& fr
     wgs84.SetWellKnownGeogCS("WGS84");
     wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     if (utm.importFromEPSG(UtmEpsg((*latLow + *latHigh) / 2, (*lonLow + *lonHigh) / 2)) != OGRERR_NONE) {
-        error = "no UTM zone for the track";
+        error = Refusal(ExportProblem::NoUtmZone, "no UTM zone for the track");
         return false;
     }
     utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     std::unique_ptr<OGRCoordinateTransformation, TransformDeleter> toUtm(
         OGRCreateCoordinateTransformation(&wgs84, &utm));
     if (!toUtm || !toUtm->Transform(x.size(), x.data(), y.data())) {
-        error = "cannot project the track into UTM";
+        error = Refusal(ExportProblem::NoUtmZone, "cannot project the track into UTM");
         return false;
     }
     // Floats hold metres near the track, not whole UTM coordinates.
@@ -90,7 +90,7 @@ void BandValues(const TrackReadings& readings, const ProjectedTrack& track, size
 
 bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& frequencies, const CSettings& settings,
                   const GridOptions& options, ExportFormat format, GeoGrid& grid, Provenance& provenance,
-                  std::string& error)
+                  ExportError& error)
 {
     auto track = std::make_shared<ProjectedTrack>();
     if (!Project(readings, *track, grid.frame, error))
@@ -108,21 +108,21 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
         pixels >= 2 && LayOutTrackMap(track->east, track->north, {0, 0, pixels, pixels}, settings.pixelSize, true,
                                       layout) == GraphOutcome::Painted;
     if ((options.paintedWidth || !options.radiusMetres) && !laidOut) {
-        error = "the track map needs at least 4 positioned readings spread over an area";
+        error = Refusal(ExportProblem::TrackMapTooSmall,
+                        "the track map needs at least 4 positioned readings spread over an area");
         return false;
     }
     const double radius = options.radiusMetres.value_or(TrackMapRadiusCells(settings.gpsTrackRadius, pixels) *
                                                         static_cast<double>(layout.cell));
     if (!(radius > 0) || !std::isfinite(radius)) {
-        error = "the radius must be above 0 m";
+        error = Refusal(ExportProblem::RadiusNotAboveZero, "the radius must be above 0 m");
         return false;
     }
 
     RadiusGridder::ScatterFrame cells;
     int32_t radiusCells = 0;
     if (options.paintedWidth) {
-        error = GridTooLarge(layout.nx, layout.ny, bands, format);
-        if (!error.empty())
+        if (GridTooLarge(layout.nx, layout.ny, bands, format, error))
             return false;
         grid.frame.nx = layout.nx;
         grid.frame.ny = layout.ny;
@@ -142,15 +142,14 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
         // The map's own cell, unless a radius of the operator's sets the scale.
         const double cell = options.cellMetres.value_or(options.radiusMetres ? radius / 4 : layout.cell);
         if (!(cell > 0) || !std::isfinite(cell)) {
-            error = "the cell size must be above 0 m";
+            error = Refusal(ExportProblem::CellNotAboveZero, "the cell size must be above 0 m");
             return false;
         }
         const auto [eastLow, eastHigh] = std::minmax_element(track->east.begin(), track->east.end());
         const auto [northLow, northHigh] = std::minmax_element(track->north.begin(), track->north.end());
         const double nx = std::floor((static_cast<double>(*eastHigh) - *eastLow) / cell + 0.5) + 1;
         const double ny = std::floor((static_cast<double>(*northHigh) - *northLow) / cell + 0.5) + 1;
-        error = GridTooLarge(nx, ny, bands, format);
-        if (!error.empty())
+        if (GridTooLarge(nx, ny, bands, format, error))
             return false;
         grid.frame.nx = static_cast<int>(nx);
         grid.frame.ny = static_cast<int>(ny);
@@ -171,7 +170,7 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
     provenance.emplace_back("cell_m", Metres(cells.cell));
     provenance.emplace_back("radius_m", Metres(radiusCells * static_cast<double>(cells.cell)));
     grid.fill = [&readings, track, bands, cells, radiusCells, painted = options.paintedWidth.has_value(),
-                 nx = grid.frame.nx, ny = grid.frame.ny](size_t band, float* out, std::string& why) {
+                 nx = grid.frame.nx, ny = grid.frame.ny](size_t band, float* out, ExportError& why) {
         std::vector<float> values;
         BandValues(readings, *track, bands, band, values);
         RadiusGridder gridder;
@@ -182,7 +181,7 @@ bool GridTrackMap(const TrackReadings& readings, const ExportFrequencies& freque
         // As painted, the gridder frames the points as the graph's does.
         if (!(painted ? gridder.GridScattered(n, east, north, values.data(), nx, ny, out)
                       : gridder.GridInFrame(n, east, north, values.data(), cells, nx, ny, out))) {
-            why = "the track map cannot be gridded";
+            why = Refusal(ExportProblem::CannotGrid, "the track map cannot be gridded");
             return false;
         }
         return true;

@@ -14,7 +14,7 @@ size_t TrackReadings::LocatedCount() const
 
 bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings,
                           const TrackCorrectionSettings& correction, const ExportFrequencies& frequencies,
-                          bool keepUnlocated, TrackReadings& readings, LeftOut& leftOut, std::string& error)
+                          bool keepUnlocated, TrackReadings& readings, LeftOut& leftOut, ExportError& error)
 {
     readings = {};
     leftOut = {};
@@ -51,9 +51,12 @@ bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings,
         for (int i : frequencies.indices)
             readings.values.push_back(spectrum[static_cast<size_t>(i)]);
     }
-    if (measured == 0)
-        error = "the session has no measured reading";
-    else if (readings.Count() == 0)
-        error = "none of the " + std::to_string(measured) + " measured readings can be exported";
+    if (measured == 0) {
+        error = Refusal(ExportProblem::NoMeasuredReading, "the session has no measured reading");
+    } else if (readings.Count() == 0) {
+        error = Refusal(ExportProblem::NoReadingExportable,
+                        "none of the " + std::to_string(measured) + " measured readings can be exported");
+        error.failure.readings = measured;
+    }
     return readings.Count() > 0;
 }

@@ -36,4 +36,4 @@ struct TrackReadings {
 // remains.
 bool CollectTrackReadings(const TrackDataSet& data, const CSettings& settings,
                           const TrackCorrectionSettings& correction, const ExportFrequencies& frequencies,
-                          bool keepUnlocated, TrackReadings& readings, LeftOut& leftOut, std::string& error);
+                          bool keepUnlocated, TrackReadings& readings, LeftOut& leftOut, ExportError& error);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <string>
 #include <sys/stat.h>
 
@@ -12,6 +11,7 @@
 #include "settings/CSettings.h"
 #include "survey/Calibration.h"
 #include "survey/SurveyDataSet.h"
+#include "ui/ExportTexts.h"
 
 namespace {
 
@@ -50,13 +50,6 @@ bool IsGrid(ExportFormat format)
     return format == ExportFormat::GeoTiff || format == ExportFormat::AsciiGrid || format == ExportFormat::SurferGrid;
 }
 
-std::string Metres(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.6g м", value);
-    return text;
-}
-
 // The format the file is written in and its final name: the filter's format, unless the name
 // carries the extension of another format of the list and the operator means that one; a name
 // without the format's extension gets it. Nothing when the operator cancels.
@@ -73,10 +66,7 @@ std::optional<std::pair<ExportFormatInfo, std::string>> ResolveFormat(const std:
                                     [&](const ExportFormatInfo& f) { return f.extension == extension; });
     if (typed != formats.end()) {
         const PromptAnswer answer =
-            prompter.Ask("Имя «" + FileName(path) + "» — файл формата «" + typed->title + "», а выбран формат «" +
-                             format.title + "».\nЗаписать в формате «" + typed->title + "»? («Нет» — в формате «" +
-                             format.title + "», файл «" + FileName(path) + "." + format.extension + "».)",
-                         "", PromptButtons::YesNoCancel, PromptIcon::Question);
+            prompter.Ask(FormatQuestion(path, *typed, format), "", PromptButtons::YesNoCancel, PromptIcon::Question);
         if (answer == PromptAnswer::Cancel)
             return std::nullopt;
         if (answer == PromptAnswer::Yes)
@@ -103,46 +93,12 @@ std::optional<platform::ExportOptionsAnswer> AskOptions(const DataSet& data, con
     if (!request.grid && !request.keepUnlocated)
         return platform::ExportOptionsAnswer{};
     if (const auto* survey = AsSurvey(data); survey && request.grid)
-        request.cellHint = "по умолчанию " + Metres(std::min(survey->XStep(), survey->YStep()) / 4.0) +
-                           " (четверть шага)";
+        request.cellHint = SurveyCellHint(std::min(survey->XStep(), survey->YStep()) / 4.0);
     if (track) {
-        request.cellHint = "по умолчанию четверть радиуса";
-        request.radiusHint = "по умолчанию как на карте трека";
+        request.cellHint = kTrackCellHint;
+        request.radiusHint = kTrackRadiusHint;
     }
     return prompter.ChooseExportOptions(request);
-}
-
-// "GeoTIFF «t.tif»: 800 измерений, частот: 14, ячейка 0.25 м, …".
-std::string Summary(const ExportResult& result, const ExportFormatInfo& format)
-{
-    std::string text = "Записано (" + format.title + "):";
-    for (const std::string& file : result.files)
-        text += "\n" + file;
-    text += "\n\nИзмерений: " + std::to_string(result.readings) + ", частот: " + std::to_string(result.bands);
-    if (const std::string cell = ProvenanceValue(result, "cell_m"); !cell.empty())
-        text += "\nЯчейка: " + cell + " м";
-    if (const std::string radius = ProvenanceValue(result, "radius_m"); !radius.empty())
-        text += ", радиус: " + radius + " м";
-    const std::string crs = ProvenanceValue(result, "crs");
-    text += "\nСистема координат: " + (crs.rfind("none", 0) == 0 ? std::string("метры съёмки от станции 0 профиля 0")
-                                                                   : crs);
-    if (!result.leftOut.unpositioned.empty())
-        text += "\nБез координат: " + std::to_string(result.leftOut.unpositioned.size());
-    if (!result.leftOut.withoutFrequency.empty())
-        text += "\nНе записаны (нет экспортируемых частот): " + std::to_string(result.leftOut.withoutFrequency.size());
-    return text;
-}
-
-std::string LeftOutQuestion(const LeftOut& leftOut)
-{
-    std::string text;
-    if (!leftOut.unpositioned.empty())
-        text += "Измерений без координат GPS: " + std::to_string(leftOut.unpositioned.size()) + " (" +
-                ReadingList(leftOut.unpositioned) + ").\n";
-    if (!leftOut.withoutFrequency.empty())
-        text += "Измерений без экспортируемых частот: " + std::to_string(leftOut.withoutFrequency.size()) + " (" +
-                ReadingList(leftOut.withoutFrequency) + ").\n";
-    return text + "Записать файл без них?";
 }
 
 } // namespace
@@ -162,8 +118,8 @@ void ExportCurrentSession(const DataSet& data, const CSettings& settings, platfo
     if (!resolved)
         return;
     const auto& [format, path] = *resolved;
-    if (Exists(path) && prompter.Ask("Файл «" + FileName(path) + "» уже существует.\nЗаменить его?", "",
-                                     PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes)
+    if (Exists(path) &&
+        prompter.Ask(ReplaceQuestion(path), "", PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes)
         return;
     const std::optional<platform::ExportOptionsAnswer> answer = AskOptions(data, settings, format.format, prompter);
     if (!answer)
@@ -178,7 +134,8 @@ void ExportCurrentSession(const DataSet& data, const CSettings& settings, platfo
     options.leftOut = answer->keepUnlocated ? LeftOutReadings::KeepUnlocated : LeftOutReadings::Refuse;
     options.sessionName = FileName(data.Name());
     ExportResult result = ExportSession(data, settings, options, path);
-    if (!result.ok && result.leftOut.Any() && options.leftOut != LeftOutReadings::Skip) {
+    // Asked only when leaving them out is all that stands in the way.
+    if (result.failure.problem == ExportProblem::ReadingsLeftOut) {
         if (prompter.Ask(LeftOutQuestion(result.leftOut), "", PromptButtons::YesNo, PromptIcon::Question) !=
             PromptAnswer::Yes)
             return;
@@ -186,8 +143,8 @@ void ExportCurrentSession(const DataSet& data, const CSettings& settings, platfo
         result = ExportSession(data, settings, options, path);
     }
     if (!result.ok) {
-        prompter.Ask("Ошибка экспорта: " + result.error, "", PromptButtons::Ok, PromptIcon::Error);
+        prompter.Ask(ExportFailureText(result), "", PromptButtons::Ok, PromptIcon::Error);
         return;
     }
-    prompter.Ask(Summary(result, format), "", PromptButtons::Ok, PromptIcon::Information);
+    prompter.Ask(ExportSummary(result, format), "", PromptButtons::Ok, PromptIcon::Information);
 }

@@ -27,7 +27,7 @@ const Files kNew{{"t.shp", "new shp"}, {"t.shx", "new shx"}, {"t.dbf", "new dbf"
 
 // Stages the new set and commits it with rename failing at call `failAt` (never when 0);
 // returns the calls made.
-int Commit(const testing_support::TempDir& dir, int failAt, bool& committed, std::string& error)
+int Commit(const testing_support::TempDir& dir, int failAt, bool& committed, ExportError& error)
 {
     int calls = 0;
     StagedOutput output(dir.File("t.shp"), {"t.qix", "t.cpg"}, [&](const char* from, const char* to) {
@@ -37,7 +37,7 @@ int Commit(const testing_support::TempDir& dir, int failAt, bool& committed, std
         }
         return std::rename(from, to);
     });
-    EXPECT_TRUE(output.Open(error)) << error;
+    EXPECT_TRUE(output.Open(error)) << error.text;
     const std::string staged = std::filesystem::path(output.Path()).parent_path().string();
     for (const auto& [name, contents] : kNew)
         testing_support::WriteFile(staged + "/" + name, contents);
@@ -58,9 +58,9 @@ TEST(StagedOutputTest, AFailureAtAnyRenameLeavesTheEarlierSetWhole)
     for (const auto& [name, contents] : kEarlier)
         testing_support::WriteFile(dir.File(name), contents);
     bool committed = false;
-    std::string error;
+    ExportError error;
     const int renames = Commit(dir, 0, committed, error);
-    ASSERT_TRUE(committed) << error;
+    ASSERT_TRUE(committed) << error.text;
     // Three earlier files and the index set aside, four new ones put in place.
     EXPECT_EQ(renames, 8);
     Files expected = kNew;
@@ -74,7 +74,15 @@ TEST(StagedOutputTest, AFailureAtAnyRenameLeavesTheEarlierSetWhole)
             testing_support::WriteFile(dir.File(name), contents);
         Commit(dir, failAt, committed, error);
         EXPECT_FALSE(committed) << "failure at rename " << failAt;
-        EXPECT_NE(error.find("Input/output error"), std::string::npos) << error;
+        EXPECT_NE(error.text.find("Input/output error"), std::string::npos) << error.text;
+        // Named as the operator knows it: a file beside the target, never a staging one.
+        EXPECT_EQ(error.failure.problem, ExportProblem::CannotReplace);
+        EXPECT_EQ(error.failure.errorNumber, EIO);
+        EXPECT_TRUE(kEarlier.count(std::filesystem::path(error.failure.file).filename().string()) != 0 ||
+                    kNew.count(std::filesystem::path(error.failure.file).filename().string()) != 0)
+            << error.failure.file;
+        EXPECT_EQ(std::filesystem::path(error.failure.file).parent_path(), dir.path()) << error.failure.file;
+        EXPECT_FALSE(error.failure.earlierKeptAside);
         EXPECT_EQ(Listing(dir.path()), kEarlier) << "failure at rename " << failAt;
     }
 }
@@ -83,9 +91,9 @@ TEST(StagedOutputTest, ANewSetGoesInWhereThereWasNone)
 {
     testing_support::TempDir dir;
     bool committed = false;
-    std::string error;
+    ExportError error;
     EXPECT_EQ(Commit(dir, 0, committed, error), 4);
-    ASSERT_TRUE(committed) << error;
+    ASSERT_TRUE(committed) << error.text;
     EXPECT_EQ(Listing(dir.path()), kNew);
     for (int failAt = 1; failAt <= 4; ++failAt) {
         std::filesystem::remove_all(dir.path());
@@ -94,4 +102,33 @@ TEST(StagedOutputTest, ANewSetGoesInWhereThereWasNone)
         EXPECT_FALSE(committed);
         EXPECT_TRUE(Listing(dir.path()).empty()) << "failure at rename " << failAt;
     }
+}
+
+// When the earlier files cannot be put back either they are kept, and the failure says so.
+TEST(StagedOutputTest, EarlierFilesThatCannotBePutBackAreKeptAndTold)
+{
+    testing_support::TempDir dir;
+    for (const auto& [name, contents] : kEarlier)
+        testing_support::WriteFile(dir.File(name), contents);
+    int calls = 0;
+    // Only the first rename, which moves the stale index aside, succeeds.
+    StagedOutput output(dir.File("t.shp"), {"t.qix"}, [&](const char* from, const char* to) {
+        if (++calls > 1) {
+            errno = EACCES;
+            return -1;
+        }
+        return std::rename(from, to);
+    });
+    ExportError error;
+    ASSERT_TRUE(output.Open(error)) << error.text;
+    const std::string staged = std::filesystem::path(output.Path()).parent_path().string();
+    for (const auto& [name, contents] : kNew)
+        testing_support::WriteFile(staged + "/" + name, contents);
+    EXPECT_FALSE(output.Commit(error));
+    EXPECT_NE(error.text.find("could not be put back"), std::string::npos) << error.text;
+    EXPECT_TRUE(error.failure.earlierKeptAside);
+    EXPECT_EQ(error.failure.problem, ExportProblem::CannotReplace);
+    EXPECT_EQ(error.failure.errorNumber, EACCES);
+    EXPECT_EQ(std::filesystem::path(error.failure.file).parent_path(), dir.path()) << error.failure.file;
+    EXPECT_TRUE(std::filesystem::exists(staged + "/.earlier/t.qix")) << "kept, not removed with the staging place";
 }

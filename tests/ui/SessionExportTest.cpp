@@ -6,7 +6,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 #include "session/WorkSession.h"
 #include "support/ScriptedSource.h"
@@ -25,8 +27,9 @@ namespace {
 
 class SessionExportTest : public SheetTest {
 protected:
-    // A map survey of three whole profiles of four stations, taken through the sheet.
-    void BeginMap()
+    // A map survey of three profiles of four stations, the first `stations` taken through
+    // the sheet.
+    void BeginMap(int stations = 12)
     {
         Settings().workType = kWorkMap;
         Settings().xSize = 4;
@@ -35,7 +38,7 @@ protected:
         SheetEvent begin(UM_BEGIN_WORK, 0);
         QCoreApplication::sendEvent(&Sheet(), &begin);
         ScriptedSource source;
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < stations; ++i)
             ASSERT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
     }
     std::string Head(const std::string& file, size_t n) { return testing_support::ReadFile(dir.File(file)).substr(0, n); }
@@ -98,7 +101,7 @@ TEST_F(SessionExportTest, TheFilterChosenIsTheFormatAndTheFinalNameIsCheckedBefo
     tiny.cellMetres = 1e-5;
     prompter.ExpectSaveFile(dir.File("huge.tif"), 0);
     prompter.ExpectExportOptions(tiny);
-    prompter.ExpectMessageStart("Ошибка экспорта: the grid would be ");
+    prompter.ExpectMessageStart("Файл «huge.tif» не записан.\nСетка вышла бы ");
     Sheet().OnExport();
     EXPECT_EQ(platform::PromptIcon::Error, prompter.lastIcon);
     EXPECT_FALSE(std::filesystem::exists(dir.File("huge.tif")));
@@ -180,4 +183,42 @@ TEST_F(SessionExportTest, TheOptionsDialogTakesWhatIsTypedIntoItsFields)
     ASSERT_TRUE(chosen);
     EXPECT_EQ(2.0, chosen->cellMetres);
     EXPECT_FALSE(chosen->radiusMetres);
+}
+
+// A failed export chosen from the menu tells the operator why in Russian, naming the file
+// chosen: a map of one profile, and a disk that fills up (a file size limit stands in for it).
+TEST_F(SessionExportTest, AFailedExportFromTheMenuSaysWhyInRussian)
+{
+    BeginMap(4);
+    QAction* exportAction = Sheet().ExportAction();
+    prompter.ExpectSaveFile(dir.File("one.tif"), 0);
+    prompter.ExpectExportOptions(platform::ExportOptionsAnswer{});
+    prompter.ExpectMessage("Файл «one.tif» не записан.\nДля карты нужно хотя бы 2 полных профиля по 2 станции.");
+    exportAction->trigger();
+    EXPECT_EQ(platform::PromptIcon::Error, prompter.lastIcon);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("one.tif")));
+
+    ScriptedSource source;
+    for (int i = 4; i < 12; ++i)
+        ASSERT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
+    std::vector<std::filesystem::path> before;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        before.push_back(entry.path());
+    prompter.ExpectSaveFile(dir.File("map.tif"), 0);
+    prompter.ExpectExportOptions(platform::ExportOptionsAnswer{});
+    prompter.ExpectMessage("Не удалось записать «map.tif»: файл больше, чем разрешено.");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limit = saved;
+    limit.rlim_cur = 2000;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    exportAction->trigger();
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(platform::PromptIcon::Error, prompter.lastIcon);
+    std::vector<std::filesystem::path> after;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        after.push_back(entry.path());
+    EXPECT_EQ(before, after) << "nothing written, no staging place left";
 }
