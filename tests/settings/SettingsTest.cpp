@@ -52,6 +52,7 @@ const IntValue kIntValues[] = {
     V("Use real scaling to paint graphics", realScaling, 1), V("Show grid", showGrid, 0),
     V("Show scale marks", showScaleMarks, 1), V("Показывать GPS трек", showGpsTrack, 1),
     V("Radius value used in GPS Track view", gpsTrackRadius, 50), V("GPS gap limit", gpsGapLimitMs, 2000),
+    V("Inversion", inversionOn, 0),
 };
 const FloatValue kFloatValues[] = {
     V("xStep", xStep, 1.0f), V("yStep", yStep, 1.0f),
@@ -60,6 +61,8 @@ const FloatValue kFloatValues[] = {
     V("Frequency power value in frequency-normalized quadrature signal", quadraturePower, 2.0f),
     V("Depth scale factor", depthScaleFactor, 10.0f), V("GPS lag", gpsLagSeconds, 0.0f),
     V("GPS antenna offset", antennaAheadMetres, 0.0f), V("GPS HDOP limit", gpsHdopLimit, 5.0f),
+    V("Inversion relative noise, %", inversionNoisePercent, 2.0f),
+    V("Inversion noise floor, units", inversionNoiseFloorUnits, 1.0f), V("Instrument height", instrumentHeight, 0.0f),
 };
 #undef V
 const std::pair<const char*, float> kChartLimits[] = {
