@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "model/InversionSettings.h"
 #include "platform/Registry.h"
 #include "settings/CSettings.h"
 #include "support/SettingsFixture.h"
@@ -262,6 +263,31 @@ TEST_F(SettingsTest, BaudRateTableAndItsEdges)
     for (auto [id, rate] : {std::pair{73, 110}, {78, 4800}, {87, 256000}, {72, 9600}, {88, 9600}}) {
         s.gpsBaudId = id;
         EXPECT_EQ(s.GpsBaudRate(), rate) << id;
+    }
+}
+
+// The inversion the settings ask for stays within its ranges whatever the file held.
+TEST_F(SettingsTest, InversionOptionsAreKeptWithinTheirRanges)
+{
+    struct Case {
+        float percent, floor, height;
+        double relative, units, metres;
+    };
+    const float nan = std::nanf("");
+    const Case cases[] = {
+        {2, 1, 0, 0.02, 1, 0},           {nan, nan, nan, 0.02, 1, 0},     {-5, -1, -3, 0, 1, 0},
+        {250, 5e7f, 40, 1, 1e6, 10},     {0, 0, 0.5f, 0, 1, 0.5},         {0, 3, 1, 0, 3, 1},
+        {INFINITY, 2, -INFINITY, 1, 2, 0},
+    };
+    CSettings& s = CSettings::Instance();
+    for (const Case& c : cases) {
+        s.inversionNoisePercent = c.percent;
+        s.inversionNoiseFloorUnits = c.floor;
+        s.instrumentHeight = c.height;
+        const InversionOptions o = InversionOptionsFrom(s);
+        EXPECT_DOUBLE_EQ(o.noise.relative, c.relative) << c.percent;
+        EXPECT_DOUBLE_EQ(o.noise.floorUnits, c.units) << c.floor;
+        EXPECT_DOUBLE_EQ(o.height, c.metres) << c.height;
     }
 }
 
