@@ -3,19 +3,19 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <strings.h>
 #include <unistd.h>
 #include <vector>
 
 #include "Args.h"
 #include "Commands.h"
-#include "model/BatchInversion.h"
+#include "InvertCommand.h"
 #include "model/ForwardModel.h"
 #include "platform/FileIO.h"
 #include "settings/CSettings.h"
 #include "session/SessionFile.h"
-#include "track/TrackCorrection.h"
-#include "track/TrackProjection.h"
 
 const char* const kForwardUsage =
     "Usage:\n"
@@ -29,9 +29,11 @@ const char* const kForwardUsage =
     "      values: normalised to the current, less the undercompensation, phase-corrected and\n"
     "      scaled by GF. One line each.\n";
 
+const char* const kInvertSummary = "invert a session's readings for layered grounds, as CSV, GeoTIFF or GeoPackage";
+
 const char* const kInvertUsage =
     "Usage:\n"
-    "  lurctl invert SESSION [--profile P] [--layers N] [--noise REL,ABS] --out FILE.csv\n"
+    "  lurctl invert SESSION [--profile P] [--layers N] [--noise REL,ABS] --out FILE.csv|FILE.tif|FILE.gpkg\n"
     "      Inverts each measured station or track reading of a session for a layered ground\n"
     "      under it (Occam: the least structure that fits the data to their noise, interfaces\n"
     "      sharpened where the data ask for them; each station drawn towards the one before\n"
@@ -47,7 +49,15 @@ const char* const kInvertUsage =
     "      value, 1 fits to the noise), doi_m (depth of investigation: below it the data cannot\n"
     "      tell the ground), bottom_m, the top of each layer in metres and the conductivity of\n"
     "      each in S/m. Written beside FILE.csv and renamed over it when complete; progress\n"
-    "      goes to standard error when it is a terminal.\n";
+    "      goes to standard error when it is a terminal.\n"
+    "      FILE.tif and FILE.gpkg hold the conductivity in S/m at depth slices every 0.5 m (a\n"
+    "      coarser round step past 30 slices) down to the deepest depth of investigation, each\n"
+    "      station's slices below its own depth of investigation empty. The GeoTIFF has one\n"
+    "      band per slice: a survey's grid has a cell per station (x along the profiles, y\n"
+    "      across, in metres from station 0 of profile 0); a track's grid is in the UTM zone of\n"
+    "      its centre, 1 m cells, each the nearest inverted reading within 2 m. The GeoPackage\n"
+    "      has one point per station (survey metres) or reading (WGS 84) with its status,\n"
+    "      chi2, doi_m and a field per slice. Both keep where the values came from as metadata.\n";
 
 namespace {
 
@@ -104,7 +114,16 @@ int RunForward(const std::vector<std::string>& words)
     return 0;
 }
 
-int RunInvert(const std::vector<std::string>& words)
+bool IsInvertedGisPath(const std::string& path)
+{
+    for (const char* extension : {".tif", ".tiff", ".gpkg"})
+        if (path.size() > std::strlen(extension) &&
+            strcasecmp(path.c_str() + path.size() - std::strlen(extension), extension) == 0)
+            return true;
+    return false;
+}
+
+int RunInvert(const std::vector<std::string>& words, InvertedGisWriter gis)
 {
     Args args(words);
     const auto out = args.TakeOption("--out");
@@ -115,15 +134,18 @@ int RunInvert(const std::vector<std::string>& words)
     if (!args.Finish(1, 1, positional))
         return UsageError("invert", args.Error());
     if (!out)
-        return UsageError("invert", "--out FILE.csv is needed");
-    BatchOptions options;
-    options.threads = 0;
-    options.chainReference = true;
+        return UsageError("invert", "--out FILE.csv, FILE.tif or FILE.gpkg is needed");
+    InvertRequest request;
+    request.session = positional[0];
+    request.out = *out;
+    request.profile = profileText;
+    request.options.threads = 0;
+    request.options.chainReference = true;
     if (layersText) {
         const auto layers = ParseInteger(*layersText, 20, 30);
         if (!layers)
             return UsageError("invert", "--layers takes a whole number from 20 to 30");
-        options.inversion.layers = size_t(*layers);
+        request.options.inversion.layers = size_t(*layers);
     }
     if (noiseText) {
         const size_t comma = noiseText->find(',');
@@ -132,90 +154,31 @@ int RunInvert(const std::vector<std::string>& words)
             !ParseDouble(noiseText->substr(comma + 1), units) || relative < 0 || relative > 1 || units < 0 ||
             units > 1e6 || (relative == 0 && units == 0))
             return UsageError("invert", "--noise takes REL,ABS: a fraction from 0 to 1 and units from 0, not both 0");
-        options.inversion.noise = {relative, units};
+        request.options.inversion.noise = {relative, units};
     }
+    if (IsInvertedGisPath(request.out))
+        return gis(request);
 
-    SessionImage image;
-    if (const ReadSessionResult read = ReadSessionFile(positional[0], image); !read.error.empty())
-        return Fail("invert", read.error);
-    std::optional<long> profile;
-    if (profileText) {
-        if (image.track)
-            return UsageError("invert", "a GPS track has no profiles");
-        profile = ParseInteger(*profileText, 0, long(image.y) - 1);
-        if (!profile)
-            return UsageError("invert", "--profile takes a profile from 0 to " + std::to_string(long(image.y) - 1));
-    }
-    CalibrationKey key = image.key;
-    const CalibrationSet calibration = CSettings::Instance().calibrations.SelectSet(key);
-
-    // As opening does: the used frequencies are those of the first measured record.
-    FrequencyMask used{};
-    for (const MeasurementRecord& record : image.records) {
-        if (!record.Empty()) {
-            for (int i = 0; i < kFrequencyCount; ++i)
-                used[size_t(i)] = record.ChannelPresent(i);
-            break;
-        }
-    }
-    // Measured stations in walking order, with where they are.
-    struct Row {
-        size_t index;
-        std::string where;
-    };
-    std::vector<Row> rows;
-    std::vector<StationInput> stations;
-    // Track readings where they were taken, as the track graphs place them.
-    std::vector<CorrectedPosition> placed;
-    if (image.track)
-        placed = CorrectTrack(StampedFixes(image.records, image.fixes), TrackCorrectionFrom(CSettings::Instance()));
-    const TrackProjection projection(TrackOrigin(placed).value_or(GpsFix{}));
-    for (size_t k = 0; k < image.records.size(); ++k) {
-        const MeasurementRecord& record = image.records[k];
-        if (record.Empty())
-            continue;
-        std::string where;
-        if (image.track) {
-            const GpsFix fix = placed[k].hasPosition ? GpsFix{placed[k].latitude, placed[k].longitude, 0} : GpsFix{};
-            double east = 0, north = 0;
-            if (placed[k].hasPosition)
-                projection.Project(fix, east, north);
-            Append(where, "%zu,%.8f,%.8f,%.2f,%.2f", k, fix.latitude, fix.longitude, east, north);
-        } else {
-            const uint32_t width = image.x != 0 ? image.x : uint32_t(image.records.size());
-            const uint32_t p = uint32_t(k / width), r = uint32_t(k % width);
-            const uint32_t s = p % 2 == 0 ? r : width - 1 - r;
-            if (profile && long(p) != *profile)
-                continue;
-            Append(where, "%zu,%u,%u,%.3f,%.3f", k, p, s, s * image.xStep, p * image.yStep);
-        }
-        StationInput station;
-        station.refusal = StationDataFromRecord(&calibration, record, used, station.data);
-        stations.push_back(station);
-        rows.push_back({k, where});
-    }
-
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    const std::vector<InversionResult> results =
-        InvertStations(&calibration, stations, options, [&](size_t done, size_t total) {
-            if (terminal)
-                std::fprintf(stderr, "\rinverted %zu/%zu", done, total);
-        });
-    if (terminal && !stations.empty())
-        std::fprintf(stderr, "\n");
-
-    const size_t layers = options.inversion.layers;
-    std::string text = image.track ? "index,latitude,longitude,east_m,north_m" : "index,profile,station,x_m,y_m";
+    InvertedSession inverted;
+    if (const int status = InvertSession(request, inverted); status != 0)
+        return status;
+    const SessionStations& session = inverted.stations;
+    const size_t layers = request.options.inversion.layers;
+    std::string text = session.track ? "index,latitude,longitude,east_m,north_m" : "index,profile,station,x_m,y_m";
     text += ",status,chi2,doi_m,bottom_m";
     for (size_t j = 1; j <= layers; ++j)
         Append(text, ",top_%zu_m", j);
     for (size_t j = 1; j <= layers; ++j)
         Append(text, ",sigma_%zu_S_per_m", j);
     text += '\n';
-    size_t inverted = 0;
-    for (size_t n = 0; n < rows.size(); ++n) {
-        const InversionResult& r = results[n];
-        text += rows[n].where;
+    size_t done = 0;
+    for (size_t n = 0; n < session.stations.size(); ++n) {
+        const SessionStation& s = session.stations[n];
+        if (session.track)
+            Append(text, "%zu,%.8f,%.8f,%.2f,%.2f", s.index, s.latitude, s.longitude, s.east, s.north);
+        else
+            Append(text, "%zu,%u,%u,%.3f,%.3f", s.index, s.profile, s.station, s.x, s.y);
+        const InversionResult& r = inverted.results[n];
         if (r.refusal != StationRefusal::None) {
             text += ",";
             text += StationRefusalText(r.refusal);
@@ -223,7 +186,7 @@ int RunInvert(const std::vector<std::string>& words)
             text += '\n';
             continue;
         }
-        ++inverted;
+        ++done;
         Append(text, ",ok,%.4g,%.3f,%.3f", r.chi2, r.doi, r.bottom);
         for (size_t j = 0; j < r.model.Layers(); ++j)
             Append(text, ",%.4f", r.model.Top(j));
@@ -231,9 +194,42 @@ int RunInvert(const std::vector<std::string>& words)
             Append(text, ",%.6g", sigma);
         text += '\n';
     }
-    const platform::FileResult written = platform::WriteFileAtomically(*out, text);
+    const platform::FileResult written = platform::WriteFileAtomically(request.out, text);
     if (!written.ok)
         return Fail("invert", written.error);
-    std::fprintf(stderr, "inverted %zu of %zu stations into %s\n", inverted, rows.size(), out->c_str());
+    std::fprintf(stderr, "inverted %zu of %zu stations into %s\n", done, session.stations.size(), request.out.c_str());
+    return 0;
+}
+
+int InvertSession(const InvertRequest& request, InvertedSession& inverted)
+{
+    SessionImage image;
+    if (const ReadSessionResult read = ReadSessionFile(request.session, image); !read.error.empty())
+        return Fail("invert", read.error);
+    std::optional<uint32_t> profile;
+    if (request.profile) {
+        if (image.track)
+            return UsageError("invert", "a GPS track has no profiles");
+        const auto p = ParseInteger(*request.profile, 0, long(image.y) - 1);
+        if (!p)
+            return UsageError("invert", "--profile takes a profile from 0 to " + std::to_string(long(image.y) - 1));
+        profile = uint32_t(*p);
+    }
+    inverted.name = request.session.substr(request.session.rfind('/') + 1);
+    inverted.key = image.key;
+    const CalibrationSet calibration = CSettings::Instance().calibrations.SelectSet(inverted.key);
+    inverted.stations =
+        StationsOfSession(image, &calibration, profile, TrackCorrectionFrom(CSettings::Instance()));
+    std::vector<StationInput> stations;
+    stations.reserve(inverted.stations.stations.size());
+    for (const SessionStation& station : inverted.stations.stations)
+        stations.push_back(station.input);
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    inverted.results = InvertStations(&calibration, stations, request.options, [&](size_t done, size_t total) {
+        if (terminal)
+            std::fprintf(stderr, "\rinverted %zu/%zu", done, total);
+    });
+    if (terminal && !stations.empty())
+        std::fprintf(stderr, "\n");
     return 0;
 }

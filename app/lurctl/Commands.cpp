@@ -10,6 +10,10 @@ int HandGisExportOver(const GisExportRequest&) { return RunModule("session", kEx
 
 int RunSessionHere(const std::vector<std::string>& args) { return RunSession(args, HandGisExportOver); }
 
+int HandInvertedGisOver(const InvertRequest&) { return RunModule("invert", kExportModule); }
+
+int RunInvertHere(const std::vector<std::string>& args) { return RunInvert(args, HandInvertedGisOver); }
+
 } // namespace
 
 const std::vector<Command>& AllCommands()
@@ -24,7 +28,7 @@ const std::vector<Command>& AllCommands()
         {"battery", "read an instrument's battery voltage", kBatteryUsage, RunBattery},
         {"render", kRenderSummary, kRenderUsage, HandRenderOver},
         {"forward", "model the instrument over a layered ground", kForwardUsage, RunForward},
-        {"invert", "invert a session's readings for layered grounds, as CSV", kInvertUsage, RunInvert},
+        {"invert", kInvertSummary, kInvertUsage, RunInvertHere},
     };
     return commands;
 }

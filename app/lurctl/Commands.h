@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "GisExport.h"
+#include "InvertCommand.h"
 
 // One lurctl command: its word, a one-line summary, its full usage, and what runs it.
 struct Command {
@@ -28,7 +29,6 @@ int RunBattery(const std::vector<std::string>& args);
 int RunSurvey(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args); // lurctl-render only
 int RunForward(const std::vector<std::string>& args);
-int RunInvert(const std::vector<std::string>& args);
 // `session recover`, reached through RunSession.
 int RunSessionRecover(const std::vector<std::string>& args);
 
@@ -45,6 +45,7 @@ extern const char* const kInvertUsage;
 // The one-line summaries of the commands their modules run too.
 extern const char* const kSessionSummary;
 extern const char* const kRenderSummary;
+extern const char* const kInvertSummary;
 
 // Reports a usage error of `command` on standard error and returns 2.
 int UsageError(const std::string& command, const std::string& message);

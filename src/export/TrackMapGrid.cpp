@@ -1,28 +1,16 @@
-#include <ogr_spatialref.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "export/GridSize.h"
 #include "export/MapGrids.h"
+#include "export/UtmProjection.h"
 #include "graphics/RadiusGridder.h"
 #include "graphics/TrackMapLayout.h"
 #include "graphics/TrackMapRadius.h"
 #include "settings/CSettings.h"
 
 namespace {
-
-struct TransformDeleter {
-    void operator()(OGRCoordinateTransformation* transform) const { OGRCoordinateTransformation::DestroyCT(transform); }
-};
-
-// WGS 84 / UTM of the zone holding (latitude, longitude).
-int UtmEpsg(double latitude, double longitude)
-{
-    const int zone = std::clamp(static_cast<int>(std::floor((longitude + 180.0) / 6.0)) + 1, 1, 60);
-    return (latitude >= 0 ? 32600 : 32700) + zone;
-}
 
 // The located readings in metres east and north of a whole UTM metre near the first, with
 // the column of each in the readings.
@@ -42,26 +30,8 @@ bool Project(const TrackReadings& readings, ProjectedTrack& track, GridFrame& fr
         x.push_back(readings.longitude[k]);
         y.push_back(readings.latitude[k]);
     }
-    if (x.empty()) {
-        error = Refusal(ExportProblem::NoPositionToGrid, "no reading has a position to grid");
+    if (!ProjectToUtm(x, y, frame, error))
         return false;
-    }
-    const auto [latLow, latHigh] = std::minmax_element(y.begin(), y.end());
-    const auto [lonLow, lonHigh] = std::minmax_element(x.begin(), x.end());
-    OGRSpatialReference wgs84, utm;
-    wgs84.SetWellKnownGeogCS("WGS84");
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    if (utm.importFromEPSG(UtmEpsg((*latLow + *latHigh) / 2, (*lonLow + *lonHigh) / 2)) != OGRERR_NONE) {
-        error = Refusal(ExportProblem::NoUtmZone, "no UTM zone for the track");
-        return false;
-    }
-    utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    std::unique_ptr<OGRCoordinateTransformation, TransformDeleter> toUtm(
-        OGRCreateCoordinateTransformation(&wgs84, &utm));
-    if (!toUtm || !toUtm->Transform(x.size(), x.data(), y.data())) {
-        error = Refusal(ExportProblem::NoUtmZone, "cannot project the track into UTM");
-        return false;
-    }
     // Floats hold metres near the track, not whole UTM coordinates.
     track.originX = std::round(x[0]);
     track.originY = std::round(y[0]);
@@ -69,11 +39,6 @@ bool Project(const TrackReadings& readings, ProjectedTrack& track, GridFrame& fr
         track.east.push_back(static_cast<float>(x[k] - track.originX));
         track.north.push_back(static_cast<float>(y[k] - track.originY));
     }
-    char* wkt = nullptr;
-    utm.exportToWkt(&wkt);
-    frame.crsWkt = wkt != nullptr ? wkt : "";
-    CPLFree(wkt);
-    frame.crsName = utm.GetName() != nullptr ? utm.GetName() : "";
     return true;
 }
 

@@ -36,6 +36,8 @@ GraphOutcome PaintSurvey(SurveyDataSet& data, CSettings& settings, const GraphRe
         return DrawSection(data, settings, surface, dc, request.rect, p, s);
     case GraphKind::ProfileCurve:
         return DrawProfileCurve(data, settings, surface, dc, request.rect, p, s, f);
+    case GraphKind::InvertedSection:
+        return DrawInvertedProfile(data, settings, *request.inverted, surface, dc, request.rect, p, *request.depth);
     case GraphKind::SoundingCurve:
     case GraphKind::Progress:
         break;
@@ -54,6 +56,8 @@ GraphOutcome PaintTrack(TrackDataSet& data, CSettings& settings, const GraphRequ
         return PaintTrackSection(data, settings, surface, dc, request.rect);
     case GraphKind::ProfileCurve:
         return PaintTrackProfileCurve(data, settings, surface, dc, request.rect, f);
+    case GraphKind::InvertedSection:
+        return PaintTrackInvertedSection(data, settings, *request.inverted, surface, dc, request.rect, *request.depth);
     case GraphKind::SoundingCurve:
     case GraphKind::Progress:
         break;
@@ -80,6 +84,8 @@ GraphRefusal PaintGraph(DataSet& data, CSettings& settings, const GraphRequest& 
     if ((request.kind == GraphKind::Map || request.kind == GraphKind::ProfileCurve) &&
         !FrequencyUsed(settings, request.frequency))
         return GraphRefusal::FrequencyNotUsed;
+    if (request.kind == GraphKind::InvertedSection && (!request.inverted || !*request.inverted || !request.depth))
+        return GraphRefusal::TooFewReadings;
     if (auto* track = AsTrack(data))
         return RefusalOf(PaintTrack(*track, settings, request, surface, dc));
     if (auto* survey = AsSurvey(data))

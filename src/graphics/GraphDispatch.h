@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "graphics/DrawContext.h"
+#include "graphics/InvertedSection.h"
 #include "graphics/PixelRect.h"
 #include "graphics/ValueSurface.h"
 
@@ -10,7 +12,12 @@ class DataSet;
 
 // The graphs of the measurement pages. Progress is the data set's own view: the survey's
 // station-progress grid or the track view, at the data set's current position.
-enum class GraphKind { Map, Section, ProfileCurve, SoundingCurve, Progress };
+// InvertedSection: the layered grounds inverted under the stations of the shown profile, or
+// under the readings of the track.
+enum class GraphKind { Map, Section, ProfileCurve, SoundingCurve, Progress, InvertedSection };
+
+// The inverted result of the station at a slot (its record index), or null.
+using InvertedResults = std::function<const InversionResult*(size_t slot)>;
 
 // Where the page stands: a survey's profile and station, or a track's shown reading.
 struct GraphPosition {
@@ -25,6 +32,8 @@ struct GraphRequest {
     GraphPosition position;
     int frequency = 0;
     PixelRect rect;
+    const InvertedResults* inverted = nullptr; // the inverted section's stations
+    DepthScale* depth = nullptr;               // where the inverted section put its depths
 };
 
 // Why a graph was not painted.

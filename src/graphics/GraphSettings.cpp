@@ -32,6 +32,17 @@ GraphStyle SectionStyle(const CSettings& settings)
     return StyleFrom(settings, settings.manualSectionRange != 0);
 }
 
+InvertedSectionStyle InvertedStyle(const CSettings& settings)
+{
+    InvertedSectionStyle style;
+    style.valueKind = settings.apparentValueKind;
+    style.chart = settings.sectionChart;
+    style.axes = settings.showScaleMarks != 0 || settings.showGrid != 0;
+    style.grid = settings.showGrid != 0;
+    style.axisColour = settings.axisColour;
+    return style;
+}
+
 bool UsableRect(const PixelRect& rect)
 {
     return rect.Width() >= 1 && rect.Height() >= 1 && rect.Width() <= DibSurface::kMaxSide &&

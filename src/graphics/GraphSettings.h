@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "conversion/ConversionSettings.h"
+#include "graphics/InvertedSection.h"
 #include "graphics/TableGraphs.h"
 #include "survey/Calibration.h"
 
@@ -10,6 +11,8 @@ class CSettings;
 // The display settings of the colour maps and of the sections.
 GraphStyle MapStyle(const CSettings& settings);
 GraphStyle SectionStyle(const CSettings& settings);
+// The inverted section: the units' kind, the section chart's colours, the scales.
+InvertedSectionStyle InvertedStyle(const CSettings& settings);
 
 // Rectangles a renderer accepts: at least one pixel and no larger than a surface can be,
 // so a bad rectangle cannot make a renderer allocate without bound.

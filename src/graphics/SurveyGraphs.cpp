@@ -9,6 +9,7 @@
 #include "graphics/CurvePlot.h"
 #include "graphics/DrawAxes.h"
 #include "graphics/GraphSettings.h"
+#include "model/InversionLines.h"
 #include "graphics/SmoothProfile.h"
 #include "graphics/SoundingCurve.h"
 #include "graphics/SurveyMapTable.h"
@@ -131,4 +132,22 @@ GraphOutcome DrawMap(SurveyDataSet& data, CSettings& settings, ValueSurface& sur
     if (built != GraphOutcome::Painted)
         return built;
     return DrawMapTable(table.View(), MapStyle(settings), data.Gridder(), settings.mapChart, surface, dc, rect);
+}
+
+GraphOutcome DrawInvertedProfile(const SurveyDataSet& data, const CSettings& settings, const InvertedResults& results,
+                                 ValueSurface& surface, DrawContext& dc, const PixelRect& rect, uint32_t p,
+                                 DepthScale& depth)
+{
+    std::vector<InvertedColumn> columns;
+    try {
+        const std::vector<size_t> line = ProfileLine(data, p);
+        columns.reserve(line.size());
+        for (size_t s = 0; s < line.size(); ++s) {
+            const bool measured = line[s] < data.RecordCount() && !data.Record(line[s]).Empty();
+            columns.push_back({static_cast<float>(s) * data.XStep(), measured ? results(line[s]) : nullptr});
+        }
+    } catch (const std::bad_alloc&) {
+        return GraphOutcome::OutOfMemory;
+    }
+    return DrawInvertedSection(columns, InvertedStyle(settings), surface, dc, rect, depth);
 }

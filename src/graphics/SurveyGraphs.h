@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "graphics/DrawContext.h"
+#include "graphics/GraphDispatch.h"
 #include "graphics/PixelRect.h"
 #include "graphics/TableGraphs.h"
 #include "graphics/ValueSurface.h"
@@ -31,3 +32,9 @@ GraphOutcome DrawSection(SurveyDataSet& data, CSettings& settings, ValueSurface&
 // partial row while it is being walked.
 GraphOutcome DrawMap(SurveyDataSet& data, CSettings& settings, ValueSurface& surface, DrawContext& dc,
                      const PixelRect& rect, uint32_t p, uint32_t s, int f);
+
+// The inverted grounds under the stations of profile p, station 0 at the left; stations
+// without a result are left blank.
+GraphOutcome DrawInvertedProfile(const SurveyDataSet& data, const CSettings& settings, const InvertedResults& results,
+                                 ValueSurface& surface, DrawContext& dc, const PixelRect& rect, uint32_t p,
+                                 DepthScale& depth);

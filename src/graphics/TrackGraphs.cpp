@@ -197,3 +197,27 @@ GraphOutcome PaintLatestSoundingCurve(const TrackDataSet& data, const CSettings&
     return DrawRecordSoundingCurve(settings, data.Record(k), surface, rect) ? GraphOutcome::Painted
                                                                              : GraphOutcome::NotPainted;
 }
+
+GraphOutcome PaintTrackInvertedSection(TrackDataSet& data, const CSettings& settings, const InvertedResults& results,
+                                       ValueSurface& surface, DrawContext& dc, const PixelRect& rect,
+                                       DepthScale& depth)
+{
+    data.ComputeTrack(data.HasLiveFix());
+    const std::vector<TrackPoint>& track = data.Track();
+    std::vector<InvertedColumn> columns;
+    try {
+        const TrackPoint* previous = nullptr;
+        double walked = 0;
+        for (size_t k = 0; k < data.RecordCount(); ++k) {
+            if (!track[k].positioned)
+                continue;
+            if (previous)
+                walked += StepBetween(*previous, track[k]);
+            previous = &track[k];
+            columns.push_back({static_cast<float>(walked), data.Record(k).Empty() ? nullptr : results(k)});
+        }
+    } catch (const std::bad_alloc&) {
+        return GraphOutcome::OutOfMemory;
+    }
+    return DrawInvertedSection(columns, InvertedStyle(settings), surface, dc, rect, depth);
+}

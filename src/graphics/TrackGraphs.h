@@ -2,6 +2,7 @@
 #include <cstddef>
 
 #include "graphics/DrawContext.h"
+#include "graphics/GraphDispatch.h"
 #include "graphics/PixelRect.h"
 #include "graphics/TableGraphs.h"
 #include "graphics/ValueSurface.h"
@@ -36,3 +37,9 @@ GraphOutcome PaintTrackProfileCurve(TrackDataSet& data, const CSettings& setting
 // The sounding curve of reading k; not painted when there is no such measured reading.
 GraphOutcome PaintLatestSoundingCurve(const TrackDataSet& data, const CSettings& settings, ValueSurface& surface,
                                       const PixelRect& rect, size_t k);
+
+// The inverted grounds under the positioned readings along the distance walked; readings
+// without a result are left blank.
+GraphOutcome PaintTrackInvertedSection(TrackDataSet& data, const CSettings& settings, const InvertedResults& results,
+                                       ValueSurface& surface, DrawContext& dc, const PixelRect& rect,
+                                       DepthScale& depth);

@@ -143,6 +143,10 @@ void CSettings::SetDefaults()
     antennaAheadMetres = 0;
     gpsGapLimitMs = 2000;
     gpsHdopLimit = 5;
+    inversionOn = 0;
+    inversionNoisePercent = 2;
+    inversionNoiseFloorUnits = 1;
+    instrumentHeight = 0;
     colourA = 0x00AFAFAF;
     colourB = 0x000000FF;
     colourC = 0x00FF0000;
@@ -340,6 +344,10 @@ const std::vector<CSettings::PersistedValue>& CSettings::PersistedValues()
         {"GPS antenna offset", nullptr, &CSettings::antennaAheadMetres},
         {"GPS gap limit", &CSettings::gpsGapLimitMs},
         {"GPS HDOP limit", nullptr, &CSettings::gpsHdopLimit},
+        {"Inversion", &CSettings::inversionOn},
+        {"Inversion relative noise, %", nullptr, &CSettings::inversionNoisePercent},
+        {"Inversion noise floor, units", nullptr, &CSettings::inversionNoiseFloorUnits},
+        {"Instrument height", nullptr, &CSettings::instrumentHeight},
     };
     return values;
 }

@@ -108,6 +108,10 @@ public:
     float antennaAheadMetres; // the GPS antenna's distance ahead of the instrument along the walk
     int32_t gpsGapLimitMs;    // a reading interpolated across a longer gap between fixes is poorly placed
     float gpsHdopLimit;       // a live fix above this HDOP has degraded
+    int32_t inversionOn;            // the measurement pages invert the stations in the background
+    float inversionNoisePercent;    // of each quadrature and in-phase value
+    float inversionNoiseFloorUnits; // added noise, in units of the instrument's resolution
+    float instrumentHeight;         // metres above the ground
     Colour colourA;
     Colour colourB;
     Colour colourC;

@@ -14,6 +14,7 @@ constexpr ControlSpec kControls[] = {
     {1002, ControlKind::Frame, "", 0, 10, 160, 119},
     {1003, ControlKind::Frame, "", 0, 10, 160, 119},
     {1004, ControlKind::Frame, "", 0, 10, 80, 119},
+    {1005, ControlKind::Frame, "", 0, 10, 160, 119},
     {1040, ControlKind::Frame, "", 82, 130, 77, 38},
     {1041, ControlKind::Button, "Старт", 1, 130, 32, 38},
     {0, ControlKind::Label, "Проф.", 34, 132, 27, 10},
@@ -93,6 +94,8 @@ bool CPropertyPageView1::GraphAllowed(uint32_t graph) const
                atLeast(survey_->StationRunLength(shownProfile_, shownStation_), s.minStationsProfileCurve);
     case kSoundingGraph:
         return s.showSoundingCurve != 0;
+    case kInvertedSectionGraph:
+        return s.inversionOn != 0;
     default:
         return false;
     }
@@ -112,6 +115,8 @@ QString CPropertyPageView1::GraphTitle(uint32_t graph) const
         return QString::asprintf("Разрез: профиль %u", shownProfile_);
     case kProfileCurveGraph:
         return QString::asprintf("Проф. кривая: профиль %u, частота %u", shownProfile_, frequency_);
+    case kInvertedSectionGraph:
+        return "Разрез (инверсия)";
     default:
         return QString::asprintf("Кривая зондир.: профиль %u, пикет %u", shownProfile_, shownStation_);
     }
@@ -121,12 +126,12 @@ void CPropertyPageView1::KeepOrDropShownGraph()
 {
     if (shownGraph_ == kMapGraph && lastFrequency_ != frequency_)
         shownGraph_ = kNoGraph;
-    else if (shownGraph_ == kSectionGraph && lastProfile_ != shownProfile_)
+    else if ((shownGraph_ == kSectionGraph || shownGraph_ == kInvertedSectionGraph) && lastProfile_ != shownProfile_)
         shownGraph_ = kNoGraph;
     else if (shownGraph_ == kProfileCurveGraph && lastProfile_ != shownProfile_)
         shownGraph_ = kNoGraph;
     else if (shownGraph_ == kProfileCurveGraph && lastFrequency_ != frequency_)
-        shownGraph_ = kSectionGraph;
+        shownGraph_ = GraphBefore(kProfileCurveGraph);
     lastProfile_ = shownProfile_;
     lastFrequency_ = frequency_;
 }

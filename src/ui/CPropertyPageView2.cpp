@@ -27,6 +27,7 @@ constexpr ControlSpec kControls[] = {
     {1002, ControlKind::Frame, "", 0, 10, 160, 119},
     {1003, ControlKind::Frame, "", 0, 10, 160, 119},
     {1004, ControlKind::Frame, "", 0, 10, 80, 119},
+    {1005, ControlKind::Frame, "", 0, 10, 160, 119},
     {1040, ControlKind::Frame, "", 82, 130, 77, 38},
     {1041, ControlKind::Button, "Старт", 1, 130, 32, 38},
     {0, ControlKind::Label, "Радиус", 34, 132, 27, 10},
@@ -199,6 +200,8 @@ bool CPropertyPageView2::GraphAllowed(uint32_t graph) const
         return s.showProfileCurve != 0 && n >= s.minStationsProfileCurve;
     case kSoundingGraph:
         return s.showSoundingCurve != 0;
+    case kInvertedSectionGraph:
+        return s.inversionOn != 0;
     default:
         return false;
     }
@@ -218,6 +221,8 @@ QString CPropertyPageView2::GraphTitle(uint32_t graph) const
         return QString::asprintf("Разрез: профиль %u", 0u);
     case kProfileCurveGraph:
         return QString::asprintf("Проф. кривая: профиль %u, частота %u", 0u, frequency_);
+    case kInvertedSectionGraph:
+        return "Разрез (инверсия)";
     default:
         return QString::asprintf("Кривая зондирования: пикет %u", shownReading_);
     }
@@ -228,9 +233,9 @@ void CPropertyPageView2::KeepOrDropShownGraph()
     if (shownGraph_ == kMapGraph && (lastFrequency_ != frequency_ || lastRadius_ != radius_))
         shownGraph_ = kNoGraph;
     else if (shownGraph_ == kProfileCurveGraph && lastFrequency_ != frequency_)
-        shownGraph_ = kSectionGraph;
+        shownGraph_ = GraphBefore(kProfileCurveGraph);
     else if (shownGraph_ == kSoundingGraph && lastReading_ != shownReading_)
-        shownGraph_ = kProfileCurveGraph;
+        shownGraph_ = GraphBefore(kSoundingGraph);
     lastRadius_ = radius_;
     lastReading_ = shownReading_;
     lastFrequency_ = frequency_;
@@ -307,6 +312,7 @@ void CPropertyPageView2::PaintOverlay(QPainter& window)
 {
     if (track_ == nullptr)
         return;
+    MeasurementPage::PaintOverlay(window);
     if (services_.settings.showGpsTrack != 0) {
         // The live position may be far off the map: what leads there stays on the map.
         const QRect area = GraphRect(kMapGraph);

@@ -4,9 +4,13 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "model/InversionSettings.h"
 #include "ui/SettingsFields.h"
 
 namespace {
+
+// Beyond this a noise floor means nothing the instrument measures would count.
+constexpr float kMaxNoiseFloorShown = 1000.0f;
 
 enum : int {
     kAdcUnits = 2001,
@@ -29,32 +33,48 @@ enum : int {
     kGpsLag = 2022,
     kAntennaLabel = 2023,
     kAntenna = 2024,
+    kInversion = 2031,
+    kHeightLabel = 2032,
+    kHeight = 2033,
+    kNoiseLabel = 2034,
+    kNoise = 2035,
+    kNoiseFloorLabel = 2036,
+    kNoiseFloor = 2037,
 };
 
 constexpr ControlSpec kControls[] = {
-    {1031, ControlKind::GroupBox, "Единицы измерения", 2, 2, 156, 70},
-    {kAdcUnits, ControlKind::Radio, "Кванты АЦП", 8, 12, 60, 10},
-    {kApparentUnits, ControlKind::Radio, "Кажущиеся величины", 68, 12, 90, 10},
-    {kSubtractZero, ControlKind::CheckBox, "Вычитание нуля", 8, 24, 146, 10},
-    {kPhaseCorrection, ControlKind::CheckBox, "Фазовая коррекция", 8, 35, 146, 10},
-    {kNormalizeCurrent, ControlKind::CheckBox, "Нормировка на ток", 8, 46, 146, 10},
-    {kNormalizeFrequency, ControlKind::CheckBox, "Нормировка на частоту в степени:", 8, 57, 146, 10},
-    {kResistivity, ControlKind::Radio, "Удельное сопротивление, Ом * м", 8, 26, 146, 10},
-    {kConductivity, ControlKind::Radio, "Удельная проводимость, мСм / м", 8, 38, 146, 10},
-    {kFilter, ControlKind::CheckBox, "Применять фильтрацию", 8, 50, 146, 10},
-    {1032, ControlKind::GroupBox, "Сигнал", 2, 76, 156, 50},
-    {kModule, ControlKind::Radio, "Модуль сигнала", 8, 87, 110, 10},
-    {kModulePower, ControlKind::Edit, "", 120, 86, 34, 11},
-    {kQuadrature, ControlKind::Radio, "Квадратурная составляющая", 8, 99, 110, 10},
-    {kQuadraturePower, ControlKind::Edit, "", 120, 98, 34, 11},
-    {kInphase, ControlKind::Radio, "Синфазная составляющая", 8, 111, 110, 10},
-    {kInphasePower, ControlKind::Edit, "", 120, 110, 34, 11},
-    {kCurrentChannel, ControlKind::CheckBox, "Канал тока (только для разработчиков)", 4, 132, 154, 10},
+    {1031, ControlKind::GroupBox, "Единицы измерения", 2, 2, 156, 66},
+    {kAdcUnits, ControlKind::Radio, "Кванты АЦП", 8, 11, 60, 10},
+    {kApparentUnits, ControlKind::Radio, "Кажущиеся величины", 68, 11, 90, 10},
+    {kSubtractZero, ControlKind::CheckBox, "Вычитание нуля", 8, 22, 146, 10},
+    {kPhaseCorrection, ControlKind::CheckBox, "Фазовая коррекция", 8, 33, 146, 10},
+    {kNormalizeCurrent, ControlKind::CheckBox, "Нормировка на ток", 8, 44, 146, 10},
+    {kNormalizeFrequency, ControlKind::CheckBox, "Нормировка на частоту в степени:", 8, 55, 146, 10},
+    {kResistivity, ControlKind::Radio, "Удельное сопротивление, Ом * м", 8, 23, 146, 10},
+    {kConductivity, ControlKind::Radio, "Удельная проводимость, мСм / м", 8, 35, 146, 10},
+    {kFilter, ControlKind::CheckBox, "Применять фильтрацию", 8, 47, 146, 10},
+    {1032, ControlKind::GroupBox, "Сигнал", 2, 70, 156, 46},
+    {kModule, ControlKind::Radio, "Модуль сигнала", 8, 80, 110, 10},
+    {kModulePower, ControlKind::Edit, "", 120, 79, 34, 11},
+    {kQuadrature, ControlKind::Radio, "Квадратурная составляющая", 8, 91, 110, 10},
+    {kQuadraturePower, ControlKind::Edit, "", 120, 90, 34, 11},
+    {kInphase, ControlKind::Radio, "Синфазная составляющая", 8, 102, 110, 10},
+    {kInphasePower, ControlKind::Edit, "", 120, 101, 34, 11},
+    {kCurrentChannel, ControlKind::CheckBox, "Канал тока (только для разработчиков)", 4, 118, 154, 10},
+    // The layered ground inverted under each station: its switch, the data's noise and
+    // the instrument's height.
+    {kInversion, ControlKind::CheckBox, "Инверсия", 4, 130, 60, 10},
+    {kHeightLabel, ControlKind::Label, "Высота, м", 66, 130, 46, 10},
+    {kHeight, ControlKind::Edit, "", 114, 129, 40, 11},
+    {kNoiseLabel, ControlKind::Label, "Шум, %", 4, 142, 36, 10},
+    {kNoise, ControlKind::Edit, "", 40, 141, 28, 11},
+    {kNoiseFloorLabel, ControlKind::Label, "Порог, ед.", 72, 142, 40, 10},
+    {kNoiseFloor, ControlKind::Edit, "", 114, 141, 40, 11},
     // A track's positions: the receiver's latency and where its antenna rides.
-    {kGpsLagLabel, ControlKind::Label, "Задержка GPS, с", 4, 146, 104, 10},
-    {kGpsLag, ControlKind::Edit, "", 110, 145, 44, 11},
-    {kAntennaLabel, ControlKind::Label, "Смещение антенны, м", 4, 158, 104, 10},
-    {kAntenna, ControlKind::Edit, "", 110, 157, 44, 11},
+    {kGpsLagLabel, ControlKind::Label, "Задержка GPS, с", 4, 156, 64, 10},
+    {kGpsLag, ControlKind::Edit, "", 68, 155, 20, 11},
+    {kAntennaLabel, ControlKind::Label, "Антенна, м", 90, 156, 42, 10},
+    {kAntenna, ControlKind::Edit, "", 132, 155, 22, 11},
 };
 
 } // namespace
@@ -80,6 +100,7 @@ CPropertyPageW1::CPropertyPageW1(PageServices& services) : CPropertyPageBase(ser
     toggle(kPhaseCorrection, phaseEqualization_);
     toggle(kNormalizeFrequency, normalizeToFrequency_);
     toggle(kFilter, applySignalFilter_);
+    toggle(kInversion, inversionOn_);
 }
 
 void CPropertyPageW1::SetRadioField(int32_t& field, int32_t value)
@@ -107,6 +128,12 @@ void CPropertyPageW1::DoDataExchange(DataExchange& dx)
     dx.Check(layout_.Get<QCheckBox>(kCurrentChannel), signalChannelIsCurrent_);
     dx.Number(layout_.Get<QLineEdit>(kGpsLag), gpsLagSeconds_, 0.0f, 5.0f);
     dx.Number(layout_.Get<QLineEdit>(kAntenna), antennaAheadMetres_, -10.0f, 10.0f);
+    dx.Check(layout_.Get<QCheckBox>(kInversion), inversionOn_);
+    dx.Number(layout_.Get<QLineEdit>(kNoise), noisePercent_, 0.0f, float(InversionSettingsLimits::kMaxNoisePercent));
+    dx.Number(layout_.Get<QLineEdit>(kNoiseFloor), noiseFloorUnits_, 0.0f, kMaxNoiseFloorShown);
+    dx.Number(layout_.Get<QLineEdit>(kHeight), instrumentHeight_, 0.0f, float(InversionSettingsLimits::kMaxHeight));
+    if (dx.Saving() && dx.Ok() && noisePercent_ == 0 && noiseFloorUnits_ == 0)
+        dx.Fail("Шум не может быть нулевым: задайте проценты или порог.");
 }
 
 void CPropertyPageW1::CopyFields(bool store)
@@ -123,6 +150,7 @@ void CPropertyPageW1::CopyFields(bool store)
         {&CSettings::unitMeasure, &CPropertyPageW1::unitMeasure_},
         {&CSettings::signalComponent, &CPropertyPageW1::signalComponent_},
         {&CSettings::apparentValueKind, &CPropertyPageW1::apparentValueKind_},
+        {&CSettings::inversionOn, &CPropertyPageW1::inversionOn_},
     };
     const FloatField powers[] = {
         {&CSettings::inphasePower, &CPropertyPageW1::inphasePower_},
@@ -130,6 +158,9 @@ void CPropertyPageW1::CopyFields(bool store)
         {&CSettings::quadraturePower, &CPropertyPageW1::quadraturePower_},
         {&CSettings::gpsLagSeconds, &CPropertyPageW1::gpsLagSeconds_},
         {&CSettings::antennaAheadMetres, &CPropertyPageW1::antennaAheadMetres_},
+        {&CSettings::inversionNoisePercent, &CPropertyPageW1::noisePercent_},
+        {&CSettings::inversionNoiseFloorUnits, &CPropertyPageW1::noiseFloorUnits_},
+        {&CSettings::instrumentHeight, &CPropertyPageW1::instrumentHeight_},
     };
     CopySettingsFields(services_.settings, *this, flags, store);
     CopySettingsFields(services_.settings, *this, powers, store);
@@ -178,5 +209,7 @@ void CPropertyPageW1::UpdateControls()
     // Only a track has positions to correct.
     for (int id : {kGpsLagLabel, kGpsLag, kAntennaLabel, kAntenna})
         layout_.Control(id)->setVisible(services_.settings.workType == kWorkGpsTrack);
+    for (int id : {kHeightLabel, kHeight, kNoiseLabel, kNoise, kNoiseFloorLabel, kNoiseFloor})
+        enable(id, inversionOn_ != 0);
     UpdateData(true);
 }

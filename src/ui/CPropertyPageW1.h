@@ -4,7 +4,8 @@
 #include "ui/CPropertyPageBase.h"
 
 // "Настройки": the displayed quantity (instrument units or apparent values), the signal
-// component and the corrections applied to it.
+// component and the corrections applied to it; the inversion of each station for a layered
+// ground (its switch, the data's noise, the instrument's height); a track's GPS corrections.
 class CPropertyPageW1 : public CPropertyPageBase {
     Q_OBJECT
 public:
@@ -35,4 +36,8 @@ private:
     int32_t unitMeasure_ = 0;
     int32_t signalComponent_ = 0;
     int32_t apparentValueKind_ = 0;
+    int32_t inversionOn_ = 0;
+    float noisePercent_ = 0;
+    float noiseFloorUnits_ = 0;
+    float instrumentHeight_ = 0;
 };

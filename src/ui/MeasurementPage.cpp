@@ -9,12 +9,14 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTimerEvent>
+#include <algorithm>
 
 #include "acquisition/AcquisitionEngine.h"
 #include "conversion/ConversionSettings.h"
 #include "conversion/ValueUnits.h"
 #include "graphics/NoDataValue.h"
 #include "graphics/SurfacePainter.h"
+#include "platform/Clock.h"
 #include "platform/DeviceBattery.h"
 #include "settings/CSettings.h"
 #include "session/WorkSession.h"
@@ -23,6 +25,7 @@
 #include "ui/MeasurementTexts.h"
 #include "ui/SheetEvents.h"
 #include "ui/UpDownControl.h"
+#include "ui/WindowInversion.h"
 
 namespace {
 
@@ -45,6 +48,8 @@ GraphKind KindOf(uint32_t graph)
         return GraphKind::Section;
     case MeasurementPage::kProfileCurveGraph:
         return GraphKind::ProfileCurve;
+    case MeasurementPage::kInvertedSectionGraph:
+        return GraphKind::InvertedSection;
     default:
         return GraphKind::SoundingCurve;
     }
@@ -64,7 +69,8 @@ MeasurementPage::MeasurementPage(PageServices& services, QString title, std::spa
               update();
           });
       }),
-      readBattery_([] { return platform::DeviceBatteryPercent(); })
+      readBattery_([] { return platform::DeviceBatteryPercent(); }),
+      ticks_(services.ticks != nullptr ? *services.ticks : platform::SystemTicks())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
@@ -76,11 +82,33 @@ MeasurementPage::MeasurementPage(PageServices& services, QString title, std::spa
     layout_.Get<QLabel>(kDeviceBattery)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
+MeasurementPage::~MeasurementPage() = default;
+
+uint32_t MeasurementPage::GraphBefore(uint32_t graph)
+{
+    const auto at = std::find(kGraphCycle.begin(), kGraphCycle.end(), graph);
+    return at == kGraphCycle.end() || at == kGraphCycle.begin() ? kNoGraph : *(at - 1);
+}
+
+namespace {
+
+// Where a graph stands in the cycle: 0 for none.
+size_t CycleRank(uint32_t graph)
+{
+    const auto at = std::find(MeasurementPage::kGraphCycle.begin(), MeasurementPage::kGraphCycle.end(), graph);
+    return at == MeasurementPage::kGraphCycle.end() ? 0 : size_t(at - MeasurementPage::kGraphCycle.begin()) + 1;
+}
+
+} // namespace
+
 void MeasurementPage::SetWork(WorkSession* work)
 {
     work_ = work;
     data_ = work != nullptr ? &work->Data() : nullptr;
     toldNotDurable_ = false;
+    // Nothing of the work before reaches this one.
+    if (inversion_)
+        inversion_->Forget();
 }
 
 QString MeasurementPage::TitleText() const
@@ -106,12 +134,77 @@ QString MeasurementPage::UnitText() const
     return QString::fromStdString(ValueUnit(conversion));
 }
 
+QString MeasurementPage::InvertedUnitText() const
+{
+    // The inverted grounds are conductivities whatever the readings are shown in.
+    ConversionSettings conversion = ConversionSettingsFrom(services_.settings);
+    conversion.unitMeasure = 1;
+    return QString::fromStdString(ValueUnit(conversion));
+}
+
 void MeasurementPage::RedrawSameGraph()
 {
     // One back, so the choice lands on the graph that was shown.
-    if (shownGraph_ != kNoGraph)
-        --shownGraph_;
+    shownGraph_ = GraphBefore(shownGraph_);
     rebuildGraphs_ = redrawProgress_ = true;
+}
+
+WindowInversion* MeasurementPage::FollowInversion()
+{
+    WindowInversion* inversion = EnsureInversion();
+    if (inversion != nullptr)
+        inversion->Follow(services_.settings, *data_, ShownPosition().profile);
+    return inversion;
+}
+
+WindowInversion* MeasurementPage::EnsureInversion()
+{
+    if (services_.settings.inversionOn == 0 || data_ == nullptr) {
+        if (inversion_)
+            inversion_->Forget();
+        return nullptr;
+    }
+    if (!inversion_) {
+        inversion_ = std::make_unique<WindowInversion>([this] { InversionTaken(); });
+        std::string error;
+        if (!inversion_->Start(error) && !toldNoInversion_) {
+            // Every station then comes back refused: the section stays blank.
+            toldNoInversion_ = true;
+            Tell("Инверсия невозможна: " + error, platform::PromptIcon::Error);
+        }
+    }
+    return inversion_.get();
+}
+
+void MeasurementPage::InversionTaken()
+{
+    if (!active_)
+        return; // shown when the page is
+    const uint32_t since = ticks_.Now() - inversionShownAt_;
+    if (since >= kInversionShowMs)
+        ShowInversion();
+    else if (!inversionTimer_.isActive())
+        inversionTimer_.start(int(kInversionShowMs - since), this);
+}
+
+void MeasurementPage::ShowInversion()
+{
+    inversionShownAt_ = ticks_.Now();
+    inversionTimer_.stop();
+    if (shownGraph_ == kInvertedSectionGraph)
+        RedrawSameGraph();
+    update();
+}
+
+QString MeasurementPage::InversionProgressText() const
+{
+    if (!inversion_ || services_.settings.inversionOn == 0)
+        return {};
+    const BackgroundInversion& results = inversion_->Results();
+    // One station after a reading goes by too fast to count.
+    if (results.Asked() < 2 || results.Done() >= results.Asked())
+        return {};
+    return QString("Инверсия: %1 из %2").arg(results.Done()).arg(results.Asked());
 }
 
 void MeasurementPage::OnSetActive()
@@ -298,17 +391,25 @@ void MeasurementPage::RebuildGraphs()
     rebuildGraphs_ = false;
     canvas_.Clear();
     KeepOrDropShownGraph();
+    const WindowInversion* inversion = FollowInversion();
+    const InvertedResults inverted = [inversion](size_t slot) {
+        return inversion != nullptr ? inversion->Results().Result(slot) : nullptr;
+    };
 
     QString title = "Готов";
     if (data_ != nullptr) {
         SurfacePainter painter(canvas_);
         for (int pass = 0; pass < 2; ++pass) {
             bool drawn = false;
-            for (uint32_t graph : {kMapGraph, kSectionGraph, kProfileCurveGraph, kSoundingGraph}) {
-                if (graph <= shownGraph_ || !GraphAllowed(graph))
+            for (uint32_t graph : kGraphCycle) {
+                if (CycleRank(graph) <= CycleRank(shownGraph_) || !GraphAllowed(graph))
                     continue;
-                const GraphRequest request{KindOf(graph), ShownPosition(), static_cast<int>(frequency_) - 1,
-                                           ToPixelRect(GraphRect(graph))};
+                if (graph == kInvertedSectionGraph && inversion == nullptr)
+                    continue;
+                GraphRequest request{KindOf(graph), ShownPosition(), static_cast<int>(frequency_) - 1,
+                                     ToPixelRect(GraphRect(graph))};
+                request.inverted = &inverted;
+                request.depth = &invertedDepth_;
                 if (PaintGraph(*data_, services_.settings, request, canvas_, painter.Context()) == GraphRefusal::None) {
                     shownGraph_ = graph;
                     title = GraphTitle(graph);
@@ -328,7 +429,9 @@ void MeasurementPage::RebuildGraphs()
     if (shownGraph_ == kMapGraph || shownGraph_ == kSectionGraph)
         title += services_.settings.realScaling != 0 ? " (пропорция)" : " (на весь экран)";
     // What the colours and the tapped values are.
-    if (shownGraph_ != kNoGraph) {
+    if (shownGraph_ == kInvertedSectionGraph) {
+        title += ", " + InvertedUnitText();
+    } else if (shownGraph_ != kNoGraph) {
         const ConversionSettings conversion = ConversionSettingsFrom(services_.settings);
         title += QString(", %1 (%2)")
                      .arg(QString::fromStdString(ValueUnit(conversion)), QString::fromStdString(ValueComponent(conversion)));
@@ -371,7 +474,22 @@ void MeasurementPage::paintEvent(QPaintEvent*)
         ->setText(deviceBattery_ >= 0 && deviceBattery_ <= 100 ? QString("%1%").arg(deviceBattery_) : QString());
 }
 
-void MeasurementPage::PaintOverlay(QPainter&) {}
+void MeasurementPage::PaintOverlay(QPainter& window)
+{
+    const QString progress = InversionProgressText();
+    if (progress.isEmpty())
+        return;
+    // At the graph's bottom left, on white so that it reads over any colour.
+    const QRect graph = GraphRect(kMapGraph);
+    QFont font = window.font();
+    font.setPixelSize(std::max(8, graph.height() / 14));
+    window.setFont(font);
+    const QRect text = window.fontMetrics().boundingRect(progress).adjusted(-2, -1, 2, 1);
+    const QRect box(graph.left() + 2, graph.bottom() - text.height() - 1, text.width(), text.height());
+    window.fillRect(box, Qt::white);
+    window.setPen(QColor(40, 40, 40));
+    window.drawText(box, Qt::AlignCenter, progress);
+}
 
 void MeasurementPage::PenAt(QPoint point)
 {
@@ -379,7 +497,15 @@ void MeasurementPage::PenAt(QPoint point)
         const float value = canvas_.GetValue(point.x(), point.y());
         if (value == kNoDataValue)
             return;
-        tooltip_.SetText(QString::asprintf("%.2lf ", static_cast<double>(value)) + UnitText());
+        if (shownGraph_ != kInvertedSectionGraph) {
+            tooltip_.SetText(QString::asprintf("%.2lf ", static_cast<double>(value)) + UnitText());
+        } else {
+            QString text = QString::asprintf("%.2lf ", static_cast<double>(value)) + InvertedUnitText();
+            // The colour bar beside the stations has values but no depth.
+            if (invertedDepth_.Contains(point.x(), point.y()))
+                text += QString::asprintf(", %.1f м", static_cast<double>(invertedDepth_.DepthAt(point.y())));
+            tooltip_.SetText(text);
+        }
     } else if (layout_.RectOf(kDeviceBattery).contains(point)) {
         tooltip_.SetText(QString::asprintf("Заряд батареи: %d%%", deviceBattery_));
     } else {
@@ -435,7 +561,7 @@ void MeasurementPage::OnViewCommand(int command)
     if (flag == nullptr)
         return;
     *flag = *flag != 0 ? 0 : 1;
-    --shownGraph_;
+    shownGraph_ = GraphBefore(shownGraph_);
     RequestRepaint(true, true);
 }
 
@@ -495,8 +621,14 @@ void MeasurementPage::OnConnectionFailed(const std::string& why)
 
 void MeasurementPage::OnReadingStored(const StoredReading& stored)
 {
+    // Only the stations just measured are inverted, off this thread; the section comes back
+    // when they are done.
+    if (WindowInversion* inversion = EnsureInversion())
+        inversion->Renew(services_.settings, *data_, stored.startIndex, stored.store.stored);
+    // The inverted section, once chosen, stays on screen reading after reading.
+    const bool keepInverted = shownGraph_ == kInvertedSectionGraph;
     AfterReading();
-    shownGraph_ = kNoGraph;
+    shownGraph_ = keepInverted ? GraphBefore(kInvertedSectionGraph) : kNoGraph;
     UpdateData(false);
     if (!stored.fromSeries || active_)
         RequestRepaint(true, true);
@@ -546,6 +678,8 @@ void MeasurementPage::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == statusTimer_.timerId())
         PollStatus();
+    else if (event->timerId() == inversionTimer_.timerId())
+        ShowInversion();
     else
         CPropertyPageBase::timerEvent(event);
 }

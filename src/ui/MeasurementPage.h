@@ -2,8 +2,10 @@
 #include <QBasicTimer>
 #include <QImage>
 #include <QPainter>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "graphics/DrawContext.h"
 #include "graphics/PixelRect.h"
@@ -15,22 +17,45 @@
 #include "ui/PopupLabel.h"
 
 class DataSet;
+class WindowInversion;
 class WorkSession;
+
+namespace platform {
+class Clock;
+}
 
 // What the survey and the track page share: the canvas with its values, the cyclic graph
 // choice, the title and battery fields, the value label, the view menu, the keys and what
 // the operator sees of the measurement cycle, which the acquisition engine runs: the page
 // hands it Start and shows what it reports (the sheet passes its reports on to the page
-// of the work, active or not).
+// of the work, active or not). With "Инверсия" on, the stations are inverted in the
+// background as they are measured (a session opened whole), and the inverted section joins
+// the graphs after the section.
 class MeasurementPage : public CPropertyPageBase {
     Q_OBJECT
 public:
-    enum Graph : uint32_t { kNoGraph = 0, kMapGraph = 1001, kSectionGraph = 1002, kProfileCurveGraph = 1003, kSoundingGraph = 1004 };
+    enum Graph : uint32_t {
+        kNoGraph = 0,
+        kMapGraph = 1001,
+        kSectionGraph = 1002,
+        kProfileCurveGraph = 1003,
+        kSoundingGraph = 1004,
+        kInvertedSectionGraph = 1005,
+    };
+    // The graphs in the order Enter steps through them.
+    static constexpr std::array<uint32_t, 5> kGraphCycle{kMapGraph, kSectionGraph, kInvertedSectionGraph,
+                                                         kProfileCurveGraph, kSoundingGraph};
     static constexpr int kStatusTimerId = 101;
     static constexpr int kStatusPollMs = 10000;
     static constexpr int kFlashMs = 80;
+    // Inverted stations arriving faster than this are shown together.
+    static constexpr uint32_t kInversionShowMs = 250;
 
     MeasurementPage(PageServices& services, QString title, std::span<const ControlSpec> controls);
+    ~MeasurementPage() override;
+
+    // The graph before `graph` in the cycle; kNoGraph before the first.
+    static uint32_t GraphBefore(uint32_t graph);
 
     // The work whose readings the page takes and shows; null for none.
     virtual void SetWork(WorkSession* work);
@@ -68,6 +93,12 @@ public:
     void SetBatteryReader(std::function<int()> read) { readBattery_ = std::move(read); }
     // Runs the status poll as if its timer had fired.
     void PollStatus();
+    // The background inversion once "Инверсия" has been on with a work; else null.
+    const WindowInversion* Inversion() const { return inversion_.get(); }
+    // Where the inverted section last put its depths.
+    const DepthScale& InvertedDepth() const { return invertedDepth_; }
+    // "Инверсия: 120 из 400" while a session is being inverted, else empty.
+    QString InversionProgressText() const;
 
 protected:
     // The graph candidates of the page.
@@ -118,6 +149,17 @@ private:
     bool Takes(Input input) const;
     // The unit of the values drawn and tapped, as the settings make them now.
     QString UnitText() const;
+    // The unit of the inverted section's values, as the settings make them now.
+    QString InvertedUnitText() const;
+    // The background inversion while "Инверсия" is on and there is a work, started on first
+    // use; null (everything of it forgotten) otherwise.
+    WindowInversion* EnsureInversion();
+    // That, following the settings and asked for every station not inverted yet.
+    WindowInversion* FollowInversion();
+    // A station's result was taken: the section and the progress are shown again, at most
+    // every kInversionShowMs.
+    void InversionTaken();
+    void ShowInversion();
     // The next paint draws the graph on screen again, as it now is.
     void RedrawSameGraph();
     void UpdateStartButton();
@@ -134,4 +176,10 @@ private:
     bool toldNotDurable_ = false; // the operator knows readings stay in memory only
     std::function<void()> beep_;
     std::function<int()> readBattery_;
+    platform::Clock& ticks_;
+    std::unique_ptr<WindowInversion> inversion_;
+    DepthScale invertedDepth_;
+    QBasicTimer inversionTimer_;
+    uint32_t inversionShownAt_ = 0;
+    bool toldNoInversion_ = false;
 };

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "model/InversionSettings.h"
 #include "platform/Registry.h"
 #include "settings/CSettings.h"
 #include "support/SettingsFixture.h"
@@ -52,6 +53,7 @@ const IntValue kIntValues[] = {
     V("Use real scaling to paint graphics", realScaling, 1), V("Show grid", showGrid, 0),
     V("Show scale marks", showScaleMarks, 1), V("Показывать GPS трек", showGpsTrack, 1),
     V("Radius value used in GPS Track view", gpsTrackRadius, 50), V("GPS gap limit", gpsGapLimitMs, 2000),
+    V("Inversion", inversionOn, 0),
 };
 const FloatValue kFloatValues[] = {
     V("xStep", xStep, 1.0f), V("yStep", yStep, 1.0f),
@@ -60,6 +62,8 @@ const FloatValue kFloatValues[] = {
     V("Frequency power value in frequency-normalized quadrature signal", quadraturePower, 2.0f),
     V("Depth scale factor", depthScaleFactor, 10.0f), V("GPS lag", gpsLagSeconds, 0.0f),
     V("GPS antenna offset", antennaAheadMetres, 0.0f), V("GPS HDOP limit", gpsHdopLimit, 5.0f),
+    V("Inversion relative noise, %", inversionNoisePercent, 2.0f),
+    V("Inversion noise floor, units", inversionNoiseFloorUnits, 1.0f), V("Instrument height", instrumentHeight, 0.0f),
 };
 #undef V
 const std::pair<const char*, float> kChartLimits[] = {
@@ -259,6 +263,31 @@ TEST_F(SettingsTest, BaudRateTableAndItsEdges)
     for (auto [id, rate] : {std::pair{73, 110}, {78, 4800}, {87, 256000}, {72, 9600}, {88, 9600}}) {
         s.gpsBaudId = id;
         EXPECT_EQ(s.GpsBaudRate(), rate) << id;
+    }
+}
+
+// The inversion the settings ask for stays within its ranges whatever the file held.
+TEST_F(SettingsTest, InversionOptionsAreKeptWithinTheirRanges)
+{
+    struct Case {
+        float percent, floor, height;
+        double relative, units, metres;
+    };
+    const float nan = std::nanf("");
+    const Case cases[] = {
+        {2, 1, 0, 0.02, 1, 0},           {nan, nan, nan, 0.02, 1, 0},     {-5, -1, -3, 0, 1, 0},
+        {250, 5e7f, 40, 1, 1e6, 10},     {0, 0, 0.5f, 0, 1, 0.5},         {0, 3, 1, 0, 3, 1},
+        {INFINITY, 2, -INFINITY, 1, 2, 0},
+    };
+    CSettings& s = CSettings::Instance();
+    for (const Case& c : cases) {
+        s.inversionNoisePercent = c.percent;
+        s.inversionNoiseFloorUnits = c.floor;
+        s.instrumentHeight = c.height;
+        const InversionOptions o = InversionOptionsFrom(s);
+        EXPECT_DOUBLE_EQ(o.noise.relative, c.relative) << c.percent;
+        EXPECT_DOUBLE_EQ(o.noise.floorUnits, c.units) << c.floor;
+        EXPECT_DOUBLE_EQ(o.height, c.metres) << c.height;
     }
 }
 

@@ -92,6 +92,41 @@ TEST_F(DisplayPagesTest, GpsLagAndAntennaOffsetOnlyForTracks)
     EXPECT_FLOAT_EQ(-1.2f, Settings().antennaAheadMetres);
 }
 
+// The inversion's switch frees its noise and height, which reach the settings within their
+// ranges; noise that is nothing at all is refused.
+TEST_F(DisplayPagesTest, InversionSettingsOnlyWithTheSwitchAndWithinTheirRanges)
+{
+    Settings().inversionOn = 0;
+    BeginMapWork();
+    ASSERT_TRUE(Sheet().SetActivePage(0));
+    CPropertyPageW1& w1 = Sheet().PageW1();
+    for (int id : {2033, 2035, 2037})
+        EXPECT_FALSE(In<QWidget>(w1, id)->isEnabled()) << id;
+    Click(w1, 2031);
+    for (int id : {2033, 2035, 2037})
+        EXPECT_TRUE(In<QWidget>(w1, id)->isEnabled()) << id;
+    const auto type = [&](int id, const char* text) {
+        QLineEdit* edit = In<QLineEdit>(w1, id);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
+    type(2033, "11");
+    prompter.ExpectMessage("Введите число от 0 до 10.");
+    EXPECT_FALSE(Sheet().SetActivePage(1));
+    type(2033, "0,5");
+    type(2035, "0");
+    type(2037, "0");
+    prompter.ExpectMessage("Шум не может быть нулевым: задайте проценты или порог.");
+    EXPECT_FALSE(Sheet().SetActivePage(1));
+    type(2035, "3");
+    type(2037, "0.5");
+    ASSERT_TRUE(Sheet().SetActivePage(1));
+    EXPECT_EQ(1, Settings().inversionOn);
+    EXPECT_FLOAT_EQ(0.5f, Settings().instrumentHeight);
+    EXPECT_FLOAT_EQ(3.0f, Settings().inversionNoisePercent);
+    EXPECT_FLOAT_EQ(0.5f, Settings().inversionNoiseFloorUnits);
+}
+
 TEST_F(DisplayPagesTest, SpinsWrapWithinTheirRanges)
 {
     struct Case {

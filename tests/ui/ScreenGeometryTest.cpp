@@ -5,6 +5,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -124,6 +125,39 @@ TEST_F(ScreenGeometryTest, EveryPageFitsTheScreen)
         SheetEvent begin(UM_BEGIN_WORK);
         QCoreApplication::sendEvent(&Sheet(), &begin);
         CheckEveryPage(workType == kWorkMap ? "survey" : "track");
+        ASSERT_TRUE(testing_support::Eventually([this] { return !Engine().ExchangeRunning(); }));
+        SheetEvent reset(UM_RESET_PAGES);
+        QCoreApplication::sendEvent(&Sheet(), &reset);
+    }
+}
+
+// "Настройки" holds the inversion's switch, noise and height on every screen, and a track's
+// GPS corrections beside them; each text is whole in its control.
+TEST_F(ScreenGeometryTest, TheProcessingSettingsShowTheirTextsWhole)
+{
+    for (int32_t workType : {kWorkMap, kWorkGpsTrack}) {
+        Settings().workType = workType;
+        Settings().inversionOn = 1;
+        ASSERT_TRUE(Sheet().SetActivePage(0));
+        Sheet().PageS1().OnSetActive();
+        SheetEvent begin(UM_BEGIN_WORK);
+        QCoreApplication::sendEvent(&Sheet(), &begin);
+        ASSERT_TRUE(Sheet().SetActivePage(0));
+        QApplication::processEvents();
+        const CPropertyPageBase& w1 = *Sheet().Page(0);
+        std::vector<int> ids = {2031, 2032, 2033, 2034, 2035, 2036, 2037};
+        if (workType == kWorkGpsTrack)
+            ids.insert(ids.end(), {2021, 2022, 2023, 2024});
+        for (int id : ids) {
+            const QWidget* control = w1.Layout().Control(id);
+            ASSERT_NE(nullptr, control) << id;
+            EXPECT_TRUE(control->isVisible()) << id;
+            EXPECT_TRUE(ScreenArea().contains(Global(*control))) << id;
+            if (qobject_cast<const QLabel*>(control) || qobject_cast<const QAbstractButton*>(control)) {
+                EXPECT_LE(control->sizeHint().width(), control->width())
+                    << id << " " << workType << ": the text is cut";
+            }
+        }
         ASSERT_TRUE(testing_support::Eventually([this] { return !Engine().ExchangeRunning(); }));
         SheetEvent reset(UM_RESET_PAGES);
         QCoreApplication::sendEvent(&Sheet(), &reset);
