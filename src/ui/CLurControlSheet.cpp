@@ -484,15 +484,19 @@ void CLurControlSheet::OnOpen()
     // The work on screen is replaced only by a session that loaded.
     OpenSessionResult opened = OpenSession(*path, services_.settings);
     // A file broken off inside its readings still holds the whole ones before the break.
-    if (!opened.dataSet && opened.cutShort && opened.intact > 0 &&
-        services_.prompter.Ask(sheet_texts::CutShortQuestion(*path, opened), "",
-                               platform::PromptButtons::YesNo,
-                               platform::PromptIcon::Question) == platform::PromptAnswer::Yes)
-        opened = OpenSession(*path, services_.settings, CutShortFile::KeepIntact);
+    bool declined = false;
+    if (!opened.dataSet && opened.cutShort && opened.intact > 0) {
+        declined = services_.prompter.Ask(sheet_texts::CutShortQuestion(*path, opened), "",
+                                          platform::PromptButtons::YesNo,
+                                          platform::PromptIcon::Question) != platform::PromptAnswer::Yes;
+        if (!declined)
+            opened = OpenSession(*path, services_.settings, CutShortFile::KeepIntact);
+    }
     if (!opened.dataSet) {
         if (page != nullptr)
             page->OnSetActive();
-        Report(sheet_texts::OpenFailed(*path, opened));
+        if (!declined)
+            Report(sheet_texts::OpenFailed(*path, opened));
         return;
     }
     // The page takes up the settings of the file before it is left again, so its old

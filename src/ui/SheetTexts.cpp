@@ -53,9 +53,9 @@ std::string OpenFailed(const std::string& path, const ReadSessionResult& result)
 
 std::string CutShortQuestion(const std::string& path, const ReadSessionResult& result)
 {
-    const QString text = result.track ? QString("Файл %1 обрезан: целы %2 показаний из %3.\nОткрыть целые показания?")
-                               : QString("Файл %1 обрезан: целы %2 станций из %3.\nОткрыть их? Остальные станции "
-                                         "будут пустыми.");
+    const QString text = result.track ? QString("Файл %1 обрезан: целых показаний %2 из %3.\nОткрыть их?")
+                                      : QString("Файл %1 обрезан: целых станций %2 из %3.\nОткрыть их? Остальные "
+                                                "станции будут пустыми.");
     return text.arg(QString::fromStdString(Quoted(path))).arg(result.intact).arg(result.announced).toStdString();
 }
 

@@ -283,6 +283,21 @@ TEST_F(MeasurementCycleTest, FailuresAreToldAndAFailedReadingKeepsTheEarlierOnes
     EXPECT_EQ(3u, Measured());
 }
 
+// A reply without any frequency is not the instrument's: the operator is told so, not that
+// the instrument is silent, and nothing is stored.
+TEST_F(MeasurementCycleTest, AReplyThatIsNotTheInstrumentsIsToldApart)
+{
+    InstrumentFaults faults;
+    faults.emptyReply = true;
+    const auto simulator = StartInstrument(faults);
+    CPropertyPageView1& view = BeginMap(10, 2);
+    prompter.ExpectMessage("Ошибка измерения: на порту «" + simulator->DevicePath() +
+                           "» отвечает не прибор, или связь искажает ответ.");
+    Press(view);
+    EXPECT_EQ(0u, Measured());
+    EXPECT_EQ("0", view.FieldText(1047).toStdString());
+}
+
 // SIGTERM during a series: the series ends, the running reading is stored and journalled,
 // and the program ends without a question.
 TEST_F(MeasurementCycleTest, TerminationStoresTheRunningReadingAndAsksNothing)

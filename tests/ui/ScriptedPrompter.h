@@ -1,14 +1,57 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/Prompter.h"
 
 namespace testing_support {
+
+// What in an operator's message is not in the operator's words: Latin words other than the
+// names of formats, systems and the instrument, and temporary files. Names in «» and paths are
+// the operator's own files and are skipped.
+inline std::string NotTheOperatorsWords(const std::string& text)
+{
+    static const std::set<std::string> names = {
+        "LUR", "GPS", "GNSS", "NMEA", "HDOP", "RTK", "UTM", "WGS", "GeoTIFF", "GeoPackage", "CSV", "KML",
+        "ESRI", "ASCII", "Surfer", "Galileo", "BeiDou", "QZSS", "COM", "Bluetooth", "USB", "tif", "gpkg",
+        "csv", "kml", "shp", "asc", "grd", "lur", "lurj", "lurctl", "EPSG", "WKT", "TORVAL"};
+    std::string found;
+    if (text.find(".tmp") != std::string::npos)
+        found += " .tmp";
+    std::string word;
+    bool quoted = false;
+    const auto flush = [&] {
+        if (!word.empty() && !names.count(word))
+            found += " " + word;
+        word.clear();
+    };
+    for (size_t k = 0; k < text.size(); ++k) {
+        if (text.compare(k, 2, "«") == 0)
+            quoted = true;
+        else if (text.compare(k, 2, "»") == 0)
+            quoted = false;
+        const bool startsWord = k == 0 || std::isspace(static_cast<unsigned char>(text[k - 1]));
+        if (text[k] == '/' && startsWord) {
+            flush();
+            while (k + 1 < text.size() && !std::isspace(static_cast<unsigned char>(text[k + 1])))
+                ++k;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[k]);
+        if (!quoted && c < 0x80 && std::isalpha(c))
+            word += char(c);
+        else
+            flush();
+    }
+    flush();
+    return found;
+}
 
 // Answers the program's message boxes, file and colour dialogs from a script. Each prompt
 // must be the next one expected (by its text); any other prompt fails the test.
@@ -64,6 +107,7 @@ public:
     {
         lastCaption = caption;
         lastIcon = icon;
+        EXPECT_EQ("", NotTheOperatorsWords(text)) << text;
         if (messages.empty()) {
             ADD_FAILURE() << "unexpected message: " << text;
             return platform::PromptAnswer::Cancel;

@@ -104,6 +104,35 @@ TEST_F(SetupPagesTest, AddMergesAFileAndRemoveAsksFirst)
     EXPECT_EQ("<отсутствует>", S1().DeviceList()->currentText());
 }
 
+// "Добавить" with a file that holds no calibration, or none that can be read, says so and
+// keeps the list as it was.
+TEST_F(SetupPagesTest, AddSaysWhyAFileAddedNothing)
+{
+    testing_support::WriteFile(dir.File("notes.ini"), "[Общие]\nИмя=участок\n");
+    std::string zero = "[LUR 7]\nDate=01/02/2011\n";
+    for (int i = 1; i <= 14; ++i)
+        zero += "F" + std::to_string(i) + "=" + std::to_string(i == 3 ? 0 : i) + "\n";
+    testing_support::WriteFile(dir.File("zero.ini"), zero);
+    Sheet();
+    QPushButton* add = static_cast<QPushButton*>(Control(1025));
+    const struct {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"notes.ini", "В «notes.ini» нет калибровочных данных прибора: ничего не добавлено."},
+        {"gone.ini", "Не удалось открыть «gone.ini»: нет такого файла или папки."},
+        {"zero.ini", "В «zero.ini» калибровка TORVAL 7 (01/02/2011) содержит нулевую частоту: она и всё, что после "
+                     "неё, не добавлены."},
+    };
+    for (const auto& c : cases) {
+        prompter.ExpectFile(dir.File(c.file));
+        prompter.ExpectMessage(c.message);
+        QTest::mouseClick(add, Qt::LeftButton);
+        EXPECT_TRUE(Settings().calibrations.Sets().empty()) << c.file;
+        EXPECT_EQ("<отсутствует>", S1().DeviceList()->currentText()) << c.file;
+    }
+}
+
 TEST_F(SetupPagesTest, ValuesThatDoNotValidateKeepThePage)
 {
     struct Case {

@@ -1,6 +1,11 @@
 #include <QKeyEvent>
 #include <algorithm>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <filesystem>
+#include <csignal>
+#include <sys/resource.h>
 #include <QTest>
 
 #include "session/WorkSession.h"
@@ -63,6 +68,17 @@ protected:
         const std::string path = dir.File(name);
         EXPECT_TRUE(SaveSession(*data, path).ok);
         return path;
+    }
+    // The item of the window's menu, as the operator picks it.
+    QAction* MenuItem(const QString& menu, const QString& item)
+    {
+        for (QAction* top : Sheet().menuBar()->actions())
+            if (top->text() == menu && top->menu() != nullptr)
+                for (QAction* action : top->menu()->actions())
+                    if (action->text() == item)
+                        return action;
+        ADD_FAILURE() << "no menu item " << item.toStdString();
+        return nullptr;
     }
     void PressKey(Qt::Key key)
     {
@@ -140,6 +156,33 @@ TEST_F(SheetStateTest, OpeningAFileThatIsNotASessionKeepsTheWork)
     EXPECT_EQ(before, Sheet().Data());
 }
 
+// A session file broken off inside a reading (a card pulled while saving) offers its whole
+// readings; declined, the work on screen stays and nothing more is said.
+TEST_F(SheetStateTest, ACutShortSessionOffersItsWholeReadings)
+{
+    const std::string track = SessionFile(kWorkGpsTrack, "track.lur");
+    std::filesystem::resize_file(track, std::filesystem::file_size(track) - 60);
+    BeginWithReadings(kWorkMap, 1);
+    Sheet().Data()->SetModified(false);
+    DataSet* before = Sheet().Data();
+    QAction* open = MenuItem("Сессия", "Открыть");
+    const std::string question = "Файл «track.lur» обрезан: целых показаний 2 из 3.\nОткрыть их?";
+    prompter.ExpectFile(track);
+    prompter.ExpectMessage(question, PromptAnswer::No);
+    open->trigger();
+    EXPECT_EQ(before, Sheet().Data());
+    EXPECT_EQ(kSurvey, Titles());
+
+    prompter.ExpectFile(track);
+    prompter.ExpectMessage(question, PromptAnswer::Yes);
+    open->trigger();
+    EXPECT_EQ(kTrack, Titles());
+    ASSERT_NE(nullptr, dynamic_cast<TrackDataSet*>(Sheet().Data()));
+    EXPECT_EQ(2u, Sheet().Data()->RecordCount());
+    EXPECT_TRUE(Sheet().Data()->Modified()); // what is on disk is not what is on screen
+    ASSERT_TRUE(testing_support::Eventually([this] { return !Engine().ExchangeRunning(); }));
+}
+
 TEST_F(SheetStateTest, AskToSaveFollowsTheAnswer)
 {
     struct Case {
@@ -168,6 +211,16 @@ TEST_F(SheetStateTest, AskToSaveFollowsTheAnswer)
     Send(UM_MEASUREMENT_ERROR);
 }
 
+// Every message the tests see is checked for words the operator does not speak; the check
+// itself must see what the program once said.
+TEST(OperatorWords, LatinWordsAndTemporaryFilesAreFoundOutsideTheOperatorsNames)
+{
+    EXPECT_EQ(" .tmp Cannot create Permission denied",
+              testing_support::NotTheOperatorsWords("Ошибка открытия файла: Cannot create «test.lur.tmp-wbN14d»: Permission denied"));
+    EXPECT_EQ("", testing_support::NotTheOperatorsWords("Записано (сетка GeoTIFF):\n/tmp/участок/map.tif\nWGS 84 (EPSG:4326)"));
+    EXPECT_EQ("", testing_support::NotTheOperatorsWords("Не удалось открыть «report final.lur»: файл не найден."));
+}
+
 TEST_F(SheetStateTest, AFailedSaveKeepsTheReadingsUnsavedAndTheOldFile)
 {
     BeginWithReadings(kWorkMap, 2);
@@ -177,6 +230,31 @@ TEST_F(SheetStateTest, AFailedSaveKeepsTheReadingsUnsavedAndTheOldFile)
     Sheet().OnSave();
     EXPECT_TRUE(Sheet().Data()->Modified());
     EXPECT_EQ(target, Sheet().Data()->Name()); // the next Save proposes it
+}
+
+// A disk that fills up while saving over an earlier file (a file size limit stands in for it):
+// the operator's file is as it was, the readings stay unsaved, and the message names the file.
+TEST_F(SheetStateTest, ASaveThatRunsOutOfSpaceKeepsTheEarlierFile)
+{
+    const std::string earlier = SessionFile(kWorkMap, "map.lur");
+    const std::string before = testing_support::ReadFile(earlier);
+    BeginWithReadings(kWorkMap, 12);
+    prompter.ExpectFile(earlier);
+    prompter.ExpectMessage("Не удалось сохранить «map.lur»: файл больше, чем разрешено.");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limit = saved;
+    limit.rlim_cur = before.size() + 100;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    Sheet().SaveAction()->trigger();
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(platform::PromptIcon::Error, prompter.lastIcon);
+    EXPECT_EQ(before, testing_support::ReadFile(earlier));
+    EXPECT_TRUE(Sheet().Data()->Modified());
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find("map.lur.")) << "a temporary file left";
 }
 
 TEST_F(SheetStateTest, ExitAsksAndCancelKeepsEverything)
