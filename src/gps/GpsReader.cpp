@@ -4,9 +4,15 @@
 
 #include "gps/EpochFixAssembler.h"
 #include "gps/GpsTime.h"
+#include "platform/SystemErrorText.h"
 
 namespace {
 constexpr size_t kChunkSize = 256;
+}
+
+std::string GpsReadFailedText(int errorNumber)
+{
+    return "Приём данных GPS прерван: " + ReasonInWords(errorNumber) + ". Проверьте приёмник и его порт.";
 }
 
 GpsReader::GpsReader(ByteSource& port, CNmeaParser& parser, CGpsPositionService& positions,
@@ -58,10 +64,10 @@ void GpsReader::Run()
         size_t got = 0;
         if (!port_.Read(buffer, kChunkSize, got)) {
             const int error = port_.LastError();
-            const std::string text = error != 0 ? std::generic_category().message(error) : std::string();
             // A read that fails because a stop closed the port is not an error to show.
-            if (!text.empty() && running_.load())
-                prompter_.Ask(text, kGpsErrorCaption, platform::PromptButtons::Ok, platform::PromptIcon::Error);
+            if (error != 0 && running_.load())
+                prompter_.Ask(GpsReadFailedText(error), kGpsErrorCaption, platform::PromptButtons::Ok,
+                              platform::PromptIcon::Error);
             break;
         }
         if (got == 0) continue;

@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <thread>
 
 #include "gps/ByteSource.h"
@@ -14,6 +15,8 @@
 constexpr unsigned kNmeaReadErrorMessageId = 32781;
 inline constexpr const char* kNmeaReadErrorText = "Ошибка чтения данных NMEA";
 inline constexpr const char* kGpsErrorCaption = "Ошибка GPS";
+// The port stopped giving data: "Приём данных GPS прерван: устройство не отвечает."
+std::string GpsReadFailedText(int errorNumber);
 
 // The GPS reader thread: reads the port, feeds the parser, measures how far GPS time is from
 // the machine's clock at every RMC (it never sets the clock) and hands each new valid RMC

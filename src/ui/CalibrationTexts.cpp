@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "ui/SheetTexts.h"
-#include "ui/SystemErrorText.h"
+#include "platform/SystemErrorText.h"
 
 namespace calibration_texts {
 

@@ -5,7 +5,7 @@
 
 #include "export/GridSize.h"
 #include "settings/CSettings.h"
-#include "ui/SystemErrorText.h"
+#include "platform/SystemErrorText.h"
 
 namespace {
 

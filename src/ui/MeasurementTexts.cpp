@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "ui/SystemErrorText.h"
+#include "platform/SystemErrorText.h"
 
 namespace measurement_texts {
 

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QString>
 
-#include "ui/SystemErrorText.h"
+#include "platform/SystemErrorText.h"
 #include "ui/WorkTypeNames.h"
 
 std::string FileNameOf(const std::string& path)

@@ -79,7 +79,8 @@ TEST_F(ReaderFixture, ReadErrorEndsTheReaderAndIsReported)
     ASSERT_TRUE(reader.Start());
     StopOnceEnded();
     ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].first, std::generic_category().message(EIO));
+    EXPECT_EQ(prompter.asked[0].first,
+              "Приём данных GPS прерван: ошибка чтения или записи на устройстве. Проверьте приёмник и его порт.");
     EXPECT_EQ(prompter.asked[0].second, "Ошибка GPS");
     EXPECT_TRUE(prompter.errorIcon);
 

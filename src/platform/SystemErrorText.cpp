@@ -1,4 +1,4 @@
-#include "ui/SystemErrorText.h"
+#include "platform/SystemErrorText.h"
 
 #include <cerrno>
 
