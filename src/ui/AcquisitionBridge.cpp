@@ -29,6 +29,7 @@ void AcquisitionBridge::Disarm()
 
 bool AcquisitionBridge::event(QEvent* event)
 {
+    SeeCrossThreadEvents();
     if (event->type() != static_cast<QEvent::Type>(kExchangeDoneEvent))
         return QObject::event(event);
     if (engine_ != nullptr)

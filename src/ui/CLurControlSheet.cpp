@@ -26,6 +26,7 @@
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 #include "ui/CPropertyPageGPSView.h"
+#include "ui/CrossThreadEvent.h"
 #include "ui/CPropertyPageS1.h"
 #include "ui/CPropertyPageS2.h"
 #include "ui/CPropertyPageView1.h"
@@ -688,6 +689,7 @@ bool CLurControlSheet::RouteKey(QKeyEvent* key)
 
 bool CLurControlSheet::eventFilter(QObject* watched, QEvent* event)
 {
+    SeeCrossThreadEvents(); // every event passes here first, those of other threads too
     if (watched == tabs_) {
         if (event->type() == QEvent::MouseButtonPress) {
             const auto* mouse = static_cast<QMouseEvent*>(event);

@@ -284,6 +284,7 @@ void CPropertyPageView2::AfterReading()
 
 bool CPropertyPageView2::event(QEvent* event)
 {
+    SeeCrossThreadEvents();
     const auto type = static_cast<uint32_t>(event->type());
     if (type != UM_READING_POSITION && type != UM_CURRENT_POSITION)
         return MeasurementPage::event(event);

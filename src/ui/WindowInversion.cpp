@@ -47,6 +47,7 @@ void WindowInversion::Post(const StationInverted& done)
 
 bool WindowInversion::event(QEvent* event)
 {
+    SeeCrossThreadEvents();
     if (event->type() != static_cast<QEvent::Type>(kStationInvertedEvent))
         return QObject::event(event);
     if (background_.Deliver(static_cast<StationInvertedEvent*>(event)->Value()) && taken_)
