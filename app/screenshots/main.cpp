@@ -2,6 +2,8 @@
 // a map survey and a GPS track taken through the simulators: lurcontrol_screenshots DIR
 #include <QApplication>
 #include <QDir>
+#include <QAbstractButton>
+#include <QKeyEvent>
 #include <QThread>
 #include <optional>
 #include <cstdio>
@@ -23,10 +25,15 @@
 #include "ui/CPropertyPageS1.h"
 #include "ui/WindowAcquisition.h"
 #include "instrument/GpsReaderControl.h"
+#include "model/BackgroundInversion.h"
+#include "ui/CPropertyPageW1.h"
+#include "ui/WindowInversion.h"
 #include "instrument/PortMap.h"
 #include "sim/SimulatedField.h"
 
 namespace {
+
+constexpr int kInversionSwitch = 2031;
 
 class SilentPrompter final : public platform::Prompter {
 public:
@@ -77,6 +84,44 @@ void TakeReadings(MeasurementPage& page, AcquisitionEngine& engine, int count, S
     }
     // Let the flash of a profile-start beep pass before the picture is taken.
     Pause(2 * MeasurementPage::kFlashMs);
+}
+
+// "Инверсия" switched on, and the graph after the section once every station is back.
+void GrabInvertedSection(CLurControlSheet& sheet, const QString& dir, QSize size)
+{
+    sheet.SetActivePage(0);
+    sheet.PageW1().Layout().Get<QAbstractButton>(kInversionSwitch)->click();
+    sheet.SetActivePage(2);
+    CPropertyPageView1& view = sheet.PageView1();
+    const auto key = [&](Qt::Key k) {
+        view.repaint();
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(&sheet, &press);
+        view.repaint();
+    };
+    key(Qt::Key_Down); // onto the last whole profile
+    const auto waitForInversions = [&] {
+        for (int wait = 0; wait < 3000 && view.Inversion() != nullptr; wait += 50) {
+            const BackgroundInversion& results = view.Inversion()->Results();
+            if (results.Done() == results.Asked())
+                break;
+            Pause(50);
+        }
+    };
+    waitForInversions();
+    key(Qt::Key_Return);
+    for (int k = 0; k < 6 && view.ShownGraph() != MeasurementPage::kSectionGraph; ++k)
+        key(Qt::Key_Return);
+    key(Qt::Key_Return);
+    waitForInversions();
+    Pause(2 * MeasurementPage::kInversionShowMs);
+    view.repaint();
+    const QString name = QString("%1/map-inversion-%2x%3.png").arg(dir).arg(size.width()).arg(size.height());
+    sheet.grab().save(name);
+    std::printf("%s\n", qPrintable(name));
+    sheet.SetActivePage(0);
+    sheet.PageW1().Layout().Get<QAbstractButton>(kInversionSwitch)->click(); // off again for the track
+    sheet.SetActivePage(2);
 }
 
 std::unique_ptr<SimulatedField> StartField(const InstrumentOptions& instrument, std::optional<GpsSimulatorOptions> gps,
@@ -143,6 +188,7 @@ int main(int argc, char** argv)
         QCoreApplication::sendEvent(&sheet, &begin);
         TakeReadings(sheet.PageView1(), engine, 33, nullptr);
         GrabAll(sheet, dir, "map", size);
+        GrabInvertedSection(sheet, dir, size);
         sheet.OnNew();
         engine.Disconnect();
         while (engine.ExchangeRunning())

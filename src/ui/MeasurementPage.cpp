@@ -166,11 +166,12 @@ WindowInversion* MeasurementPage::EnsureInversion()
     }
     if (!inversion_) {
         inversion_ = std::make_unique<WindowInversion>([this] { InversionTaken(); });
-        std::string error;
+        std::string error; // for lurctl; the operator can only restart
         if (!inversion_->Start(error) && !toldNoInversion_) {
             // Every station then comes back refused: the section stays blank.
             toldNoInversion_ = true;
-            Tell("Инверсия невозможна: " + error, platform::PromptIcon::Error);
+            Tell("Инверсия невозможна: система не дала запустить потоки вычислений. Перезапустите программу.",
+                 platform::PromptIcon::Error);
         }
     }
     return inversion_.get();

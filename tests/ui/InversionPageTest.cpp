@@ -20,7 +20,6 @@
 #include "ui/CPropertyPageView2.h"
 #include "ui/CPropertyPageW1.h"
 #include "ui/Eventually.h"
-#include "ui/HardwareKeys.h"
 #include "ui/SheetEvents.h"
 #include "ui/SheetFixture.h"
 #include "ui/WindowInversion.h"
@@ -73,11 +72,11 @@ protected:
         QTest::mouseClick(view.Layout().Get<QPushButton>(1041), Qt::LeftButton);
         ASSERT_TRUE(Eventually([this] { return !Engine().ExchangeRunning(); }, kReplyMs)) << "a reply never came";
     }
-    // A key once what was asked for is on screen: the keys wait for that.
-    void Key(MeasurementPage& view, int code)
+    // A key typed once what was asked for is on screen: the keys wait for that.
+    void Key(MeasurementPage& view, Qt::Key key)
     {
         view.repaint();
-        view.OnKeyDown(code, false);
+        QTest::keyClick(&view, key);
         view.repaint();
     }
     // Every station asked for has come back, and the page has been painted since.
@@ -95,11 +94,11 @@ protected:
     // Enter until the section, then once more: what comes after it.
     uint32_t AfterTheSection(MeasurementPage& view)
     {
-        Key(view, hardware_key::kEnter); // the graphs of the current position
+        Key(view, Qt::Key_Return); // the graphs of the current position
         for (int k = 0; k < 6 && view.ShownGraph() != MeasurementPage::kSectionGraph; ++k)
-            Key(view, hardware_key::kEnter);
+            Key(view, Qt::Key_Return);
         EXPECT_EQ(MeasurementPage::kSectionGraph, view.ShownGraph()) << view.TitleText().toStdString();
-        Key(view, hardware_key::kEnter);
+        Key(view, Qt::Key_Return);
         return view.ShownGraph();
     }
     // The middle pixel of the stations' area in the column at fraction `across` of its width.
@@ -119,10 +118,10 @@ TEST_F(InversionPageTest, WithTheSwitchOffNothingIsInvertedAndTheGraphsCycleAsBe
     CPropertyPageView1& view = BeginMap(6, 2);
     for (int k = 0; k < 3; ++k)
         Press(view);
-    Key(view, hardware_key::kLeft);
+    Key(view, Qt::Key_Left);
     std::vector<uint32_t> cycle;
     for (int k = 0; k < 4; ++k) {
-        Key(view, hardware_key::kEnter);
+        Key(view, Qt::Key_Return);
         cycle.push_back(view.ShownGraph());
 
     }
@@ -146,7 +145,7 @@ TEST_F(InversionPageTest, TheInvertedSectionFollowsTheSectionAndGetsEachNewStati
     WaitForInversions(view);
     EXPECT_EQ(InversionState::Done, view.Inversion()->Results().State(2));
     EXPECT_EQ(InversionState::NotAsked, view.Inversion()->Results().State(3));
-    Key(view, hardware_key::kLeft); // onto the last station measured
+    Key(view, Qt::Key_Left); // onto the last station measured
     ASSERT_EQ(MeasurementPage::kInvertedSectionGraph, AfterTheSection(view));
     EXPECT_EQ("Разрез (инверсия), Ом·м", view.TitleText().toStdString());
     // Stations 0 to 2 of six have their grounds; 3 to 5 are blank.
@@ -165,7 +164,7 @@ TEST_F(InversionPageTest, TheInvertedSectionFollowsTheSectionAndGetsEachNewStati
     EXPECT_EQ(QString::asprintf("%.2lf Ом·м, %.1f м", double(value), double(depth)), view.Tooltip().Text());
 
     // The next reading, at station 3: the section stays, and gets it once it is inverted.
-    Key(view, hardware_key::kRight);
+    Key(view, Qt::Key_Right);
     Press(view);
     view.repaint();
     EXPECT_EQ(MeasurementPage::kInvertedSectionGraph, view.ShownGraph());
@@ -196,7 +195,7 @@ TEST_F(InversionPageTest, TheInvertedSectionFollowsTheSectionAndGetsEachNewStati
     view.repaint();
     EXPECT_FALSE(view.Inversion()->Results().HasWork());
     for (int k = 0; k < 4; ++k) {
-        Key(view, hardware_key::kEnter);
+        Key(view, Qt::Key_Return);
         EXPECT_NE(MeasurementPage::kInvertedSectionGraph, view.ShownGraph());
     }
 }
@@ -247,7 +246,7 @@ TEST_F(OpenedSessionTest, ASurveyIsInvertedWholeWithItsProgressShown)
     EXPECT_EQ(StationRefusal::Saturated, view.Inversion()->Results().Result(7)->refusal);
 
     // Profile 1: the saturated station is blank, its neighbours are not.
-    Key(view, hardware_key::kDown); // the opened survey stands at its last station, on profile 2
+    Key(view, Qt::Key_Down); // the opened survey stands at its last station, on profile 2
     ASSERT_EQ(1u, view.CurrentProfile());
     ASSERT_EQ(MeasurementPage::kInvertedSectionGraph, AfterTheSection(view));
     for (int s = 0; s < 5; ++s) {
