@@ -71,10 +71,10 @@ constexpr ControlSpec kControls[] = {
     {kNoiseFloorLabel, ControlKind::Label, "Порог, ед.", 72, 142, 40, 10},
     {kNoiseFloor, ControlKind::Edit, "", 114, 141, 40, 11},
     // A track's positions: the receiver's latency and where its antenna rides.
-    {kGpsLagLabel, ControlKind::Label, "Задержка GPS, с", 4, 156, 64, 10},
-    {kGpsLag, ControlKind::Edit, "", 68, 155, 20, 11},
-    {kAntennaLabel, ControlKind::Label, "Антенна, м", 90, 156, 42, 10},
-    {kAntenna, ControlKind::Edit, "", 132, 155, 22, 11},
+    {kGpsLagLabel, ControlKind::Label, "Задержка GPS, с", 4, 155, 108, 10},
+    {kGpsLag, ControlKind::Edit, "", 114, 154, 40, 11},
+    {kAntennaLabel, ControlKind::Label, "Смещение антенны, м", 4, 167, 108, 10},
+    {kAntenna, ControlKind::Edit, "", 114, 166, 40, 11},
 };
 
 } // namespace
