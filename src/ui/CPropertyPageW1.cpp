@@ -70,11 +70,12 @@ constexpr ControlSpec kControls[] = {
     {kNoise, ControlKind::Edit, "", 40, 141, 28, 11},
     {kNoiseFloorLabel, ControlKind::Label, "Порог, ед.", 72, 142, 40, 10},
     {kNoiseFloor, ControlKind::Edit, "", 114, 141, 40, 11},
-    // A track's positions: the receiver's latency and where its antenna rides.
-    {kGpsLagLabel, ControlKind::Label, "Задержка GPS, с", 4, 155, 108, 10},
-    {kGpsLag, ControlKind::Edit, "", 114, 154, 40, 11},
-    {kAntennaLabel, ControlKind::Label, "Смещение антенны, м", 4, 167, 108, 10},
-    {kAntenna, ControlKind::Edit, "", 114, 166, 40, 11},
+    // A track's positions: the receiver's latency and where its antenna rides. One row is all
+    // a screen on its side leaves, so the antenna's name is short and whole in its tool tip.
+    {kGpsLagLabel, ControlKind::Label, "Задержка GPS, с", 4, 156, 64, 10},
+    {kGpsLag, ControlKind::Edit, "", 68, 155, 20, 11},
+    {kAntennaLabel, ControlKind::Label, "Антенна, м", 90, 156, 42, 10},
+    {kAntenna, ControlKind::Edit, "", 132, 155, 22, 11},
 };
 
 } // namespace
@@ -83,6 +84,8 @@ CPropertyPageW1::CPropertyPageW1(PageServices& services) : CPropertyPageBase(ser
 {
     for (int id : {kResistivity, kConductivity, kFilter})
         layout_.Control(id)->hide();
+    for (int id : {kAntennaLabel, kAntenna})
+        layout_.Control(id)->setToolTip("Смещение антенны, м: вперёд по ходу от центра прибора, назад со знаком минус");
     const auto radio = [this](int id, int32_t& field, int32_t value) {
         connect(layout_.Get<QRadioButton>(id), &QRadioButton::clicked, this,
                 [this, &field, value] { SetRadioField(field, value); });
