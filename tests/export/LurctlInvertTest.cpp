@@ -6,6 +6,7 @@
 #include <ogrsf_frmts.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -185,6 +186,11 @@ TEST_F(LurctlInvertTest, ASurveysSlicesHoldEachStationsGroundDownToItsDepthOfInv
     tif->GetGeoTransform(transform.data());
     EXPECT_EQ(transform[0], -0.5);
     EXPECT_EQ(transform[3], 2.5);
+    // The provenance names the cell the grid has.
+    ASSERT_NE(nullptr, tif->GetMetadataItem("cell_m"));
+    char cell[64];
+    std::snprintf(cell, sizeof cell, "%g x %g", transform[1], -transform[5]);
+    EXPECT_STREQ(tif->GetMetadataItem("cell_m"), cell);
     int faded = 0;
     for (size_t b = 0; b < slices.size(); ++b) {
         const Band band = ReadBand(*tif, int(b + 1));

@@ -184,6 +184,25 @@ TEST_F(InvertedSectionTest, NothingIsPaintedWithoutAnInvertedStation)
     EXPECT_NE(surface.GetValue(depth.area.right - 1, 0), kNoDataValue);
 }
 
+// A ground the same under every station still spreads over the colour chart: its one value in
+// the chart's middle, not off its end; values below 1 (a resistive ground in мСм/м) included.
+TEST_F(InvertedSectionTest, AUniformGroundIsPaintedInTheChartsMiddle)
+{
+    for (double sigma : {0.05, 0.0005}) {
+        SCOPED_TRACE(sigma);
+        std::vector<InversionResult> uniform(3, Layered({sigma}, {}, 4.0));
+        const std::vector<InvertedColumn> flat = {{0, &uniform[0]}, {1, &uniform[1]}, {2, &uniform[2]}};
+        InvertedSectionStyle style;
+        style.chart = Chart();
+        style.valueKind = 1;
+        DepthScale depth;
+        ASSERT_EQ(DrawInvertedSection(flat, style, surface, dc, PixelRect{0, 0, 240, 140}, depth),
+                  GraphOutcome::Painted);
+        EXPECT_EQ(0x0000FF00u, surface.GetPixel(depth.area.left + 10, depth.area.top + 5));
+        EXPECT_FLOAT_EQ(float(1000 * sigma), surface.GetValue(depth.area.left + 10, depth.area.top + 5));
+    }
+}
+
 // Through the page's dispatcher: a survey's stations at their places along the profile, a
 // track's readings along the distance walked, each with its own slot's result.
 class InvertedSectionGraphs : public testing_support::SettingsTest {

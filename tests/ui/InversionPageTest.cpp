@@ -41,13 +41,6 @@ protected:
         Settings().showProfileCurve = 0;
         Settings().minStationsSection = 2;
     }
-    std::unique_ptr<InstrumentSimulator> StartInstrument()
-    {
-        auto simulator = std::make_unique<InstrumentSimulator>(InstrumentOptions{}, BuiltInCalibrationSet());
-        EXPECT_TRUE(simulator->Start());
-        ports.SetOverride(static_cast<unsigned>(Settings().btInboundPort), simulator->DevicePath());
-        return simulator;
-    }
     CPropertyPageView1& BeginMap(int32_t xSize, int32_t ySize)
     {
         Settings().workType = kWorkMap;

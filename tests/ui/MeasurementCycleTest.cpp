@@ -31,17 +31,6 @@ constexpr int kReplyMs = 10000; // how long a reply may take before the test giv
 
 class MeasurementCycleTest : public SheetTest {
 protected:
-    // A simulated instrument on the configured instrument port.
-    std::unique_ptr<InstrumentSimulator> StartInstrument(InstrumentFaults faults = {}, uint32_t delayMs = 0)
-    {
-        InstrumentOptions options;
-        options.faults = faults;
-        options.measurementDelayMs = delayMs;
-        auto simulator = std::make_unique<InstrumentSimulator>(options, BuiltInCalibrationSet());
-        EXPECT_TRUE(simulator->Start());
-        ports.SetOverride(static_cast<unsigned>(Settings().btInboundPort), simulator->DevicePath());
-        return simulator;
-    }
     CPropertyPageView1& BeginMap(int32_t xSize, int32_t ySize)
     {
         Settings().workType = kWorkMap;

@@ -11,6 +11,8 @@
 #include "instrument/GpsReaderControl.h"
 #include "instrument/PortMap.h"
 #include "settings/CSettings.h"
+#include "sim/InstrumentSimulator.h"
+#include "survey/Calibration.h"
 #include "support/SettingsFixture.h"
 #include "ui/CLurControlSheet.h"
 #include "ui/QtMessagePoster.h"
@@ -41,6 +43,17 @@ protected:
         SettingsTest::TearDown();
     }
 
+    // A simulated instrument on the configured instrument port.
+    std::unique_ptr<InstrumentSimulator> StartInstrument(InstrumentFaults faults = {}, uint32_t delayMs = 0)
+    {
+        InstrumentOptions options;
+        options.faults = faults;
+        options.measurementDelayMs = delayMs;
+        auto simulator = std::make_unique<InstrumentSimulator>(options, BuiltInCalibrationSet());
+        EXPECT_TRUE(simulator->Start());
+        ports.SetOverride(static_cast<unsigned>(Settings().btInboundPort), simulator->DevicePath());
+        return simulator;
+    }
     CLurControlSheet& Sheet()
     {
         if (!sheet_) {
