@@ -28,6 +28,12 @@ protected:
         return static_cast<T*>(const_cast<QWidget*>(page.Layout().Control(id)));
     }
     void Click(const CPropertyPageBase& page, int id) { QTest::mouseClick(In<QAbstractButton>(page, id), Qt::LeftButton); }
+    void Type(const CPropertyPageBase& page, int id, const char* text)
+    {
+        QLineEdit* edit = In<QLineEdit>(page, id);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
 };
 
 TEST_F(DisplayPagesTest, ProcessingSwitchesFollowTheirOrder)
@@ -77,16 +83,11 @@ TEST_F(DisplayPagesTest, GpsLagAndAntennaOffsetOnlyForTracks)
     ASSERT_TRUE(Sheet().SetActivePage(1));
     ASSERT_TRUE(Sheet().SetActivePage(0));
     EXPECT_TRUE(In<QWidget>(w1, 2022)->isVisible() && In<QWidget>(w1, 2024)->isVisible());
-    const auto type = [&](int id, const char* text) {
-        QLineEdit* edit = In<QLineEdit>(w1, id);
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    };
-    type(2022, "6");
+    Type(w1, 2022, "6");
     prompter.ExpectMessage("Введите число от 0 до 5.");
     EXPECT_FALSE(Sheet().SetActivePage(1));
-    type(2022, "0,4"); // a Russian keyboard's decimal comma
-    type(2024, "-1.2");
+    Type(w1, 2022, "0,4"); // a Russian keyboard's decimal comma
+    Type(w1, 2024, "-1.2");
     ASSERT_TRUE(Sheet().SetActivePage(1));
     EXPECT_FLOAT_EQ(0.4f, Settings().gpsLagSeconds);
     EXPECT_FLOAT_EQ(-1.2f, Settings().antennaAheadMetres);
@@ -105,21 +106,16 @@ TEST_F(DisplayPagesTest, InversionSettingsOnlyWithTheSwitchAndWithinTheirRanges)
     Click(w1, 2031);
     for (int id : {2033, 2035, 2037})
         EXPECT_TRUE(In<QWidget>(w1, id)->isEnabled()) << id;
-    const auto type = [&](int id, const char* text) {
-        QLineEdit* edit = In<QLineEdit>(w1, id);
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-    };
-    type(2033, "11");
+    Type(w1, 2033, "11");
     prompter.ExpectMessage("Введите число от 0 до 10.");
     EXPECT_FALSE(Sheet().SetActivePage(1));
-    type(2033, "0,5");
-    type(2035, "0");
-    type(2037, "0");
+    Type(w1, 2033, "0,5");
+    Type(w1, 2035, "0");
+    Type(w1, 2037, "0");
     prompter.ExpectMessage("Шум не может быть нулевым: задайте проценты или порог.");
     EXPECT_FALSE(Sheet().SetActivePage(1));
-    type(2035, "3");
-    type(2037, "0.5");
+    Type(w1, 2035, "3");
+    Type(w1, 2037, "0.5");
     ASSERT_TRUE(Sheet().SetActivePage(1));
     EXPECT_EQ(1, Settings().inversionOn);
     EXPECT_FLOAT_EQ(0.5f, Settings().instrumentHeight);
@@ -196,6 +192,7 @@ TEST_F(DisplayPagesTest, ColourMenuCommandsEditTheTappedChart)
     ColorChart& chart = Settings().mapChart;
     chart.LoadPreset(0);
     const std::vector<Colour> preset = chart.Stops();
+    const std::vector<Colour> sectionBefore = Settings().sectionChart.Stops();
     ASSERT_GE(preset.size(), 3u);
     const QRect strip = w2.Layout().RectOf(CPropertyPageW2::kMapStrip);
     const int w = w2.CellWidth(CPropertyPageW2::kMapStrip, preset.size());
@@ -222,7 +219,6 @@ TEST_F(DisplayPagesTest, ColourMenuCommandsEditTheTappedChart)
     EXPECT_EQ(preset, chart.Stops());
     ChooseColourCommand(w2, second, CPropertyPageW2::kRes2dinvPreset);
     EXPECT_NE(preset, chart.Stops());
-    const std::vector<Colour> sectionBefore = Settings().sectionChart.Stops();
     EXPECT_EQ(sectionBefore, Settings().sectionChart.Stops()); // the other strip is left alone
 
     while (!chart.Stops().empty())

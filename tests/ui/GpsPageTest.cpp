@@ -70,8 +70,7 @@ TEST_F(GpsPageTest, ShowsEverySystemAndTheClock)
 TEST_F(GpsPageTest, RefreshesOnlyWhileShown)
 {
     Settings().workType = kWorkGpsTrack;
-    SheetEvent begin(UM_BEGIN_WORK);
-    QCoreApplication::sendEvent(&Sheet(), &begin);
+    BeginWork();
     ASSERT_EQ(4, Sheet().PageCount());
     EXPECT_FALSE(Sheet().PageGps().Refreshing());
     ASSERT_TRUE(Sheet().SetActivePage(3));

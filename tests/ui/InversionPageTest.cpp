@@ -46,8 +46,7 @@ protected:
         Settings().workType = kWorkMap;
         Settings().xSize = xSize;
         Settings().ySize = ySize;
-        SheetEvent begin(UM_BEGIN_WORK);
-        QCoreApplication::sendEvent(&Sheet(), &begin);
+        BeginWork();
         CPropertyPageView1& view = Sheet().PageView1();
         view.repaint();
         return view;
@@ -101,6 +100,15 @@ protected:
         return QPoint(area.left + int(across * area.Width()), area.top + int(down * area.Height()));
     }
 
+    float ValueAt(const MeasurementPage& view, QPoint p) { return view.Canvas().GetValue(p.x(), p.y()); }
+    // The resistivity the station's model has at the depth the point's row stands for.
+    float ModelledAt(const MeasurementPage& view, size_t station, QPoint p)
+    {
+        const InversionResult* result = view.Inversion()->Results().Result(station);
+        EXPECT_NE(nullptr, result) << station;
+        return result ? float(1 / result->model.ConductivityAt(view.InvertedDepth().DepthAt(p.y()))) : kNoDataValue;
+    }
+
     platform::ManualClock ticks{100000};
 };
 
@@ -142,19 +150,17 @@ TEST_F(InversionPageTest, TheInvertedSectionFollowsTheSectionAndGetsEachNewStati
     ASSERT_EQ(MeasurementPage::kInvertedSectionGraph, AfterTheSection(view));
     EXPECT_EQ("Разрез (инверсия), Ом·м", view.TitleText().toStdString());
     // Stations 0 to 2 of six have their grounds; 3 to 5 are blank.
-    EXPECT_NE(kNoDataValue, view.Canvas().GetValue(At(view, 2.5 / 6, 0.1).x(), At(view, 2.5 / 6, 0.1).y()));
-    EXPECT_EQ(kNoDataValue, view.Canvas().GetValue(At(view, 3.5 / 6, 0.1).x(), At(view, 3.5 / 6, 0.1).y()));
+    EXPECT_NE(kNoDataValue, ValueAt(view, At(view, 2.5 / 6, 0.1)));
+    EXPECT_EQ(kNoDataValue, ValueAt(view, At(view, 3.5 / 6, 0.1)));
 
     // The tap: the value and its depth, as the section holds them.
     const QPoint tap = At(view, 1.5 / 6, 0.3);
     QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, tap);
     QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, tap);
-    const float value = view.Canvas().GetValue(tap.x(), tap.y());
-    const InversionResult* station1 = view.Inversion()->Results().Result(1);
-    ASSERT_NE(nullptr, station1);
-    const float depth = view.InvertedDepth().DepthAt(tap.y());
-    EXPECT_FLOAT_EQ(value, float(1 / station1->model.ConductivityAt(depth)));
-    EXPECT_EQ(QString::asprintf("%.2lf Ом·м, %.1f м", double(value), double(depth)), view.Tooltip().Text());
+    const float value = ValueAt(view, tap);
+    EXPECT_FLOAT_EQ(value, ModelledAt(view, 1, tap));
+    EXPECT_EQ(QString::asprintf("%.2lf Ом·м, %.1f м", double(value), double(view.InvertedDepth().DepthAt(tap.y()))),
+              view.Tooltip().Text());
 
     // The next reading, at station 3: the section stays, and gets it once it is inverted.
     Key(view, Qt::Key_Right);
@@ -163,11 +169,8 @@ TEST_F(InversionPageTest, TheInvertedSectionFollowsTheSectionAndGetsEachNewStati
     EXPECT_EQ(MeasurementPage::kInvertedSectionGraph, view.ShownGraph());
     ticks.Advance(MeasurementPage::kInversionShowMs);
     const QPoint fourth = At(view, 3.5 / 6, 0.1);
-    ASSERT_TRUE(Eventually([&] { return view.Canvas().GetValue(fourth.x(), fourth.y()) != kNoDataValue; }, kReplyMs));
-    const InversionResult* station3 = view.Inversion()->Results().Result(3);
-    ASSERT_NE(nullptr, station3);
-    EXPECT_FLOAT_EQ(view.Canvas().GetValue(fourth.x(), fourth.y()),
-                    float(1 / station3->model.ConductivityAt(view.InvertedDepth().DepthAt(fourth.y()))));
+    ASSERT_TRUE(Eventually([&] { return ValueAt(view, fourth) != kNoDataValue; }, kReplyMs));
+    EXPECT_FLOAT_EQ(ValueAt(view, fourth), ModelledAt(view, 3, fourth));
     EXPECT_EQ(1u, view.Inversion()->Results().Asked()); // only the new station was inverted
 
     // Conductivity chosen on "Настройки": the title and the tap say so.
@@ -243,8 +246,7 @@ TEST_F(OpenedSessionTest, ASurveyIsInvertedWholeWithItsProgressShown)
     ASSERT_EQ(1u, view.CurrentProfile());
     ASSERT_EQ(MeasurementPage::kInvertedSectionGraph, AfterTheSection(view));
     for (int s = 0; s < 5; ++s) {
-        const QPoint p = At(view, (s + 0.5) / 5, 0.05);
-        EXPECT_EQ(s == 2, view.Canvas().GetValue(p.x(), p.y()) == kNoDataValue) << "station " << s;
+        EXPECT_EQ(s == 2, ValueAt(view, At(view, (s + 0.5) / 5, 0.05)) == kNoDataValue) << "station " << s;
     }
 }
 
@@ -273,10 +275,7 @@ TEST_F(OpenedSessionTest, ATrackIsInvertedWholeOnTheTrackPage)
     // The first reading at the left, the last at the right, each its own ground.
     for (size_t k : {size_t(0), size_t(11)}) {
         const QPoint p = At(view, k == 0 ? 0.01 : 0.99, 0.5);
-        const InversionResult* result = view.Inversion()->Results().Result(k);
-        ASSERT_NE(nullptr, result);
-        EXPECT_FLOAT_EQ(view.Canvas().GetValue(p.x(), p.y()),
-                        float(1 / result->model.ConductivityAt(view.InvertedDepth().DepthAt(p.y()))));
+        EXPECT_FLOAT_EQ(ValueAt(view, p), ModelledAt(view, k, p));
     }
 }
 

@@ -37,8 +37,7 @@ protected:
         Settings().xSize = xSize;
         Settings().ySize = ySize;
         Settings().timerModeOn = 0;
-        SheetEvent begin(UM_BEGIN_WORK);
-        QCoreApplication::sendEvent(&Sheet(), &begin);
+        BeginWork();
         CPropertyPageView1& view = Sheet().PageView1();
         view.SetBeeper([this] { ++beeps; });
         view.repaint();
@@ -316,8 +315,7 @@ TEST_F(MeasurementCycleTest, TrackReadingsReceiveTheirPositionsFromThePositionSe
     ports.SetOverride(static_cast<unsigned>(Settings().btOutboundPort), field.GpsPath());
     Settings().workType = kWorkGpsTrack;
     Settings().timerModeOn = 0;
-    SheetEvent begin(UM_BEGIN_WORK);
-    QCoreApplication::sendEvent(&Sheet(), &begin);
+    BeginWork();
     CPropertyPageView2& view = Sheet().PageView2();
     // The receiver is connected as the work begins: its fix comes before any reading.
     ASSERT_TRUE(Eventually([&] { return positions.HasFix(); }, 5000));

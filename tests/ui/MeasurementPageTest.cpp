@@ -3,7 +3,6 @@
 
 #include "graphics/NoDataValue.h"
 #include "session/WorkSession.h"
-#include "support/ScriptedSource.h"
 #include "survey/DataSet.h"
 #include "ui/CPropertyPageView1.h"
 #include "ui/CPropertyPageW1.h"
@@ -22,15 +21,7 @@ class MeasurementPageTest : public SheetTest {
 protected:
     CPropertyPageView1& BeginSurvey(int readings)
     {
-        Settings().workType = kWorkMap;
-        Settings().xSize = 4;
-        Settings().ySize = 3;
-        Sheet().show();
-        SheetEvent begin(UM_BEGIN_WORK);
-        QCoreApplication::sendEvent(&Sheet(), &begin);
-        ScriptedSource source;
-        for (int i = 0; i < readings; ++i)
-            EXPECT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
+        BeginMapWithReadings(readings);
         CPropertyPageView1& view = Sheet().PageView1();
         view.OnSetActive();
         QApplication::processEvents();

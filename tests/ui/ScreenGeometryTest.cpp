@@ -122,8 +122,7 @@ TEST_F(ScreenGeometryTest, EveryPageFitsTheScreen)
         Settings().workType = workType;
         ASSERT_TRUE(Sheet().SetActivePage(0));
         Sheet().PageS1().OnSetActive();
-        SheetEvent begin(UM_BEGIN_WORK);
-        QCoreApplication::sendEvent(&Sheet(), &begin);
+        BeginWork();
         CheckEveryPage(workType == kWorkMap ? "survey" : "track");
         ASSERT_TRUE(testing_support::Eventually([this] { return !Engine().ExchangeRunning(); }));
         SheetEvent reset(UM_RESET_PAGES);
@@ -140,8 +139,7 @@ TEST_F(ScreenGeometryTest, TheProcessingSettingsShowTheirTextsWhole)
         Settings().inversionOn = 1;
         ASSERT_TRUE(Sheet().SetActivePage(0));
         Sheet().PageS1().OnSetActive();
-        SheetEvent begin(UM_BEGIN_WORK);
-        QCoreApplication::sendEvent(&Sheet(), &begin);
+        BeginWork();
         ASSERT_TRUE(Sheet().SetActivePage(0));
         QApplication::processEvents();
         const CPropertyPageBase& w1 = *Sheet().Page(0);

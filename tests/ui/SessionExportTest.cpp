@@ -6,9 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 #include "session/WorkSession.h"
 #include "support/ScriptedSource.h"
@@ -27,19 +25,9 @@ namespace {
 
 class SessionExportTest : public SheetTest {
 protected:
-    // A map survey of three profiles of four stations, the first `stations` taken through
-    // the sheet.
-    void BeginMap(int stations = 12)
+    std::vector<std::filesystem::path> Files() const
     {
-        Settings().workType = kWorkMap;
-        Settings().xSize = 4;
-        Settings().ySize = 3;
-        Sheet();
-        SheetEvent begin(UM_BEGIN_WORK, 0);
-        QCoreApplication::sendEvent(&Sheet(), &begin);
-        ScriptedSource source;
-        for (int i = 0; i < stations; ++i)
-            ASSERT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
+        return {std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()};
     }
     std::string Head(const std::string& file, size_t n) { return testing_support::ReadFile(dir.File(file)).substr(0, n); }
 };
@@ -50,7 +38,7 @@ protected:
 // meant; the final name is the one checked before replacing; success says what was written.
 TEST_F(SessionExportTest, TheFilterChosenIsTheFormatAndTheFinalNameIsCheckedBeforeReplacing)
 {
-    BeginMap();
+    BeginMapWithReadings(12);
     const std::string written = "Записано (сетка ESRI ASCII):\n" + dir.File("grid.asc") + "\n";
     prompter.ExpectSaveFile(dir.File("grid"), 1); // the second filter: ESRI ASCII
     prompter.ExpectExportOptions(platform::ExportOptionsAnswer{});
@@ -189,7 +177,7 @@ TEST_F(SessionExportTest, TheOptionsDialogTakesWhatIsTypedIntoItsFields)
 // chosen: a map of one profile, and a disk that fills up (a file size limit stands in for it).
 TEST_F(SessionExportTest, AFailedExportFromTheMenuSaysWhyInRussian)
 {
-    BeginMap(4);
+    BeginMapWithReadings(4);
     QAction* exportAction = Sheet().ExportAction();
     prompter.ExpectSaveFile(dir.File("one.tif"), 0);
     prompter.ExpectExportOptions(platform::ExportOptionsAnswer{});
@@ -201,24 +189,11 @@ TEST_F(SessionExportTest, AFailedExportFromTheMenuSaysWhyInRussian)
     ScriptedSource source;
     for (int i = 4; i < 12; ++i)
         ASSERT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
-    std::vector<std::filesystem::path> before;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        before.push_back(entry.path());
+    const std::vector<std::filesystem::path> before = Files();
     prompter.ExpectSaveFile(dir.File("map.tif"), 0);
     prompter.ExpectExportOptions(platform::ExportOptionsAnswer{});
     prompter.ExpectMessage("Не удалось записать «map.tif»: файл больше, чем разрешено.");
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit limit = saved;
-    limit.rlim_cur = 2000;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    exportAction->trigger();
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
-    std::signal(SIGXFSZ, oldHandler);
+    WithFileSizeLimit(2000, [&] { exportAction->trigger(); });
     EXPECT_EQ(platform::PromptIcon::Error, prompter.lastIcon);
-    std::vector<std::filesystem::path> after;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        after.push_back(entry.path());
-    EXPECT_EQ(before, after) << "nothing written, no staging place left";
+    EXPECT_EQ(before, Files()) << "nothing written, no staging place left";
 }

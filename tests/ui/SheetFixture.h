@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QTest>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 #include "acquisition/AcquisitionEngine.h"
 #include "gps/CGpsPositionService.h"
@@ -13,11 +15,13 @@
 #include "settings/CSettings.h"
 #include "sim/InstrumentSimulator.h"
 #include "survey/Calibration.h"
+#include "support/ScriptedSource.h"
 #include "support/SettingsFixture.h"
 #include "ui/CLurControlSheet.h"
 #include "ui/QtMessagePoster.h"
 #include "ui/ScreenFit.h"
 #include "ui/ScriptedPrompter.h"
+#include "ui/SheetEvents.h"
 #include "ui/WindowAcquisition.h"
 
 namespace testing_support {
@@ -67,6 +71,35 @@ protected:
             EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet_.get()));
         }
         return *sheet_;
+    }
+    void BeginWork()
+    {
+        SheetEvent begin(UM_BEGIN_WORK);
+        QCoreApplication::sendEvent(&Sheet(), &begin);
+    }
+    // A map of three profiles of four stations begun, with its first `readings` taken.
+    void BeginMapWithReadings(int readings)
+    {
+        Settings().workType = kWorkMap;
+        Settings().xSize = 4;
+        Settings().ySize = 3;
+        BeginWork();
+        ScriptedSource source;
+        for (int i = 0; i < readings; ++i)
+            ASSERT_EQ(MeasureOutcome::Stored, source.Measure(*Sheet().Work()));
+    }
+    // Runs `action` with files limited to `bytes`, as a disk that fills up: writes past it fail.
+    template <class Action> void WithFileSizeLimit(rlim_t bytes, Action action)
+    {
+        rlimit saved{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit limit = saved;
+        limit.rlim_cur = bytes;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        action();
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+        std::signal(SIGXFSZ, oldHandler);
     }
     PageServices& Services() { return *services_; }
     AcquisitionEngine& Engine() { return acquisition_->Engine(); }

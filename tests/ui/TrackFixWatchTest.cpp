@@ -17,8 +17,7 @@ protected:
         Services().ticks = &ticks;
         Settings().workType = kWorkGpsTrack;
         Settings().gpsHdopLimit = 5;
-        SheetEvent begin(UM_BEGIN_WORK);
-        QCoreApplication::sendEvent(&Sheet(), &begin);
+        BeginWork();
         CPropertyPageView2& view = Sheet().PageView2();
         view.SetBeeper([this] { ++beeps; });
         return view;

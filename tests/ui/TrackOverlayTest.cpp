@@ -63,8 +63,7 @@ TEST_F(SheetTest, InALargeWindowTheTrackLiesOnTheMapWhereItsReadingsArePainted)
     Settings().gpsTrackRadius = 3;
     Settings().showGpsTrack = 1;
     Sheet().resize(1280, 800);
-    SheetEvent begin(UM_BEGIN_WORK);
-    QCoreApplication::sendEvent(&Sheet(), &begin);
+    BeginWork();
     CPropertyPageView2& view = Sheet().PageView2();
     ASSERT_TRUE(testing_support::Eventually([this] { return !Engine().ExchangeRunning(); }));
 
