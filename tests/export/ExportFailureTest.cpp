@@ -24,21 +24,27 @@ std::vector<std::string> Names(const std::string& directory)
 class ExportFailureTest : public ExportTest {
 protected:
     // Exports to `path` expecting a refusal with `problem` about that very file, lurctl's
-    // English beside it; the failure's parts.
-    ExportFailure Refused(const DataSet& data, const ExportOptions& options, ExportProblem problem,
-                          const std::string& what, const std::string& path)
+    // English saying `why`; an earlier file at `path` stays as it was. The result.
+    ExportResult Refused(const DataSet& data, const ExportOptions& options, ExportProblem problem,
+                         const std::string& why, const std::string& path)
     {
+        const bool earlier = std::filesystem::is_directory(std::filesystem::path(path).parent_path());
+        if (earlier)
+            testing_support::WriteFile(path, "earlier");
         const ExportResult result = ExportSession(data, Settings(), options, path);
-        EXPECT_FALSE(result.ok) << what;
-        EXPECT_EQ(result.failure.problem, problem) << what << ": " << result.error;
-        EXPECT_EQ(result.failure.file, path) << what;
-        EXPECT_FALSE(result.error.empty()) << what;
-        return result.failure;
+        EXPECT_FALSE(result.ok) << why;
+        EXPECT_EQ(result.failure.problem, problem) << why << ": " << result.error;
+        EXPECT_EQ(result.failure.file, path) << why;
+        EXPECT_NE(result.error.find(why), std::string::npos) << result.error;
+        if (earlier) {
+            EXPECT_EQ(testing_support::ReadFile(path), "earlier") << why;
+        }
+        return result;
     }
-    ExportFailure Refused(const DataSet& data, const ExportOptions& options, ExportProblem problem,
-                          const std::string& what)
+    ExportResult Refused(const DataSet& data, const ExportOptions& options, ExportProblem problem,
+                         const std::string& why)
     {
-        return Refused(data, options, problem, what, dir.File("карта.out"));
+        return Refused(data, options, problem, why, dir.File("карта.out"));
     }
 };
 
@@ -54,50 +60,55 @@ TEST_F(ExportFailureTest, EachRefusalOfATrackTellsItsProblem)
         if (k % 3 != 0)
             someFixes[k] = GpsFix{55.0 + k * 1e-5, 37.0 + (k % 2) * 2e-5, 0};
     auto partly = Track(someFixes);
+    testing_support::WriteFile(dir.File("карта.out"), "earlier");
     const std::vector<std::string> before = Names(dir.path());
     Settings().workType = kWorkGpsTrack;
     Settings().usedFrequencies[4] = 0;
 
-    const ExportFailure unused =
-        Refused(*track, Options(ExportFormat::GeoPackage, 4), ExportProblem::FrequencyNotUsed, "frequency 5");
+    const ExportFailure unused = Refused(*track, Options(ExportFormat::GeoPackage, 4), ExportProblem::FrequencyNotUsed,
+                                         "frequency 5 (6.945 kHz) was not used").failure;
     EXPECT_EQ(unused.frequency, 5);
     EXPECT_EQ(unused.kHz, Settings().currentCalibration.F[4]);
-    EXPECT_EQ(Refused(*track, Options(ExportFormat::GeoPackage, 14), ExportProblem::NoSuchFrequency, "15").frequency,
+    EXPECT_EQ(Refused(*track, Options(ExportFormat::GeoPackage, 14), ExportProblem::NoSuchFrequency,
+                      "there is no frequency 15")
+                  .failure.frequency,
               15);
-    Refused(*track, Options(ExportFormat::AsciiGrid), ExportProblem::OneFrequencyFormat, "every frequency in asc");
-    Refused(*track, Options(ExportFormat::StationTable), ExportProblem::FormatNotForWorkType, "station table");
-    Refused(*spot, Options(ExportFormat::GeoTiff), ExportProblem::TrackMapTooSmall, "one place");
-    EXPECT_EQ(Refused(*unplaced, Options(ExportFormat::GeoTiff), ExportProblem::NoReadingExportable, "no position")
-                  .readings,
+    Refused(*track, Options(ExportFormat::AsciiGrid), ExportProblem::OneFrequencyFormat, "asc holds one frequency");
+    Refused(*track, Options(ExportFormat::StationTable), ExportProblem::FormatNotForWorkType, "does not suit");
+    Refused(*spot, Options(ExportFormat::GeoTiff), ExportProblem::TrackMapTooSmall, "spread over an area");
+    EXPECT_EQ(Refused(*unplaced, Options(ExportFormat::GeoTiff), ExportProblem::NoReadingExportable,
+                      "none of the 6 measured readings")
+                  .failure.readings,
               6u);
-    Refused(*unmeasured, Options(ExportFormat::GeoJson), ExportProblem::NoMeasuredReading, "nothing measured");
-    Refused(*partly, Options(ExportFormat::GeoJson), ExportProblem::ReadingsLeftOut, "three without a position");
+    EXPECT_EQ(Refused(*unmeasured, Options(ExportFormat::GeoJson), ExportProblem::NoMeasuredReading, "no measured").error,
+              "the session has no measured reading");
+    Refused(*partly, Options(ExportFormat::GeoJson), ExportProblem::ReadingsLeftOut, "3 readings without a position");
     ExportOptions keep = Options(ExportFormat::Kml);
     keep.leftOut = LeftOutReadings::KeepUnlocated;
-    Refused(*partly, keep, ExportProblem::KeepUnlocatedNotInFormat, "kept in KML");
+    Refused(*partly, keep, ExportProblem::KeepUnlocatedNotInFormat, "keep readings without a position");
 
     ExportOptions grid = Options(ExportFormat::GeoTiff);
     grid.grid.cellMetres = 0.0;
-    Refused(*track, grid, ExportProblem::CellNotAboveZero, "cell 0");
+    Refused(*track, grid, ExportProblem::CellNotAboveZero, "the cell size must be above 0 m");
     grid.grid.cellMetres.reset();
     grid.grid.radiusMetres = 0.0;
-    Refused(*track, grid, ExportProblem::RadiusNotAboveZero, "radius 0");
+    Refused(*track, grid, ExportProblem::RadiusNotAboveZero, "the radius must be above 0 m");
     grid.grid.radiusMetres.reset();
     grid.grid.cellMetres = 0.0001;
-    const ExportFailure large = Refused(*track, grid, ExportProblem::GridTooLarge, "cell 0.1 mm");
-    EXPECT_EQ(large.bands, 13u);
+    const ExportResult large = Refused(*track, grid, ExportProblem::GridTooLarge, "choose a larger cell");
+    EXPECT_EQ(large.failure.bands, 13u);
     char size[128];
-    std::snprintf(size, sizeof size, "%.0f x %.0f cells x 13 bands (%.1f GB)", large.columns, large.rows,
-                  large.gigabytes);
-    EXPECT_NE(ExportSession(*track, Settings(), grid, dir.File("g.tif")).error.find(size), std::string::npos) << size;
-    EXPECT_GT(large.columns, 10000);
+    std::snprintf(size, sizeof size, "%.0f x %.0f cells x 13 bands (%.1f GB)", large.failure.columns,
+                  large.failure.rows, large.failure.gigabytes);
+    EXPECT_NE(large.error.find(size), std::string::npos) << size;
+    EXPECT_GT(large.failure.columns, 10000);
 
-    Refused(*track, Options(ExportFormat::GeoJson), ExportProblem::NoFileName, "a folder", dir.File("folder/"));
+    Refused(*track, Options(ExportFormat::GeoJson), ExportProblem::NoFileName, "names no file", dir.File("folder/"));
     Settings().workType = kWorkMap;
-    Refused(*track, Options(ExportFormat::GeoTiff), ExportProblem::DataNotForWorkType, "a track as a map");
+    Refused(*track, Options(ExportFormat::GeoTiff), ExportProblem::DataNotForWorkType, "does not match");
     Settings().workType = kWorkGpsTrack;
     Settings().usedFrequencies.fill(0);
-    Refused(*track, Options(ExportFormat::GeoJson), ExportProblem::NoFrequencyUsed, "none used");
+    Refused(*track, Options(ExportFormat::GeoJson), ExportProblem::NoFrequencyUsed, "the session uses no frequency");
     EXPECT_EQ(Names(dir.path()), before) << "a refusal leaves nothing behind";
 }
 
@@ -105,26 +116,27 @@ TEST_F(ExportFailureTest, EachRefusalOfATrackTellsItsProblem)
 TEST_F(ExportFailureTest, EachRefusalOfAMapOrProfileTellsItsProblem)
 {
     auto oneProfile = testing_support::GroundSurvey(Settings(), 4, 3, 2.0f, 3.0f, 4);
-    Refused(*oneProfile, Options(ExportFormat::GeoTiff), ExportProblem::MapTooFewProfiles, "one profile");
+    Refused(*oneProfile, Options(ExportFormat::GeoTiff), ExportProblem::MapTooFewProfiles, "2 complete profiles");
     auto map = testing_support::GroundSurvey(Settings(), 20, 6, 2.0f, 3.0f, 120);
     ExportOptions options = Options(ExportFormat::GeoTiff);
     options.grid.cellMetres = 0.0;
-    Refused(*map, options, ExportProblem::CellNotAboveZero, "cell 0");
+    Refused(*map, options, ExportProblem::CellNotAboveZero, "the cell size must be above 0 m");
     options.grid.cellMetres.reset();
     options.grid.paintedWidth = 1;
-    Refused(*map, options, ExportProblem::PaintedWidthTooSmall, "1 pixel");
+    Refused(*map, options, ExportProblem::PaintedWidthTooSmall, "at least 2 pixels");
     options.grid.paintedWidth.reset();
     options.grid.cellMetres = 0.001;
-    const ExportFailure large = Refused(*map, options, ExportProblem::GridTooLarge, "cell 1 mm");
+    const ExportFailure large = Refused(*map, options, ExportProblem::GridTooLarge,
+                                        "the grid would be 38001 x 15001 cells x 14 bands").failure;
     EXPECT_EQ(large.columns, 38001);
     EXPECT_EQ(large.rows, 15001);
     EXPECT_EQ(large.bands, 14u);
 
     auto profile = testing_support::GroundSurvey(Settings(), 0, 1, 1.5f, 1.0f, 30);
     Refused(*profile, Options(ExportFormat::SectionAsciiGrid, 2), ExportProblem::SectionNeedsEveryFrequency,
-            "one frequency");
+            "every used frequency");
     auto station = testing_support::GroundSurvey(Settings(), 0, 1, 1.5f, 1.0f, 1);
-    Refused(*station, Options(ExportFormat::SectionAsciiGrid), ExportProblem::SectionTooShort, "one station");
+    Refused(*station, Options(ExportFormat::SectionAsciiGrid), ExportProblem::SectionTooShort, "at least 2 measured");
 }
 
 // A file that cannot be made or written is named as the operator chose it, with the errno
@@ -136,9 +148,11 @@ TEST_F(ExportFailureTest, FilesThatCannotBeWrittenAreNamedWithTheSystemsReason)
     testing_support::WriteFile(dir.File("plain"), "a file, not a folder");
     auto track = testing_support::GroundTrack(Settings(), 40);
     Settings().workType = kWorkGpsTrack;
-    const ExportFailure notDir = Refused(*track, Options(ExportFormat::GeoJson), ExportProblem::CannotCreate,
-                                         "under a file", dir.File("plain/t.geojson"));
-    EXPECT_EQ(notDir.errorNumber, ENOTDIR);
+    // Named by the path the operator gave.
+    EXPECT_EQ(Refused(*track, Options(ExportFormat::GeoJson), ExportProblem::CannotCreate,
+                      dir.File("plain/t.geojson"), dir.File("plain/t.geojson"))
+                  .failure.errorNumber,
+              ENOTDIR);
 
     struct Case {
         ExportFormat format;

@@ -1,5 +1,6 @@
 #pragma once
 #include <gdal_priv.h>
+#include <ogr_spatialref.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -34,6 +35,16 @@ inline Band ReadBand(GDALDataset& dataset, int number)
                                0, nullptr),
               CE_None);
     return band;
+}
+
+// From WGS84 longitude and latitude to `crs`, x first in both.
+inline std::unique_ptr<OGRCoordinateTransformation> FromWgs84(const OGRSpatialReference& crs)
+{
+    OGRSpatialReference wgs84, target(crs);
+    wgs84.SetWellKnownGeogCS("WGS84");
+    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    target.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    return std::unique_ptr<OGRCoordinateTransformation>(OGRCreateCoordinateTransformation(&wgs84, &target));
 }
 
 // Settings in a temporary directory and GDAL to read the exports back with.

@@ -1,7 +1,4 @@
-#include <ogr_spatialref.h>
-
 #include <cmath>
-#include <filesystem>
 #include <memory>
 
 #include "ExportFixture.h"
@@ -75,12 +72,7 @@ TEST_F(ExportTest, TrackGridOfEveryBandIsTheRadiusMeanOfItsReadings)
     ASSERT_TRUE(dataset);
     ASSERT_EQ(dataset->GetRasterCount(), 14);
 
-    OGRSpatialReference wgs84;
-    wgs84.SetWellKnownGeogCS("WGS84");
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    OGRSpatialReference utm(*dataset->GetSpatialRef());
-    utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    std::unique_ptr<OGRCoordinateTransformation> toUtm(OGRCreateCoordinateTransformation(&wgs84, &utm));
+    const auto toUtm = FromWgs84(*dataset->GetSpatialRef());
     ASSERT_TRUE(toUtm);
     const Band first = ReadBand(*dataset, 1);
     const double cell = first.transform[1];
@@ -127,8 +119,10 @@ TEST_F(ExportTest, TrackGridOfEveryBandIsTheRadiusMeanOfItsReadings)
     EXPECT_GT(empty, 0u) << "a track leaves cells beyond the radius empty";
 }
 
-// The default cell is a quarter of the radius, and the default radius the track map's.
-TEST_F(ExportTest, TrackGridDefaultsToTheTrackMapsCellAndReach)
+// The default cell is a quarter of the radius, and the default radius the track map's. As
+// the track map paints it, the radius counts cells of a map 240 pixels wide: the grid
+// painted 1920 pixels across reaches as far as the one painted 240 across.
+TEST_F(ExportTest, TrackGridDefaultsToTheTrackMapsCellAndReachAtAnyWidth)
 {
     auto data = testing_support::GroundTrack(Settings(), 100, 1.0);
     Settings().gpsTrackRadius = 40;
@@ -150,27 +144,20 @@ TEST_F(ExportTest, TrackGridDefaultsToTheTrackMapsCellAndReach)
     const ExportResult chosen = ExportSession(*data, Settings(), options, dir.File("t.grd"));
     ASSERT_TRUE(chosen.ok) << chosen.error;
     EXPECT_NEAR(std::stod(ProvenanceValue(chosen, "cell_m")), 1.5, 1e-6);
-}
 
-// As the track map paints it, the radius counts cells of a map 240 pixels wide: the grid
-// painted 1920 pixels across reaches as far as the one painted 240 across.
-TEST_F(ExportTest, TrackGridAsPaintedReachesAsFarAtAnyWidth)
-{
-    auto data = testing_support::GroundTrack(Settings(), 100, 1.0);
-    Settings().gpsTrackRadius = 40;
     Settings().pixelSize = 1;
-    double radius[2] = {}, cell[2] = {};
+    double painted[2] = {}, paintedCell[2] = {};
     const int widths[2] = {240, 1920};
     for (int k = 0; k < 2; ++k) {
-        ExportOptions options = Options(ExportFormat::SurferGrid, 2);
+        options = Options(ExportFormat::SurferGrid, 2);
         options.grid.paintedWidth = widths[k];
-        const ExportResult result = ExportSession(*data, Settings(), options, dir.File("t.grd"));
-        ASSERT_TRUE(result.ok) << result.error;
-        radius[k] = std::stod(ProvenanceValue(result, "radius_m"));
-        cell[k] = std::stod(ProvenanceValue(result, "cell_m"));
+        const ExportResult as = ExportSession(*data, Settings(), options, dir.File("t.grd"));
+        ASSERT_TRUE(as.ok) << as.error;
+        painted[k] = std::stod(ProvenanceValue(as, "radius_m"));
+        paintedCell[k] = std::stod(ProvenanceValue(as, "cell_m"));
     }
-    EXPECT_NEAR(radius[0], 40 * cell[0], 1e-4 * radius[0]);
-    EXPECT_NEAR(radius[1], radius[0], cell[0]);
+    EXPECT_NEAR(painted[0], 40 * paintedCell[0], 1e-4 * painted[0]);
+    EXPECT_NEAR(painted[1], painted[0], paintedCell[0]);
 }
 
 // A grid beyond 10 000 cells a side or 2 GB is refused, naming its size, before anything
@@ -178,7 +165,7 @@ TEST_F(ExportTest, TrackGridAsPaintedReachesAsFarAtAnyWidth)
 TEST_F(ExportTest, OversizedGridsAreRefusedWithTheSizeTheyWouldHaveHad)
 {
     struct Case {
-            ExportFormat format;
+        ExportFormat format;
         std::optional<int> frequency;
         double cell;
         std::optional<int> width;
@@ -186,7 +173,6 @@ TEST_F(ExportTest, OversizedGridsAreRefusedWithTheSizeTheyWouldHaveHad)
     };
     auto survey = testing_support::GroundSurvey(Settings(), 20, 6, 2.0f, 3.0f, 120);
     const Case cases[] = {
-        {ExportFormat::GeoTiff, std::nullopt, 0.001, std::nullopt, "38001 x 15001 cells x 14 bands"},
         // Within 10 000 a side but not within 2 GB in 14 bands.
         {ExportFormat::GeoTiff, std::nullopt, 38.0 / 9999, std::nullopt, "10000 x 3947 cells x 14 bands (2.2 GB)"},
         {ExportFormat::AsciiGrid, 3, 0.003, std::nullopt, "12667 x 5001 cells x 1 band "},
@@ -205,11 +191,4 @@ TEST_F(ExportTest, OversizedGridsAreRefusedWithTheSizeTheyWouldHaveHad)
         EXPECT_NE(result.error.find(std::string("the grid would be ") + c.size), std::string::npos) << result.error;
         EXPECT_EQ(testing_support::ReadFile(path), "earlier");
     }
-    auto track = testing_support::GroundTrack(Settings(), 40);
-    ExportOptions options = Options(ExportFormat::GeoTiff);
-    options.grid.cellMetres = 0.0001;
-    const ExportResult result = ExportSession(*track, Settings(), options, dir.File("t.tif"));
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("choose a larger cell"), std::string::npos) << result.error;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("t.tif")));
 }

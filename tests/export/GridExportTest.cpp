@@ -1,5 +1,3 @@
-#include <ogr_spatialref.h>
-
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -95,12 +93,7 @@ TEST_F(ExportTest, TrackGridPutsEachReadingInItsUtmCell)
     EXPECT_EQ(static_cast<float>(band.noData), kNoDataValue);
     EXPECT_EQ(band.transform[1], -band.transform[5]) << "square cells";
 
-    OGRSpatialReference wgs84;
-    wgs84.SetWellKnownGeogCS("WGS84");
-    wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    OGRSpatialReference utm(*crs);
-    utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
-    std::unique_ptr<OGRCoordinateTransformation> toUtm(OGRCreateCoordinateTransformation(&wgs84, &utm));
+    const auto toUtm = FromWgs84(*crs);
     ASSERT_TRUE(toUtm);
     int found = 0;
     for (size_t k = 0; k < data->RecordCount(); ++k) {

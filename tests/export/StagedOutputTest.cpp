@@ -25,6 +25,25 @@ const Files kEarlier{{"t.shp", "old shp"}, {"t.shx", "old shx"}, {"t.dbf", "old 
                      {"other.txt", "not ours"}};
 const Files kNew{{"t.shp", "new shp"}, {"t.shx", "new shx"}, {"t.dbf", "new dbf"}, {"t.prj", "new prj"}};
 
+// An empty directory, or one holding `files`.
+void Fill(const testing_support::TempDir& dir, const Files& files = {})
+{
+    std::filesystem::remove_all(dir.path());
+    std::filesystem::create_directories(dir.path());
+    for (const auto& [name, contents] : files)
+        testing_support::WriteFile(dir.File(name), contents);
+}
+
+// Opens `output` and writes the new set where it stages; that place.
+std::string Stage(StagedOutput& output, ExportError& error)
+{
+    EXPECT_TRUE(output.Open(error)) << error.text;
+    const std::string staged = std::filesystem::path(output.Path()).parent_path().string();
+    for (const auto& [name, contents] : kNew)
+        testing_support::WriteFile(staged + "/" + name, contents);
+    return staged;
+}
+
 // Stages the new set and commits it with rename failing at call `failAt` (never when 0);
 // returns the calls made.
 int Commit(const testing_support::TempDir& dir, int failAt, bool& committed, ExportError& error)
@@ -37,10 +56,7 @@ int Commit(const testing_support::TempDir& dir, int failAt, bool& committed, Exp
         }
         return std::rename(from, to);
     });
-    EXPECT_TRUE(output.Open(error)) << error.text;
-    const std::string staged = std::filesystem::path(output.Path()).parent_path().string();
-    for (const auto& [name, contents] : kNew)
-        testing_support::WriteFile(staged + "/" + name, contents);
+    Stage(output, error);
     committed = output.Commit(error);
     if (committed) {
         EXPECT_EQ(output.Committed().front(), dir.File("t.shp")) << "the main file first";
@@ -55,8 +71,7 @@ int Commit(const testing_support::TempDir& dir, int failAt, bool& committed, Exp
 TEST(StagedOutputTest, AFailureAtAnyRenameLeavesTheEarlierSetWhole)
 {
     testing_support::TempDir dir;
-    for (const auto& [name, contents] : kEarlier)
-        testing_support::WriteFile(dir.File(name), contents);
+    Fill(dir, kEarlier);
     bool committed = false;
     ExportError error;
     const int renames = Commit(dir, 0, committed, error);
@@ -68,10 +83,7 @@ TEST(StagedOutputTest, AFailureAtAnyRenameLeavesTheEarlierSetWhole)
     EXPECT_EQ(Listing(dir.path()), expected);
 
     for (int failAt = 1; failAt <= renames; ++failAt) {
-        std::filesystem::remove_all(dir.path());
-        std::filesystem::create_directories(dir.path());
-        for (const auto& [name, contents] : kEarlier)
-            testing_support::WriteFile(dir.File(name), contents);
+        Fill(dir, kEarlier);
         Commit(dir, failAt, committed, error);
         EXPECT_FALSE(committed) << "failure at rename " << failAt;
         EXPECT_NE(error.text.find("Input/output error"), std::string::npos) << error.text;
@@ -96,8 +108,7 @@ TEST(StagedOutputTest, ANewSetGoesInWhereThereWasNone)
     ASSERT_TRUE(committed) << error.text;
     EXPECT_EQ(Listing(dir.path()), kNew);
     for (int failAt = 1; failAt <= 4; ++failAt) {
-        std::filesystem::remove_all(dir.path());
-        std::filesystem::create_directories(dir.path());
+        Fill(dir);
         Commit(dir, failAt, committed, error);
         EXPECT_FALSE(committed);
         EXPECT_TRUE(Listing(dir.path()).empty()) << "failure at rename " << failAt;
@@ -108,8 +119,7 @@ TEST(StagedOutputTest, ANewSetGoesInWhereThereWasNone)
 TEST(StagedOutputTest, EarlierFilesThatCannotBePutBackAreKeptAndTold)
 {
     testing_support::TempDir dir;
-    for (const auto& [name, contents] : kEarlier)
-        testing_support::WriteFile(dir.File(name), contents);
+    Fill(dir, kEarlier);
     int calls = 0;
     // Only the first rename, which moves the stale index aside, succeeds.
     StagedOutput output(dir.File("t.shp"), {"t.qix"}, [&](const char* from, const char* to) {
@@ -120,10 +130,7 @@ TEST(StagedOutputTest, EarlierFilesThatCannotBePutBackAreKeptAndTold)
         return std::rename(from, to);
     });
     ExportError error;
-    ASSERT_TRUE(output.Open(error)) << error.text;
-    const std::string staged = std::filesystem::path(output.Path()).parent_path().string();
-    for (const auto& [name, contents] : kNew)
-        testing_support::WriteFile(staged + "/" + name, contents);
+    const std::string staged = Stage(output, error);
     EXPECT_FALSE(output.Commit(error));
     EXPECT_NE(error.text.find("could not be put back"), std::string::npos) << error.text;
     EXPECT_TRUE(error.failure.earlierKeptAside);
