@@ -9,7 +9,7 @@
 
 #include "Fuzz.h"
 #include "session/SessionFile.h"
-#include "survey/SessionReader.h"
+#include "survey/ByteReader.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ void CheckReadThroughAWindow(std::string_view bytes, const std::string& problem,
         written += size_t(n);
     }
     const size_t window = MeasurementRecord::kSize + (bytes.empty() ? 0 : uint8_t(bytes.back()));
-    SessionReader reader(fd, bytes.size(), window);
+    ByteReader reader(fd, bytes.size(), window);
     SessionImage read;
     AbortIf(ParseSession(reader, read) != problem || reader.ReadError() != 0);
     AbortIf(problem.empty() && !SameImage(read, parsed));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "survey/ByteReader.h"
 #include "survey/ByteStream.h"
 #include "session/Crc32.h"
 #include "track/FixQualityBytes.h"

@@ -9,14 +9,14 @@
 #include "settings/CSettings.h"
 #include "survey/ByteStream.h"
 #include "survey/SessionLayout.h"
-#include "survey/SessionReader.h"
+#include "survey/ByteReader.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackBody.h"
 #include "track/TrackDataSet.h"
 
 namespace {
 
-std::string ReadText(SessionReader& file)
+std::string ReadText(ByteReader& file)
 {
     char field[session::kTextFieldSize] = {};
     file.Bytes(field, sizeof field);
@@ -25,7 +25,7 @@ std::string ReadText(SessionReader& file)
 
 bool FitsFloat(double v) { return std::isfinite(v) && std::fabs(v) <= double(std::numeric_limits<float>::max()); }
 
-std::string ParseSurveyBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit,
+std::string ParseSurveyBody(ByteReader& file, SessionImage& image, const ReadingVisitor& visit,
                             CutShortFile cutShort)
 {
     image.extra1 = int32_t(file.U32());
@@ -71,11 +71,11 @@ std::string ParseSurveyBody(SessionReader& file, SessionImage& image, const Read
 
 std::string ParseSession(std::string_view bytes, SessionImage& image)
 {
-    SessionReader file(bytes);
+    ByteReader file(bytes);
     return ParseSession(file, image);
 }
 
-std::string ParseSession(SessionReader& file, SessionImage& image, const ReadingVisitor& visit,
+std::string ParseSession(ByteReader& file, SessionImage& image, const ReadingVisitor& visit,
                          CutShortFile cutShort)
 {
     image = SessionImage{}; // records are appended: nothing of an earlier parse may stay
@@ -114,7 +114,7 @@ ReadSessionResult ReadSessionFile(const std::string& path, SessionImage& image, 
         result.errorNumber = opened.errorNumber;
         return result;
     }
-    SessionReader file(fd, size);
+    ByteReader file(fd, size);
     const std::string problem = ParseSession(file, image, visit, cutShort);
     ::close(fd);
     if (file.ReadError() != 0) {

@@ -9,7 +9,7 @@
 #include "survey/SessionLayout.h"
 
 class CSettings;
-class SessionReader;
+class ByteReader;
 
 // Reading and saving whole session files; their layout is in survey/SessionLayout.h.
 
@@ -17,7 +17,7 @@ class SessionReader;
 // unspecified; nothing outside is touched either way. With `visit`, the records go to it
 // and image.records stays empty.
 std::string ParseSession(std::string_view bytes, SessionImage& image);
-std::string ParseSession(SessionReader& file, SessionImage& image, const ReadingVisitor& visit = {},
+std::string ParseSession(ByteReader& file, SessionImage& image, const ReadingVisitor& visit = {},
                          CutShortFile cutShort = CutShortFile::Refuse);
 
 struct ReadSessionResult {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "survey/ByteReader.h"
 #include "survey/ByteStream.h"
 
 namespace {

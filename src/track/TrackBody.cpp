@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "survey/SessionLayout.h"
-#include "survey/SessionReader.h"
+#include "survey/ByteReader.h"
 #include "track/TrackQualityBlock.h"
 
 namespace {
@@ -20,7 +20,7 @@ GpsFix FixFrom(double longitude, double latitude)
 
 } // namespace
 
-std::string ParseTrackBody(SessionReader& file, SessionImage& image, const ReadingVisitor& visit, CutShortFile cutShort)
+std::string ParseTrackBody(ByteReader& file, SessionImage& image, const ReadingVisitor& visit, CutShortFile cutShort)
 {
     const uint32_t count = file.U32();
     image.trackFlags = file.U32();

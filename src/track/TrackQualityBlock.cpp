@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "session/Crc32.h"
+#include "survey/ByteReader.h"
 #include "survey/ByteStream.h"
-#include "survey/SessionReader.h"
 #include "track/FixQualityBytes.h"
 
 namespace {
@@ -27,7 +27,7 @@ void WriteTrackQualityBlock(ByteWriter& file, std::span<const GpsFix> fixes)
     file.Bytes(block.Data().data(), block.Data().size());
 }
 
-bool ReadTrackQualityBlock(SessionReader& file, std::vector<GpsFix>& fixes)
+bool ReadTrackQualityBlock(ByteReader& file, std::vector<GpsFix>& fixes)
 {
     const size_t bodySize = 12 + fixes.size() * kFixQualitySize;
     if (file.Remaining() < bodySize + 4)

@@ -6,7 +6,7 @@
 #include "gps/GpsFix.h"
 
 class ByteWriter;
-class SessionReader;
+class ByteReader;
 
 // The quality of every reading's position, kept in a session file right after the track
 // body's entries. A reader of the plain layout reads the N entries the body announces and
@@ -24,4 +24,4 @@ void WriteTrackQualityBlock(ByteWriter& file, std::span<const GpsFix> fixes);
 // Reads the block at the reader's position into the quality of `fixes`, one per reading.
 // False, and nothing changed, when there is none or it is cut short, damaged, of another
 // version or entry size, or counts other readings.
-bool ReadTrackQualityBlock(SessionReader& file, std::vector<GpsFix>& fixes);
+bool ReadTrackQualityBlock(ByteReader& file, std::vector<GpsFix>& fixes);

@@ -19,7 +19,7 @@
 #include "support/SettingsFixture.h"
 #include "support/SyntheticGround.h"
 #include "survey/ByteStream.h"
-#include "survey/SessionReader.h"
+#include "survey/ByteReader.h"
 #include "survey/SurveyDataSet.h"
 #include "track/TrackDataSet.h"
 
@@ -268,9 +268,9 @@ TEST_F(SessionFileTest, ReadingThroughAWindowGivesWhatTheWholeBytesGive)
         Serialized(*testing_support::GroundSurvey(Settings(), 40, 40, 1.0f, 1.0f, 1500)),
         Serialized(*testing_support::GroundTrack(Settings(), 1500))};
     for (const std::string& bytes : small)
-        ASSERT_LT(bytes.size(), SessionReader::kWindowSize);
+        ASSERT_LT(bytes.size(), ByteReader::kWindowSize);
     for (const std::string& bytes : large)
-        ASSERT_GT(bytes.size(), SessionReader::kWindowSize);
+        ASSERT_GT(bytes.size(), ByteReader::kWindowSize);
     const auto compare = [&](const std::string& bytes, const std::vector<size_t>& lengths) {
         WriteFile(dir.File("s.lur"), bytes);
         const OpenFile file(dir.File("s.lur"));
@@ -278,10 +278,10 @@ TEST_F(SessionFileTest, ReadingThroughAWindowGivesWhatTheWholeBytesGive)
         for (size_t length : lengths) {
             SessionImage whole;
             const std::string problem = ParseSession(std::string_view(bytes).substr(0, length), whole);
-            for (size_t window : {size_t(180), size_t(181), size_t(1000), SessionReader::kWindowSize}) {
+            for (size_t window : {size_t(180), size_t(181), size_t(1000), ByteReader::kWindowSize}) {
                 const std::string where = std::to_string(bytes.size()) + " bytes cut at " + std::to_string(length) +
                                           ", window " + std::to_string(window);
-                SessionReader reader(file.fd, length, window);
+                ByteReader reader(file.fd, length, window);
                 SessionImage read;
                 ASSERT_EQ(ParseSession(reader, read), problem) << where;
                 EXPECT_EQ(reader.ReadError(), 0) << where;
@@ -353,12 +353,12 @@ TEST_F(SessionFileTest, ReadFailuresAreToldApart)
         const std::string bytes = Written(track).bytes;
         WriteFile(dir.File("s.lur"), bytes.substr(0, bytes.size() - 100));
         const OpenFile file(dir.File("s.lur"));
-        SessionReader shrunk(file.fd, bytes.size(), 180); // the size it had when it was opened
+        ByteReader shrunk(file.fd, bytes.size(), 180); // the size it had when it was opened
         EXPECT_EQ(ParseSession(shrunk, image),
                   track ? "the file is shorter than its 2 readings" : "the file is shorter than its 4 records");
     }
     const OpenFile directory(dir.path());
-    SessionReader refused(directory.fd, 1000);
+    ByteReader refused(directory.fd, 1000);
     refused.U32();
     EXPECT_FALSE(refused.Ok());
     EXPECT_EQ(refused.ReadError(), EISDIR);

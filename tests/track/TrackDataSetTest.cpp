@@ -11,6 +11,7 @@
 #include "support/ScriptedSource.h"
 #include "support/SessionBytes.h"
 #include "support/SettingsFixture.h"
+#include "survey/ByteReader.h"
 #include "survey/ByteStream.h"
 #include "track/TrackDataSet.h"
 #include "track/TrackPositioning.h"

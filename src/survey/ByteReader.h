@@ -8,19 +8,19 @@
 
 #include "survey/MeasurementRecord.h"
 
-// Little-endian reading with bounds checks, as ByteReader does, from bytes in memory or from
-// an open file read through a window: a large session is parsed in one pass without a copy
+// Little-endian reading with bounds checks, from bytes in memory or from an open file read
+// through a window: a large session is parsed in one pass without a copy
 // of the whole file, its records going from the window straight to where they are kept. A read
 // past the end, or one the file cannot give, leaves the reader failed, so a chain of reads
 // needs one check at the end. Owned by one thread.
-class SessionReader {
+class ByteReader {
 public:
     static constexpr size_t kWindowSize = 256 * 1024;
 
-    explicit SessionReader(std::string_view bytes);
+    explicit ByteReader(std::string_view bytes);
     // `fd` (not owned) is a regular file of `size` bytes, read from offset 0; `window` bytes
     // are read at a time (at least one record's worth).
-    SessionReader(int fd, uint64_t size, size_t window = kWindowSize);
+    ByteReader(int fd, uint64_t size, size_t window = kWindowSize);
 
     bool Bytes(void* out, size_t size)
     {

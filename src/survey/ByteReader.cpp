@@ -1,4 +1,4 @@
-#include "survey/SessionReader.h"
+#include "survey/ByteReader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,9 +7,9 @@
 
 #include "platform/HugePages.h"
 
-SessionReader::SessionReader(std::string_view bytes) : window_(bytes), size_(bytes.size()) {}
+ByteReader::ByteReader(std::string_view bytes) : window_(bytes), size_(bytes.size()) {}
 
-SessionReader::SessionReader(int fd, uint64_t size, size_t window)
+ByteReader::ByteReader(int fd, uint64_t size, size_t window)
     : size_(size), fd_(fd),
       windowSize_(size_t(std::min<uint64_t>(std::max(window, MeasurementRecord::kSize), size))),
       // Every byte of the buffer is read into before it is looked at: no need to clear it.
@@ -17,13 +17,13 @@ SessionReader::SessionReader(int fd, uint64_t size, size_t window)
 {
 }
 
-bool SessionReader::Fail()
+bool ByteReader::Fail()
 {
     ok_ = false;
     return false;
 }
 
-std::string_view SessionReader::Ahead(size_t wanted)
+std::string_view ByteReader::Ahead(size_t wanted)
 {
     if (pos_ >= windowStart_ && pos_ - windowStart_ <= window_.size()) {
         const std::string_view ahead = window_.substr(size_t(pos_ - windowStart_));
@@ -49,7 +49,7 @@ std::string_view SessionReader::Ahead(size_t wanted)
     return window_;
 }
 
-bool SessionReader::BytesAcrossWindows(void* out, size_t size)
+bool ByteReader::BytesAcrossWindows(void* out, size_t size)
 {
     if (!ok_ || size > Remaining())
         return Fail();
@@ -67,7 +67,7 @@ bool SessionReader::BytesAcrossWindows(void* out, size_t size)
     return true;
 }
 
-bool SessionReader::AppendRecords(std::vector<MeasurementRecord>& records, size_t count)
+bool ByteReader::AppendRecords(std::vector<MeasurementRecord>& records, size_t count)
 {
     constexpr size_t kSize = MeasurementRecord::kSize;
     if (!ok_ || count > Remaining() / kSize)
@@ -88,7 +88,7 @@ bool SessionReader::AppendRecords(std::vector<MeasurementRecord>& records, size_
     return true;
 }
 
-bool SessionReader::Seek(uint64_t offset)
+bool ByteReader::Seek(uint64_t offset)
 {
     if (offset > size_)
         ok_ = false;
