@@ -6,6 +6,7 @@
 #include "export/ExportFormat.h"
 #include "settings/CSettings.h"
 #include "ui/ExportTexts.h"
+#include "ui/ScriptedPrompter.h"
 
 namespace {
 
@@ -13,30 +14,11 @@ namespace {
 const std::set<std::string> kNames{"GeoTIFF", "GeoPackage", "GeoJSON", "KML",  "GPX", "Shapefile", "ESRI", "ASCII",
                                    "Surfer",  "CSV",        "WKT",     "UTM",  "GDAL", "GPS",      "WGS"};
 
-// The Latin words of a text outside «», which quote the operator's own names; empty when
-// every one is a name.
+// The Latin words of a text outside «» that are not names, paths included: an export's
+// texts name their files in «».
 std::string ForeignWords(const std::string& text)
 {
-    std::string foreign, word;
-    bool quoted = false;
-    const auto endWord = [&] {
-        if (!word.empty() && kNames.count(word) == 0)
-            foreign += word + " ";
-        word.clear();
-    };
-    for (size_t k = 0; k < text.size(); ++k) {
-        if (text.compare(k, 2, "«") == 0)
-            quoted = true;
-        else if (text.compare(k, 2, "»") == 0)
-            quoted = false;
-        const char c = text[k];
-        if (!quoted && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
-            word += c;
-        else
-            endWord();
-    }
-    endWord();
-    return foreign;
+    return testing_support::NotTheOperatorsWords(text, kNames, true);
 }
 
 constexpr ExportProblem kLastProblem = ExportProblem::GdalFailed;

@@ -12,15 +12,23 @@
 
 namespace testing_support {
 
-// What in an operator's message is not in the operator's words: Latin words other than the
-// names of formats, systems and the instrument, and temporary files. Names in «» and paths are
-// the operator's own files and are skipped.
-inline std::string NotTheOperatorsWords(const std::string& text)
+// Names a message may carry in Latin letters: of formats, systems, the instrument, and file
+// extensions.
+inline const std::set<std::string>& OperatorNames()
 {
     static const std::set<std::string> names = {
         "LUR", "GPS", "GNSS", "NMEA", "HDOP", "RTK", "UTM", "WGS", "GeoTIFF", "GeoPackage", "CSV", "KML",
         "ESRI", "ASCII", "Surfer", "Galileo", "BeiDou", "QZSS", "COM", "Bluetooth", "USB", "tif", "gpkg",
         "csv", "kml", "shp", "asc", "grd", "lur", "lurj", "lurctl", "EPSG", "WKT", "TORVAL"};
+    return names;
+}
+
+// What in an operator's message is not in the operator's words: Latin words other than
+// `names`, and temporary files. Names in «» are the operator's own files and are skipped, and
+// so are paths unless `pathsToo`.
+inline std::string NotTheOperatorsWords(const std::string& text, const std::set<std::string>& names = OperatorNames(),
+                                        bool pathsToo = false)
+{
     std::string found;
     if (text.find(".tmp") != std::string::npos)
         found += " .tmp";
@@ -37,7 +45,7 @@ inline std::string NotTheOperatorsWords(const std::string& text)
         else if (text.compare(k, 2, "»") == 0)
             quoted = false;
         const bool startsWord = k == 0 || std::isspace(static_cast<unsigned char>(text[k - 1]));
-        if (text[k] == '/' && startsWord) {
+        if (text[k] == '/' && startsWord && !pathsToo) {
             flush();
             while (k + 1 < text.size() && !std::isspace(static_cast<unsigned char>(text[k + 1])))
                 ++k;
