@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "export/GdalErrors.h"
+#include "export/LayerFields.h"
 #include "export/GridExport.h"
 #include "export/GridSize.h"
 #include "export/UtmProjection.h"
@@ -253,46 +254,41 @@ bool WriteInvertedPoints(const SessionStations& stations, const std::vector<Inve
         error = gdal.Failed("cannot create the layer of " + path, ExportProblem::CannotWrite, path);
         return false;
     }
-    std::vector<std::pair<std::string, OGRFieldType>> fields{{"reading", OFTInteger}};
+    FieldList fields{{"reading", OFTInteger}};
     if (!stations.track)
         fields.insert(fields.end(), {{"profile", OFTInteger}, {"station", OFTInteger}});
     fields.insert(fields.end(), {{"status", OFTString}, {"chi2", OFTReal}, {"doi_m", OFTReal}});
     for (double depth : slices)
         fields.emplace_back(SliceFieldName(depth), OFTReal);
-    for (const auto& [name, type] : fields) {
-        OGRFieldDefn field(name.c_str(), type);
-        gdal.Watch();
-        if (layer->CreateField(&field) != OGRERR_NONE) {
-            error = gdal.Failed("cannot add the field " + name + " to " + path, ExportProblem::CannotWrite, path);
-            return false;
-        }
-    }
+    std::vector<int> fieldAt;
+    if (!CreateFields(*layer, fields, gdal, path, fieldAt, error))
+        return false;
     const bool transaction = dataset->StartTransaction() == OGRERR_NONE;
     for (size_t k = 0; k < stations.stations.size(); ++k) {
         const SessionStation& s = stations.stations[k];
         const InversionResult& r = results[k];
         OGRFeature feature(layer->GetLayerDefn());
-        int at = 0;
-        feature.SetField(at++, static_cast<int>(s.index));
+        size_t column = 0;
+        feature.SetField(fieldAt[column++], static_cast<int>(s.index));
         if (!stations.track) {
-            feature.SetField(at++, static_cast<int>(s.profile));
-            feature.SetField(at++, static_cast<int>(s.station));
+            feature.SetField(fieldAt[column++], static_cast<int>(s.profile));
+            feature.SetField(fieldAt[column++], static_cast<int>(s.station));
         }
-        feature.SetField(at++, r.refusal == StationRefusal::None ? "ok" : StationRefusalText(r.refusal));
+        feature.SetField(fieldAt[column++], r.refusal == StationRefusal::None ? "ok" : StationRefusalText(r.refusal));
         for (double value : {r.chi2, r.doi}) {
             if (Inverted(r))
-                feature.SetField(at, value);
+                feature.SetField(fieldAt[column], value);
             else
-                feature.SetFieldNull(at);
-            ++at;
+                feature.SetFieldNull(fieldAt[column]);
+            ++column;
         }
         for (double depth : slices) {
             const double sigma = SliceConductivity(r, depth);
             if (std::isnan(sigma))
-                feature.SetFieldNull(at);
+                feature.SetFieldNull(fieldAt[column]);
             else
-                feature.SetField(at, sigma);
-            ++at;
+                feature.SetField(fieldAt[column], sigma);
+            ++column;
         }
         if (!stations.track)
             feature.SetGeometry(std::make_unique<OGRPoint>(s.x, s.y).get());

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "export/GdalErrors.h"
+#include "export/LayerFields.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
         error = gdal.Failed("cannot create the layer of " + path, ExportProblem::CannotWrite, path);
         return false;
     }
-    std::vector<std::pair<std::string, OGRFieldType>> fields{
+    FieldList fields{
         {"reading", OFTInteger},     {"time_ms", OFTInteger64}, {"serial", OFTInteger},
         {"fix_quality", OFTInteger}, {"hdop", OFTReal},         {"satellites", OFTInteger},
         {"fix_age_s", OFTReal},      {"placed_ok", OFTInteger}};
@@ -115,20 +116,9 @@ bool WriteTrackPoints(const TrackReadings& readings, const ExportFrequencies& fr
     }
     for (const std::string& name : frequencies.fields)
         fields.emplace_back(name, OFTReal);
-    // Fields by position: a format may rename them (a shapefile cuts names at 10 characters)
-    // or have fields of its own (GPX).
     std::vector<int> at;
-    for (const auto& [name, type] : fields) {
-        OGRFieldDefn field(name.c_str(), type);
-        gdal.Watch();
-        if (layer->CreateField(&field) != OGRERR_NONE) {
-            error = gdal.Failed("cannot add the field " + name + " to " + path, ExportProblem::CannotWrite, path);
-            return false;
-        }
-        at.push_back(layer->GetLayerDefn()->GetFieldIndex(name.c_str()) >= 0
-                         ? layer->GetLayerDefn()->GetFieldIndex(name.c_str())
-                         : layer->GetLayerDefn()->GetFieldCount() - 1);
-    }
+    if (!CreateFields(*layer, fields, gdal, path, at, error))
+        return false;
 
     const size_t first = format == ExportFormat::Gpx ? 2 : 0;
     const size_t columns = frequencies.indices.size();
